@@ -1,0 +1,90 @@
+// TargaSource: one uncompressed true-colour Targa image opened for a run.
+//
+// The image is never held whole: the file stays open and each board's
+// 76 x 76 pixel window is read on demand into a fixed buffer.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace kem {
+
+class Host;
+
+inline constexpr int kWindowSide = 76;                                  // pixels per window row
+inline constexpr int kWindowPixels = kWindowSide * kWindowSide;         // 5776
+inline constexpr int kWindowPixelBytes = 3;                             // blue, green, red
+inline constexpr int kWindowRowBytes = kWindowSide * kWindowPixelBytes;  // 228
+inline constexpr int kWindowBytes = kWindowSide * kWindowRowBytes;       // 17328
+inline constexpr int kBoardSide = 72;                                   // pixels a board advances
+inline constexpr int kTargaHeaderSize = 18;
+
+inline constexpr std::uint8_t kDescriptorRightToLeft = 0x10;
+inline constexpr std::uint8_t kDescriptorTopDown = 0x20;
+
+// The 18-byte file header, field by field as stored (little-endian).
+struct TargaHeader {
+  std::uint8_t idLength = 0;
+  std::uint8_t colourMapType = 0;
+  std::uint8_t imageType = 0;
+  std::uint16_t colourMapFirst = 0;
+  std::uint16_t colourMapLength = 0;
+  std::uint8_t colourMapEntrySize = 0;
+  std::uint16_t xOrigin = 0;
+  std::uint16_t yOrigin = 0;
+  std::uint16_t width = 0;
+  std::uint16_t height = 0;
+  std::uint8_t pixelDepth = 0;
+  std::uint8_t descriptor = 0;
+};
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+struct TargaSource {
+  std::string path;
+  FilePtr file;
+  std::int64_t pixelOffset = 0;  // file position of the first pixel
+  std::int64_t fileSize = 0;     // length of the file in bytes
+  TargaHeader header;
+  // Last window read: 76 rows of 76 pixels (blue, green, red); row 0 is the
+  // lowest picture row of the window, column 0 the leftmost.
+  std::vector<std::uint8_t> window;
+  // One height per window pixel, same index as `window` (76 * row + column).
+  std::vector<float> heights;
+};
+
+// Failure codes of OpenTargaSource.
+inline constexpr int kTargaOpenNoMemory = 0;
+inline constexpr int kTargaOpenCannotOpen = 1;
+inline constexpr int kTargaOpenNotTarga = 2;
+
+// Opens `path` and reads its header. Returns the source, or null with `code`
+// set to 0 (out of memory), 1 (cannot open) or 2 (header shorter than 18
+// bytes). Shows nothing.
+std::unique_ptr<TargaSource> OpenTargaSource(const std::string& path, int& code);
+
+// Closes and frees the source (null allowed); always returns null so callers
+// can clear their handle in the same statement.
+std::unique_ptr<TargaSource> ReleaseTargaSource(std::unique_ptr<TargaSource> source);
+
+// Checks `source` against the elevation image, showing one message box per
+// failed test, in order: image type (must be 2, 24 or 32 bits per pixel),
+// right-to-left storage, size, and finally that the pixel data is all there.
+// Returns true when every test passed.
+bool CheckTargaSource(const TargaSource& source, const TargaSource& elevation, Host& host);
+
+// Bytes per stored pixel: 3 for 24-bit images, 4 for 32-bit ones.
+int TargaBytesPerPixel(const TargaHeader& header);
+
+// Fills source.window with the 76 x 76 window of board (col, row) of a grid
+// of boardRows rows. Does nothing for right-to-left images. Read errors are
+// not reported (the check has made sure the data is there).
+void ReadBoardWindow(int col, int row, int boardCols, int boardRows, TargaSource& source);
+
+}  // namespace kem

@@ -1,0 +1,25 @@
+// Conversion of an ASCII XYZ elevation model into a 24-bit Targa height map
+// (one pixel per 10 units, coarser grids filled in by linear interpolation).
+#pragma once
+
+#include <string>
+
+#include "importer/import_host.h"
+
+namespace kem {
+
+enum class ConvertResult {
+  kWritten,    // the height map was written
+  kFailed,     // stopped with a message; nothing written
+  kCancelled,  // stopped at a cancel test; nothing written
+};
+
+// Output path of a conversion: the input path with ".tga" appended.
+std::string DemOutputPath(const std::string& inputPath);
+
+// Converts the DEM at `path` into DemOutputPath(path), reporting progress and
+// failures through `host`. On failure or cancel no output file is left behind
+// and an existing file of that name is untouched.
+ConvertResult convertdem(const std::string& path, ImportHost& host);
+
+}  // namespace kem
