@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Sets up, builds Kem with AddressSanitizer and UBSan, and runs every test
+# (the desktop application's under a virtual X server).
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build="$root/build-test"
+
+"$root/scripts/setup.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKEM_SANITIZE=ON \
+  -DKEM_BUILD_BENCH=ON >/dev/null
+cmake --build "$build" -j"$(nproc)"
+
+export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=0}"
+export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
+cd "$build"
+ctest --output-on-failure -j"$(nproc)"
