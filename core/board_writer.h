@@ -3,22 +3,41 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "core/terrain_job.h"
 
 namespace kem {
 
 // Height grid index of window pixel (x, y), x from the left and y from the top
-// of the window as displayed (window row 75 - y).
-constexpr int GridIndex(int x, int y) { return kWindowSide * (kWindowSide - 1 - y) + x; }
+// of the window as displayed (window row 75 - y). The same index addresses a
+// pixel of a source's window (times 3 for its bytes).
+constexpr int GridIndex(int x, int y) {
+  return kWindowSide * (kWindowSide - 1 - y) + x;
+}
 
 // Reads the board's windows from the open sources, decodes and optionally
 // smooths the heights, and appends one 123318-byte board block to job.output.
+// `block` is scratch space reused from board to board (sized on first use),
+// so a run allocates it once. Draws one random value per textured vertex when
+// job.randomizeTextures is set. Write failures are left to job.output.
+void WriteBoard(int col, int row, TerrainJob& job, std::vector<std::uint8_t>& block);
+
+// The same with scratch space of its own.
 void WriteBoard(int col, int row, TerrainJob& job);
+
+// Builds board (col, row)'s block into `block` (123318 bytes) without writing
+// it: reads the windows, fills job.elevation->heights, and draws the random
+// values, exactly as WriteBoard does.
+void BuildBoardBlock(int col, int row, TerrainJob& job, std::uint8_t* block);
+
+// Decodes a 76 x 76 window (blue, green, red per pixel) into heights at the
+// same index, with the job's data format, base height and height scale.
+void DecodeHeights(const TerrainJob& job, const std::uint8_t* window, float* heights);
 
 // Smooths a 76 x 76 height grid (GridIndex layout) in place: an interior 3 x 3
 // pass that reads already-smoothed neighbours, then the sides, then the bottom
-// and top rows.
+// and top rows. Sums in double, each result stored as a 32-bit float.
 void SmoothHeights(float* grid);
 
 // Bytes 7, 8, 9 of a vertex record: the unit normal's components toward the
@@ -28,6 +47,9 @@ struct NormalBytes {
   std::int8_t right = 0;
   std::int8_t up = 0;
 };
+
+// Normal of vertex (x, y) of a height grid (GridIndex layout): the normalised
+// sum of the unit normals of the up to four facets around the vertex.
 NormalBytes VertexNormal(const float* grid, int x, int y);
 
 }  // namespace kem

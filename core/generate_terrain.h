@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/host.h"
+#include "core/layout_output.h"
 #include "core/terrain_job.h"
 
 namespace kem {
@@ -13,11 +14,17 @@ namespace kem {
 inline constexpr const char* kTileTemplateFile = "tile_blank.dat";
 
 // Runs one generation for `job`, reporting every outcome through `host`.
-// Returns true when the layout file was written; false when the run stopped
-// with a message. On return every handle of the job is null and boardCount is
-// 0, and a failed run has left no file at job.outputPath (nor touched one
-// that was there).
+// tile_blank.dat and textures.txt are read from the current folder. Returns
+// true when the layout file was written; false when the run stopped with a
+// message. On return every handle of the job is null and boardCount is 0, and
+// a failed run has left no file at job.outputPath (nor touched one that was
+// there). Should the host throw (a front end cancelling from the message
+// pump), the job is released silently and the exception passes on.
 bool GenerateTerrain(TerrainJob& job, Host& host);
+
+// The same, creating the layout output with `createOutput` instead of
+// CreateLayoutOutput.
+bool GenerateTerrain(TerrainJob& job, Host& host, const LayoutOutputFactory& createOutput);
 
 // Ends a run: shows `message` if it is not empty, then closes the output
 // (discarding it unless it was committed), frees the board map, drops the
