@@ -1,0 +1,156 @@
+// Colour analysis and height decoding. Channel scaling and results are 32-bit
+// floats; everything in between is double, so that heights come out the same
+// bits on every machine.
+#include "core/colour.h"
+
+#include <algorithm>
+
+namespace kem {
+
+namespace {
+
+constexpr float kChannelScale = 1.0f / 255.0f;  // 0.003921569
+
+constexpr float kSpectrumFactor = 1.0f / 350.0f;
+constexpr float kTerrainScaleFactor = 1.0f / 129.0f;
+constexpr float kChromaDepthFactor = 1.0f / 254.0f;
+constexpr float kGreyScaleFactor = 1.0f / 100.0f;
+constexpr float k24BitFactor = 1.0f / 16777216.0f;
+
+// Window pixel byte order.
+constexpr int kBlue = 0;
+constexpr int kGreen = 1;
+constexpr int kRed = 2;
+
+// Chroma depth bands of the six pure hues (blue 240 has none).
+constexpr int kMagentaBand = 213;
+constexpr int kRedBand = 171;
+constexpr int kYellowBand = 128;
+constexpr int kGreenBand = 85;
+constexpr int kCyanBand = 43;
+constexpr int kChromaBrightnessCentre = 136;
+
+// The same band from the channel bytes alone. RgbToHsv gives one of the five
+// banded hues exactly when two channels are equal and the third is the
+// strictly smaller (yellow, magenta, cyan) or strictly larger (red, green) one;
+// every other colour lies at least 1/255 of a sector away from such a hue,
+// far beyond the rounding of the float channels, so the bytes decide the band
+// without computing the hue (the colour tests compare both for every colour).
+int ChromaBandOfChannels(int red, int green, int blue) {
+  if (red == blue && green < red) {
+    return kMagentaBand;
+  }
+  if (green == blue && red > green) {
+    return kRedBand;
+  }
+  if (red == green && blue < red) {
+    return kYellowBand;
+  }
+  if (red == blue && green > red) {
+    return kGreenBand;
+  }
+  if (green == blue && red < green) {
+    return kCyanBand;
+  }
+  return 0;
+}
+
+double ChromaDepthCode(int red, int green, int blue) {
+  const int brightest = std::max({red, green, blue});
+  return ChromaBandOfChannels(red, green, blue) + (brightest - kChromaBrightnessCentre) / 2;
+}
+
+// 100 x value, value being the largest channel scaled to 0..1 as a float.
+double GreyScaleCode(int red, int green, int blue) {
+  const float value = static_cast<float>(std::max({red, green, blue})) * kChannelScale;
+  return 100.0 * static_cast<double>(value);
+}
+
+double HeightCode24Bit(int red, int green, int blue) {
+  return static_cast<double>(red * 65536 + green * 256 + blue);
+}
+
+}  // namespace
+
+HsvColour RgbToHsv(int red, int green, int blue) {
+  const float r = static_cast<float>(red) * kChannelScale;
+  const float g = static_cast<float>(green) * kChannelScale;
+  const float b = static_cast<float>(blue) * kChannelScale;
+  const double min = std::min({r, g, b});
+  const double max = std::max({r, g, b});
+
+  HsvColour hsv;
+  hsv.value = static_cast<float>(max);
+  const double delta = max - min;
+  if (delta == 0.0) {
+    hsv.saturation = 0.0f;
+    hsv.hue = -1.0f;
+    return hsv;
+  }
+  hsv.saturation = static_cast<float>(delta / max);
+
+  double h;
+  if (r == max) {
+    h = (static_cast<double>(g) - b) / delta;
+  } else if (g == max) {
+    h = 2.0 + (static_cast<double>(b) - r) / delta;
+  } else {
+    h = 4.0 + (static_cast<double>(r) - g) / delta;
+  }
+  double hue = 60.0 * h;
+  if (hue < 0.0) {
+    hue += 360.0;
+  }
+  hsv.hue = static_cast<float>(hue);
+  return hsv;
+}
+
+float HeightFactor(DataFormat dataFormat) {
+  switch (dataFormat) {
+    case kSpectrumColours:
+      return kSpectrumFactor;
+    case kTerrainColourScale:
+      return kTerrainScaleFactor;
+    case kChromaDepthColours:
+      return kChromaDepthFactor;
+    case kGreyScale:
+      return kGreyScaleFactor;
+    case k24BitHeightCoding:
+      return k24BitFactor;
+    default:
+      return 0.0f;
+  }
+}
+
+double ColourCode(DataFormat dataFormat, const std::uint8_t* pixel) {
+  const int red = pixel[kRed];
+  const int green = pixel[kGreen];
+  const int blue = pixel[kBlue];
+  switch (dataFormat) {
+    case kSpectrumColours: {
+      const HsvColour hsv = RgbToHsv(red, green, blue);
+      if (hsv.hue > 0.0f) {
+        return 300.0 - static_cast<double>(hsv.hue);
+      }
+      return 400.0 - 100.0 * static_cast<double>(hsv.value);
+    }
+    case kTerrainColourScale:
+      return 131.0 - static_cast<double>(RgbToHsv(red, green, blue).hue);
+    case kChromaDepthColours:
+      return ChromaDepthCode(red, green, blue);
+    case kGreyScale:
+      return GreyScaleCode(red, green, blue);
+    case k24BitHeightCoding:
+      return HeightCode24Bit(red, green, blue);
+    default:
+      return 0.0;
+  }
+}
+
+float DecodeHeight(const TerrainJob& job, const std::uint8_t* pixel) {
+  const double code = ColourCode(job.dataFormat, pixel);
+  return static_cast<float>(code * static_cast<double>(job.heightScale) +
+                            static_cast<double>(job.baseHeight));
+}
+
+}  // namespace kem

@@ -1,0 +1,41 @@
+#include "core/random_source.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace kem {
+namespace {
+
+TEST(RandomSource, StartsWithTheKnownSequence) {
+  RandomSource source;
+  const std::vector<int> expected = {41,    18467, 6334,  26500, 19169, 15724,
+                                     11478, 29358, 26962, 24464, 5705,  28145};
+  for (const int value : expected) {
+    EXPECT_EQ(source.Draw(), value);
+  }
+}
+
+TEST(RandomSource, StateWrapsModulo2To32) {
+  RandomSource source;
+  int last = 0;
+  for (int i = 0; i < 10000; ++i) {
+    last = source.Draw();
+    ASSERT_GE(last, 0);
+    ASSERT_LE(last, RandomSource::kMax);
+  }
+  EXPECT_EQ(last, 18796);
+  EXPECT_EQ(source.State(), 0xC96C24D1u);
+}
+
+TEST(RandomSource, ProgramSourceIsOneObjectThatContinues) {
+  RandomSource& first = RandomSource::Program();
+  RandomSource& second = RandomSource::Program();
+  EXPECT_EQ(&first, &second);
+  const auto before = first.State();
+  first.Draw();
+  EXPECT_EQ(second.State(), before * 214013u + 2531011u);
+}
+
+}  // namespace
+}  // namespace kem
