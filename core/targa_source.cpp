@@ -1,0 +1,226 @@
+// Opening, checking and window reading of uncompressed true-colour Targa
+// images. Only the header is read at open; board windows are read row by row
+// at absolute file positions, so memory stays one window per source.
+#include "core/targa_source.h"
+
+#include <algorithm>
+#include <array>
+#include <climits>
+#include <cstring>
+#include <new>
+
+#include "core/host.h"
+
+namespace kem {
+
+namespace {
+
+// Header field offsets within the 18 bytes.
+constexpr int kIdLengthOffset = 0;
+constexpr int kColourMapTypeOffset = 1;
+constexpr int kImageTypeOffset = 2;
+constexpr int kColourMapFirstOffset = 3;
+constexpr int kColourMapLengthOffset = 5;
+constexpr int kColourMapEntrySizeOffset = 7;
+constexpr int kXOriginOffset = 8;
+constexpr int kYOriginOffset = 10;
+constexpr int kWidthOffset = 12;
+constexpr int kHeightOffset = 14;
+constexpr int kPixelDepthOffset = 16;
+constexpr int kDescriptorOffset = 17;
+
+constexpr std::uint8_t kUncompressedTrueColour = 2;
+constexpr std::uint8_t kColourMapPresent = 1;
+constexpr int kLargestPixelBytes = 4;
+
+constexpr const char* kNotTrueColourMessage =
+    "Error: source is not uncompressed true colour targa image.";
+constexpr const char* kRightToLeftMessage =
+    "Error: data in source arranged right to left, currently unsupported.";
+constexpr const char* kSizeMismatchMessage =
+    "Error: size doesn't match the size of elevation data image.";
+constexpr const char* kIncompleteMessage = "Error: targa image data is incomplete.";
+
+std::uint16_t GetU16(const std::uint8_t* bytes) {
+  return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
+}
+
+TargaHeader DecodeHeader(const std::array<std::uint8_t, kTargaHeaderSize>& bytes) {
+  TargaHeader header;
+  header.idLength = bytes[kIdLengthOffset];
+  header.colourMapType = bytes[kColourMapTypeOffset];
+  header.imageType = bytes[kImageTypeOffset];
+  header.colourMapFirst = GetU16(&bytes[kColourMapFirstOffset]);
+  header.colourMapLength = GetU16(&bytes[kColourMapLengthOffset]);
+  header.colourMapEntrySize = bytes[kColourMapEntrySizeOffset];
+  header.xOrigin = GetU16(&bytes[kXOriginOffset]);
+  header.yOrigin = GetU16(&bytes[kYOriginOffset]);
+  header.width = GetU16(&bytes[kWidthOffset]);
+  header.height = GetU16(&bytes[kHeightOffset]);
+  header.pixelDepth = bytes[kPixelDepthOffset];
+  header.descriptor = bytes[kDescriptorOffset];
+  return header;
+}
+
+// Position of the first pixel: after the header, the image ID field and, when
+// present, the colour map (entries rounded up to whole bytes).
+std::int64_t PixelOffset(const TargaHeader& header) {
+  std::int64_t offset = kTargaHeaderSize + std::int64_t{header.idLength};
+  if (header.colourMapType == kColourMapPresent) {
+    const std::int64_t entryBytes = (std::int64_t{header.colourMapEntrySize} + 7) / 8;
+    offset += std::int64_t{header.colourMapLength} * entryBytes;
+  }
+  return offset;
+}
+
+bool SeekTo(std::FILE* file, std::int64_t position) {
+  if (position < 0 || position > std::int64_t{LONG_MAX}) {
+    return false;
+  }
+  return std::fseek(file, static_cast<long>(position), SEEK_SET) == 0;
+}
+
+// Length of the file, or -1 when it cannot be determined.
+std::int64_t FileLength(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) {
+    return -1;
+  }
+  const long length = std::ftell(file);
+  return length < 0 ? -1 : std::int64_t{length};
+}
+
+// Reads up to `size` bytes at `position`, never past `fileSize`; whatever
+// cannot be read is zeroed.
+void ReadAt(std::FILE* file, std::int64_t fileSize, std::int64_t position, std::uint8_t* buffer,
+            std::size_t size) {
+  std::size_t got = 0;
+  if (position >= 0 && position < fileSize) {
+    const std::size_t available =
+        static_cast<std::size_t>(std::min<std::int64_t>(fileSize - position, std::int64_t(size)));
+    if (SeekTo(file, position)) {
+      got = std::fread(buffer, 1, available, file);
+    }
+  }
+  if (got < size) {
+    std::memset(buffer + got, 0, size - got);
+  }
+}
+
+}  // namespace
+
+std::unique_ptr<TargaSource> OpenTargaSource(const std::string& path, int& code) {
+  code = kTargaOpenNoMemory;
+  std::unique_ptr<TargaSource> source;
+  try {
+    source = std::make_unique<TargaSource>();
+    source->path = path;
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+
+  code = kTargaOpenCannotOpen;
+  source->file.reset(std::fopen(path.c_str(), "rb"));
+  if (!source->file) {
+    return nullptr;
+  }
+  // Window rows are read with one positioned read each; the stream's own
+  // buffer would only copy every row twice and read far more than asked.
+  std::setvbuf(source->file.get(), nullptr, _IONBF, 0);
+
+  code = kTargaOpenNotTarga;
+  std::array<std::uint8_t, kTargaHeaderSize> bytes{};
+  if (std::fread(bytes.data(), 1, bytes.size(), source->file.get()) != bytes.size()) {
+    return nullptr;
+  }
+  source->header = DecodeHeader(bytes);
+  source->pixelOffset = PixelOffset(source->header);
+  source->fileSize = FileLength(source->file.get());
+  if (source->fileSize < 0) {
+    source->fileSize = kTargaHeaderSize;
+  }
+
+  code = kTargaOpenNoMemory;
+  try {
+    source->window.resize(kWindowBytes);
+    source->heights.resize(kWindowPixels);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  return source;
+}
+
+std::unique_ptr<TargaSource> ReleaseTargaSource(std::unique_ptr<TargaSource> source) {
+  if (source) {
+    source->file.reset();
+    source.reset();
+  }
+  return nullptr;
+}
+
+int TargaBytesPerPixel(const TargaHeader& header) {
+  return header.pixelDepth == 32 ? 4 : kWindowPixelBytes;
+}
+
+bool CheckTargaSource(const TargaSource& source, const TargaSource& elevation, Host& host) {
+  const TargaHeader& header = source.header;
+  bool passed = true;
+  if (header.imageType != kUncompressedTrueColour ||
+      (header.pixelDepth != 24 && header.pixelDepth != 32)) {
+    host.ShowMessage(kNotTrueColourMessage);
+    passed = false;
+  }
+  if ((header.descriptor & kDescriptorRightToLeft) != 0) {
+    host.ShowMessage(kRightToLeftMessage);
+    passed = false;
+  }
+  if (header.width != elevation.header.width || header.height != elevation.header.height) {
+    host.ShowMessage(kSizeMismatchMessage);
+    return false;
+  }
+  if (!passed) {
+    return false;
+  }
+  const std::int64_t dataBytes = std::int64_t{TargaBytesPerPixel(header)} *
+                                 std::int64_t{header.width} * std::int64_t{header.height};
+  if (source.fileSize < source.pixelOffset + dataBytes) {
+    host.ShowMessage(kIncompleteMessage);
+    return false;
+  }
+  return true;
+}
+
+void ReadBoardWindow(int col, int row, int /*boardCols*/, int boardRows, TargaSource& source) {
+  const TargaHeader& header = source.header;
+  if ((header.descriptor & kDescriptorRightToLeft) != 0 || !source.file) {
+    return;
+  }
+  if (source.window.size() < static_cast<std::size_t>(kWindowBytes)) {
+    source.window.resize(kWindowBytes);
+  }
+  const int bpp = TargaBytesPerPixel(header);
+  const std::size_t rowBytes = static_cast<std::size_t>(kWindowSide) * bpp;
+  const std::int64_t width = header.width;
+  const std::int64_t x0 = std::int64_t{kBoardSide} * col;
+  const bool topDown = (header.descriptor & kDescriptorTopDown) != 0;
+
+  std::array<std::uint8_t, kWindowSide * kLargestPixelBytes> stored{};
+  for (int k = 0; k < kWindowSide; ++k) {
+    const std::int64_t f = topDown
+                               ? std::int64_t{kBoardSide} * row + (kWindowSide - 1) - k
+                               : std::int64_t{kBoardSide} * (std::int64_t{boardRows} - row - 1) + k;
+    const std::int64_t position = source.pixelOffset + bpp * (f * width + x0);
+    std::uint8_t* target = source.window.data() + static_cast<std::size_t>(kWindowRowBytes) * k;
+    if (bpp == kWindowPixelBytes) {
+      ReadAt(source.file.get(), source.fileSize, position, target, rowBytes);
+      continue;
+    }
+    ReadAt(source.file.get(), source.fileSize, position, stored.data(), rowBytes);
+    for (int j = 0; j < kWindowSide; ++j) {
+      // Blue, green, red; the fourth byte (alpha) has no meaning for terrain.
+      std::memcpy(target + kWindowPixelBytes * j, stored.data() + kLargestPixelBytes * j,
+                  kWindowPixelBytes);
+    }
+  }
+}
+
+}  // namespace kem
