@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "importer/height_map_writer.h"
 #include "importer/import_host.h"
 
 namespace kem {
@@ -18,8 +19,15 @@ enum class ConvertResult {
 std::string DemOutputPath(const std::string& inputPath);
 
 // Converts the DEM at `path` into DemOutputPath(path), reporting progress and
-// failures through `host`. On failure or cancel no output file is left behind
+// failures through `host`: it repaints the host, shows progress, tests the
+// cancel flag and runs the message pump between units of work, and disables
+// Cancel before it writes. On failure or cancel no output file is left behind
 // and an existing file of that name is untouched.
 ConvertResult convertdem(const std::string& path, ImportHost& host);
+
+// The same, writing through the output that `createOutput` makes for
+// DemOutputPath(path).
+ConvertResult convertdem(const std::string& path, ImportHost& host,
+                         const HeightMapOutputFactory& createOutput);
 
 }  // namespace kem

@@ -1,0 +1,270 @@
+// The DEM conversion: scan the points of the file, place them in the height
+// grid, fill in coarse grids, and write the height map, keeping the hosting
+// window alive and cancellable between units of work.
+#include "importer/convert_dem.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <system_error>
+#include <vector>
+
+#include "importer/dem_grid.h"
+#include "importer/xyz_reader.h"
+
+namespace kem {
+namespace {
+
+constexpr char kCaption[] = "RezozorUduzuvur.convertdem";
+
+constexpr char kScanText[] = "Processing source file";
+constexpr char kPlaceText[] = "Generating surface from imported data";
+constexpr char kFillText[] = "Completing generated surface";
+constexpr char kWriteText[] = "Writing output .tga image";
+
+constexpr char kOutOfMemory[] =
+    "There's not enough memory available to complete the operation.\n\n"
+    "Your computer doesn't currently have enough free memory to allow the conversion to be "
+    "finished.\n"
+    "You might want to try to close other applications, increase amount of virtual memory or "
+    "break\n"
+    "the DEM data into smaller chunks before attempting this operation again.";
+constexpr char kNotANumber[] = "Error: the DEM file holds text that is not a number.";
+constexpr char kNoPoints[] = "Error: the DEM file holds no points.";
+constexpr char kTooLarge[] = "Error: the DEM is too large for a targa image.";
+constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
+constexpr char kCannotCreate[] = "Error: the height map file could not be created.";
+constexpr char kWriteFailed[] = "Error: failed to write the height map file.";
+
+// Points or cells between two progress updates.
+constexpr std::uint64_t kProgressInterval = 25000;
+
+// Cells coded before they are handed to the output in one write.
+constexpr std::size_t kWriteChunkCells = 65536;
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using InputFile = std::unique_ptr<std::FILE, FileCloser>;
+
+// One run of the conversion. Whatever it holds is released when it goes,
+// whichever step it stopped at.
+class Conversion {
+ public:
+  Conversion(const std::string& path, ImportHost& host, const HeightMapOutputFactory& createOutput)
+      : path_(path), host_(host), createOutput_(createOutput) {}
+
+  ConvertResult Run() {
+    host_.Repaint();
+    if (!Scan()) {
+      return result_;
+    }
+    if (points_.Count() == 0) {
+      return Fail(kNoPoints);
+    }
+    if (!ComputeGridSize(extents_, size_)) {
+      return Fail(kTooLarge);
+    }
+    n_ = GridStep(spacing_);
+    d_ = n_ == 1 ? 2 : 4;
+    if (!grid_.Allocate(size_)) {
+      return Fail(kOutOfMemory);
+    }
+    if (!Place() || (n_ >= 2 && !Interpolate())) {
+      return ConvertResult::kCancelled;
+    }
+    // The grid is complete; the points are not needed for writing.
+    points_.Release();
+    host_.DisableCancel();
+    return Write();
+  }
+
+ private:
+  ConvertResult Fail(const char* text) {
+    host_.ShowError(kCaption, text);
+    result_ = ConvertResult::kFailed;
+    return result_;
+  }
+
+  // Reads every point, keeping the extents and the spacing (the first change
+  // of y). Returns false when the conversion stops.
+  bool Scan() {
+    InputFile file(std::fopen(path_.c_str(), "rb"));
+    if (!file) {
+      Fail(kCannotOpen);
+      return false;
+    }
+    std::error_code error;
+    const std::uintmax_t length = std::filesystem::file_size(path_, error);
+    XyzNumberReader reader(file.get());
+    float firstY = 0.0f;
+    for (;;) {
+      float number[3];
+      int got = 0;
+      XyzNumberReader::Result read = XyzNumberReader::Result::kNumber;
+      while (got < 3 && (read = reader.Next(number[got])) == XyzNumberReader::Result::kNumber) {
+        ++got;
+      }
+      if (got < 3) {
+        if (read == XyzNumberReader::Result::kEnd && got == 0) {
+          return true;
+        }
+        // A token that is not a number, or a last point cut short.
+        Fail(read == XyzNumberReader::Result::kReadError ? kCannotOpen : kNotANumber);
+        return false;
+      }
+      const DemPoint point{number[0], number[1], number[2]};
+      const bool first = points_.Count() == 0;
+      extents_.Include(point, first);
+      if (!points_.Append(point)) {
+        Fail(kOutOfMemory);
+        return false;
+      }
+      if (first) {
+        firstY = point.y;
+      } else if (spacing_ == 0) {
+        spacing_ = SpacingOf(point.y, firstY);
+      }
+      if (points_.Count() % kProgressInterval == 0) {
+        host_.SetProgress(kScanText, ScanPercent(reader.Position(), error ? 0 : length));
+        if (host_.IsCancelled()) {
+          result_ = ConvertResult::kCancelled;
+          return false;
+        }
+      }
+      host_.PumpMessages();
+    }
+  }
+
+  static float ScanPercent(std::uint64_t position, std::uintmax_t length) {
+    if (length == 0) {
+      return 0.0f;
+    }
+    const auto done = static_cast<double>(std::min<std::uintmax_t>(position, length));
+    return static_cast<float>(50.0 * done / static_cast<double>(length));
+  }
+
+  // Stores every point in its cell, in file order. Returns false when
+  // cancelled.
+  bool Place() {
+    const double scale = static_cast<double>(points_.Count()) * d_;
+    std::uint64_t j = 0;
+    for (const DemPoint& point : points_) {
+      grid_.Place(point, extents_);
+      if ((j + 1) % kProgressInterval == 0) {
+        host_.SetProgress(kPlaceText,
+                          static_cast<float>(50.0 + 50.0 * static_cast<double>(j) / scale));
+      }
+      if (host_.IsCancelled()) {
+        return false;
+      }
+      host_.PumpMessages();
+      ++j;
+    }
+    return true;
+  }
+
+  // Fills the cells between sample rows and columns. Returns false when
+  // cancelled.
+  bool Interpolate() {
+    const double cols = static_cast<double>(size_.cols);
+    const double rows = static_cast<double>(size_.rows);
+    const double scale = cols * rows * d_;
+    const bool rowsDone = grid_.InterpolateRows(n_, [&](std::int64_t sr, std::int64_t scEnd) {
+      const double done = static_cast<double>(sr) * cols + static_cast<double>(scEnd);
+      host_.SetProgress(kFillText, static_cast<float>(62.5 + 50.0 * done / scale));
+      return Continue();
+    });
+    if (!rowsDone) {
+      return false;
+    }
+    return grid_.InterpolateColumns(n_, [&](std::int64_t col, std::int64_t srEnd) {
+      const double done = static_cast<double>(col) * rows + static_cast<double>(srEnd);
+      host_.SetProgress(kFillText, static_cast<float>(75.0 + 50.0 * done / scale));
+      return Continue();
+    });
+  }
+
+  // The cancel test and the message pump between two units of work.
+  bool Continue() {
+    if (host_.IsCancelled()) {
+      return false;
+    }
+    host_.PumpMessages();
+    return true;
+  }
+
+  ConvertResult Write() {
+    std::unique_ptr<HeightMapOutput> output = createOutput_(DemOutputPath(path_));
+    if (!output) {
+      return Fail(kCannotCreate);
+    }
+    std::uint8_t header[kHeightMapHeaderSize];
+    EncodeHeightMapHeader(size_.cols, size_.rows, header);
+    output->Write(header, sizeof header);
+
+    const float* cells = grid_.Cells();
+    const std::size_t cellCount = grid_.CellCount();
+    const double base = 50.0 + 50.0 * (d_ - 1) / d_;
+    const double scale = static_cast<double>(cellCount) * d_;
+    std::vector<std::uint8_t> chunk(kWriteChunkCells * kHeightMapBytesPerPixel);
+    std::size_t used = 0;
+    for (std::size_t j = 0; j < cellCount; ++j) {
+      PutHeightCode(HeightCode(cells[j]), chunk.data() + used);
+      used += kHeightMapBytesPerPixel;
+      if (used == chunk.size()) {
+        output->Write(chunk.data(), used);
+        used = 0;
+      }
+      if ((j + 1) % kProgressInterval == 0) {
+        host_.SetProgress(kWriteText,
+                          static_cast<float>(base + 50.0 * static_cast<double>(j) / scale));
+      }
+    }
+    output->Write(chunk.data(), used);
+    if (!output->Commit()) {
+      return Fail(kWriteFailed);
+    }
+    return ConvertResult::kWritten;
+  }
+
+  const std::string& path_;
+  ImportHost& host_;
+  const HeightMapOutputFactory& createOutput_;
+  ConvertResult result_ = ConvertResult::kFailed;
+
+  DemPointArray points_;
+  DemExtents extents_;
+  std::int32_t spacing_ = 0;
+  GridSize size_;
+  std::int64_t n_ = 0;
+  int d_ = 4;
+  HeightGrid grid_;
+};
+
+}  // namespace
+
+std::string DemOutputPath(const std::string& inputPath) {
+  return inputPath + ".tga";
+}
+
+ConvertResult convertdem(const std::string& path, ImportHost& host) {
+  return convertdem(path, host, CreateHeightMapOutput);
+}
+
+ConvertResult convertdem(const std::string& path, ImportHost& host,
+                         const HeightMapOutputFactory& createOutput) {
+  try {
+    Conversion conversion(path, host, createOutput);
+    return conversion.Run();
+  } catch (const std::bad_alloc&) {
+    // A working buffer could not be had; what was taken is already freed.
+    host.ShowError(kCaption, kOutOfMemory);
+    return ConvertResult::kFailed;
+  }
+}
+
+}  // namespace kem

@@ -1,0 +1,206 @@
+// Point array, grid size, placement and the two interpolation passes of the
+// DEM conversion.
+#include "importer/dem_grid.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+namespace kem {
+namespace {
+
+// One cell per 10 units: the nearest float to 0.1 (0.100000001490116), used
+// in extended precision.
+constexpr long double kTenth = static_cast<long double>(0.1f);
+
+// Capacity of the point array when the first point arrives.
+constexpr std::size_t kFirstCapacity = 4096;
+
+// Columns interpolated together in the column pass: one cache line of cells
+// per row, so the pass walks memory row by row rather than column by column.
+constexpr std::int64_t kColumnBlock = 16;
+
+// Side of the grid for an extent, or -1 when it exceeds kMaxGridSide or is
+// not finite.
+std::int64_t GridSide(float low, float high) {
+  long double side = (static_cast<long double>(high) - low) * kTenth + 1;
+  if (!(side < kMaxGridSide + 1)) {
+    return -1;
+  }
+  return static_cast<std::int64_t>(side);
+}
+
+float Lerp(float from, float to, double weight) {
+  return static_cast<float>(static_cast<double>(from) +
+                            weight * (static_cast<double>(to) - static_cast<double>(from)));
+}
+
+}  // namespace
+
+DemPointArray::~DemPointArray() {
+  Release();
+}
+
+bool DemPointArray::Append(const DemPoint& point) {
+  if (count_ == capacity_) {
+    std::size_t capacity = capacity_ == 0 ? kFirstCapacity : capacity_ * 2;
+    if (capacity > std::numeric_limits<std::size_t>::max() / sizeof(DemPoint)) {
+      return false;
+    }
+    void* grown = std::realloc(data_, capacity * sizeof(DemPoint));
+    if (grown == nullptr) {
+      return false;
+    }
+    data_ = static_cast<DemPoint*>(grown);
+    capacity_ = capacity;
+  }
+  data_[count_++] = point;
+  return true;
+}
+
+void DemPointArray::Release() {
+  std::free(data_);
+  data_ = nullptr;
+  count_ = 0;
+  capacity_ = 0;
+}
+
+void DemExtents::Include(const DemPoint& point, bool first) {
+  if (first) {
+    minX = maxX = point.x;
+    minY = maxY = point.y;
+    return;
+  }
+  if (point.x < minX) {
+    minX = point.x;
+  }
+  if (point.x > maxX) {
+    maxX = point.x;
+  }
+  if (point.y < minY) {
+    minY = point.y;
+  }
+  if (point.y > maxY) {
+    maxY = point.y;
+  }
+}
+
+bool ComputeGridSize(const DemExtents& extents, GridSize& size) {
+  std::int64_t cols = GridSide(extents.minX, extents.maxX);
+  std::int64_t rows = GridSide(extents.minY, extents.maxY);
+  if (cols < 0 || rows < 0) {
+    return false;
+  }
+  size.cols = cols;
+  size.rows = rows;
+  return true;
+}
+
+std::int64_t GridStep(std::int32_t spacing) {
+  return std::abs(static_cast<std::int64_t>(spacing)) / 10;
+}
+
+std::int32_t SpacingOf(float y, float firstY) {
+  double change = std::trunc(static_cast<double>(y) - static_cast<double>(firstY));
+  if (std::isnan(change)) {
+    return 0;
+  }
+  constexpr double kLimit = std::numeric_limits<std::int32_t>::max();
+  if (change > kLimit) {
+    return std::numeric_limits<std::int32_t>::max();
+  }
+  if (change < -kLimit) {
+    return -std::numeric_limits<std::int32_t>::max();
+  }
+  return static_cast<std::int32_t>(change);
+}
+
+HeightGrid::~HeightGrid() {
+  Release();
+}
+
+bool HeightGrid::Allocate(const GridSize& size) {
+  Release();
+  if (size.cols <= 0 || size.rows <= 0) {
+    return false;
+  }
+  std::size_t cols = static_cast<std::size_t>(size.cols);
+  std::size_t rows = static_cast<std::size_t>(size.rows);
+  if (cols > std::numeric_limits<std::size_t>::max() / sizeof(float) / rows) {
+    return false;
+  }
+  cells_ = static_cast<float*>(std::calloc(cols * rows, sizeof(float)));
+  if (cells_ == nullptr) {
+    return false;
+  }
+  size_ = size;
+  return true;
+}
+
+void HeightGrid::Place(const DemPoint& point, const DemExtents& extents) {
+  // The grid size was computed from these extents, so both indexes lie in
+  // the grid; the test only guards the memory.
+  auto col = static_cast<std::int64_t>((static_cast<long double>(point.x) - extents.minX) * kTenth);
+  auto row = static_cast<std::int64_t>((static_cast<long double>(extents.maxY) - point.y) * kTenth);
+  if (col >= 0 && col < size_.cols && row >= 0 && row < size_.rows) {
+    cells_[row * size_.cols + col] = point.z;
+  }
+}
+
+void HeightGrid::Release() {
+  std::free(cells_);
+  cells_ = nullptr;
+  size_ = GridSize{};
+}
+
+bool HeightGrid::InterpolateRows(
+    std::int64_t n, const std::function<bool(std::int64_t sr, std::int64_t scEnd)>& afterRow) {
+  const std::int64_t cols = size_.cols;
+  for (std::int64_t sr = 0; sr < size_.rows; sr += n) {
+    float* row = cells_ + sr * cols;
+    std::int64_t sc = 0;
+    for (; sc < cols - n; sc += n) {
+      const float left = row[sc];
+      const float right = row[sc + n];
+      for (std::int64_t k = 1; k < n; ++k) {
+        row[sc + k] = Lerp(left, right, static_cast<double>(k) / static_cast<double>(n));
+      }
+    }
+    if (!afterRow(sr, sc)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+bool HeightGrid::InterpolateColumns(
+    std::int64_t n, const std::function<bool(std::int64_t col, std::int64_t srEnd)>& afterColumn) {
+  const std::int64_t cols = size_.cols;
+  const std::int64_t rows = size_.rows;
+  // Every column is independent of the others and reads only sample rows,
+  // which the pass never writes; a block of columns is filled row by row and
+  // then reported column by column, in order.
+  for (std::int64_t first = 0; first < cols; first += kColumnBlock) {
+    const std::int64_t last = first + kColumnBlock < cols ? first + kColumnBlock : cols;
+    std::int64_t sr = 0;
+    for (; sr < rows - n; sr += n) {
+      const float* top = cells_ + sr * cols;
+      const float* bottom = top + n * cols;
+      for (std::int64_t k = 1; k < n; ++k) {
+        const double weight = static_cast<double>(k) / static_cast<double>(n);
+        float* row = cells_ + (sr + k) * cols;
+        for (std::int64_t col = first; col < last; ++col) {
+          row[col] = Lerp(top[col], bottom[col], weight);
+        }
+      }
+    }
+    for (std::int64_t col = first; col < last; ++col) {
+      if (!afterColumn(col, sr)) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+}  // namespace kem

@@ -1,0 +1,125 @@
+// The points of an XYZ elevation model and the height grid built from them:
+// one cell per 10 coordinate units, row 0 at the northern edge (largest y),
+// column 0 at the western edge (smallest x).
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+namespace kem {
+
+// One input point, as read from the file.
+struct DemPoint {
+  float x;
+  float y;
+  float z;
+};
+
+// The points of a file in file order. Its capacity doubles when it is full;
+// growing reallocates in place where the allocator can, so that a large
+// array is not copied.
+class DemPointArray {
+ public:
+  DemPointArray() = default;
+  DemPointArray(const DemPointArray&) = delete;
+  DemPointArray& operator=(const DemPointArray&) = delete;
+  ~DemPointArray();
+
+  // Appends a point. Returns false, leaving the array as it was, when it
+  // cannot grow.
+  bool Append(const DemPoint& point);
+
+  std::size_t Count() const { return count_; }
+  const DemPoint* begin() const { return data_; }
+  const DemPoint* end() const { return data_ + count_; }
+
+  // Frees the points.
+  void Release();
+
+ private:
+  DemPoint* data_ = nullptr;
+  std::size_t count_ = 0;
+  std::size_t capacity_ = 0;
+};
+
+// The smallest and largest x and y of the points read so far.
+struct DemExtents {
+  float minX = 0.0f;
+  float maxX = 0.0f;
+  float minY = 0.0f;
+  float maxY = 0.0f;
+
+  // Widens the extents to take in `point`; the first point sets them.
+  void Include(const DemPoint& point, bool first);
+};
+
+// A Targa image has 16-bit width and height fields.
+inline constexpr std::int64_t kMaxGridSide = 65535;
+
+// Width and height of the grid in cells.
+struct GridSize {
+  std::int64_t cols = 0;
+  std::int64_t rows = 0;
+};
+
+// Computes cols = (maxX - minX) * 0.1 + 1 and rows = (maxY - minY) * 0.1 + 1,
+// truncated, in extended precision with the float constant 0.1. Returns false
+// when either side exceeds kMaxGridSide or is not finite.
+bool ComputeGridSize(const DemExtents& extents, GridSize& size);
+
+// The grid step in cells for a spacing in coordinate units, its magnitude
+// divided by 10 and truncated: files listed from north to south (negative
+// spacing) are filled in like those listed from south to north.
+std::int64_t GridStep(std::int32_t spacing);
+
+// The first change of y that fixes the spacing: `y - firstY` truncated toward
+// zero, limited to the 32-bit range (0 when it is not a number).
+std::int32_t SpacingOf(float y, float firstY);
+
+// The grid of heights, cols x rows 32-bit floats in row-major order.
+class HeightGrid {
+ public:
+  HeightGrid() = default;
+  HeightGrid(const HeightGrid&) = delete;
+  HeightGrid& operator=(const HeightGrid&) = delete;
+  ~HeightGrid();
+
+  // Allocates the grid with every cell 0. Returns false when its byte size
+  // cannot be represented or allocated.
+  bool Allocate(const GridSize& size);
+
+  // Stores `point.z` in the cell that covers the point: column
+  // (x - minX) * 0.1 and row (maxY - y) * 0.1, truncated, in the precision of
+  // ComputeGridSize. A later point in the same cell replaces the earlier one.
+  void Place(const DemPoint& point, const DemExtents& extents);
+
+  std::int64_t Cols() const { return size_.cols; }
+  std::int64_t Rows() const { return size_.rows; }
+  std::size_t CellCount() const { return static_cast<std::size_t>(size_.cols * size_.rows); }
+  float At(std::int64_t row, std::int64_t col) const { return cells_[row * size_.cols + col]; }
+  const float* Cells() const { return cells_; }
+
+  // Frees the cells.
+  void Release();
+
+  // Fills the cells between samples `n` apart (n >= 2) along each sample row
+  // (0, n, 2n, ...) with left + (k / n) * (right - left), computed in double
+  // and stored as float. After each sample row calls afterRow(sr, scEnd),
+  // scEnd being where the row's walk stopped; stops early, returning false,
+  // when that returns false.
+  bool InterpolateRows(std::int64_t n,
+                       const std::function<bool(std::int64_t sr, std::int64_t scEnd)>& afterRow);
+
+  // The same down every column (including cells filled by InterpolateRows),
+  // between sample rows n apart, calling afterColumn(col, srEnd) after each
+  // column in order.
+  bool InterpolateColumns(
+      std::int64_t n, const std::function<bool(std::int64_t col, std::int64_t srEnd)>& afterColumn);
+
+ private:
+  float* cells_ = nullptr;
+  GridSize size_;
+};
+
+}  // namespace kem

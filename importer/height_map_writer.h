@@ -1,0 +1,70 @@
+// The 24-bit Targa height map written by the DEM conversion: its header, the
+// height coding of its pixels, and the file it is written to.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+namespace kem {
+
+// Byte layout of the uncompressed true-colour Targa header.
+inline constexpr std::size_t kHeightMapHeaderSize = 18;
+inline constexpr std::size_t kHeightMapImageTypeOffset = 2;
+inline constexpr std::size_t kHeightMapWidthOffset = 12;
+inline constexpr std::size_t kHeightMapHeightOffset = 14;
+inline constexpr std::size_t kHeightMapPixelDepthOffset = 16;
+inline constexpr std::size_t kHeightMapDescriptorOffset = 17;
+inline constexpr std::uint8_t kHeightMapImageType = 2;      // uncompressed true colour
+inline constexpr std::uint8_t kHeightMapPixelDepth = 24;    // bits per pixel
+inline constexpr std::uint8_t kHeightMapDescriptor = 0x20;  // rows stored from the top down
+inline constexpr std::size_t kHeightMapBytesPerPixel = 3;
+
+// Fills `header` with the header of a cols x rows height map (the low 16 bits
+// of each side).
+void EncodeHeightMapHeader(std::int64_t cols, std::int64_t rows,
+                           std::uint8_t (&header)[kHeightMapHeaderSize]);
+
+// The 24-bit code of a height: (height + 1000) x 1677.7216 (the float
+// constant) in extended precision, truncated toward zero, low 24 bits. Heights
+// from -1000 to 9000 cover the codes 0 to 16777215; others wrap around. An
+// infinite height gives 0.
+std::uint32_t HeightCode(float height);
+
+// Writes the code's three bytes, low byte first (blue, green, red).
+inline void PutHeightCode(std::uint32_t code, std::uint8_t* out) {
+  out[0] = static_cast<std::uint8_t>(code);
+  out[1] = static_cast<std::uint8_t>(code >> 8);
+  out[2] = static_cast<std::uint8_t>(code >> 16);
+}
+
+// The height map being written: a temporary file beside the output path that
+// replaces the output only when the conversion succeeds, so a failure never
+// leaves a partial height map behind nor destroys the one that was there.
+class HeightMapOutput {
+ public:
+  // An output that was not committed is discarded: its temporary file is
+  // removed and the file at the output path is left as it was.
+  virtual ~HeightMapOutput() = default;
+
+  // Appends bytes. A failure is remembered and reported by Commit; later
+  // writes are ignored.
+  virtual void Write(const std::uint8_t* data, std::size_t size) = 0;
+
+  // Flushes and closes the file and moves it over the output path. Returns
+  // false (and discards the file) when anything failed.
+  virtual bool Commit() = 0;
+};
+
+// Creates "<outputPath>.tmp-XXXXXX" (a fresh name) beside the output. Null
+// when the output path names a folder or the temporary file cannot be created.
+std::unique_ptr<HeightMapOutput> CreateHeightMapOutput(const std::string& outputPath);
+
+// How a conversion obtains its output; CreateHeightMapOutput in normal use, a
+// writer that fails where a test needs one.
+using HeightMapOutputFactory =
+    std::function<std::unique_ptr<HeightMapOutput>(const std::string& outputPath)>;
+
+}  // namespace kem
