@@ -1,0 +1,34 @@
+// The main frame's Convert command: Tools > Convert > "ASCII .XYZ DEM to
+// 24-bit height map...". Picks a DEM file and converts it under the importer
+// dialog while the main window is disabled.
+#pragma once
+
+#include <functional>
+
+#include <wx/string.h>
+
+#include "importer/convert_dem.h"
+
+class wxFrame;
+
+namespace kem::app {
+
+class CDemImportDlg;
+
+// Filter pairs of the command's file dialog. GTK matches patterns case by
+// case, so the DEM entry lists the lower-case spelling too.
+inline constexpr char kDemFileFilter[] = "ASCII .XYZ DEM Files (*.XYZ)|*.XYZ;*.xyz|All Files|*.*";
+
+// The whole command: a file dialog owned by `mainFrame` for an existing file;
+// when the user confirms one, RunDemImport on it. Cancelling the file dialog
+// ends the command with no importer window.
+void RunDemImportCommand(wxFrame* mainFrame);
+
+// The command after the file is chosen: disables `mainFrame`, shows the
+// modeless importer dialog (no parent), converts `path`, enables `mainFrame`
+// again whatever the outcome and destroys the dialog. `onShown`, when given,
+// runs with the shown dialog just before the conversion starts.
+kem::ConvertResult RunDemImport(wxFrame* mainFrame, const wxString& path,
+                                const std::function<void(CDemImportDlg&)>& onShown = {});
+
+}  // namespace kem::app

@@ -1,0 +1,167 @@
+// The importer's progress dialog, laid out in dialog units like the other
+// windows of the program.
+#include "importer/dem_import_dlg.h"
+
+#include <cmath>
+
+#include <wx/app.h>
+#include <wx/artprov.h>
+#include <wx/button.h>
+#include <wx/gauge.h>
+#include <wx/statbmp.h>
+#include <wx/stattext.h>
+#include <wx/toplevel.h>
+
+#include "app/ui_hooks.h"
+#include "app/wx_host.h"
+
+namespace kem::app {
+
+namespace {
+
+constexpr int kGaugeRange = 100;
+
+const char kDescription[] =
+    "The data converter will analyze the file you've selected, and produce 24-bit .tga image you "
+    "can use as elevation source for terrain generator.";
+const char kTemplateStatus[] = "Scanning source file";
+
+struct DialogItem {
+  int x, y, width, height;
+};
+
+// Template 102, in dialog units.
+constexpr DialogItem kClientArea{0, 0, 223, 71};
+constexpr DialogItem kCancelItem{166, 43, 50, 14};
+constexpr DialogItem kIconItem{7, 7, 20, 20};
+constexpr DialogItem kTextItem{36, 7, 180, 26};
+constexpr DialogItem kProgressItem{7, 48, 151, 7};
+constexpr DialogItem kStatusItem{7, 36, 151, 8};
+
+}  // namespace
+
+int ImporterGaugePosition(float percent) {
+  if (std::isnan(percent) || percent <= 0.0F) {
+    return 0;
+  }
+  if (percent >= static_cast<float>(kGaugeRange)) {
+    return kGaugeRange;
+  }
+  return static_cast<int>(percent);
+}
+
+CDemImportDlg::CDemImportDlg() = default;
+
+CDemImportDlg::CDemImportDlg(wxWindow* parent) {
+  Create(parent);
+}
+
+bool CDemImportDlg::Create(wxWindow* parent) {
+  if (!wxDialog::Create(parent, wxID_ANY, wxString::FromUTF8(kImporterCaption), wxDefaultPosition,
+                        wxDefaultSize, wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX)) {
+    return false;
+  }
+  const auto position = [this](const DialogItem& item) {
+    return ConvertDialogToPixels(wxPoint(item.x, item.y));
+  };
+  const auto size = [this](const DialogItem& item) {
+    return ConvertDialogToPixels(wxSize(item.width, item.height));
+  };
+
+  // Created in tab order: Cancel first, then the static items.
+  m_cancelButton = new wxButton(this, kIdImporterCancel, wxS("Cancel"), position(kCancelItem),
+                                size(kCancelItem));
+  auto* icon = new wxStaticBitmap(
+      this, wxID_ANY,
+      wxArtProvider::GetBitmap(wxART_INFORMATION, wxART_MESSAGE_BOX, size(kIconItem)),
+      position(kIconItem), size(kIconItem));
+  (void)icon;
+  auto* text = new wxStaticText(this, kIdImporterText, wxString::FromUTF8(kDescription),
+                                position(kTextItem), size(kTextItem), wxST_NO_AUTORESIZE);
+  text->Wrap(size(kTextItem).x);
+  m_progress = new wxGauge(this, kIdImporterProgress, kGaugeRange, position(kProgressItem),
+                           size(kProgressItem), wxGA_HORIZONTAL);
+  m_statusLabel = new wxStaticText(this, kIdImporterStatus, wxString::FromUTF8(kTemplateStatus),
+                                   position(kStatusItem), size(kStatusItem), wxST_NO_AUTORESIZE);
+  SetClientSize(size(kClientArea));
+
+  Bind(wxEVT_INIT_DIALOG, &CDemImportDlg::OnInitDialog, this);
+  Bind(wxEVT_BUTTON, &CDemImportDlg::OnCancelButton, this, kIdImporterCancel);
+  Bind(wxEVT_CLOSE_WINDOW, &CDemImportDlg::OnClose, this);
+  return true;
+}
+
+kem::ConvertResult CDemImportDlg::convertdem(const wxString& path) {
+  return kem::convertdem(std::string(path.mb_str(*wxConvFileName)), *this);
+}
+
+void CDemImportDlg::Repaint() {
+  Refresh();
+  Update();
+}
+
+void CDemImportDlg::SetProgress(const std::string& text, float percent) {
+  m_statusText = wxString::FromUTF8(text);
+  if (m_progress != nullptr) {
+    m_progress->SetValue(ImporterGaugePosition(percent));
+  }
+  TransferDataToWindow();
+}
+
+void CDemImportDlg::DisableCancel() {
+  if (m_cancelButton != nullptr) {
+    m_cancelButton->Disable();
+  }
+}
+
+void CDemImportDlg::ShowError(const std::string& caption, const std::string& text) {
+  ShowMessageBox(wxString::FromUTF8(text), wxString::FromUTF8(caption), wxOK | wxICON_ERROR, this);
+}
+
+// The program's one message pump, shared with the generator: a close of the
+// main window asked for meanwhile takes effect after the conversion.
+bool CDemImportDlg::PumpMessages() {
+  return PumpPendingEvents();
+}
+
+bool CDemImportDlg::TransferDataToWindow() {
+  if (m_statusLabel != nullptr) {
+    m_statusLabel->SetLabel(m_statusText);
+  }
+  return true;
+}
+
+void CDemImportDlg::OnCancel() {
+  DisableCancel();
+  m_cancelled = true;
+}
+
+void CDemImportDlg::OnInitDialog(wxInitDialogEvent& /*event*/) {
+  TransferDataToWindow();
+  if (m_progress != nullptr) {
+    m_progress->SetRange(kGaugeRange);
+  }
+  m_cancelled = false;
+  // The small icon is the program's own, as the main window shows it.
+  if (auto* top = wxDynamicCast(wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr,
+                                wxTopLevelWindow)) {
+    if (top != this && top->GetIcons().GetIconCount() > 0) {
+      SetIcons(top->GetIcons());
+    }
+  }
+}
+
+void CDemImportDlg::OnCancelButton(wxCommandEvent& /*event*/) {
+  OnCancel();
+}
+
+void CDemImportDlg::OnClose(wxCloseEvent& event) {
+  // The close box cancels like the button; the command closes the window
+  // once the conversion has stopped.
+  OnCancel();
+  if (event.CanVeto()) {
+    event.Veto();
+  }
+}
+
+}  // namespace kem::app

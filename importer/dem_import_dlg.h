@@ -1,0 +1,85 @@
+// The importer's progress dialog: a small modeless window that shows what the
+// DEM conversion is doing, a progress bar and a Cancel button, and hosts the
+// conversion itself.
+#pragma once
+
+#include <string>
+
+#include <wx/dialog.h>
+#include <wx/string.h>
+
+#include "importer/convert_dem.h"
+#include "importer/import_host.h"
+
+class wxButton;
+class wxCloseEvent;
+class wxCommandEvent;
+class wxGauge;
+class wxInitDialogEvent;
+class wxStaticText;
+
+namespace kem::app {
+
+// Controls of the importer dialog (template 102). Cancel is the toolkit's own
+// cancel button, so Escape and the close box reach it as they do in any
+// dialog.
+inline constexpr int kImporterTemplate = 102;
+inline constexpr int kIdImporterCancel = wxID_CANCEL;
+inline constexpr int kIdImporterText = 1013;
+inline constexpr int kIdImporterProgress = 1014;
+inline constexpr int kIdImporterStatus = 1015;
+
+inline constexpr char kImporterCaption[] = "vindle :: dem data importer";
+
+// Position of the dialog's progress bar for `percent`: truncated toward zero
+// and kept within 0 to 100 (a value that is not a number gives 0).
+int ImporterGaugePosition(float percent);
+
+class CDemImportDlg : public wxDialog, public kem::ImportHost {
+ public:
+  // No window yet; Create makes it.
+  CDemImportDlg();
+  // Makes the (hidden) window at once.
+  explicit CDemImportDlg(wxWindow* parent);
+
+  // Makes the hidden window with its controls, laid out in dialog units.
+  // `parent` may be null: the Convert command gives none.
+  bool Create(wxWindow* parent);
+
+  // Converts the DEM at `path` into `path` + ".tga" while this dialog shows
+  // the progress; returns when it is written, cancelled or failed.
+  kem::ConvertResult convertdem(const wxString& path);
+
+  // What the conversion uses of its window.
+  void Repaint() override;
+  void SetProgress(const std::string& text, float percent) override;
+  bool IsCancelled() const override { return m_cancelled; }
+  void DisableCancel() override;
+  void ShowError(const std::string& caption, const std::string& text) override;
+  bool PumpMessages() override;
+
+  // Shows the status text in its control.
+  bool TransferDataToWindow() override;
+
+  // Every way of cancelling ends here: the Cancel button is disabled and the
+  // flag set; the window stays until the conversion has stopped.
+  void OnCancel();
+
+  // For tests: the controls and the shown status text.
+  wxButton* GetCancelButton() const { return m_cancelButton; }
+  wxGauge* GetProgressGauge() const { return m_progress; }
+  const wxString& GetStatusText() const { return m_statusText; }
+
+ private:
+  void OnInitDialog(wxInitDialogEvent& event);
+  void OnCancelButton(wxCommandEvent& event);
+  void OnClose(wxCloseEvent& event);
+
+  wxButton* m_cancelButton = nullptr;
+  wxGauge* m_progress = nullptr;
+  wxString m_statusText;
+  bool m_cancelled = false;
+  wxStaticText* m_statusLabel = nullptr;
+};
+
+}  // namespace kem::app
