@@ -3,12 +3,31 @@
 // question was not confirmed, 130 cancelled with Ctrl+C.
 #pragma once
 
+#include <optional>
+#include <string>
+
 namespace kem::cli {
+
+struct JobOptions;
 
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNotConfirmed = 3;
 inline constexpr int kExitCancelled = 130;
+
+// `generate [PROJECT]`: one generation run with the project's fields (a new
+// project's without PROJECT), overridden by `options`. Asks the flat-terrain
+// question first when the base and maximum height are equal.
+int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions& options);
+
+// `convert FILE.xyz`: writes FILE.xyz.tga.
+int RunConvert(const std::string& path);
+
+// `project new PATH`: writes a new project with `options` applied.
+int RunProjectNew(const std::string& path, const JobOptions& options);
+
+// `project show PATH`: prints the project's fourteen fields on standard output.
+int RunProjectShow(const std::string& path);
 
 }  // namespace kem::cli

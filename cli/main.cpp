@@ -1,0 +1,67 @@
+// kem-cli: the terrain generator and the DEM conversion from the command line.
+#include <CLI/CLI.hpp>
+
+#include <optional>
+#include <string>
+
+#include "cli/commands.h"
+#include "cli/job_options.h"
+
+int main(int argc, char** argv) {
+  using namespace kem::cli;
+
+  CLI::App app{"Kem: turns colour-coded height maps into Trainz layout files (.gnd)", "kem-cli"};
+  app.require_subcommand(1);
+
+  std::optional<std::string> projectPath;
+  JobOptions generateOptions;
+  CLI::App* generate =
+      app.add_subcommand("generate",
+                         "Generate a layout file from a project and/or options (tile_blank.dat and "
+                         "textures.txt come from the current folder)");
+  generate
+      ->add_option_function<std::string>(
+          "project", [&projectPath](const std::string& path) { projectPath = path; },
+          "Project file; without one a new project's fields apply")
+      ->type_name("PROJECT");
+  AddJobOptions(*generate, generateOptions);
+
+  std::string xyzPath;
+  CLI::App* convert =
+      app.add_subcommand("convert", "Convert an ASCII XYZ elevation model to FILE.xyz.tga");
+  convert->add_option("file", xyzPath, "The XYZ file")->required()->type_name("FILE.xyz");
+
+  CLI::App* project = app.add_subcommand("project", "Write or show a project file");
+  project->require_subcommand(1);
+  std::string newPath;
+  JobOptions newOptions;
+  CLI::App* projectNew = project->add_subcommand("new", "Write a new project file");
+  projectNew->add_option("path", newPath, "Project file to write")->required()->type_name("PATH");
+  AddJobOptions(*projectNew, newOptions);
+  std::string showPath;
+  CLI::App* projectShow =
+      project->add_subcommand("show", "Print a project's fourteen fields, one a line");
+  projectShow->add_option("path", showPath, "Project file")->required()->type_name("PATH");
+
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::CallForAllHelp& help) {
+    return app.exit(help);
+  } catch (const CLI::ParseError& error) {
+    app.exit(error);
+    return kExitUsage;
+  }
+
+  if (*generate) {
+    return RunGenerate(projectPath, generateOptions);
+  }
+  if (*convert) {
+    return RunConvert(xyzPath);
+  }
+  if (*projectNew) {
+    return RunProjectNew(newPath, newOptions);
+  }
+  return RunProjectShow(showPath);
+}
