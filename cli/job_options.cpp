@@ -59,6 +59,8 @@ std::optional<float> ParseHeight(const std::string& text) {
 }
 
 void AddJobOptions(CLI::App& command, JobOptions& options) {
+  // As with most tools, an option given twice takes its last value.
+  command.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::TakeLast);
   AddPath(command, "--height-map", options.heightMapPath, "Elevation image (Targa)");
   command
       .add_option_function<std::string>(

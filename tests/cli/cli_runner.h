@@ -1,0 +1,26 @@
+// Runs the kem-cli binary named by the environment variable KEM_CLI as a child
+// process in the current folder and captures what it writes.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace kem::test {
+
+struct CliResult {
+  int exitCode = -1;  // -1 when the process did not exit normally
+  int signal = 0;     // the signal that ended it, if one did
+  std::string out;
+  std::string err;
+};
+
+// Runs kem-cli with `args`, standard input from /dev/null. `whileRunning`, if
+// given, is called with the child's process id before waiting for it.
+CliResult RunCli(const std::vector<std::string>& args,
+                 const std::function<void(int pid)>& whileRunning = {});
+
+// The names of the files in `folder`, sorted.
+std::vector<std::string> FilesIn(const std::string& folder);
+
+}  // namespace kem::test

@@ -1,0 +1,271 @@
+// kem-cli generate: the front end of a generation run, from the command line
+// or a project file to a layout file, a message and an exit status.
+#include <signal.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/cli_runner.h"
+#include "core/project_file.h"
+#include "core/terrain_job.h"
+#include "support/test_support.h"
+
+namespace kem::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+constexpr std::uintmax_t kOneBoardLayoutSize = 3776 + 123334;
+constexpr const char* kFlatQuestion =
+    "The defined height range will result in absolutely flat terrain. Are you sure it's OK?\n";
+
+TargaImage HeightMap(int width, int height) {
+  TargaImage image;
+  image.width = width;
+  image.height = height;
+  image.pixel = [](int x, int y) {
+    return std::array<std::uint8_t, 3>{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y),
+                                       static_cast<std::uint8_t>(x + y)};
+  };
+  return image;
+}
+
+// A folder, made current, holding tile_blank.dat and a one-board height map h.tga.
+class GenerateFolder {
+ public:
+  GenerateFolder() {
+    dir.Chdir();
+    WriteFile(dir.File("tile_blank.dat"), SampleTemplate());
+    HeightMap(76, 76).Save(dir.File("h.tga"));
+  }
+  std::string File(const std::string& name) const { return dir.File(name); }
+  std::vector<std::string> Files() const { return FilesIn(dir.path().string()); }
+
+  TempDir dir;
+};
+
+// A run over h.tga that is not flat, plus `extra`.
+Args RunArgs(const Args& extra) {
+  Args args = {"generate", "--height-map", "h.tga", "--format", "24bit", "--base-height",
+               "0",        "--max-height", "100",   "--output", "o.gnd"};
+  args.insert(args.end(), extra.begin(), extra.end());
+  return args;
+}
+
+TEST(CliGenerate, WritesOneBoardAndSaysSo) {
+  GenerateFolder folder;
+  const CliResult result = RunCli(RunArgs({}));
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out, "Wrote o.gnd: 1 board, 127110 bytes\n");
+  EXPECT_EQ(std::filesystem::file_size(folder.File("o.gnd")), kOneBoardLayoutSize);
+  EXPECT_EQ(folder.Files(), (std::vector<std::string>{"h.tga", "o.gnd", "tile_blank.dat"}));
+}
+
+TEST(CliGenerate, OptionsOverrideTheProjectAndTheOutputMatchesTheLibrary) {
+  GenerateFolder folder;
+  ASSERT_EQ(RunCli({"project", "new", "p", "--height-map", "h.tga", "--format", "4",
+                    "--base-height", "-50", "--max-height", "100", "--output", "from-project.gnd"})
+                .exitCode,
+            0);
+  const CliResult viaProject = RunCli({"generate", "p", "--output", "override.gnd"});
+  ASSERT_EQ(viaProject.exitCode, 0) << viaProject.err;
+  EXPECT_FALSE(std::filesystem::exists(folder.File("from-project.gnd")));
+
+  const CliResult direct =
+      RunCli({"generate", "--height-map", "h.tga", "--format", "24bit", "--base-height", "-50",
+              "--max-height", "100", "--output", "direct.gnd"});
+  ASSERT_EQ(direct.exitCode, 0) << direct.err;
+  EXPECT_EQ(ReadFile(folder.File("override.gnd")), ReadFile(folder.File("direct.gnd")));
+
+  // A different height range gives a different layout.
+  ASSERT_EQ(RunCli({"generate", "p", "--max-height", "200", "--output", "higher.gnd"}).exitCode, 0);
+  EXPECT_NE(ReadFile(folder.File("higher.gnd")), ReadFile(folder.File("direct.gnd")));
+}
+
+TEST(CliGenerate, MissingTemplateStopsWithItsMessage) {
+  TempDir dir;
+  dir.Chdir();
+  HeightMap(76, 76).Save(dir.File("h.tga"));
+  const CliResult result = RunCli(RunArgs({}));
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "Error: tile template file tile_blank.dat not found or failed to open.\n");
+  EXPECT_EQ(result.out, "");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("o.gnd")));
+}
+
+TEST(CliGenerate, FlatTerrainIsNotConfirmedWithoutYes) {
+  const std::vector<Args> flatRuns = {
+      {"generate", "--height-map", "h.tga", "--output", "o.gnd"},  // a new project: 0 and 0
+      RunArgs({"--base-height", "100"}),
+      RunArgs({"--base-height", "nan"}),
+      RunArgs({"--max-height", "nan"}),
+      {"generate", "p"},
+  };
+  GenerateFolder folder;
+  ASSERT_EQ(RunCli({"project", "new", "p", "--height-map", "h.tga", "--output", "o.gnd",
+                    "--base-height", "7", "--max-height", "7"})
+                .exitCode,
+            0);
+  for (const auto& args : flatRuns) {
+    SCOPED_TRACE(testing::PrintToString(args));
+    const CliResult result = RunCli(args);
+    EXPECT_EQ(result.exitCode, 3);
+    EXPECT_EQ(result.err, kFlatQuestion);
+    EXPECT_FALSE(std::filesystem::exists(folder.File("o.gnd")));
+  }
+}
+
+TEST(CliGenerate, YesAnswersTheFlatTerrainQuestion) {
+  GenerateFolder folder;
+  const CliResult result = RunCli({"generate", "--height-map", "h.tga", "--output", "o.gnd", "-y"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(std::filesystem::file_size(folder.File("o.gnd")), kOneBoardLayoutSize);
+}
+
+TEST(CliGenerate, DriverFailuresGiveTheirMessagesAndLeaveTheOldOutput) {
+  struct Case {
+    const char* name;
+    std::function<void(const GenerateFolder&)> prepare;
+    Args extra;
+    std::string err;
+  };
+  const std::vector<Case> cases = {
+      {"missing height map",
+       [](const GenerateFolder&) {},
+       {"--height-map", "none.tga"},
+       "Error: image not found or failed to open.\n"},
+      {"empty height map path",
+       [](const GenerateFolder&) {},
+       {"--height-map", ""},
+       "Error: image not found or failed to open.\n"},
+      {"run-length encoded",
+       [](const GenerateFolder& f) {
+         TargaImage image = HeightMap(76, 76);
+         image.imageType = 10;
+         image.Save(f.File("h.tga"));
+       },
+       {},
+       "Error: source is not uncompressed true colour targa image.\n"},
+      {"right to left and too narrow",
+       [](const GenerateFolder& f) {
+         TargaImage image = HeightMap(3, 76);
+         image.extraDescriptorBits = 0x10;
+         image.Save(f.File("h.tga"));
+       },
+       {},
+       "Error: data in source arranged right to left, currently unsupported.\n"
+       "Error: image dimensions unsuitable for terrain generation.\n"},
+      {"smaller than a board",
+       [](const GenerateFolder& f) { HeightMap(75, 76).Save(f.File("h.tga")); },
+       {},
+       "Error: image dimensions unsuitable for terrain generation.\n"},
+      {"guide of another size",
+       [](const GenerateFolder& f) { HeightMap(148, 76).Save(f.File("g.tga")); },
+       {"--minimap", "g.tga"},
+       "Error: size doesn't match the size of elevation data image.\n"},
+      {"filter guide not a targa",
+       [](const GenerateFolder& f) { WriteText(f.File("g.tga"), "text"); },
+       {"--filter-guide", "g.tga"},
+       "Error: file is not a targa image.\n"},
+      {"short template",
+       [](const GenerateFolder& f) {
+         auto bytes = SampleTemplate();
+         bytes.resize(779);
+         WriteFile(f.File("tile_blank.dat"), bytes);
+       },
+       {},
+       "Error: tile template file tile_blank.dat is shorter than 780 bytes.\n"},
+      {"output folder missing",
+       [](const GenerateFolder&) {},
+       {"--output", "no/such/o.gnd"},
+       "Error: layout file could not be created.\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    GenerateFolder folder;
+    WriteText(folder.File("o.gnd"), "previous layout");
+    c.prepare(folder);
+    const auto before = folder.Files();
+    const CliResult result = RunCli(RunArgs(c.extra));
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.out, "");
+    EXPECT_EQ(folder.Files(), before);
+    EXPECT_EQ(ReadFile(folder.File("o.gnd")).size(), 15u);
+  }
+}
+
+TEST(CliGenerate, UnknownFormatFromAProjectStops) {
+  GenerateFolder folder;
+  TerrainJob job;
+  SetNewProjectDefaults(job);
+  job.heightMapPath = "h.tga";
+  job.outputPath = "o.gnd";
+  job.maxHeight = 10.0f;
+  job.dataFormat = 5;
+  WriteFile(folder.File("p"), EncodeProject(job));
+  const CliResult result = RunCli({"generate", "p"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "Error: unknown height data format.\n");
+  EXPECT_FALSE(std::filesystem::exists(folder.File("o.gnd")));
+}
+
+TEST(CliGenerate, MissingTextureListIsReportedAndTheRunGoesOn) {
+  GenerateFolder folder;
+  HeightMap(76, 76).Save(folder.File("paint.tga"));
+  const CliResult result = RunCli(RunArgs({"--texturing-guide", "paint.tga"}));
+  ASSERT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.err,
+            "The texture list appears to be missing.\n\n"
+            "The terrain generator was unable to find file textures.txt in the current folder.\n"
+            "As this file stores information about textures which should be used to paint\n"
+            "the terrain, it will cause the generated route to be left unpainted.\n");
+  EXPECT_EQ(std::filesystem::file_size(folder.File("o.gnd")), kOneBoardLayoutSize);
+}
+
+TEST(CliGenerate, FilterGuideWithoutMarkersStillWritesTheAnchorBlock) {
+  GenerateFolder folder;
+  HeightMap(76, 76).Save(folder.File("filter.tga"));
+  const CliResult result = RunCli(RunArgs({"--filter-guide", "filter.tga"}));
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");  // no progress line when standard error is not a terminal
+  EXPECT_EQ(result.out, "Wrote o.gnd: 0 boards, 127102 bytes\n");
+}
+
+TEST(CliGenerate, CtrlCDiscardsTheUnfinishedLayout) {
+  GenerateFolder folder;
+  HeightMap(20 * 72 + 4, 5 * 72 + 4).Save(folder.File("h.tga"));  // 100 boards
+  WriteText(folder.File("o.gnd"), "previous layout");
+  const auto before = folder.Files();
+
+  bool interrupted = false;
+  const CliResult result = RunCli(RunArgs({}), [&](int pid) {
+    // Wait for the temporary layout file to appear, then press Ctrl+C.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline) {
+      if (folder.Files().size() > before.size()) {
+        interrupted = kill(pid, SIGINT) == 0;
+        return;
+      }
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+  });
+  ASSERT_TRUE(interrupted);
+  if (result.exitCode == 0) {
+    GTEST_SKIP() << "the run finished before Ctrl+C arrived";
+  }
+  EXPECT_EQ(result.exitCode, 130);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(folder.Files(), before);
+  EXPECT_EQ(ReadFile(folder.File("o.gnd")).size(), 15u);
+}
+
+}  // namespace
+}  // namespace kem::test
