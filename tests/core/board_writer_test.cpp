@@ -1,0 +1,408 @@
+#include "core/board_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <functional>
+#include <vector>
+
+#include "core/byte_io.h"
+#include "core/colour.h"
+#include "core/layout_file.h"
+#include "core/random_source.h"
+#include "core/texture_table.h"
+#include "layout_test_outputs.h"
+#include "support/test_support.h"
+
+namespace kem {
+namespace {
+
+using Grid = std::vector<float>;
+using Rgb = std::array<std::uint8_t, 3>;
+
+Grid GridOf(const std::function<float(int x, int y)>& h) {
+  Grid grid(kWindowPixels);
+  for (int y = 0; y < kWindowSide; ++y) {
+    for (int x = 0; x < kWindowSide; ++x) {
+      grid[GridIndex(x, y)] = h(x, y);
+    }
+  }
+  return grid;
+}
+
+float At(const Grid& grid, int x, int y) {
+  return grid[GridIndex(x, y)];
+}
+
+// ---- smoothing -------------------------------------------------------------
+
+TEST(SmoothHeights, LeavesLevelGroundUnchanged) {
+  Grid grid = GridOf([](int, int) { return 123.25f; });
+  SmoothHeights(grid.data());
+  for (float h : grid) {
+    ASSERT_EQ(h, 123.25f);
+  }
+}
+
+TEST(SmoothHeights, AveragesTheSidesOfARampWithTheirInnerNeighbours) {
+  Grid grid = GridOf([](int x, int) { return 10.0f * static_cast<float>(x); });
+  SmoothHeights(grid.data());
+  for (int y = 1; y <= 74; ++y) {
+    for (int x = 1; x <= 74; ++x) {
+      ASSERT_NEAR(At(grid, x, y), 10.0f * static_cast<float>(x), 1e-3) << x << "," << y;
+    }
+  }
+  for (int y = 2; y <= 74; ++y) {
+    EXPECT_NEAR(At(grid, 0, y), 5.0f, 1e-4) << y;
+    EXPECT_NEAR(At(grid, 75, y), 745.0f, 1e-3) << y;
+  }
+  EXPECT_NEAR(At(grid, 0, 75), 2.5f, 1e-4);
+  EXPECT_EQ(At(grid, 0, 0), 0.0f);
+  EXPECT_EQ(At(grid, 0, 1), 0.0f);
+  EXPECT_EQ(At(grid, 75, 0), 750.0f);
+  EXPECT_EQ(At(grid, 75, 1), 750.0f);
+  EXPECT_EQ(At(grid, 75, 75), 750.0f);
+}
+
+TEST(SmoothHeights, ReadsNeighboursAlreadySmoothedInThisPass) {
+  Grid grid = GridOf([](int x, int y) { return x == 10 && y == 10 ? 81.0f : 0.0f; });
+  SmoothHeights(grid.data());
+  EXPECT_EQ(At(grid, 9, 11), 9.0f);
+  EXPECT_EQ(At(grid, 10, 11), 10.0f);
+  // (81 + 10) x 0.11111111 in double, stored as float.
+  EXPECT_EQ(At(grid, 11, 11), static_cast<float>(91.0 * static_cast<double>(0.11111111f)));
+  EXPECT_NEAR(At(grid, 11, 11), 10.111111f, 1e-5);
+}
+
+TEST(SmoothHeights, MultipliesByTheSinglePrecisionNinth) {
+  // One low cell in a field of 3: its upper-left neighbour sums 25, and
+  // 25 x 0.11111111f rounds to another float than 25 / 9 does.
+  Grid grid = GridOf([](int, int) { return 3.0f; });
+  grid[GridIndex(40, 40)] = 1.0f;
+  SmoothHeights(grid.data());
+  const float smoothed = At(grid, 39, 41);  // sees the low cell as (x + 1, y - 1)
+  EXPECT_EQ(smoothed, static_cast<float>(25.0 * static_cast<double>(0.11111111f)));
+  EXPECT_NE(smoothed, static_cast<float>(25.0 / 9.0));
+}
+
+TEST(SmoothHeights, KeepsTheFourUnvisitedCells) {
+  Grid grid = GridOf([](int x, int y) { return static_cast<float>(x * 7 + y * 13 % 5); });
+  const Grid before = grid;
+  SmoothHeights(grid.data());
+  for (auto [x, y] : std::vector<std::pair<int, int>>{{0, 1}, {75, 0}, {75, 1}, {75, 75}}) {
+    EXPECT_EQ(At(grid, x, y), At(before, x, y)) << x << "," << y;
+  }
+}
+
+// ---- normals ---------------------------------------------------------------
+
+struct NormalCase {
+  const char* name;
+  std::function<float(int x, int y)> height;
+  std::array<int, 3> interior;  // bytes 7, 8, 9
+};
+
+TEST(VertexNormal, MatchesKnownSlopes) {
+  const std::vector<NormalCase> cases = {
+      {"level", [](int, int) { return 42.0f; }, {0, 0, 127}},
+      {"5 per column to the right",
+       [](int x, int) { return 5.0f * static_cast<float>(x); },
+       {0, -56, 113}},
+      {"5 per row toward the top",
+       [](int, int y) { return 5.0f * static_cast<float>(75 - y); },
+       {-56, 0, 113}},
+      {"10 per column to the right",
+       [](int x, int) { return 10.0f * static_cast<float>(x); },
+       {0, -89, 89}},
+      {"10 per column to the left",
+       [](int x, int) { return 10.0f * static_cast<float>(75 - x); },
+       {0, 89, 89}},
+  };
+  for (const auto& c : cases) {
+    const Grid grid = GridOf(c.height);
+    // A uniform slope gives the same normal at corners and edges too.
+    for (auto [x, y] : std::vector<std::pair<int, int>>{
+             {1, 1}, {40, 30}, {74, 74}, {0, 0}, {75, 0}, {0, 75}, {75, 75}, {0, 40}, {40, 75}}) {
+      const NormalBytes n = VertexNormal(grid.data(), x, y);
+      EXPECT_EQ((std::array<int, 3>{n.top, n.right, n.up}), c.interior)
+          << c.name << " at " << x << "," << y;
+    }
+  }
+}
+
+TEST(VertexNormal, UsesOnlyTheFacetsPresentAtACorner) {
+  // At (0, 0) only the bottom-right facet exists: a drop to the right of 10
+  // and nothing below gives (100, 0, 100) normalised.
+  Grid grid = GridOf([](int, int) { return 0.0f; });
+  grid[GridIndex(1, 0)] = -10.0f;
+  const NormalBytes n = VertexNormal(grid.data(), 0, 0);
+  EXPECT_EQ(n.right, 89);
+  EXPECT_EQ(n.top, 0);
+  EXPECT_EQ(n.up, 89);
+}
+
+TEST(VertexNormal, AddsUnitFacetsNotRawOnes) {
+  // Left neighbour 100 above, right neighbour level: two steep facets and two
+  // flat ones. Unit facets: (0.995.., 0, 0.0995..) twice plus (0, 0, 1) twice.
+  Grid grid = GridOf([](int, int) { return 0.0f; });
+  grid[GridIndex(39, 40)] = 100.0f;
+  const double steep = std::sqrt(1000.0 * 1000.0 + 100.0 * 100.0);
+  const double sx = 2 * 1000.0 / steep;
+  const double sz = 2 * 100.0 / steep + 2.0;
+  const double length = std::sqrt(sx * sx + sz * sz);
+  const NormalBytes n = VertexNormal(grid.data(), 40, 40);
+  EXPECT_EQ(n.right, static_cast<int>(sx / length * 127.0));
+  EXPECT_EQ(n.up, static_cast<int>(sz / length * 127.0));
+  EXPECT_EQ(n.top, 0);
+}
+
+// ---- whole blocks ----------------------------------------------------------
+
+// A job over one image: 24-bit coding with scale 1 and base 0, so a height is
+// the pixel's 24-bit code, and no smoothing.
+class BoardWriterTest : public ::testing::Test {
+ protected:
+  static Rgb Code(int code) {
+    return {static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 8),
+            static_cast<std::uint8_t>(code)};
+  }
+
+  std::unique_ptr<TargaSource> Open(const std::string& name, int width, int height,
+                                    std::function<Rgb(int, int)> pixel, bool topDown = false) {
+    test::TargaImage image;
+    image.width = width;
+    image.height = height;
+    image.topDown = topDown;
+    image.pixel = std::move(pixel);
+    image.Save(dir_.File(name));
+    int code = -1;
+    auto source = OpenTargaSource(dir_.File(name), code);
+    EXPECT_TRUE(source) << code;
+    return source;
+  }
+
+  void SetUpJob(int width, int height, std::function<Rgb(int, int)> pixel, bool topDown = false) {
+    job_.elevation = Open("elevation.tga", width, height, std::move(pixel), topDown);
+    job_.boardCols = (width - 4) / 72;
+    job_.boardRows = (height - 4) / 72;
+    job_.dataFormat = k24BitHeightCoding;
+    job_.heightScale = 1.0f;
+    job_.baseHeight = 0.0f;
+    job_.interpolate = 0;
+  }
+
+  std::vector<std::uint8_t> Block(int col, int row) {
+    std::vector<std::uint8_t> block(kBoardBlockSize + 1, 0xEE);
+    BuildBoardBlock(col, row, job_, block.data());
+    EXPECT_EQ(block.back(), 0xEE);
+    block.pop_back();
+    return block;
+  }
+
+  static const std::uint8_t* Record(const std::vector<std::uint8_t>& block, int x, int y) {
+    return block.data() + kVertexRecordsOffset + kVertexRecordSize * (76 * x + y);
+  }
+
+  static const std::uint8_t* MinimapPixel(const std::vector<std::uint8_t>& block, int r, int q) {
+    return block.data() + kMinimapPixelsOffset + kMinimapPixelSize * (128 * r + q);
+  }
+
+  test::TempDir dir_;
+  TerrainJob job_;
+};
+
+TEST_F(BoardWriterTest, AppendsOneBlockOfTheDefinedShape) {
+  SetUpJob(76, 76, [](int, int) { return Rgb{0, 0, 9}; });
+  test::MemoryOutput* output = new test::MemoryOutput;
+  job_.output.reset(output);
+  WriteBoard(0, 0, job_);
+  const auto& block = output->bytes;
+  ASSERT_EQ(block.size(), 123318u);
+  EXPECT_EQ((std::vector<std::uint8_t>(block.begin(), block.begin() + 4)),
+            (std::vector<std::uint8_t>{0, 0, 0, 0}));
+  for (int i = 0; i < 5776; ++i) {
+    const std::uint8_t* record = block.data() + 4 + 10 * i;
+    ASSERT_EQ(record[0], 253);
+    ASSERT_EQ(record[1], 0);
+    ASSERT_EQ(record[2], 0);
+    ASSERT_EQ(GetFloat32(record + 3), 9.0f);
+    ASSERT_EQ(static_cast<std::int8_t>(record[7]), 0);
+    ASSERT_EQ(static_cast<std::int8_t>(record[8]), 0);
+    ASSERT_EQ(static_cast<std::int8_t>(record[9]), 127);
+  }
+  EXPECT_EQ((std::vector<std::uint8_t>(block.begin() + 57764, block.begin() + 57782)),
+            (std::vector<std::uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 128, 0, 128, 0, 32, 8}));
+}
+
+TEST_F(BoardWriterTest, WritesRecordsColumnByColumnFromTheTop) {
+  SetUpJob(76, 76, [](int x, int y) { return Code(100 * x + y); });
+  const auto block = Block(0, 0);
+  for (int x = 0; x < 76; ++x) {
+    for (int y = 0; y < 76; ++y) {
+      ASSERT_EQ(GetFloat32(Record(block, x, y) + 3), static_cast<float>(100 * x + y))
+          << x << "," << y;
+    }
+  }
+}
+
+TEST_F(BoardWriterTest, ReadsTheBoardsOwnWindowInEitherRowOrder) {
+  auto code = [](int x, int y) { return Code(1000 * x + y); };
+  for (bool topDown : {false, true}) {
+    SetUpJob(148, 220, code, topDown);
+    const auto block = Block(1, 2);
+    for (int x = 0; x < 76; x += 5) {
+      for (int y = 0; y < 76; y += 3) {
+        ASSERT_EQ(GetFloat32(Record(block, x, y) + 3),
+                  static_cast<float>(1000 * (72 + x) + (144 + y)))
+            << topDown << " " << x << "," << y;
+      }
+    }
+  }
+}
+
+TEST_F(BoardWriterTest, SmoothsOnlyWhenInterpolating) {
+  SetUpJob(76, 76, [](int x, int y) { return Code(x == 10 && y == 10 ? 81 : 0); });
+  EXPECT_EQ(GetFloat32(Record(Block(0, 0), 10, 11) + 3), 0.0f);
+  job_.interpolate = 1;
+  EXPECT_EQ(GetFloat32(Record(Block(0, 0), 10, 11) + 3), 10.0f);
+}
+
+TEST_F(BoardWriterTest, DecodesWithTheJobsScaleAndBase) {
+  SetUpJob(76, 76, [](int, int) { return Code(3); });
+  job_.heightScale = 0.5f;
+  job_.baseHeight = -10.0f;
+  EXPECT_EQ(GetFloat32(Record(Block(0, 0), 7, 7) + 3), -8.5f);
+}
+
+TEST_F(BoardWriterTest, MinimapSamplesTheElevationWindow) {
+  SetUpJob(76, 76, [](int x, int y) {
+    return Rgb{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7};
+  });
+  const auto block = Block(0, 0);
+  for (int r = 0; r < 128; ++r) {
+    for (int q = 0; q < 128; ++q) {
+      const std::uint8_t* pixel = MinimapPixel(block, r, q);
+      const int x = 2 + 9 * r / 16;
+      const int y = 73 - 9 * (128 - q) / 16;
+      ASSERT_EQ((std::array<int, 4>{pixel[0], pixel[1], pixel[2], pixel[3]}),
+                (std::array<int, 4>{7, y, x, 0}))
+          << r << "," << q;
+    }
+  }
+  EXPECT_EQ(MinimapPixel(block, 0, 0)[2], 2);       // column 2
+  EXPECT_EQ(MinimapPixel(block, 0, 0)[1], 1);       // row 1
+  EXPECT_EQ(MinimapPixel(block, 127, 127)[2], 73);  // column 73
+  EXPECT_EQ(MinimapPixel(block, 127, 127)[1], 73);  // row 73
+}
+
+TEST_F(BoardWriterTest, MinimapImageReplacesTheElevationPicture) {
+  SetUpJob(76, 76, [](int, int) { return Rgb{1, 2, 3}; });
+  job_.minimap = Open("minimap.tga", 76, 76, [](int x, int y) {
+    return Rgb{static_cast<std::uint8_t>(y), 99, static_cast<std::uint8_t>(x)};
+  });
+  const auto block = Block(0, 0);
+  const std::uint8_t* pixel = MinimapPixel(block, 16, 64);  // x = 11, y = 73 - 36 = 37
+  EXPECT_EQ((std::array<int, 4>{pixel[0], pixel[1], pixel[2], pixel[3]}),
+            (std::array<int, 4>{11, 99, 37, 0}));
+  // Heights still come from the elevation image.
+  EXPECT_EQ(GetFloat32(Record(block, 11, 37) + 3), static_cast<float>(0x010203));
+}
+
+// A texturing guide of three bands: red (slot 1), green (slot 2) and blue,
+// whose entry has both keys -1 (no texture).
+class TexturedBoardTest : public BoardWriterTest {
+ protected:
+  void SetUp() override {
+    SetUpJob(76, 76, [](int, int) { return Rgb{0, 0, 1}; });
+    AddEntry(1, 10, {255, 0, 0});
+    AddEntry(2, 20, {0, 255, 0});
+    AddEntry(-1, -1, {0, 0, 255});
+    job_.texturingGuide = Open("guide.tga", 76, 76, [](int x, int) {
+      return x < 30 ? Rgb{255, 0, 0} : x < 60 ? Rgb{0, 255, 0} : Rgb{0, 0, 255};
+    });
+    job_.textures = &table_;
+  }
+
+  void AddEntry(int keyA, int keyB, Rgb rgb) {
+    TextureEntry& entry = table_.entries[entries_++];
+    entry.keyA = keyA;
+    entry.keyB = keyB;
+    entry.red = rgb[0];
+    entry.green = rgb[1];
+    entry.blue = rgb[2];
+    const HsvColour hsv = RgbToHsv(rgb[0], rgb[1], rgb[2]);
+    entry.hue = hsv.hue;
+    entry.saturation = hsv.saturation;
+    entry.value = hsv.value;
+  }
+
+  static int ExpectedSlot(int x) { return x < 30 ? 1 : x < 60 ? 2 : 0; }
+
+  TextureTable table_;
+  int entries_ = 0;
+};
+
+TEST_F(TexturedBoardTest, PaintsEachVertexWithTheNearestTexture) {
+  const std::uint32_t before = RandomSource::Program().State();
+  const auto block = Block(0, 0);
+  for (int x = 0; x < 76; ++x) {
+    for (int y = 0; y < 76; ++y) {
+      ASSERT_EQ(Record(block, x, y)[1], ExpectedSlot(x)) << x << "," << y;
+      ASSERT_EQ(Record(block, x, y)[2], 0);
+    }
+  }
+  EXPECT_EQ(RandomSource::Program().State(), before);  // nothing drawn
+}
+
+TEST_F(TexturedBoardTest, VariesTexturedVerticesWithOneDrawEach) {
+  job_.randomizeTextures = 1;
+  std::uint32_t state = RandomSource::Program().State();
+  const auto block = Block(0, 0);
+  int draws = 0;
+  for (int x = 0; x < 76; ++x) {
+    for (int y = 0; y < 76; ++y) {
+      int expected = 0;
+      if (ExpectedSlot(x) != 0) {
+        state = state * 214013u + 2531011u;
+        const int v = static_cast<int>((state >> 16) & 0x7FFF);
+        expected = v * 255 / 32767;
+        ++draws;
+      }
+      ASSERT_EQ(Record(block, x, y)[2], expected) << x << "," << y;
+    }
+  }
+  EXPECT_EQ(draws, 60 * 76);
+  EXPECT_EQ(RandomSource::Program().State(), state);
+}
+
+TEST_F(BoardWriterTest, UntexturedBoardsDrawNothing) {
+  SetUpJob(76, 76, [](int, int) { return Rgb{5, 5, 5}; });
+  job_.randomizeTextures = 1;
+  const std::uint32_t before = RandomSource::Program().State();
+  const auto block = Block(0, 0);
+  for (int i = 0; i < 5776; ++i) {
+    ASSERT_EQ(block[4 + 10 * i + 1], 0);
+    ASSERT_EQ(block[4 + 10 * i + 2], 0);
+  }
+  EXPECT_EQ(RandomSource::Program().State(), before);
+}
+
+TEST(DecodeHeights, DecodesEveryPixelAtItsOwnIndex) {
+  TerrainJob job;
+  job.dataFormat = kGreyScale;
+  job.heightScale = 2.0f;
+  job.baseHeight = 1.0f;
+  std::vector<std::uint8_t> window(kWindowBytes);
+  for (int i = 0; i < kWindowPixels; ++i) {
+    window[3 * i] = window[3 * i + 1] = window[3 * i + 2] = static_cast<std::uint8_t>(i % 256);
+  }
+  std::vector<float> heights(kWindowPixels);
+  DecodeHeights(job, window.data(), heights.data());
+  for (int i = 0; i < kWindowPixels; i += 97) {
+    ASSERT_EQ(heights[i], DecodeHeight(job, window.data() + 3 * i)) << i;
+  }
+}
+
+}  // namespace
+}  // namespace kem
