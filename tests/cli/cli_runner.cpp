@@ -1,6 +1,7 @@
 #include "cli/cli_runner.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -28,12 +29,43 @@ std::string ReadText(const std::string& path) {
 
 }  // namespace
 
-CliResult RunCli(const std::vector<std::string>& args,
-                 const std::function<void(int pid)>& whileRunning) {
+namespace {
+
+const char* Program() {
   const char* program = std::getenv("KEM_CLI");
   if (program == nullptr || *program == '\0') {
     throw std::runtime_error("KEM_CLI is not set");
   }
+  return program;
+}
+
+pid_t Spawn(const std::vector<std::string>& args, const posix_spawn_file_actions_t& actions) {
+  std::vector<std::string> argvStorage = {Program()};
+  argvStorage.insert(argvStorage.end(), args.begin(), args.end());
+  std::vector<char*> argv;
+  for (auto& arg : argvStorage) {
+    argv.push_back(arg.data());
+  }
+  argv.push_back(nullptr);
+  pid_t pid = 0;
+  if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    throw std::runtime_error("cannot start " + argvStorage[0]);
+  }
+  return pid;
+}
+
+void SetStatus(int status, CliResult& result) {
+  if (WIFEXITED(status)) {
+    result.exitCode = WEXITSTATUS(status);
+  } else if (WIFSIGNALED(status)) {
+    result.signal = WTERMSIG(status);
+  }
+}
+
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& args,
+                 const std::function<void(int pid)>& whileRunning) {
   // The captured output goes to a folder of its own so that the current
   // folder holds only what kem-cli wrote.
   TempDir capture;
@@ -47,21 +79,8 @@ CliResult RunCli(const std::vector<std::string>& args,
                                    0600);
   posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                    0600);
-
-  std::vector<std::string> argvStorage = {program};
-  argvStorage.insert(argvStorage.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& arg : argvStorage) {
-    argv.push_back(arg.data());
-  }
-  argv.push_back(nullptr);
-
-  pid_t pid = 0;
-  const int spawned = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
+  const pid_t pid = Spawn(args, actions);
   posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
-    throw std::runtime_error("cannot start " + std::string(program));
-  }
   if (whileRunning) {
     whileRunning(pid);
   }
@@ -73,13 +92,67 @@ CliResult RunCli(const std::vector<std::string>& args,
   }
 
   CliResult result;
-  if (WIFEXITED(status)) {
-    result.exitCode = WEXITSTATUS(status);
-  } else if (WIFSIGNALED(status)) {
-    result.signal = WTERMSIG(status);
-  }
+  SetStatus(status, result);
   result.out = ReadText(outPath);
   result.err = ReadText(errPath);
+  return result;
+}
+
+CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& input) {
+  TempDir capture;
+  const std::string outPath = capture.File("out");
+
+  const int master = posix_openpt(O_RDWR | O_NOCTTY);
+  if (master < 0 || grantpt(master) != 0 || unlockpt(master) != 0) {
+    throw std::runtime_error("no pseudo terminal");
+  }
+  const std::string slavePath = ptsname(master);
+  // Held open here too, so that the terminal stays readable after the child exits.
+  const int slave = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, slavePath.c_str(), O_RDWR | O_NOCTTY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                   0600);
+  posix_spawn_file_actions_adddup2(&actions, 0, 2);
+  posix_spawn_file_actions_addclose(&actions, master);
+  posix_spawn_file_actions_addclose(&actions, slave);
+  const pid_t pid = Spawn(args, actions);
+  posix_spawn_file_actions_destroy(&actions);
+
+  if (!input.empty() && write(master, input.data(), input.size()) < 0) {
+    throw std::runtime_error("cannot type on the pseudo terminal");
+  }
+  CliResult result;
+  const auto drain = [&](int timeoutMs) {
+    pollfd ready = {master, POLLIN, 0};
+    while (poll(&ready, 1, timeoutMs) > 0 && (ready.revents & POLLIN) != 0) {
+      char buffer[4096];
+      const ssize_t got = read(master, buffer, sizeof buffer);
+      if (got <= 0) {
+        return;
+      }
+      result.err.append(buffer, static_cast<std::size_t>(got));
+      timeoutMs = 0;
+    }
+  };
+  int status = 0;
+  while (true) {
+    drain(20);
+    const pid_t done = waitpid(pid, &status, WNOHANG);
+    if (done == pid) {
+      break;
+    }
+    if (done < 0 && errno != EINTR) {
+      throw std::runtime_error("waitpid failed");
+    }
+  }
+  drain(0);
+  close(slave);
+  close(master);
+  SetStatus(status, result);
+  result.out = ReadText(outPath);
   return result;
 }
 

@@ -20,6 +20,12 @@ struct CliResult {
 CliResult RunCli(const std::vector<std::string>& args,
                  const std::function<void(int pid)>& whileRunning = {});
 
+// Runs kem-cli with standard input and standard error on a new pseudo
+// terminal and standard output to a file. `input` is typed on the terminal;
+// `err` receives everything the terminal showed (the typed text echoed, line
+// ends as "\r\n").
+CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& input);
+
 // The names of the files in `folder`, sorted.
 std::vector<std::string> FilesIn(const std::string& folder);
 
