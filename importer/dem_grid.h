@@ -83,6 +83,8 @@ class HeightGrid {
   HeightGrid() = default;
   HeightGrid(const HeightGrid&) = delete;
   HeightGrid& operator=(const HeightGrid&) = delete;
+  HeightGrid(HeightGrid&& other) noexcept;
+  HeightGrid& operator=(HeightGrid&& other) noexcept;
   ~HeightGrid();
 
   // Allocates the grid with every cell 0. Returns false when its byte size

@@ -1,0 +1,526 @@
+// The DEM conversion end to end: worked grids, height codes, input forms,
+// progress, cancel, and failures that must leave no output behind.
+#include "importer/convert_dem.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "core/colour.h"
+#include "core/terrain_job.h"
+#include "importer/recording_import_host.h"
+#include "support/test_support.h"
+
+namespace kem {
+namespace {
+
+using test::RecordingImportHost;
+using test::TempDir;
+
+constexpr char kCaption[] = "RezozorUduzuvur.convertdem";
+constexpr char kNotANumber[] = "Error: the DEM file holds text that is not a number.";
+constexpr char kNoPoints[] = "Error: the DEM file holds no points.";
+constexpr char kTooLarge[] = "Error: the DEM is too large for a targa image.";
+constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
+constexpr char kCannotCreate[] = "Error: the height map file could not be created.";
+constexpr char kWriteFailed[] = "Error: failed to write the height map file.";
+
+// A decoded height map: its size and the 24-bit code of every pixel.
+struct HeightMap {
+  int width = 0;
+  int height = 0;
+  std::uint8_t descriptor = 0;
+  std::vector<std::uint32_t> codes;
+};
+
+HeightMap Decode(const std::vector<std::uint8_t>& bytes) {
+  HeightMap map;
+  EXPECT_GE(bytes.size(), 18u);
+  if (bytes.size() < 18) {
+    return map;
+  }
+  map.width = bytes[12] | bytes[13] << 8;
+  map.height = bytes[14] | bytes[15] << 8;
+  map.descriptor = bytes[17];
+  EXPECT_EQ(bytes.size(), 18u + 3u * map.width * map.height);
+  for (std::size_t at = 18; at + 2 < bytes.size(); at += 3) {
+    map.codes.push_back(bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16);
+  }
+  return map;
+}
+
+// The code of a height between -1000 and 9000.
+std::uint32_t Code(float height) {
+  const long double scaled = (static_cast<long double>(height) + 1000) * 1677.7215576171875L;
+  return static_cast<std::uint32_t>(static_cast<std::int64_t>(scaled)) & 0xFFFFFF;
+}
+
+std::vector<std::uint32_t> Codes(std::initializer_list<float> heights) {
+  std::vector<std::uint32_t> codes;
+  for (float height : heights) {
+    codes.push_back(Code(height));
+  }
+  return codes;
+}
+
+// Files in `dir` other than `keep`.
+std::vector<std::string> OtherFiles(const TempDir& dir, const std::string& keep) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    const std::string name = entry.path().filename().string();
+    if (name != keep) {
+      names.push_back(name);
+    }
+  }
+  return names;
+}
+
+class ConvertDem : public ::testing::Test {
+ protected:
+  // Writes `text` as the DEM and converts it.
+  ConvertResult Convert(const std::string& text) {
+    test::WriteText(input_, text);
+    return convertdem(input_, host_);
+  }
+
+  HeightMap Output() const { return Decode(test::ReadFile(output_)); }
+  bool OutputExists() const { return std::filesystem::exists(output_); }
+
+  // Nothing but the input in the folder: no height map, no temporary file.
+  void ExpectNoOutput() const { EXPECT_TRUE(OtherFiles(dir_, "area.xyz").empty()); }
+
+  TempDir dir_;
+  std::string input_ = dir_.File("area.xyz");
+  std::string output_ = dir_.File("area.xyz.tga");
+  RecordingImportHost host_;
+};
+
+TEST(DemOutputPath, AppendsTga) {
+  EXPECT_EQ(DemOutputPath("C:\\dem\\area.xyz"), "C:\\dem\\area.xyz.tga");
+  EXPECT_EQ(DemOutputPath("/data/area"), "/data/area.tga");
+}
+
+TEST_F(ConvertDem, InterpolatesTheTwentyUnitExample) {
+  ASSERT_EQ(Convert("0 0 0\n0 20 40\n20 0 20\n20 20 60\n"), ConvertResult::kWritten);
+  const std::vector<std::uint8_t> bytes = test::ReadFile(output_);
+  const std::vector<std::uint8_t> header(bytes.begin(), bytes.begin() + 18);
+  EXPECT_EQ(header,
+            (std::vector<std::uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 3, 0, 24, 0x20}));
+  EXPECT_EQ(Output().codes, Codes({40, 50, 60, 20, 30, 40, 0, 10, 20}));
+  EXPECT_TRUE(host_.Errors().empty());
+}
+
+TEST_F(ConvertDem, TwentyUnitExampleReportsEachSampleRowAndColumn) {
+  ASSERT_EQ(Convert("0 0 0\n0 20 40\n20 0 20\n20 20 60\n"), ConvertResult::kWritten);
+  // n 2, d 4: two sample rows, then three columns, each with its cancel test
+  // and pump, after one per point of placement.
+  const auto fill = host_.Progress("Completing generated surface");
+  ASSERT_EQ(fill.size(), 5u);
+  EXPECT_EQ(host_.ProgressCount(), 5u);
+  EXPECT_NEAR(fill[0].percent, 62.5 + 50.0 * 2 / 36, 1e-4);
+  EXPECT_NEAR(fill[1].percent, 62.5 + 50.0 * 8 / 36, 1e-4);
+  EXPECT_NEAR(fill[2].percent, 75.0 + 50.0 * 2 / 36, 1e-4);
+  EXPECT_NEAR(fill[4].percent, 75.0 + 50.0 * 8 / 36, 1e-4);
+  EXPECT_EQ(host_.cancelTests, 4 + 2 + 3);
+  EXPECT_EQ(host_.pumps, 4 + 4 + 2 + 3);
+}
+
+TEST_F(ConvertDem, TenUnitExampleIsPlacedWithoutInterpolation) {
+  ASSERT_EQ(Convert("0 0 5\n0 10 6\n10 0 7\n10 10 8\n"), ConvertResult::kWritten);
+  const HeightMap map = Output();
+  EXPECT_EQ(map.width, 2);
+  EXPECT_EQ(map.height, 2);
+  EXPECT_EQ(map.descriptor, 0x20);
+  EXPECT_EQ(map.codes, Codes({6, 8, 5, 7}));
+  // Fewer than 25000 points and cells: the status line stays empty.
+  EXPECT_EQ(host_.ProgressCount(), 0u);
+  EXPECT_EQ(host_.cancelTests, 4);
+  EXPECT_EQ(host_.pumps, 8);
+}
+
+TEST_F(ConvertDem, RepaintsFirstAndDisablesCancelBeforeCreatingTheOutput) {
+  test::WriteText(input_, "0 0 5\n0 10 6\n10 0 7\n10 10 8\n");
+  bool disabledWhenCreated = false;
+  const ConvertResult result =
+      convertdem(input_, host_, [&](const std::string& path) -> std::unique_ptr<HeightMapOutput> {
+        disabledWhenCreated = host_.cancelDisabled;
+        return CreateHeightMapOutput(path);
+      });
+  EXPECT_EQ(result, ConvertResult::kWritten);
+  ASSERT_FALSE(host_.events.empty());
+  EXPECT_EQ(host_.events.front().kind, "repaint");
+  EXPECT_TRUE(disabledWhenCreated);
+}
+
+struct CodingCase {
+  const char* height;
+  std::vector<std::uint8_t> pixel;
+};
+
+class ConvertDemCoding : public ConvertDem, public ::testing::WithParamInterface<CodingCase> {};
+
+TEST_P(ConvertDemCoding, WritesTheLowTwentyFourBitsLowByteFirst) {
+  ASSERT_EQ(Convert(std::string("100 200 ") + GetParam().height + "\n"), ConvertResult::kWritten);
+  const std::vector<std::uint8_t> bytes = test::ReadFile(output_);
+  ASSERT_EQ(bytes.size(), 21u);
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 18, bytes.end()), GetParam().pixel);
+}
+
+INSTANTIATE_TEST_SUITE_P(HeightCodes, ConvertDemCoding,
+                         ::testing::Values(CodingCase{"0", {0x99, 0x99, 0x19}},
+                                           CodingCase{"-1000", {0, 0, 0}},
+                                           CodingCase{"9000", {0xFF, 0xFF, 0xFF}},
+                                           CodingCase{"9001", {0x8D, 0x06, 0x00}},
+                                           CodingCase{"-1001", {0x73, 0xF9, 0xFF}}));
+
+TEST_F(ConvertDem, FiveUnitGridKeepsTheLastPointOfEachCell) {
+  // Spacing 5 gives n 0: no interpolation, every 10 x 10 cell holds the last
+  // point that fell into it.
+  ASSERT_EQ(Convert("0 0 1\n0 5 2\n5 0 3\n5 5 4\n10 0 5\n10 5 6\n0 10 7\n5 10 8\n10 10 9\n"),
+            ConvertResult::kWritten);
+  const HeightMap map = Output();
+  EXPECT_EQ(map.width, 2);
+  EXPECT_EQ(map.height, 2);
+  // Row 0 takes y 5 and 10, row 1 y 0; column 0 takes x 0 and 5.
+  EXPECT_EQ(map.codes, Codes({8, 9, 3, 5}));
+  EXPECT_EQ(host_.ProgressCount(), 0u);
+}
+
+TEST_F(ConvertDem, ConstantYLineGivesOneRow) {
+  ASSERT_EQ(Convert("0 7 1\n10 7 2\n20 7 3\n30 7 4\n"), ConvertResult::kWritten);
+  const HeightMap map = Output();
+  EXPECT_EQ(map.width, 4);
+  EXPECT_EQ(map.height, 1);
+  EXPECT_EQ(map.codes, Codes({1, 2, 3, 4}));
+}
+
+TEST_F(ConvertDem, NorthToSouthListingIsInterpolatedLikeSouthToNorth) {
+  ASSERT_EQ(Convert("0 20 40\n20 20 60\n0 0 0\n20 0 20\n"), ConvertResult::kWritten);
+  EXPECT_EQ(Output().codes, Codes({40, 50, 60, 20, 30, 40, 0, 10, 20}));
+  // North to south with the rows listed west to east in a 30-unit grid.
+  ASSERT_EQ(Convert("0 30 30\n30 30 60\n0 0 0\n30 0 30\n"), ConvertResult::kWritten);
+  EXPECT_EQ(Output().codes, Codes({30, 40, 50, 60, 20, 30, 40, 50, 10, 20, 30, 40, 0, 10, 20, 30}));
+}
+
+struct FormCase {
+  const char* name;
+  const char* text;
+};
+
+class ConvertDemForms : public ConvertDem, public ::testing::WithParamInterface<FormCase> {};
+
+// Every way of writing the ten-unit example gives the same image.
+TEST_P(ConvertDemForms, ReadsTheSamePoints) {
+  ASSERT_EQ(Convert(GetParam().text), ConvertResult::kWritten) << GetParam().name;
+  const HeightMap map = Output();
+  EXPECT_EQ(map.width, 2);
+  EXPECT_EQ(map.height, 2);
+  EXPECT_EQ(map.codes, Codes({6, 8, 5, 7}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    InputForms, ConvertDemForms,
+    ::testing::Values(
+        FormCase{"crlf", "0 0 5\r\n0 10 6\r\n10 0 7\r\n10 10 8\r\n"},
+        FormCase{"tabs", "0\t0\t5\n0\t10\t6\n10\t0\t7\n10\t10\t8"},
+        FormCase{"one_line", "0 0 5 0 10 6 10 0 7 10 10 8"},
+        FormCase{"line_per_number", "\n\n0\n0\n5\n0\n10\n6\n10\n0\n7\n10\n10\n8\n\n"},
+        FormCase{"vertical_tab_form_feed", "0\v0\f5 0 10 6 10 0 7 10 10 8\f"},
+        FormCase{"exponents", "0e0 0E5 5e0\n0 1e1 6.\n1.0E+1 0 .7e1\n+10. 100e-1 8.0\n"},
+        FormCase{"decimals", "0.000 -0.0 5.0000\n0.0 10.00 6\n10.0 0 7\n10 10 8\n"},
+        FormCase{"negative", "-1000 -2000 5\n-1000 -1990 6\n-990 -2000 7\n-990 -1990 8\n"},
+        FormCase{"huge_offset",
+                 "500000 9000000 5\n500000 9000010 6\n500010 9000000 7\n"
+                 "500010 9000010 8\n"}),
+    [](const ::testing::TestParamInfo<FormCase>& info) { return std::string(info.param.name); });
+
+struct RejectCase {
+  const char* name;
+  const char* text;
+  const char* message;
+};
+
+class ConvertDemRejects : public ConvertDem, public ::testing::WithParamInterface<RejectCase> {};
+
+TEST_P(ConvertDemRejects, ShowsItsMessageAndWritesNothing) {
+  EXPECT_EQ(Convert(GetParam().text), ConvertResult::kFailed);
+  ASSERT_EQ(host_.Errors(), std::vector<std::string>{GetParam().message});
+  EXPECT_EQ(host_.events.back().caption, kCaption);
+  EXPECT_FALSE(host_.cancelDisabled);
+  ExpectNoOutput();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BadInput, ConvertDemRejects,
+    ::testing::Values(RejectCase{"empty", "", kNoPoints},
+                      RejectCase{"blank", " \r\n\t\n", kNoPoints},
+                      RejectCase{"words", "hello world\n", kNotANumber},
+                      RejectCase{"header_line", "x y z\n0 0 1\n", kNotANumber},
+                      RejectCase{"garbage_after_points", "0 0 1\n10 0 2\nend\n", kNotANumber},
+                      RejectCase{"comma_decimal", "0 0 1,5\n", kNotANumber},
+                      RejectCase{"comma_separated", "0,0,1\n", kNotANumber},
+                      RejectCase{"number_then_letters", "0 0 12m\n", kNotANumber},
+                      RejectCase{"infinity", "0 0 inf\n", kNotANumber},
+                      RejectCase{"nan", "nan 0 0\n", kNotANumber},
+                      RejectCase{"hexadecimal", "0x10 0 0\n", kNotANumber},
+                      RejectCase{"byte_order_mark",
+                                 "\xEF\xBB\xBF"
+                                 "0 0 1\n",
+                                 kNotANumber},
+                      RejectCase{"truncated_last_line", "0 0 1\n10 0 2\n10 10", kNotANumber},
+                      RejectCase{"one_number_left", "0 0 1\n10", kNotANumber},
+                      // The check for text comes before the size check.
+                      RejectCase{"too_large_then_text", "0 0 0\n1000000 0 0\n?\n", kNotANumber},
+                      RejectCase{"too_wide", "0 0 0\n1000000 0 0\n", kTooLarge},
+                      RejectCase{"too_high", "0 0 0\n0 -655350 0\n", kTooLarge},
+                      RejectCase{"overflowing_coordinate", "1e39 0 0\n", kTooLarge},
+                      RejectCase{"infinite_extent", "-1e39 0 0\n1e39 0 0\n", kTooLarge}),
+    [](const ::testing::TestParamInfo<RejectCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertDem, RejectsANulByteAfterThePoints) {
+  test::WriteFile(input_, {'0', ' ', '0', ' ', '1', '\n', 0, '\n'});
+  EXPECT_EQ(convertdem(input_, host_), ConvertResult::kFailed);
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{kNotANumber});
+  ExpectNoOutput();
+}
+
+TEST_F(ConvertDem, AcceptsTheWidestImageATargaHeaderDescribes) {
+  // 655340 units at 0.1 per unit give 65535 columns; 10 units more would not fit.
+  ASSERT_EQ(Convert("0 0 1\n655340 0 2\n"), ConvertResult::kWritten);
+  const HeightMap map = Output();
+  EXPECT_EQ(map.width, 65535);
+  EXPECT_EQ(map.height, 1);
+  EXPECT_EQ(map.codes.front(), Code(1));
+  EXPECT_EQ(map.codes.back(), Code(2));
+  EXPECT_EQ(Convert("0 0 1\n655350 0 2\n"), ConvertResult::kFailed);
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{kTooLarge});
+}
+
+TEST_F(ConvertDem, ReportsAnInputThatCannotBeOpened) {
+  EXPECT_EQ(convertdem(dir_.File("missing.xyz"), host_), ConvertResult::kFailed);
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{kCannotOpen});
+  EXPECT_EQ(host_.events.back().caption, kCaption);
+}
+
+TEST_F(ConvertDem, ReportsAFolderGivenAsInput) {
+  std::filesystem::create_directory(dir_.File("folder.xyz"));
+  EXPECT_EQ(convertdem(dir_.File("folder.xyz"), host_), ConvertResult::kFailed);
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{kCannotOpen});
+}
+
+TEST_F(ConvertDem, ReportsAnOutputThatCannotBeCreated) {
+  std::filesystem::create_directory(output_);  // a folder holds the output's name
+  EXPECT_EQ(Convert("0 0 1\n"), ConvertResult::kFailed);
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{kCannotCreate});
+  EXPECT_TRUE(std::filesystem::is_directory(output_));
+  EXPECT_TRUE(std::filesystem::is_empty(output_));
+}
+
+TEST_F(ConvertDem, ReportsAnUnwritableOutputFolder) {
+  const std::filesystem::path folder = dir_.path() / "locked";
+  std::filesystem::create_directory(folder);
+  const std::string input = (folder / "area.xyz").string();
+  test::WriteText(input, "0 0 1\n");
+  std::filesystem::permissions(
+      folder, std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec);
+  const bool writable = std::ofstream((folder / "probe").string()).is_open();
+  std::filesystem::remove(folder / "probe");
+  if (!writable) {
+    EXPECT_EQ(convertdem(input, host_), ConvertResult::kFailed);
+    std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+    EXPECT_EQ(host_.Errors(), std::vector<std::string>{kCannotCreate});
+    EXPECT_FALSE(std::filesystem::exists(folder / "area.xyz.tga"));
+    return;
+  }
+  // Folder permissions do not bind this user: reach the same file through
+  // /proc/self/fd, where nobody can create files.
+  std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
+  std::FILE* open = std::fopen(input.c_str(), "rb");
+  ASSERT_NE(open, nullptr);
+  const std::string viaProc = "/proc/self/fd/" + std::to_string(fileno(open));
+  if (!std::filesystem::exists(viaProc)) {
+    std::fclose(open);
+    GTEST_SKIP() << "no folder here refuses new files";
+  }
+  EXPECT_EQ(convertdem(viaProc, host_), ConvertResult::kFailed);
+  std::fclose(open);
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{kCannotCreate});
+}
+
+// An output whose writes fail, like a full disk.
+class FailingOutput : public HeightMapOutput {
+ public:
+  void Write(const std::uint8_t*, std::size_t) override {}
+  bool Commit() override { return false; }
+};
+
+TEST_F(ConvertDem, ReportsAFailedWriteAndKeepsTheExistingFile) {
+  test::WriteText(output_, "previous height map");
+  test::WriteText(input_, "0 0 1\n");
+  EXPECT_EQ(convertdem(input_, host_,
+                       [](const std::string&) { return std::make_unique<FailingOutput>(); }),
+            ConvertResult::kFailed);
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{kWriteFailed});
+  const std::vector<std::uint8_t> kept = test::ReadFile(output_);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous height map");
+}
+
+TEST_F(ConvertDem, KeepsTheExistingFileWhenTheInputIsBad) {
+  test::WriteText(output_, "previous height map");
+  EXPECT_EQ(Convert("0 0 1\n10 0\n"), ConvertResult::kFailed);
+  const std::vector<std::uint8_t> kept = test::ReadFile(output_);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous height map");
+  EXPECT_EQ(OtherFiles(dir_, "area.xyz"), std::vector<std::string>{"area.xyz.tga"});
+}
+
+TEST_F(ConvertDem, ReplacesAnExistingFileOnSuccess) {
+  test::WriteText(output_, "previous height map");
+  ASSERT_EQ(Convert("0 0 0\n"), ConvertResult::kWritten);
+  EXPECT_EQ(test::ReadFile(output_).size(), 21u);
+  EXPECT_EQ(OtherFiles(dir_, "area.xyz"), std::vector<std::string>{"area.xyz.tga"});
+}
+
+// A DEM of cols x rows points `spacing` units apart, listed row by row from
+// the south; `offsetAfter` receives the byte offset just after the z of
+// point number `mark` (from 1).
+std::string GridDem(int cols, int rows, int spacing, std::size_t mark = 0,
+                    std::size_t* offsetAfter = nullptr) {
+  std::string text;
+  std::size_t point = 0;
+  for (int row = 0; row < rows; ++row) {
+    for (int col = 0; col < cols; ++col) {
+      text += std::to_string(col * spacing) + " " + std::to_string(row * spacing) + " " +
+              std::to_string((row * 7 + col * 3) % 500);
+      if (++point == mark && offsetAfter != nullptr) {
+        *offsetAfter = text.size();
+      }
+      text += "\n";
+    }
+  }
+  return text;
+}
+
+TEST_F(ConvertDem, ReportsProgressEvery25000PointsAndCells) {
+  std::size_t offset = 0;
+  const std::string text = GridDem(200, 130, 10, 25000, &offset);
+  ASSERT_EQ(Convert(text), ConvertResult::kWritten);
+  const auto scan = host_.Progress("Processing source file");
+  const auto place = host_.Progress("Generating surface from imported data");
+  const auto write = host_.Progress("Writing output .tga image");
+  ASSERT_EQ(scan.size(), 1u);
+  ASSERT_EQ(place.size(), 1u);
+  ASSERT_EQ(write.size(), 1u);
+  EXPECT_EQ(host_.ProgressCount(), 3u);
+  EXPECT_FLOAT_EQ(scan[0].percent, static_cast<float>(50.0 * offset / text.size()));
+  EXPECT_FLOAT_EQ(place[0].percent, 74.0375f);  // 50 + 50 x 24999 / (26000 x 2)
+  EXPECT_FLOAT_EQ(write[0].percent, 99.0375f);  // 75 + 50 x 24999 / (26000 x 2)
+  // One cancel test in the scan, one per point in placement, none in writing;
+  // one pump per point in the scan and in placement.
+  EXPECT_EQ(host_.cancelTests, 1 + 26000);
+  EXPECT_EQ(host_.pumps, 2 * 26000);
+  // Cancel is disabled after placement and before writing.
+  std::size_t disabledAt = 0;
+  for (std::size_t i = 0; i < host_.events.size(); ++i) {
+    if (host_.events[i].kind == "disable") {
+      disabledAt = i;
+    }
+  }
+  EXPECT_EQ(host_.events[disabledAt - 1].text, "Generating surface from imported data");
+  EXPECT_EQ(host_.events[disabledAt + 1].text, "Writing output .tga image");
+}
+
+TEST_F(ConvertDem, ReportsEveryPhaseOfAnInterpolatedGrid) {
+  // 160 x 160 points 20 units apart: 319 x 319 cells, n 2, d 4.
+  ASSERT_EQ(Convert(GridDem(160, 160, 20)), ConvertResult::kWritten);
+  const auto place = host_.Progress("Generating surface from imported data");
+  const auto fill = host_.Progress("Completing generated surface");
+  const auto write = host_.Progress("Writing output .tga image");
+  ASSERT_EQ(place.size(), 1u);
+  EXPECT_FLOAT_EQ(place[0].percent, 62.2065430f);
+  ASSERT_EQ(fill.size(), 160u + 319u);
+  EXPECT_FLOAT_EQ(fill[0].percent, 62.5390621f);    // row 0, walk stopped at column 318
+  EXPECT_FLOAT_EQ(fill[159].percent, 74.9998772f);  // row 318
+  EXPECT_FLOAT_EQ(fill[160].percent, 75.0390621f);  // column 0, walk stopped at row 318
+  EXPECT_FLOAT_EQ(fill[478].percent, 87.4998772f);  // column 318
+  ASSERT_EQ(write.size(), 4u);                      // 101761 cells
+  EXPECT_FLOAT_EQ(write[0].percent, 90.5707982f);
+  EXPECT_FLOAT_EQ(write[3].percent, 99.7835615f);
+  for (std::size_t i = 1; i < host_.events.size(); ++i) {
+    if (host_.events[i].kind == "progress" && host_.events[i - 1].kind == "progress") {
+      EXPECT_LE(host_.events[i - 1].percent, host_.events[i].percent) << i;
+    }
+  }
+  EXPECT_EQ(host_.pumps, 2 * 25600 + 160 + 319);
+  EXPECT_EQ(host_.cancelTests, 1 + 25600 + 160 + 319);
+  // The filled cells lie on the planes between the samples.
+  const HeightMap map = Output();
+  const auto sample = [](int col, int row) {
+    return static_cast<float>((row * 7 + col * 3) % 500);
+  };
+  // Cell (row 1, column 1) of the image is south of the top row by one cell.
+  const float top = (sample(0, 159) + sample(1, 159)) / 2;
+  const float below = (sample(0, 158) + sample(1, 158)) / 2;
+  EXPECT_EQ(map.codes[319 + 1], Code((top + below) / 2));
+}
+
+TEST_F(ConvertDem, CancelDuringTheScanStopsAtItsNextTest) {
+  host_.cancelOnProgress = "Processing source file";
+  EXPECT_EQ(Convert(GridDem(200, 130, 10)), ConvertResult::kCancelled);
+  EXPECT_EQ(host_.cancelTests, 1);
+  EXPECT_EQ(host_.pumps, 24999);
+  EXPECT_EQ(host_.ProgressCount(), 1u);
+  EXPECT_TRUE(host_.Errors().empty());
+  EXPECT_FALSE(host_.cancelDisabled);
+  ExpectNoOutput();
+}
+
+TEST_F(ConvertDem, CancelDuringPlacementStopsAtTheNextPoint) {
+  test::WriteText(output_, "previous height map");
+  host_.cancelAtPump = 4 + 2;  // inside the pump after the second placed point
+  EXPECT_EQ(Convert("0 0 5\n0 10 6\n10 0 7\n10 10 8\n"), ConvertResult::kCancelled);
+  EXPECT_EQ(host_.cancelTests, 3);
+  EXPECT_TRUE(host_.Errors().empty());
+  EXPECT_FALSE(host_.cancelDisabled);
+  const std::vector<std::uint8_t> kept = test::ReadFile(output_);
+  EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous height map");
+  EXPECT_EQ(OtherFiles(dir_, "area.xyz"), std::vector<std::string>{"area.xyz.tga"});
+}
+
+TEST_F(ConvertDem, CancelDuringInterpolationWritesNothing) {
+  host_.cancelOnProgress = "Completing generated surface";
+  EXPECT_EQ(Convert("0 0 0\n0 20 40\n20 0 20\n20 20 60\n"), ConvertResult::kCancelled);
+  EXPECT_EQ(host_.ProgressCount(), 1u);
+  EXPECT_FALSE(host_.cancelDisabled);
+  ExpectNoOutput();
+}
+
+TEST_F(ConvertDem, HeightsRoundTripThroughTheTwentyFourBitCoding) {
+  const std::vector<float> heights = {-1000.0f, -999.5f, -12.25f, 0.0f,    0.001f,
+                                      123.456f, 1000.0f, 4321.5f, 8999.9f, 9000.0f};
+  std::string text;
+  for (std::size_t i = 0; i < heights.size(); ++i) {
+    text += std::to_string(i * 10) + " 0 " + std::to_string(heights[i]) + "\n";
+  }
+  ASSERT_EQ(Convert(text), ConvertResult::kWritten);
+  const std::vector<std::uint8_t> bytes = test::ReadFile(output_);
+  TerrainJob job;
+  job.dataFormat = k24BitHeightCoding;
+  job.baseHeight = -1000.0f;
+  job.maxHeight = 9000.0f;
+  job.heightScale = static_cast<float>((static_cast<double>(job.maxHeight) - job.baseHeight) *
+                                       HeightFactor(k24BitHeightCoding));
+  // One code step, plus the float rounding of heights near 9000.
+  const double tolerance = 10000.0 / 16777216.0 + 1e-3;
+  for (std::size_t i = 0; i < heights.size(); ++i) {
+    const float decoded = DecodeHeight(job, bytes.data() + 18 + 3 * i);
+    EXPECT_NEAR(decoded, std::stof(std::to_string(heights[i])), tolerance) << i;
+  }
+}
+
+}  // namespace
+}  // namespace kem

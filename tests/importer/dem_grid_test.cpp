@@ -1,0 +1,232 @@
+// Grid size, spacing, placement and the interpolation passes.
+#include "importer/dem_grid.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+#include <utility>
+#include <vector>
+
+namespace kem {
+namespace {
+
+DemExtents Extents(float minX, float maxX, float minY, float maxY) {
+  DemExtents extents;
+  extents.minX = minX;
+  extents.maxX = maxX;
+  extents.minY = minY;
+  extents.maxY = maxY;
+  return extents;
+}
+
+struct SizeCase {
+  float low;
+  float high;
+  std::int64_t side;  // -1: too large
+};
+
+class GridSizeSide : public ::testing::TestWithParam<SizeCase> {};
+
+TEST_P(GridSizeSide, TruncatesTheExtentAtATenthPlusOne) {
+  GridSize size;
+  const bool fits = ComputeGridSize(Extents(GetParam().low, GetParam().high, 0.0f, 0.0f), size);
+  EXPECT_EQ(fits, GetParam().side >= 0);
+  if (fits) {
+    EXPECT_EQ(size.cols, GetParam().side);
+    EXPECT_EQ(size.rows, 1);
+  }
+  // The same rule for rows.
+  const bool rowsFit = ComputeGridSize(Extents(0.0f, 0.0f, GetParam().low, GetParam().high), size);
+  EXPECT_EQ(rowsFit, fits);
+  if (rowsFit) {
+    EXPECT_EQ(size.rows, GetParam().side);
+  }
+}
+
+constexpr float kInf = std::numeric_limits<float>::infinity();
+
+INSTANTIATE_TEST_SUITE_P(Sides, GridSizeSide,
+                         ::testing::Values(SizeCase{0, 0, 1}, SizeCase{0, 9.9f, 1},
+                                           SizeCase{0, 10, 2}, SizeCase{0, 20, 3},
+                                           SizeCase{-25, 5, 4}, SizeCase{0, 655340, 65535},
+                                           SizeCase{0, 655349, 65535}, SizeCase{0, 655350, -1},
+                                           SizeCase{-1e30f, 1e30f, -1}, SizeCase{0, kInf, -1},
+                                           SizeCase{kInf, kInf, -1}, SizeCase{-kInf, kInf, -1}));
+
+TEST(SpacingOf, TruncatesTheFirstChangeTowardZero) {
+  EXPECT_EQ(SpacingOf(20.0f, 0.0f), 20);
+  EXPECT_EQ(SpacingOf(0.0f, 20.0f), -20);
+  EXPECT_EQ(SpacingOf(10.9f, 0.0f), 10);
+  EXPECT_EQ(SpacingOf(-0.9f, 0.0f), 0);
+  EXPECT_EQ(SpacingOf(100.5f, 130.0f), -29);
+}
+
+TEST(SpacingOf, StaysInTheThirtyTwoBitRange) {
+  EXPECT_EQ(SpacingOf(1e30f, -1e30f), std::numeric_limits<std::int32_t>::max());
+  EXPECT_EQ(SpacingOf(-1e30f, 0.0f), -std::numeric_limits<std::int32_t>::max());
+  EXPECT_EQ(SpacingOf(kInf, kInf), 0);
+  EXPECT_EQ(SpacingOf(kInf, 0.0f), std::numeric_limits<std::int32_t>::max());
+}
+
+TEST(GridStep, UsesTheMagnitudeOfTheSpacing) {
+  EXPECT_EQ(GridStep(20), 2);
+  EXPECT_EQ(GridStep(-20), 2);
+  EXPECT_EQ(GridStep(-35), 3);
+  EXPECT_EQ(GridStep(10), 1);
+  EXPECT_EQ(GridStep(5), 0);
+  EXPECT_EQ(GridStep(0), 0);
+  EXPECT_EQ(GridStep(-std::numeric_limits<std::int32_t>::max()), 214748364);
+}
+
+TEST(DemPointArray, KeepsFileOrderThroughManyDoublings) {
+  DemPointArray points;
+  for (int i = 0; i < 100000; ++i) {
+    ASSERT_TRUE(points.Append({static_cast<float>(i), 1.0f, 2.0f}));
+  }
+  ASSERT_EQ(points.Count(), 100000u);
+  float expected = 0.0f;
+  for (const DemPoint& point : points) {
+    ASSERT_EQ(point.x, expected);
+    expected += 1.0f;
+  }
+  points.Release();
+  EXPECT_EQ(points.Count(), 0u);
+}
+
+TEST(DemExtents, TakesTheTrueSmallestAndLargest) {
+  DemExtents extents;
+  extents.Include({5, -3, 0}, true);
+  extents.Include({-7, 4, 0}, false);
+  extents.Include({2, 1, 0}, false);
+  EXPECT_EQ(extents.minX, -7);
+  EXPECT_EQ(extents.maxX, 5);
+  EXPECT_EQ(extents.minY, -3);
+  EXPECT_EQ(extents.maxY, 4);
+}
+
+// A grid holding `values` row by row.
+HeightGrid Grid(std::int64_t cols, std::int64_t rows, const std::vector<float>& values) {
+  HeightGrid grid;
+  EXPECT_TRUE(grid.Allocate({cols, rows}));
+  const DemExtents extents =
+      Extents(0, static_cast<float>((cols - 1) * 10), 0, static_cast<float>((rows - 1) * 10));
+  for (std::int64_t row = 0; row < rows; ++row) {
+    for (std::int64_t col = 0; col < cols; ++col) {
+      const float value = values[row * cols + col];
+      if (value != 0.0f) {
+        grid.Place({static_cast<float>(col * 10), static_cast<float>((rows - 1 - row) * 10), value},
+                   extents);
+      }
+    }
+  }
+  return grid;
+}
+
+std::vector<float> Cells(const HeightGrid& grid) {
+  return std::vector<float>(grid.Cells(), grid.Cells() + grid.CellCount());
+}
+
+TEST(HeightGrid, StartsAtZeroAndPlacesNorthWestFirst) {
+  HeightGrid grid;
+  ASSERT_TRUE(grid.Allocate({3, 2}));
+  EXPECT_EQ(Cells(grid), std::vector<float>(6, 0.0f));
+  const DemExtents extents = Extents(100, 120, 50, 60);
+  grid.Place({100, 60, 1}, extents);  // north-west corner
+  grid.Place({120, 50, 2}, extents);  // south-east corner
+  grid.Place({110, 50, 3}, extents);
+  grid.Place({110, 50, 4}, extents);  // the later point replaces the earlier
+  EXPECT_EQ(Cells(grid), (std::vector<float>{1, 0, 0, 0, 4, 2}));
+}
+
+TEST(HeightGrid, RefusesAByteSizeThatCannotBeRepresented) {
+  HeightGrid grid;
+  const auto huge = std::numeric_limits<std::int64_t>::max() / 2;
+  EXPECT_FALSE(grid.Allocate({huge, huge}));
+  EXPECT_FALSE(grid.Allocate({0, 5}));
+}
+
+TEST(HeightGrid, RowPassLeavesCellsAfterTheLastFullInterval) {
+  // 6 columns with n 2: intervals 0-2 and 2-4; column 5 is beyond the last.
+  HeightGrid grid = Grid(6, 1, {10, 0, 20, 0, 40, 7});
+  std::vector<std::pair<std::int64_t, std::int64_t>> calls;
+  ASSERT_TRUE(grid.InterpolateRows(2, [&](std::int64_t sr, std::int64_t scEnd) {
+    calls.emplace_back(sr, scEnd);
+    return true;
+  }));
+  EXPECT_EQ(Cells(grid), (std::vector<float>{10, 15, 20, 30, 40, 7}));
+  EXPECT_EQ(calls, (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, 4}}));
+}
+
+TEST(HeightGrid, RowPassWalksOnlySampleRows) {
+  HeightGrid grid = Grid(4, 4, {0, 0, 0, 9, 1, 0, 5, 0, 0, 0, 0, 0, 3, 0, 6, 0});
+  std::vector<std::pair<std::int64_t, std::int64_t>> calls;
+  ASSERT_TRUE(grid.InterpolateRows(2, [&](std::int64_t sr, std::int64_t scEnd) {
+    calls.emplace_back(sr, scEnd);
+    return true;
+  }));
+  // Rows 0 and 2 are sample rows; row 1 and 3 stay as placed.
+  EXPECT_EQ(Cells(grid), (std::vector<float>{0, 0, 0, 9, 1, 0, 5, 0, 0, 0, 0, 0, 3, 0, 6, 0}));
+  EXPECT_EQ(calls, (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, 2}, {2, 2}}));
+}
+
+TEST(HeightGrid, WeightsAreDoubleQuotientsStoredAsFloat) {
+  HeightGrid grid = Grid(4, 1, {1, 0, 0, 2});
+  ASSERT_TRUE(grid.InterpolateRows(3, [](std::int64_t, std::int64_t) { return true; }));
+  EXPECT_EQ(grid.At(0, 1), static_cast<float>(1.0 + (1.0 / 3.0) * (2.0 - 1.0)));
+  EXPECT_EQ(grid.At(0, 2), static_cast<float>(1.0 + (2.0 / 3.0) * (2.0 - 1.0)));
+}
+
+TEST(HeightGrid, ColumnPassFillsEveryColumnInOrder) {
+  // 40 columns cover more than one block of columns filled together.
+  const std::int64_t cols = 40;
+  std::vector<float> values(cols * 5, 0.0f);
+  for (std::int64_t col = 0; col < cols; ++col) {
+    values[col] = static_cast<float>(col);                 // row 0
+    values[2 * cols + col] = static_cast<float>(col + 4);  // row 2
+    values[4 * cols + col] = static_cast<float>(2 * col);  // row 4
+  }
+  HeightGrid grid = Grid(cols, 5, values);
+  std::vector<std::pair<std::int64_t, std::int64_t>> calls;
+  ASSERT_TRUE(grid.InterpolateColumns(2, [&](std::int64_t col, std::int64_t srEnd) {
+    calls.emplace_back(col, srEnd);
+    return true;
+  }));
+  ASSERT_EQ(calls.size(), static_cast<std::size_t>(cols));
+  for (std::int64_t col = 0; col < cols; ++col) {
+    EXPECT_EQ(calls[col], std::make_pair(col, std::int64_t{4}));
+    EXPECT_EQ(grid.At(1, col), static_cast<float>(col + 2));
+    EXPECT_EQ(grid.At(3, col), static_cast<float>((col + 4 + 2 * col) / 2.0));
+  }
+}
+
+TEST(HeightGrid, ColumnPassStopsWhenTold) {
+  HeightGrid grid = Grid(20, 3, std::vector<float>(60, 1.0f));
+  int calls = 0;
+  EXPECT_FALSE(grid.InterpolateColumns(2, [&](std::int64_t col, std::int64_t) {
+    ++calls;
+    return col < 4;
+  }));
+  EXPECT_EQ(calls, 5);
+}
+
+TEST(HeightGrid, PassesReportTheWalkEndWhenThereIsNoFullInterval) {
+  HeightGrid grid = Grid(2, 2, {1, 2, 3, 4});
+  std::vector<std::pair<std::int64_t, std::int64_t>> rows;
+  std::vector<std::pair<std::int64_t, std::int64_t>> cols;
+  ASSERT_TRUE(grid.InterpolateRows(3, [&](std::int64_t sr, std::int64_t scEnd) {
+    rows.emplace_back(sr, scEnd);
+    return true;
+  }));
+  ASSERT_TRUE(grid.InterpolateColumns(3, [&](std::int64_t col, std::int64_t srEnd) {
+    cols.emplace_back(col, srEnd);
+    return true;
+  }));
+  EXPECT_EQ(rows, (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, 0}}));
+  EXPECT_EQ(cols, (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, 0}, {1, 0}}));
+  EXPECT_EQ(Cells(grid), (std::vector<float>{1, 2, 3, 4}));
+}
+
+}  // namespace
+}  // namespace kem

@@ -1,0 +1,121 @@
+// Header, height coding and the all-or-nothing output file of height maps.
+#include "importer/height_map_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace kem {
+namespace {
+
+struct CodeCase {
+  float height;
+  std::uint32_t code;
+};
+
+class HeightCodeOf : public ::testing::TestWithParam<CodeCase> {};
+
+TEST_P(HeightCodeOf, TruncatesTheScaledHeightToTwentyFourBits) {
+  EXPECT_EQ(HeightCode(GetParam().height), GetParam().code) << GetParam().height;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, HeightCodeOf,
+    ::testing::Values(CodeCase{0.0f, 0x199999}, CodeCase{-1000.0f, 0}, CodeCase{9000.0f, 0xFFFFFF},
+                      CodeCase{9001.0f, 0x00068D},
+                      // Truncation toward zero, then two's complement low bits.
+                      CodeCase{-1000.5f, 0xFFFCBA}, CodeCase{-1001.0f, 0xFFF973},
+                      // 1000 x 1677.7215576171875 = 1677721.5576...: truncated.
+                      CodeCase{-999.0f, 1677}, CodeCase{19000.0f, 0xFFFFFF},
+                      CodeCase{std::numeric_limits<float>::infinity(), 0},
+                      CodeCase{-std::numeric_limits<float>::infinity(), 0}));
+
+TEST(HeightCode, WrapsHugeHeightsWithoutOverflow) {
+  // Far beyond 64-bit integers the code is still the low 24 bits of the
+  // truncated product; a multiple of 2^24 gives 0.
+  EXPECT_EQ(HeightCode(1e30f), 0u);
+  EXPECT_EQ(HeightCode(-1e30f), 0u);
+  EXPECT_EQ(HeightCode(std::numeric_limits<float>::max()), 0u);
+  EXPECT_LE(HeightCode(3e15f), 0xFFFFFFu);
+}
+
+TEST(PutHeightCode, WritesLowByteFirst) {
+  std::uint8_t bytes[3] = {};
+  PutHeightCode(0x123456, bytes);
+  EXPECT_EQ(bytes[0], 0x56);
+  EXPECT_EQ(bytes[1], 0x34);
+  EXPECT_EQ(bytes[2], 0x12);
+}
+
+TEST(EncodeHeightMapHeader, DescribesATopDownTrueColourImage) {
+  std::uint8_t header[kHeightMapHeaderSize];
+  EncodeHeightMapHeader(0x1234, 65535, header);
+  EXPECT_EQ(std::vector<std::uint8_t>(header, header + kHeightMapHeaderSize),
+            (std::vector<std::uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x34, 0x12, 0xFF, 0xFF,
+                                       24, 0x20}));
+}
+
+std::vector<std::string> Names(const test::TempDir& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+    names.push_back(entry.path().filename().string());
+  }
+  return names;
+}
+
+TEST(HeightMapOutput, CommitMovesTheTemporaryFileOverTheOutput) {
+  test::TempDir dir;
+  const std::string path = dir.File("map.tga");
+  test::WriteText(path, "old");
+  auto output = CreateHeightMapOutput(path);
+  ASSERT_NE(output, nullptr);
+  EXPECT_EQ(Names(dir).size(), 2u);  // the old file and the temporary one
+  const std::uint8_t bytes[] = {1, 2, 3};
+  output->Write(bytes, 3);
+  output->Write(bytes, 2);
+  EXPECT_EQ(test::ReadFile(path), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+  ASSERT_TRUE(output->Commit());
+  output.reset();
+  EXPECT_EQ(test::ReadFile(path), (std::vector<std::uint8_t>{1, 2, 3, 1, 2}));
+  EXPECT_EQ(Names(dir), std::vector<std::string>{"map.tga"});
+}
+
+TEST(HeightMapOutput, DiscardsAnUncommittedFile) {
+  test::TempDir dir;
+  const std::string path = dir.File("map.tga");
+  test::WriteText(path, "old");
+  {
+    auto output = CreateHeightMapOutput(path);
+    ASSERT_NE(output, nullptr);
+    const std::uint8_t bytes[] = {1, 2, 3};
+    output->Write(bytes, 3);
+  }
+  EXPECT_EQ(test::ReadFile(path), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(Names(dir), std::vector<std::string>{"map.tga"});
+}
+
+TEST(HeightMapOutput, IsNotCreatedForAFolderOrAMissingFolder) {
+  test::TempDir dir;
+  EXPECT_EQ(CreateHeightMapOutput(dir.path().string()), nullptr);
+  EXPECT_EQ(CreateHeightMapOutput(dir.File("missing/map.tga")), nullptr);
+  EXPECT_EQ(CreateHeightMapOutput(""), nullptr);
+  EXPECT_TRUE(Names(dir).empty());
+}
+
+TEST(HeightMapOutput, GivesConcurrentOutputsTheirOwnTemporaryFiles) {
+  test::TempDir dir;
+  auto first = CreateHeightMapOutput(dir.File("map.tga"));
+  auto second = CreateHeightMapOutput(dir.File("map.tga"));
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_EQ(Names(dir).size(), 2u);
+}
+
+}  // namespace
+}  // namespace kem
