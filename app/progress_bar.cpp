@@ -165,12 +165,14 @@ wxStatusBar* CProgressBar::FindStatusBar() {
     return nullptr;
   }
   wxWindow* found = nullptr;
-  if (auto* frame = wxDynamicCast(top, wxFrame)) {
+  if (auto* frame = dynamic_cast<wxFrame*>(top)) {
     found = frame->GetStatusBar();
   } else {
-    found = top->FindWindow(kStatusBarId);
+    // Window numbers stop at 32767 here, so the standard status bar is known
+    // by its standard name instead.
+    found = top->FindWindow(wxString(wxStatusBarNameStr));
   }
-  auto* statusBar = wxDynamicCast(found, wxStatusBar);
+  auto* statusBar = dynamic_cast<wxStatusBar*>(found);
   // A status bar on its way out can no longer show anything.
   if (statusBar == nullptr || statusBar->IsBeingDeleted()) {
     return nullptr;

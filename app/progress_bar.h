@@ -21,10 +21,6 @@ namespace kem::app {
 // Window number of the bar inside the status bar.
 inline constexpr int kProgressBarId = 1;
 
-// Window number under which FindStatusBar looks for a status bar when the top
-// window is not a frame. Frames should give their status bar this number too.
-inline constexpr int kStatusBarId = 59393;
-
 class CProgressBar : public wxGauge {
  public:
   // No window; exists for dynamic creation only.
@@ -62,9 +58,9 @@ class CProgressBar : public wxGauge {
   // status bar.
   bool Reposition();
 
-  // The main window's status bar: the frame's own, or else a status bar with
-  // number kStatusBarId among the top window's descendants. Null when there
-  // is none.
+  // The main window's status bar: the frame's own, or else a status bar under
+  // the toolkit's standard status-bar name (wxStatusBarNameStr) among the top
+  // window's descendants. Null when there is none.
   static wxStatusBar* FindStatusBar();
 
   // Current position, for tests and callers that show it elsewhere.

@@ -1,0 +1,122 @@
+#include "app/doc_manager.h"
+
+#include <wx/filedlg.h>
+#include <wx/filehistory.h>
+
+#include "app/kem_doc.h"
+#include "app/kem_view.h"
+#include "app/ui_hooks.h"
+
+namespace kem::app {
+namespace {
+
+void InitialUpdate(wxDocument* doc) {
+  if (auto* view = dynamic_cast<CKemView*>(doc->GetFirstView())) {
+    view->OnInitialUpdate();
+  }
+}
+
+wxString RecentFileLabel(size_t index, const wxString& path) {
+  wxString shown(path);
+  shown.Replace("&", "&&");
+  return wxString::Format("&%zu %s", index + 1, shown);
+}
+
+}  // namespace
+
+CKemDocManager::CKemDocManager() : wxDocManager(0, false) {
+  // Initialize here rather than in the base constructor, so that our history
+  // of four is the one created.
+  Initialize();
+  SetMaxDocsOpen(1);
+}
+
+wxFileHistory* CKemDocManager::OnCreateFileHistory() {
+  return new wxFileHistory(kRecentFileCount);
+}
+
+wxDocument* CKemDocManager::CreateDocument(const wxString& path, long flags) {
+  wxDocument* doc =
+      GetDocuments().empty() ? nullptr : static_cast<wxDocument*>(GetDocuments().front());
+  if (!doc) {
+    doc = wxDocManager::CreateDocument(path, flags);
+    if (doc) {
+      InitialUpdate(doc);
+    }
+    return doc;
+  }
+  if (flags & wxDOC_NEW) {
+    if (!doc->OnNewDocument()) {
+      return nullptr;
+    }
+    InitialUpdate(doc);
+    return doc;
+  }
+  wxString file = path;
+  if (file.empty()) {
+    FileDialogRequest request;
+    request.message = "Open";
+    request.wildcard = kProjectFileWildcard;
+    request.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+    const auto chosen = ShowFileDialog(doc->GetDocumentWindow(), request);
+    if (!chosen) {
+      return nullptr;
+    }
+    file = *chosen;
+  }
+  if (!doc->OnOpenDocument(file)) {
+    return nullptr;
+  }
+  AddFileToHistory(file);
+  InitialUpdate(doc);
+  return doc;
+}
+
+void CKemDocManager::AddFileToHistory(const wxString& file) {
+  wxDocManager::AddFileToHistory(file);
+  RefreshRecentFileMenu();
+}
+
+void CKemDocManager::RemoveFileFromHistory(size_t i) {
+  wxDocManager::RemoveFileFromHistory(i);
+  RefreshRecentFileMenu();
+}
+
+void CKemDocManager::FileHistoryLoad(const wxConfigBase& config) {
+  wxDocManager::FileHistoryLoad(config);
+  RefreshRecentFileMenu();
+}
+
+void CKemDocManager::SetRecentFileMenu(wxMenu* fileMenu) {
+  m_fileMenu = fileMenu;
+  RefreshRecentFileMenu();
+}
+
+void CKemDocManager::RefreshRecentFileMenu() {
+  if (!m_fileMenu) {
+    return;
+  }
+  // The entries sit where the first one is; drop them all and put back the
+  // current list (or the greyed placeholder) in the same place.
+  size_t position = 0;
+  if (!m_fileMenu->FindChildItem(wxID_FILE1, &position)) {
+    return;
+  }
+  for (int id = wxID_FILE1; id <= wxID_FILE9; ++id) {
+    if (m_fileMenu->FindItem(id)) {
+      m_fileMenu->Destroy(id);
+    }
+  }
+  const size_t count = GetHistoryFilesCount();
+  if (count == 0) {
+    m_fileMenu->Insert(position, wxID_FILE1, "Recent File", "Open this document");
+    m_fileMenu->Enable(wxID_FILE1, false);
+    return;
+  }
+  for (size_t i = 0; i < count; ++i) {
+    m_fileMenu->Insert(position + i, wxID_FILE1 + static_cast<int>(i),
+                       RecentFileLabel(i, GetHistoryFile(i)), "Open this document");
+  }
+}
+
+}  // namespace kem::app

@@ -1,0 +1,113 @@
+#include "app/help_topics.h"
+
+#include <array>
+#include <cstdlib>
+#include <utility>
+
+#include <wx/filename.h>
+#include <wx/html/helpctrl.h>
+#include <wx/stdpaths.h>
+
+#include "app/command_ids.h"
+#include "app/ui_hooks.h"
+
+namespace kem::app {
+namespace {
+
+struct Topic {
+  int controlId;
+  const char* page;
+  int number = controlId;  // the control's number in the form's help table
+};
+
+// The controls with help, in the order of the form's help table.
+constexpr std::array<Topic, 12> kTopics = {{
+    {kIdHeightMapPath, "height_map.html"},
+    {kIdFilterGuidePath, "filter_guide.html"},
+    {kIdFilterRadius, "filter_radius.html"},
+    {kIdMaxHeight, "max_height.html"},
+    {kIdBaseHeight, "base_height.html"},
+    {kIdMinimapPath, "minimap.html"},
+    {kIdOutputPath, "output_file.html"},
+    {kIdTexturingGuidePath, "texturing_guide.html"},
+    {kIdRandomize, "randomize.html"},
+    {kIdDataFormat, "data_format.html"},
+    {kIdInterpolate, "interpolate.html"},
+    {kIdGenerate, "generate.html", kGenerateCommand},
+}};
+
+bool IsBook(const wxString& dir) {
+  return wxFileName(dir, "kem.hhp").FileExists();
+}
+
+}  // namespace
+
+std::optional<std::uint32_t> HelpContextForControl(int controlId) {
+  for (const Topic& topic : kTopics) {
+    if (topic.controlId == controlId) {
+      return FormControlHelpContext(topic.number);
+    }
+  }
+  return std::nullopt;
+}
+
+std::string HelpTopicPage(std::uint32_t context) {
+  for (const Topic& topic : kTopics) {
+    if (FormControlHelpContext(topic.number) == context) {
+      return topic.page;
+    }
+  }
+  return {};
+}
+
+wxString FindHelpBook() {
+  wxString dir;
+  if (wxGetEnv("KEM_HELP_DIR", &dir) && IsBook(dir)) {
+    return wxFileName(dir, "kem.hhp").GetFullPath();
+  }
+  wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
+  exe.RemoveLastDir();
+  const wxString installed = exe.GetPath() + "/share/kem/help";
+  if (IsBook(installed)) {
+    return installed + "/kem.hhp";
+  }
+#ifdef KEM_SOURCE_HELP_DIR
+  if (IsBook(KEM_SOURCE_HELP_DIR)) {
+    return wxString(KEM_SOURCE_HELP_DIR) + "/kem.hhp";
+  }
+#endif
+  return {};
+}
+
+HelpViewer::HelpViewer() = default;
+HelpViewer::~HelpViewer() = default;
+
+bool HelpViewer::ShowContents() {
+  return ShowPage(kHelpContentsPage);
+}
+
+bool HelpViewer::ShowControl(int controlId) {
+  const auto context = HelpContextForControl(controlId);
+  if (!context) {
+    return false;
+  }
+  return ShowPage(HelpTopicPage(*context));
+}
+
+bool HelpViewer::ShowPage(const std::string& page) {
+  m_lastPage = page;
+  if (!m_controller) {
+    m_controller = std::make_unique<wxHtmlHelpController>(wxHF_DEFAULT_STYLE);
+    m_controller->SetShouldPreventAppExit(false);
+    const wxString book = FindHelpBook();
+    m_loaded = !book.empty() && m_controller->AddBook(wxFileName(book));
+  }
+  if (!m_loaded) {
+    ShowMessageBox("The help book of Kem (kem.hhp) was not found.", "Kem",
+                   wxOK | wxICON_EXCLAMATION);
+    return false;
+  }
+  return m_controller->Display(wxString::FromUTF8(page));
+}
+
+}  // namespace kem::app

@@ -1,0 +1,53 @@
+// Help: the help book's topics by context number, and the help viewer.
+//
+// Each control of the project form has a help context number (see
+// FormControlHelpContext); the book has one page for each, and one contents
+// page for the program as a whole.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <wx/string.h>
+
+class wxHtmlHelpController;
+
+namespace kem::app {
+
+// Help context of a form control (control number -> context number), in the
+// order of the form's help table; statics and unknown numbers have none.
+std::optional<std::uint32_t> HelpContextForControl(int controlId);
+
+// The book's page for a context number, or an empty string for none.
+std::string HelpTopicPage(std::uint32_t context);
+
+// The book's contents page.
+inline constexpr char kHelpContentsPage[] = "index.html";
+
+// Where the help book (kem.hhp) is: $KEM_HELP_DIR, the installed
+// share/kem/help beside the program, or the source tree's help/.
+wxString FindHelpBook();
+
+// The help viewer of the application, created on first use.
+class HelpViewer {
+ public:
+  HelpViewer();
+  ~HelpViewer();
+  // Opens the contents page. False when the book cannot be found.
+  bool ShowContents();
+  // Opens the topic of a form control; controls without help show nothing.
+  bool ShowControl(int controlId);
+  // Page shown last, for tests ("" before any).
+  const std::string& LastPage() const { return m_lastPage; }
+
+ private:
+  bool ShowPage(const std::string& page);
+
+  std::unique_ptr<wxHtmlHelpController> m_controller;
+  bool m_loaded = false;
+  std::string m_lastPage;
+};
+
+}  // namespace kem::app

@@ -1,0 +1,80 @@
+#include "app/kem_doc.h"
+
+#include <wx/filedlg.h>
+#include <wx/filename.h>
+
+#include "app/ui_hooks.h"
+#include "core/project_file.h"
+
+namespace kem::app {
+
+wxIMPLEMENT_DYNAMIC_CLASS(CKemDoc, wxDocument);
+
+bool CKemDoc::OnNewDocument() {
+  if (!wxDocument::OnNewDocument()) {
+    return false;
+  }
+  SetNewProjectDefaults(m_job);
+  UpdateAllViews();
+  return true;
+}
+
+bool CKemDoc::OnOpenDocument(const wxString& filename) {
+  if (!DoOpenDocument(filename)) {
+    return false;
+  }
+  SetTitle(wxFileName(filename).GetFullName());
+  SetFilename(filename, true);
+  SetDocumentSaved(true);
+  UpdateAllViews();
+  return true;
+}
+
+bool CKemDoc::Save() {
+  if (!GetDocumentSaved() || GetFilename().empty()) {
+    return SaveAs();
+  }
+  if (!OnSaveDocument(GetFilename())) {
+    return false;
+  }
+  GetDocumentManager()->AddFileToHistory(GetFilename());
+  return true;
+}
+
+bool CKemDoc::SaveAs() {
+  FileDialogRequest request;
+  request.message = "Save As";
+  request.wildcard = kProjectFileWildcard;
+  request.style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
+  const auto path = ShowFileDialog(GetDocumentWindow(), request);
+  if (!path) {
+    return false;
+  }
+  if (!OnSaveDocument(*path)) {
+    return false;
+  }
+  SetTitle(wxFileName(*path).GetFullName());
+  SetFilename(*path, true);
+  GetDocumentManager()->AddFileToHistory(*path);
+  return true;
+}
+
+bool CKemDoc::DoSaveDocument(const wxString& file) {
+  if (SaveProjectFile(std::string(file.utf8_str()), m_job)) {
+    return true;
+  }
+  ShowMessageBox(wxString::Format("Failed to save document %s.", file), "Kem",
+                 wxOK | wxICON_EXCLAMATION, GetDocumentWindow());
+  return false;
+}
+
+bool CKemDoc::DoOpenDocument(const wxString& file) {
+  if (LoadProjectFile(std::string(file.utf8_str()), m_job)) {
+    return true;
+  }
+  ShowMessageBox(wxString::Format("Failed to open document %s.", file), "Kem",
+                 wxOK | wxICON_EXCLAMATION, GetDocumentWindow());
+  return false;
+}
+
+}  // namespace kem::app

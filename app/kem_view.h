@@ -1,0 +1,73 @@
+// CKemView: the project form in the main window. It keeps the document's
+// TerrainJob in step with the form at every change, enables the controls
+// that make sense for the paths given, offers the file pickers, turns spin
+// arrows into height steps, presets the range for the 24-bit height coding,
+// gives per-control help and runs the Generate command.
+#pragma once
+
+#include <optional>
+
+#include <wx/docview.h>
+#include <wx/weakref.h>
+
+#include "app/form_logic.h"
+#include "app/project_form.h"
+
+namespace kem::app {
+
+class CKemDoc;
+
+class CKemView : public wxView {
+ public:
+  CKemView() = default;
+  ~CKemView() override;
+
+  bool OnCreate(wxDocument* doc, long flags) override;
+  void OnDraw(wxDC*) override {}
+  // The document changed: repaint (the form is rewritten by OnInitialUpdate).
+  void OnUpdate(wxView* sender, wxObject* hint) override;
+  // Caption "Kem - " and the project's title.
+  void OnChangeFilename() override;
+  bool OnClose(bool deleteWindow) override;
+
+  // After start-up, New and Open: refills the format list, fits the main
+  // window to the form, sets the trackbar's range, writes the form and
+  // applies the enabling rules.
+  void OnInitialUpdate();
+
+  // Reads the form into the job in exchange order; a height that is not a
+  // number shows "Please enter a number.", takes the focus and stops the
+  // read. Returns the field that stopped it.
+  std::optional<FormField> ReadFromForm();
+  // Writes the job into the form; notifications are ignored meanwhile.
+  void WriteToForm();
+  // Enables and disables the form's controls for the job's paths.
+  void UpdateControls();
+
+  // The Generate command (button, menu entry, Ctrl+G).
+  void OnGenerate();
+
+  CKemDoc* GetDocument() const;
+  ProjectForm* GetForm() const { return m_form.get(); }
+
+ private:
+  void Bindings();
+  void OnPathChanged(wxCommandEvent& event);
+  void OnHeightChanged(wxCommandEvent& event);
+  void OnCheckClicked(wxCommandEvent& event);
+  void OnFormatChanged(wxCommandEvent& event);
+  void OnTrackbarReleased(wxMouseEvent& event);
+  void OnSpin(float TerrainJob::*height, int delta);
+  void OnPick(wxCommandEvent& event);
+  void OnGenerateButton(wxCommandEvent& event);
+  void OnGenerateCommand(wxCommandEvent& event);
+  void OnHelpRequest(wxHelpEvent& event);
+  void OnContextMenu(wxContextMenuEvent& event);
+
+  wxWeakRef<ProjectForm> m_form;
+  bool m_exchanging = false;
+
+  wxDECLARE_DYNAMIC_CLASS(CKemView);
+};
+
+}  // namespace kem::app

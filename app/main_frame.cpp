@@ -1,0 +1,201 @@
+#include "app/main_frame.h"
+
+#include <wx/accel.h>
+#include <wx/cshelp.h>
+#include <wx/menu.h>
+#include <wx/statusbr.h>
+
+#include "app/about_dlg.h"
+#include "app/command_ids.h"
+#include "app/kem_app.h"
+#include "app/progress_bar.h"
+#include "app/progress_placement.h"
+#include "app/resources.h"
+#include "importer/dem_import_command.h"
+
+namespace kem::app {
+namespace {
+
+constexpr char kHelpModeText[] = "Select an object on which to get Help";
+constexpr long kFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxCLIP_CHILDREN;
+
+}  // namespace
+
+CMainFrame::CMainFrame(wxDocManager* manager) {
+  SetExtraStyle(wxFRAME_EX_CONTEXTHELP);
+  Create(manager, nullptr, wxID_ANY, "Kem", wxDefaultPosition, wxSize(900, 1000), kFrameStyle);
+  SetIcons(AppIcons());
+  BuildMenu();
+  BuildAccelerators();
+  wxStatusBar* status = CreateStatusBar(
+      1, wxSTB_SHOW_TIPS | wxSTB_ELLIPSIZE_END | wxFULL_REPAINT_ON_RESIZE, kIdViewStatusBar);
+  status->SetStatusText(kIdlePaneText);
+
+  Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
+  Bind(wxEVT_SIZE, &CMainFrame::OnSize, this);
+  Bind(wxEVT_MENU, &CMainFrame::OnAbout, this, wxID_ABOUT);
+  Bind(wxEVT_MENU, &CMainFrame::OnConvert, this, kIdConvert);
+  Bind(wxEVT_MENU, &CMainFrame::OnHelpContents, this, wxID_HELP_CONTENTS);
+  Bind(wxEVT_MENU, &CMainFrame::OnHelpContents, this, kIdDefaultHelp);
+  Bind(wxEVT_MENU, &CMainFrame::OnHelp, this, wxID_HELP);
+  Bind(wxEVT_MENU, &CMainFrame::OnContextHelp, this, wxID_HELP_CONTEXT);
+  Bind(wxEVT_MENU, &CMainFrame::OnToggleStatusBar, this, kIdViewStatusBar);
+  Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateStatusBar, this, kIdViewStatusBar);
+  // Edit and pane keys have no command behind them: they are taken and do
+  // nothing, also while a text box of the form has the focus.
+  for (int id :
+       {static_cast<int>(wxID_COPY), static_cast<int>(wxID_CUT), static_cast<int>(wxID_PASTE),
+        static_cast<int>(wxID_UNDO), kIdNextPane, kIdPrevPane}) {
+    Bind(wxEVT_MENU, &CMainFrame::OnNothing, this, id);
+  }
+}
+
+void CMainFrame::BuildMenu() {
+  m_fileMenu = new wxMenu;
+  m_fileMenu->Append(wxID_NEW, "&New\tCtrl+N", "Create a new document");
+  m_fileMenu->Append(wxID_OPEN, "&Open...\tCtrl+O", "Open an existing document");
+  m_fileMenu->Append(wxID_SAVE, "&Save\tCtrl+S", "Save the active document");
+  m_fileMenu->Append(wxID_SAVEAS, "Save &As...", "Save the active document with a new name");
+  m_fileMenu->AppendSeparator();
+  m_fileMenu->Append(wxID_FILE1, "Recent File", "Open this document");
+  m_fileMenu->Enable(wxID_FILE1, false);
+  m_fileMenu->AppendSeparator();
+  m_fileMenu->Append(kIdGenerate, "&Generate .gnd File\tCtrl+G",
+                     "Generate Trainz .gnd file from supplied data");
+  m_fileMenu->AppendSeparator();
+  m_fileMenu->Append(wxID_EXIT, "E&xit", "Quit the application; prompts to save documents");
+
+  auto* convert = new wxMenu;
+  convert->Append(kIdConvert, "ASCII .XYZ DEM to 24-bit height map...");
+  auto* tools = new wxMenu;
+  tools->AppendSubMenu(convert, "Convert");
+
+  auto* view = new wxMenu;
+  view->AppendCheckItem(kIdViewStatusBar, "&Status Bar", "Show or hide the status bar");
+
+  auto* help = new wxMenu;
+  help->Append(wxID_HELP_CONTENTS, "&Help Topics", "List Help topics");
+  help->AppendSeparator();
+  help->Append(wxID_ABOUT, "&About Kem...",
+               "Display program information, version number and copyright");
+
+  auto* bar = new wxMenuBar;
+  bar->Append(m_fileMenu, "&File");
+  bar->Append(tools, "&Tools");
+  bar->Append(view, "&View");
+  bar->Append(help, "&Help");
+  SetMenuBar(bar);
+}
+
+void CMainFrame::BuildAccelerators() {
+  const wxAcceleratorEntry entries[] = {
+      {wxACCEL_CTRL, 'C', wxID_COPY},        {wxACCEL_CTRL, 'G', kIdGenerate},
+      {wxACCEL_CTRL, 'N', wxID_NEW},         {wxACCEL_CTRL, 'O', wxID_OPEN},
+      {wxACCEL_CTRL, 'S', wxID_SAVE},        {wxACCEL_CTRL, 'V', wxID_PASTE},
+      {wxACCEL_ALT, WXK_BACK, wxID_UNDO},    {wxACCEL_SHIFT, WXK_DELETE, wxID_CUT},
+      {wxACCEL_NORMAL, WXK_F1, wxID_HELP},   {wxACCEL_SHIFT, WXK_F1, wxID_HELP_CONTEXT},
+      {wxACCEL_NORMAL, WXK_F6, kIdNextPane}, {wxACCEL_SHIFT, WXK_F6, kIdPrevPane},
+      {wxACCEL_CTRL, WXK_INSERT, wxID_COPY}, {wxACCEL_SHIFT, WXK_INSERT, wxID_PASTE},
+      {wxACCEL_CTRL, 'X', wxID_CUT},         {wxACCEL_CTRL, 'Z', wxID_UNDO},
+  };
+  SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(entries)), entries));
+}
+
+void CMainFrame::SetForm(wxWindow* form) {
+  m_form = form;
+  FitToForm();
+}
+
+void CMainFrame::FitToForm() {
+  if (!m_form) {
+    return;
+  }
+  const wxSize formSize = m_form->GetMinSize();
+  // Let the window manager size the frame freely, then hold it at the fit.
+  SetSizeHints(wxDefaultSize, wxDefaultSize);
+  SetClientSize(formSize);
+  const wxSize frameSize = GetSize();
+  SetSizeHints(frameSize, frameSize);
+  m_form->SetSize(0, 0, formSize.x, formSize.y);
+}
+
+void CMainFrame::OnSize(wxSizeEvent& event) {
+  event.Skip();
+  if (m_form) {
+    const wxSize client = GetClientSize();
+    m_form->SetSize(0, 0, client.x, client.y);
+  }
+}
+
+void CMainFrame::BeginRun() {
+  ++m_runs;
+  Disable();
+}
+
+void CMainFrame::EndRun() {
+  if (m_runs > 0) {
+    --m_runs;
+  }
+  if (m_runs == 0) {
+    Enable();
+    if (m_closePending) {
+      CallAfter([this] { Close(); });
+    }
+  }
+}
+
+void CMainFrame::OnClose(wxCloseEvent& event) {
+  if (m_runs > 0 && event.CanVeto()) {
+    m_closePending = true;
+    event.Veto();
+    return;
+  }
+  m_closePending = false;
+  event.Skip();
+}
+
+void CMainFrame::OnAbout(wxCommandEvent&) {
+  CAboutDlg dialog(this);
+  dialog.ShowModal();
+}
+
+void CMainFrame::OnConvert(wxCommandEvent&) {
+  RunDemImportCommand(this);
+}
+
+void CMainFrame::OnHelpContents(wxCommandEvent&) {
+  if (CKemApp* app = CKemApp::Get()) {
+    app->Help().ShowContents();
+  }
+}
+
+void CMainFrame::OnHelp(wxCommandEvent&) {
+  if (CKemApp* app = CKemApp::Get()) {
+    wxWindow* focus = FindFocus();
+    if (!(focus && app->Help().ShowControl(focus->GetId()))) {
+      app->Help().ShowContents();
+    }
+  }
+}
+
+void CMainFrame::OnContextHelp(wxCommandEvent&) {
+  SetStatusText(kHelpModeText);
+  // Runs until the next click, which sends a help request to what it hits.
+  wxContextHelp help(this);
+  SetStatusText(kIdlePaneText);
+}
+
+void CMainFrame::OnToggleStatusBar(wxCommandEvent&) {
+  if (wxStatusBar* status = GetStatusBar()) {
+    status->Show(!status->IsShown());
+    SendSizeEvent();
+  }
+}
+
+void CMainFrame::OnUpdateStatusBar(wxUpdateUIEvent& event) {
+  event.Check(GetStatusBar() && GetStatusBar()->IsShown());
+}
+
+void CMainFrame::OnNothing(wxCommandEvent&) {}
+
+}  // namespace kem::app

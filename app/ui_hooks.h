@@ -1,0 +1,42 @@
+// Message boxes and file dialogs of the desktop application.
+//
+// Everything the application asks the user goes through these two calls, so
+// that a scripted session (the GUI tests) can answer instead of a person.
+// Without an answer installed they show the real modal dialogs.
+#pragma once
+
+#include <functional>
+#include <optional>
+
+#include <wx/string.h>
+#include <wx/window.h>
+
+namespace kem::app {
+
+// Shows wxMessageBox(text, caption, style, parent) and returns its answer
+// (wxOK, wxCANCEL, wxYES, wxNO).
+int ShowMessageBox(const wxString& text, const wxString& caption, long style,
+                   wxWindow* parent = nullptr);
+
+using MessageBoxAnswer =
+    std::function<int(const wxString& text, const wxString& caption, long style)>;
+// Answers every later message box with `answer` instead of showing it; an
+// empty function shows them again.
+void SetMessageBoxAnswer(MessageBoxAnswer answer);
+
+// One file dialog as the application asks for it.
+struct FileDialogRequest {
+  wxString message;
+  wxString wildcard;
+  long style = 0;  // wxFD_OPEN or wxFD_SAVE, plus wxFD_FILE_MUST_EXIST and the like
+};
+
+// Shows the file dialog and returns the chosen full path, or nothing when it
+// was cancelled.
+std::optional<wxString> ShowFileDialog(wxWindow* parent, const FileDialogRequest& request);
+
+using FileDialogAnswer = std::function<std::optional<wxString>(const FileDialogRequest&)>;
+// Answers every later file dialog with `answer`; an empty function shows them again.
+void SetFileDialogAnswer(FileDialogAnswer answer);
+
+}  // namespace kem::app
