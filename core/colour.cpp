@@ -36,26 +36,20 @@ constexpr int kChromaBrightnessCentre = 136;
 // every other colour lies at least 1/255 of a sector away from such a hue,
 // far beyond the rounding of the float channels, so the bytes decide the band
 // without computing the hue (the colour tests compare both for every colour).
-int ChromaBandOfChannels(int red, int green, int blue) {
-  if (red == blue && green < red) {
-    return kMagentaBand;
+[[gnu::always_inline]] inline int ChromaBandOfChannels(int red, int green, int blue) {
+  if (red == blue) {  // magenta, green, or a grey
+    return green < red ? kMagentaBand : (green > red ? kGreenBand : 0);
   }
-  if (green == blue && red > green) {
-    return kRedBand;
+  if (green == blue) {  // red or cyan
+    return red > green ? kRedBand : kCyanBand;
   }
-  if (red == green && blue < red) {
-    return kYellowBand;
-  }
-  if (red == blue && green > red) {
-    return kGreenBand;
-  }
-  if (green == blue && red < green) {
-    return kCyanBand;
+  if (red == green) {  // yellow, or a blue without a band
+    return blue < red ? kYellowBand : 0;
   }
   return 0;
 }
 
-double ChromaDepthCode(int red, int green, int blue) {
+[[gnu::always_inline]] inline double ChromaDepthCode(int red, int green, int blue) {
   const int brightest = std::max({red, green, blue});
   return ChromaBandOfChannels(red, green, blue) + (brightest - kChromaBrightnessCentre) / 2;
 }
@@ -70,9 +64,8 @@ double HeightCode24Bit(int red, int green, int blue) {
   return static_cast<double>(red * 65536 + green * 256 + blue);
 }
 
-}  // namespace
-
-HsvColour RgbToHsv(int red, int green, int blue) {
+// Inlined into the height decoding, where the unused parts drop out.
+[[gnu::always_inline]] inline HsvColour Analyse(int red, int green, int blue) {
   const float r = static_cast<float>(red) * kChannelScale;
   const float g = static_cast<float>(green) * kChannelScale;
   const float b = static_cast<float>(blue) * kChannelScale;
@@ -105,6 +98,38 @@ HsvColour RgbToHsv(int red, int green, int blue) {
   return hsv;
 }
 
+// Colour code of a window pixel (bytes blue, green, red).
+[[gnu::always_inline]] inline double Code(DataFormat dataFormat, const std::uint8_t* pixel) {
+  const int red = pixel[kRed];
+  const int green = pixel[kGreen];
+  const int blue = pixel[kBlue];
+  switch (dataFormat) {
+    case kSpectrumColours: {
+      const HsvColour hsv = Analyse(red, green, blue);
+      if (hsv.hue > 0.0f) {
+        return 300.0 - static_cast<double>(hsv.hue);
+      }
+      return 400.0 - 100.0 * static_cast<double>(hsv.value);
+    }
+    case kTerrainColourScale:
+      return 131.0 - static_cast<double>(Analyse(red, green, blue).hue);
+    case kChromaDepthColours:
+      return ChromaDepthCode(red, green, blue);
+    case kGreyScale:
+      return GreyScaleCode(red, green, blue);
+    case k24BitHeightCoding:
+      return HeightCode24Bit(red, green, blue);
+    default:
+      return 0.0;
+  }
+}
+
+}  // namespace
+
+HsvColour RgbToHsv(int red, int green, int blue) {
+  return Analyse(red, green, blue);
+}
+
 float HeightFactor(DataFormat dataFormat) {
   switch (dataFormat) {
     case kSpectrumColours:
@@ -123,32 +148,11 @@ float HeightFactor(DataFormat dataFormat) {
 }
 
 double ColourCode(DataFormat dataFormat, const std::uint8_t* pixel) {
-  const int red = pixel[kRed];
-  const int green = pixel[kGreen];
-  const int blue = pixel[kBlue];
-  switch (dataFormat) {
-    case kSpectrumColours: {
-      const HsvColour hsv = RgbToHsv(red, green, blue);
-      if (hsv.hue > 0.0f) {
-        return 300.0 - static_cast<double>(hsv.hue);
-      }
-      return 400.0 - 100.0 * static_cast<double>(hsv.value);
-    }
-    case kTerrainColourScale:
-      return 131.0 - static_cast<double>(RgbToHsv(red, green, blue).hue);
-    case kChromaDepthColours:
-      return ChromaDepthCode(red, green, blue);
-    case kGreyScale:
-      return GreyScaleCode(red, green, blue);
-    case k24BitHeightCoding:
-      return HeightCode24Bit(red, green, blue);
-    default:
-      return 0.0;
-  }
+  return Code(dataFormat, pixel);
 }
 
 float DecodeHeight(const TerrainJob& job, const std::uint8_t* pixel) {
-  const double code = ColourCode(job.dataFormat, pixel);
+  const double code = Code(job.dataFormat, pixel);
   return static_cast<float>(code * static_cast<double>(job.heightScale) +
                             static_cast<double>(job.baseHeight));
 }

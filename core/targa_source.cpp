@@ -89,20 +89,32 @@ std::int64_t FileLength(std::FILE* file) {
   return length < 0 ? -1 : std::int64_t{length};
 }
 
-// Reads up to `size` bytes at `position`, never past `fileSize`; whatever
-// cannot be read is zeroed.
-void ReadAt(std::FILE* file, std::int64_t fileSize, std::int64_t position, std::uint8_t* buffer,
-            std::size_t size) {
-  std::size_t got = 0;
-  if (position >= 0 && position < fileSize) {
-    const std::size_t available =
-        static_cast<std::size_t>(std::min<std::int64_t>(fileSize - position, std::int64_t(size)));
-    if (SeekTo(file, position)) {
-      got = std::fread(buffer, 1, available, file);
+// Copies `size` bytes at file position `position` into `target` for window
+// row `k`, from that row's cached stretch when it holds them, otherwise after
+// one positioned read of a new stretch. Nothing is read past the end of the
+// file; bytes that cannot be read are zeroed.
+void ReadRow(TargaSource& source, int k, std::int64_t position, std::uint8_t* target,
+             std::size_t size) {
+  std::int64_t& start = source.rowCacheStart[k];
+  std::int64_t& length = source.rowCacheLength[k];
+  std::uint8_t* stretch = source.rowCache.data() + std::size_t{kRowCacheBytes} * k;
+  const auto wanted = static_cast<std::int64_t>(size);
+  if (position < start || position + wanted > start + length) {
+    start = position;
+    length = 0;
+    if (position >= 0 && position < source.fileSize && SeekTo(source.file.get(), position)) {
+      const auto available = std::min<std::int64_t>(source.fileSize - position, kRowCacheBytes);
+      length = static_cast<std::int64_t>(
+          std::fread(stretch, 1, static_cast<std::size_t>(available), source.file.get()));
     }
   }
-  if (got < size) {
-    std::memset(buffer + got, 0, size - got);
+  const std::int64_t offset = position - start;
+  const auto held = static_cast<std::size_t>(std::clamp<std::int64_t>(length - offset, 0, wanted));
+  if (held > 0) {
+    std::memcpy(target, stretch + offset, held);
+  }
+  if (held < size) {
+    std::memset(target + held, 0, size - held);
   }
 }
 
@@ -143,6 +155,7 @@ std::unique_ptr<TargaSource> OpenTargaSource(const std::string& path, int& code)
   try {
     source->window.resize(kWindowBytes);
     source->heights.resize(kWindowPixels);
+    source->rowCache.resize(std::size_t{kWindowSide} * kRowCacheBytes);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -194,8 +207,9 @@ void ReadBoardWindow(int col, int row, int /*boardCols*/, int boardRows, TargaSo
   if ((header.descriptor & kDescriptorRightToLeft) != 0 || !source.file) {
     return;
   }
-  if (source.window.size() < static_cast<std::size_t>(kWindowBytes)) {
-    source.window.resize(kWindowBytes);
+  if (source.window.size() < std::size_t{kWindowBytes} ||
+      source.rowCache.size() < std::size_t{kWindowSide} * kRowCacheBytes) {
+    return;  // not a source that OpenTargaSource gave
   }
   const int bpp = TargaBytesPerPixel(header);
   const std::size_t rowBytes = static_cast<std::size_t>(kWindowSide) * bpp;
@@ -211,10 +225,10 @@ void ReadBoardWindow(int col, int row, int /*boardCols*/, int boardRows, TargaSo
     const std::int64_t position = source.pixelOffset + bpp * (f * width + x0);
     std::uint8_t* target = source.window.data() + static_cast<std::size_t>(kWindowRowBytes) * k;
     if (bpp == kWindowPixelBytes) {
-      ReadAt(source.file.get(), source.fileSize, position, target, rowBytes);
+      ReadRow(source, k, position, target, rowBytes);
       continue;
     }
-    ReadAt(source.file.get(), source.fileSize, position, stored.data(), rowBytes);
+    ReadRow(source, k, position, stored.data(), rowBytes);
     for (int j = 0; j < kWindowSide; ++j) {
       // Blue, green, red; the fourth byte (alpha) has no meaning for terrain.
       std::memcpy(target + kWindowPixelBytes * j, stored.data() + kLargestPixelBytes * j,

@@ -4,6 +4,7 @@
 // 76 x 76 pixel window is read on demand into a fixed buffer.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -14,13 +15,17 @@ namespace kem {
 
 class Host;
 
-inline constexpr int kWindowSide = 76;                                  // pixels per window row
-inline constexpr int kWindowPixels = kWindowSide * kWindowSide;         // 5776
-inline constexpr int kWindowPixelBytes = 3;                             // blue, green, red
+inline constexpr int kWindowSide = 76;                                   // pixels per window row
+inline constexpr int kWindowPixels = kWindowSide * kWindowSide;          // 5776
+inline constexpr int kWindowPixelBytes = 3;                              // blue, green, red
 inline constexpr int kWindowRowBytes = kWindowSide * kWindowPixelBytes;  // 228
 inline constexpr int kWindowBytes = kWindowSide * kWindowRowBytes;       // 17328
-inline constexpr int kBoardSide = 72;                                   // pixels a board advances
+inline constexpr int kBoardSide = 72;                                    // pixels a board advances
 inline constexpr int kTargaHeaderSize = 18;
+// Bytes of the file kept per window row. Boards are read left to right, so a
+// stretch read for one board serves the same rows of the next boards too;
+// memory per source stays fixed whatever the image size.
+inline constexpr int kRowCacheBytes = 8192;
 
 inline constexpr std::uint8_t kDescriptorRightToLeft = 0x10;
 inline constexpr std::uint8_t kDescriptorTopDown = 0x20;
@@ -57,6 +62,12 @@ struct TargaSource {
   std::vector<std::uint8_t> window;
   // One height per window pixel, same index as `window` (76 * row + column).
   std::vector<float> heights;
+  // For each window row, the last stretch of the file read for it:
+  // kRowCacheBytes bytes at rowCache[kRowCacheBytes * row], holding
+  // rowCacheLength[row] bytes from file position rowCacheStart[row].
+  std::vector<std::uint8_t> rowCache;
+  std::array<std::int64_t, kWindowSide> rowCacheStart{};
+  std::array<std::int64_t, kWindowSide> rowCacheLength{};
 };
 
 // Failure codes of OpenTargaSource.
