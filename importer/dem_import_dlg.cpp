@@ -143,8 +143,8 @@ void CDemImportDlg::OnInitDialog(wxInitDialogEvent& /*event*/) {
   }
   m_cancelled = false;
   // The small icon is the program's own, as the main window shows it.
-  if (auto* top = wxDynamicCast(wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr,
-                                wxTopLevelWindow)) {
+  wxWindow* topWindow = wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
+  if (auto* top = dynamic_cast<wxTopLevelWindow*>(topWindow)) {
     if (top != this && top->GetIcons().GetIconCount() > 0) {
       SetIcons(top->GetIcons());
     }

@@ -1,0 +1,213 @@
+// The importer dialog and the Convert command on a real display: the dialog's
+// controls, whole-percentage progress, what Cancel does, and the main window
+// disabled during a conversion and enabled after it whatever the outcome.
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/evtloop.h>
+#include <wx/filedlg.h>
+#include <wx/frame.h>
+#include <wx/gauge.h>
+#include <wx/stattext.h>
+
+#include "app/ui_hooks.h"
+#include "importer/dem_import_command.h"
+#include "importer/dem_import_dlg.h"
+#include "support/test_support.h"
+
+namespace kem::app {
+namespace {
+
+// A 20-unit DEM of four points: a 3 x 3 height map after interpolation.
+constexpr char kSmallDem[] = "0 0 0\n0 20 40\n20 0 20\n20 20 60\n";
+constexpr std::uintmax_t kSmallMapBytes = 18 + 3 * 3 * 3;
+
+void ClickCancel(CDemImportDlg& dialog) {
+  wxCommandEvent click(wxEVT_BUTTON, kIdImporterCancel);
+  click.SetEventObject(dialog.GetCancelButton());
+  dialog.GetCancelButton()->GetEventHandler()->ProcessEvent(click);
+}
+
+wxString ControlText(wxWindow* dialog, int id) {
+  wxWindow* control = dialog->FindWindow(id);
+  return control != nullptr ? control->GetLabel() : wxString(wxS("<missing>"));
+}
+
+class ImporterDialog : public testing::Test {
+ protected:
+  void SetUp() override {
+    m_dialog = new CDemImportDlg(nullptr);
+    m_dialog->Show();
+  }
+  void TearDown() override { m_dialog->Destroy(); }
+
+  CDemImportDlg* m_dialog = nullptr;
+};
+
+TEST_F(ImporterDialog, ShowsItsTextsWithAnEmptyStatusLine) {
+  EXPECT_EQ(m_dialog->GetTitle(), wxS("vindle :: dem data importer"));
+  EXPECT_EQ(m_dialog->GetClientSize(), m_dialog->ConvertDialogToPixels(wxSize(223, 71)));
+  EXPECT_EQ(m_dialog->GetCancelButton()->GetLabel(), wxS("Cancel"));
+  EXPECT_TRUE(m_dialog->GetCancelButton()->IsEnabled());
+  // The long text wraps in its box: compare it with the line breaks undone.
+  wxString description = ControlText(m_dialog, kIdImporterText);
+  description.Replace(wxS("\n"), wxS(" "));
+  EXPECT_EQ(description,
+            wxS("The data converter will analyze the file you've selected, and produce 24-bit .tga "
+                "image you can use as elevation source for terrain generator."));
+  EXPECT_EQ(ControlText(m_dialog, kIdImporterStatus), wxString());
+  EXPECT_EQ(m_dialog->GetProgressGauge()->GetRange(), 100);
+  EXPECT_EQ(m_dialog->GetProgressGauge()->GetValue(), 0);
+  EXPECT_FALSE(m_dialog->IsCancelled());
+}
+
+TEST_F(ImporterDialog, ProgressShowsWholePercentages) {
+  m_dialog->SetProgress("Completing generated surface", 62.5F);
+  EXPECT_EQ(m_dialog->GetProgressGauge()->GetValue(), 62);
+  EXPECT_EQ(ControlText(m_dialog, kIdImporterStatus), wxS("Completing generated surface"));
+}
+
+TEST_F(ImporterDialog, CancelOnlySetsTheFlagAndDisablesTheButton) {
+  ClickCancel(*m_dialog);
+  EXPECT_TRUE(m_dialog->IsCancelled());
+  EXPECT_FALSE(m_dialog->GetCancelButton()->IsEnabled());
+  EXPECT_TRUE(m_dialog->IsShown());
+}
+
+TEST_F(ImporterDialog, CancellingTwiceIsCancellingOnce) {
+  ClickCancel(*m_dialog);
+  ClickCancel(*m_dialog);
+  EXPECT_TRUE(m_dialog->IsCancelled());
+  EXPECT_FALSE(m_dialog->GetCancelButton()->IsEnabled());
+  EXPECT_TRUE(m_dialog->IsShown());
+}
+
+TEST_F(ImporterDialog, CloseBoxCancelsWithoutClosing) {
+  EXPECT_FALSE(m_dialog->Close());
+  EXPECT_TRUE(m_dialog->IsCancelled());
+  EXPECT_FALSE(m_dialog->GetCancelButton()->IsEnabled());
+  EXPECT_TRUE(m_dialog->IsShown());
+}
+
+// A main window that a conversion disables, with scripted message boxes and
+// file dialogs.
+class ConvertCommand : public testing::Test {
+ protected:
+  void SetUp() override {
+    m_frame = new wxFrame(nullptr, wxID_ANY, wxS("Kem"));
+    m_frame->Show();
+    m_demPath = m_folder.File("area.xyz");
+    test::WriteText(m_demPath, kSmallDem);
+    SetMessageBoxAnswer([this](const wxString& text, const wxString& caption, long style) {
+      m_messages.push_back({text, caption, style});
+      return wxOK;
+    });
+  }
+  void TearDown() override {
+    SetMessageBoxAnswer({});
+    SetFileDialogAnswer({});
+    delete m_frame;
+  }
+
+  struct Message {
+    wxString text;
+    wxString caption;
+    long style;
+  };
+
+  test::TempDir m_folder;
+  std::string m_demPath;
+  wxFrame* m_frame = nullptr;
+  std::vector<Message> m_messages;
+};
+
+TEST_F(ConvertCommand, WritesTheHeightMapBesideTheDem) {
+  bool frameEnabledDuringRun = true;
+  CDemImportDlg* shown = nullptr;
+  const ConvertResult result = RunDemImport(m_frame, m_demPath, [&](CDemImportDlg& dialog) {
+    frameEnabledDuringRun = m_frame->IsEnabled();
+    shown = &dialog;
+    EXPECT_TRUE(dialog.IsShown());
+    EXPECT_EQ(dialog.GetParent(), nullptr);
+  });
+  EXPECT_EQ(result, ConvertResult::kWritten);
+  EXPECT_FALSE(frameEnabledDuringRun);
+  EXPECT_TRUE(m_frame->IsEnabled());
+  EXPECT_TRUE(wxTheApp->IsScheduledForDestruction(shown));
+  EXPECT_EQ(std::filesystem::file_size(m_demPath + ".tga"), kSmallMapBytes);
+  EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(ConvertCommand, CancelBeforeTheFirstTestWritesNothing) {
+  const ConvertResult result =
+      RunDemImport(m_frame, m_demPath, [](CDemImportDlg& dialog) { ClickCancel(dialog); });
+  EXPECT_EQ(result, ConvertResult::kCancelled);
+  EXPECT_FALSE(std::filesystem::exists(m_demPath + ".tga"));
+  EXPECT_TRUE(m_frame->IsEnabled());
+}
+
+TEST_F(ConvertCommand, CancelPressedWhileConvertingStopsIt) {
+  // Enough points that placement pumps events many times; the click waits in
+  // the queue until the first pump.
+  std::string dem;
+  for (int row = 0; row < 60; ++row) {
+    for (int col = 0; col < 60; ++col) {
+      dem += std::to_string(col * 10) + " " + std::to_string(row * 10) + " 5\n";
+    }
+  }
+  test::WriteText(m_demPath, dem);
+  ConvertResult result = ConvertResult::kWritten;
+  wxGUIEventLoop loop;
+  wxTheApp->CallAfter([&] {
+    result = RunDemImport(m_frame, m_demPath, [](CDemImportDlg& dialog) {
+      auto* click = new wxCommandEvent(wxEVT_BUTTON, kIdImporterCancel);
+      click->SetEventObject(dialog.GetCancelButton());
+      dialog.GetCancelButton()->GetEventHandler()->QueueEvent(click);
+    });
+    loop.Exit();
+  });
+  loop.Run();
+  EXPECT_EQ(result, ConvertResult::kCancelled);
+  EXPECT_FALSE(std::filesystem::exists(m_demPath + ".tga"));
+  EXPECT_TRUE(m_frame->IsEnabled());
+}
+
+TEST_F(ConvertCommand, FailedConversionShowsAnErrorAndEnablesTheWindow) {
+  const ConvertResult result = RunDemImport(m_frame, m_folder.File("missing.xyz"));
+  EXPECT_EQ(result, ConvertResult::kFailed);
+  EXPECT_TRUE(m_frame->IsEnabled());
+  ASSERT_EQ(m_messages.size(), 1U);
+  EXPECT_EQ(m_messages[0].caption, wxS("RezozorUduzuvur.convertdem"));
+  EXPECT_EQ(m_messages[0].style, wxOK | wxICON_ERROR);
+}
+
+TEST_F(ConvertCommand, AsksForAnExistingDemFile) {
+  std::optional<FileDialogRequest> asked;
+  SetFileDialogAnswer([&](const FileDialogRequest& request) -> std::optional<wxString> {
+    asked = request;
+    return wxString(m_demPath);
+  });
+  RunDemImportCommand(m_frame);
+  ASSERT_TRUE(asked.has_value());
+  EXPECT_EQ(asked->wildcard, wxS("ASCII .XYZ DEM Files (*.XYZ)|*.XYZ;*.xyz|All Files|*.*"));
+  EXPECT_EQ(asked->style, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
+  EXPECT_TRUE(std::filesystem::exists(m_demPath + ".tga"));
+  EXPECT_TRUE(m_frame->IsEnabled());
+}
+
+TEST_F(ConvertCommand, CancelledFileDialogOpensNoImporter) {
+  SetFileDialogAnswer([](const FileDialogRequest&) -> std::optional<wxString> { return {}; });
+  const size_t windowsBefore = wxTopLevelWindows.GetCount();
+  RunDemImportCommand(m_frame);
+  EXPECT_EQ(wxTopLevelWindows.GetCount(), windowsBefore);
+  EXPECT_TRUE(m_frame->IsEnabled());
+  EXPECT_FALSE(std::filesystem::exists(m_demPath + ".tga"));
+}
+
+}  // namespace
+}  // namespace kem::app
