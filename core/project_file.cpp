@@ -241,6 +241,12 @@ bool SaveProjectFile(const std::string& path, const TerrainJob& job) {
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
   const bool closed = std::fclose(file) == 0;
   std::error_code error;
+  // A project saved over keeps its permissions.
+  const auto existing = std::filesystem::status(path, error);
+  if (!error && std::filesystem::is_regular_file(existing)) {
+    std::filesystem::permissions(temporary, existing.permissions(), error);
+  }
+  error.clear();
   if (written && closed) {
     std::filesystem::rename(temporary, path, error);
     if (!error) {

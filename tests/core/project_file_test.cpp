@@ -229,6 +229,20 @@ TEST(ProjectFile, SavesAndLoadsThroughAFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+TEST(ProjectFile, SavingOverAProjectKeepsItsPermissions) {
+  namespace fs = std::filesystem;
+  test::TempDir dir;
+  const std::string path = dir.File("project");
+  TerrainJob job;
+  ASSERT_TRUE(SaveProjectFile(path, job));
+  const auto kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
+  fs::permissions(path, kept);
+  job.maxHeight = 3.0f;
+  ASSERT_TRUE(SaveProjectFile(path, job));
+  EXPECT_EQ(fs::status(path).permissions(), kept);
+  EXPECT_EQ(test::ReadFile(path), EncodeProject(job));
+}
+
 TEST(ProjectFile, FailedSaveLeavesNothingBehind) {
   test::TempDir dir;
   TerrainJob job;
