@@ -86,16 +86,19 @@ std::unique_ptr<TargaSource> ReleaseTargaSource(std::unique_ptr<TargaSource> sou
 
 // Checks `source` against the elevation image, showing one message box per
 // failed test, in order: image type (must be 2, 24 or 32 bits per pixel),
-// right-to-left storage, size, and finally that the pixel data is all there.
-// Returns true when every test passed.
+// right-to-left storage, size. Only when those three passed: that the file
+// holds all the pixel data its header declares. Returns true when every test
+// passed.
 bool CheckTargaSource(const TargaSource& source, const TargaSource& elevation, Host& host);
 
-// Bytes per stored pixel: 3 for 24-bit images, 4 for 32-bit ones.
+// Bytes per stored pixel: 4 for 32-bit images, otherwise 3.
 int TargaBytesPerPixel(const TargaHeader& header);
 
 // Fills source.window with the 76 x 76 window of board (col, row) of a grid
-// of boardRows rows. Does nothing for right-to-left images. Read errors are
-// not reported (the check has made sure the data is there).
+// of boardRows rows (boardCols is not needed), as blue, green, red whatever
+// the stored pixel size. Does nothing for right-to-left images. Nothing is
+// read outside the file: bytes beyond its end read as 0, and nothing is
+// reported (the check has made sure the data is there).
 void ReadBoardWindow(int col, int row, int boardCols, int boardRows, TargaSource& source);
 
 }  // namespace kem
