@@ -2,6 +2,7 @@
 // windows of the program.
 #include "importer/dem_import_dlg.h"
 
+#include <chrono>
 #include <cmath>
 
 #include <wx/app.h>
@@ -20,6 +21,9 @@ namespace kem::app {
 namespace {
 
 constexpr int kGaugeRange = 100;
+
+// Pending events wait at most this long during a conversion.
+constexpr std::chrono::milliseconds kPumpInterval{10};
 
 const char kDescription[] =
     "The data converter will analyze the file you've selected, and produce 24-bit .tga image you "
@@ -119,9 +123,18 @@ void CDemImportDlg::ShowError(const std::string& caption, const std::string& tex
 }
 
 // The program's one message pump, shared with the generator: a close of the
-// main window asked for meanwhile takes effect after the conversion.
+// main window asked for meanwhile takes effect after the conversion. The
+// conversion asks once per point; looking at the queue costs a system call
+// here, so it is looked at no more often than a person could notice.
 bool CDemImportDlg::PumpMessages() {
-  return PumpPendingEvents();
+  const auto now = std::chrono::steady_clock::now();
+  if (m_pumpedOnce && now - m_lastPump < kPumpInterval) {
+    return m_lastPumpResult;
+  }
+  m_pumpedOnce = true;
+  m_lastPump = now;
+  m_lastPumpResult = PumpPendingEvents();
+  return m_lastPumpResult;
 }
 
 bool CDemImportDlg::TransferDataToWindow() {

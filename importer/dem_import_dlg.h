@@ -3,6 +3,7 @@
 // conversion itself.
 #pragma once
 
+#include <chrono>
 #include <string>
 
 #include <wx/dialog.h>
@@ -80,6 +81,9 @@ class CDemImportDlg : public wxDialog, public kem::ImportHost {
   wxString m_statusText;
   bool m_cancelled = false;
   wxStaticText* m_statusLabel = nullptr;
+  bool m_pumpedOnce = false;
+  std::chrono::steady_clock::time_point m_lastPump;
+  bool m_lastPumpResult = true;
 };
 
 }  // namespace kem::app
