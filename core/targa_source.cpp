@@ -1,6 +1,7 @@
 // Opening, checking and window reading of uncompressed true-colour Targa
 // images. Only the header is read at open; board windows are read row by row
-// at absolute file positions, so memory stays one window per source.
+// at absolute file positions, so memory per source stays fixed whatever the
+// image size.
 #include "core/targa_source.h"
 
 #include <algorithm>

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/test_support.h"
@@ -67,27 +68,31 @@ Strings CheckMessages(const TargaSource& source, const TargaSource& elevation, b
   return host.Messages();
 }
 
-// Every window of the grid must show the picture rows that the storage order
-// puts there: window row 0 is the lowest picture row, column j is x0 + j.
-void ExpectWindowsShowPicture(TargaSource& source, const TargaImage& image) {
+// Window of board (col, row) must show the picture rows that the storage
+// order puts there: window row 0 is the lowest picture row, column j is x0 + j.
+void ExpectWindowShowsPicture(TargaSource& source, const TargaImage& image, int col, int row) {
   const int boardCols = (image.width - 4) / 72;
   const int boardRows = (image.height - 4) / 72;
-  for (int row = 0; row < boardRows; ++row) {
-    for (int col = 0; col < boardCols; ++col) {
-      ReadBoardWindow(col, row, boardCols, boardRows, source);
-      int wrong = 0;
-      for (int k = 0; k < kWindowSide; ++k) {
-        const int yTop =
-            image.topDown ? 72 * row + 75 - k : image.height - 1 - (72 * (boardRows - row - 1) + k);
-        for (int j = 0; j < kWindowSide; ++j) {
-          const auto rgb = Coordinates(72 * col + j, yTop);
-          const std::uint8_t* got = &source.window[kWindowRowBytes * k + 3 * j];
-          if (got[0] != rgb[2] || got[1] != rgb[1] || got[2] != rgb[0]) {
-            ++wrong;
-          }
-        }
+  ReadBoardWindow(col, row, boardCols, boardRows, source);
+  int wrong = 0;
+  for (int k = 0; k < kWindowSide; ++k) {
+    const int yTop =
+        image.topDown ? 72 * row + 75 - k : image.height - 1 - (72 * (boardRows - row - 1) + k);
+    for (int j = 0; j < kWindowSide; ++j) {
+      const auto rgb = Coordinates(72 * col + j, yTop);
+      const std::uint8_t* got = &source.window[kWindowRowBytes * k + 3 * j];
+      if (got[0] != rgb[2] || got[1] != rgb[1] || got[2] != rgb[0]) {
+        ++wrong;
       }
-      EXPECT_EQ(wrong, 0) << "board " << col << "," << row;
+    }
+  }
+  EXPECT_EQ(wrong, 0) << "board " << col << "," << row;
+}
+
+void ExpectWindowsShowPicture(TargaSource& source, const TargaImage& image) {
+  for (int row = 0; row < (image.height - 4) / 72; ++row) {
+    for (int col = 0; col < (image.width - 4) / 72; ++col) {
+      ExpectWindowShowsPicture(source, image, col, row);
     }
   }
 }
@@ -339,6 +344,29 @@ TEST(TargaSource, WindowsFollowTheStoredRowOrderAndPixelSize) {
     CheckMessages(*source, *source, passed);
     ASSERT_TRUE(passed);
     ExpectWindowsShowPicture(*source, image);
+  }
+}
+
+TEST(TargaSource, WindowsAreTheSameInAnyReadingOrder) {
+  TempDir dir;
+  // Rows far longer than what a window read keeps of each row at a time.
+  for (const int depth : {24, 32}) {
+    const TargaImage image = CoordinateImage(72 * 40 + 4, 72 * 2 + 4, depth == 32, depth);
+    image.Save(dir.File("wide.tga"));
+    auto source = Open(dir.File("wide.tga"));
+    ASSERT_TRUE(source);
+    std::vector<std::pair<int, int>> order;
+    for (int i = 0; i < 80; ++i) {
+      order.push_back({(i * 37) % 40, (i * 37) / 40 % 2});  // scattered over the grid
+    }
+    order.push_back({39, 1});
+    order.push_back({0, 0});
+    order.push_back({1, 0});
+    order.push_back({39, 0});
+    order.push_back({38, 0});
+    for (const auto& [col, row] : order) {
+      ExpectWindowShowsPicture(*source, image, col, row);
+    }
   }
 }
 
