@@ -95,7 +95,7 @@ struct CodeCase {
   double tolerance;  // 0: exact
 };
 
-TEST(ColourCode, DecodesEachFormatAsDocumented) {
+TEST(ColourCode, GivesEachFormatsCodeForKnownColours) {
   const std::vector<CodeCase> cases = {
       {kSpectrumColours, 255, 0, 0, 300, 0},
       {kSpectrumColours, 128, 0, 0, 349.8, 0.01},
