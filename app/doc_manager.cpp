@@ -29,6 +29,10 @@ CKemDocManager::CKemDocManager() : wxDocManager(0, false) {
   // of four is the one created.
   Initialize();
   SetMaxDocsOpen(1);
+  // The project is never marked modified, yet Save always writes it.
+  Bind(
+      wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(GetCurrentDocument()); },
+      wxID_SAVE);
 }
 
 wxFileHistory* CKemDocManager::OnCreateFileHistory() {

@@ -1,0 +1,553 @@
+// The desktop application driven through its own windows: the main window,
+// the project form and its notifications, projects saved and opened, a
+// generation run from the Generate button, and the Convert command.
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <wx/app.h>
+#include <wx/button.h>
+#include <wx/filedlg.h>
+#include <wx/filehistory.h>
+#include <wx/menu.h>
+#include <wx/stattext.h>
+#include <wx/statusbr.h>
+
+#include "app/about_dlg.h"
+#include "app/command_ids.h"
+#include "app/doc_manager.h"
+#include "app/kem_app.h"
+#include "app/kem_doc.h"
+#include "app/kem_view.h"
+#include "app/main_frame.h"
+#include "app/ui_hooks.h"
+#include "core/project_file.h"
+#include "importer/dem_import_command.h"
+#include "importer/dem_import_dlg.h"
+#include "support/test_support.h"
+
+namespace kem::app {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ShownMessage {
+  wxString text;
+  wxString caption;
+  long style = 0;
+};
+
+fs::path SourceDir() {
+  const char* dir = std::getenv("KEM_SOURCE_DIR");
+  return dir ? fs::path(dir) : fs::path(KEM_TEST_SOURCE_DIR);
+}
+
+void Pump() {
+  for (int i = 0; i < 3; ++i) {
+    wxTheApp->Yield(true);
+  }
+}
+
+// Writes a picture of `window` (as it is on the screen) to the screenshot
+// folder, when the test run names one.
+void Screenshot(wxWindow* window, const std::string& name) {
+  const char* dir = std::getenv("KEM_SCREENSHOT_DIR");
+  if (!dir) {
+    return;
+  }
+  window->Raise();
+  window->Update();
+  for (int i = 0; i < 20; ++i) {
+    wxTheApp->Yield(true);
+    wxMilliSleep(10);
+  }
+  const wxRect r = window->GetScreenRect();
+  const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
+                              std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
+                              std::to_string(r.y) + " +repage '" + (fs::path(dir) / name).string() +
+                              "'";
+  EXPECT_EQ(std::system(command.c_str()), 0) << command;
+}
+
+class KemApp : public testing::Test {
+ protected:
+  void SetUp() override {
+    m_app = CKemApp::Get();
+    ASSERT_NE(m_app, nullptr);
+    m_frame = m_app->MainFrame();
+    ASSERT_NE(m_frame, nullptr);
+    SetMessageBoxAnswer([this](const wxString& text, const wxString& caption, long style) {
+      m_messages.push_back({text, caption, style});
+      m_frameEnabledAtMessage.push_back(m_frame->IsEnabled());
+      if (style & wxYES_NO) {
+        return m_answerYes ? wxYES : wxNO;
+      }
+      return (style & wxCANCEL) && !m_answerOk ? wxCANCEL : wxOK;
+    });
+    m_previousDir = fs::current_path();
+    m_folder.Chdir();
+    NewProject();
+  }
+
+  void TearDown() override {
+    SetMessageBoxAnswer({});
+    SetFileDialogAnswer({});
+    fs::current_path(m_previousDir);
+  }
+
+  void NewProject() {
+    Menu(wxID_NEW);
+    m_view = dynamic_cast<CKemView*>(m_app->DocManager()->GetCurrentView());
+    ASSERT_NE(m_view, nullptr);
+    m_form = m_view->GetForm();
+    ASSERT_NE(m_form, nullptr);
+  }
+
+  TerrainJob& Job() { return m_view->GetDocument()->Job(); }
+
+  void Menu(int id) {
+    wxCommandEvent event(wxEVT_MENU, id);
+    event.SetEventObject(m_frame);
+    m_frame->ProcessWindowEvent(event);
+    Pump();
+  }
+
+  // Typing into a box: the box changes and notifies as a key press would.
+  void Type(wxTextCtrl* box, const std::string& text) {
+    box->SetValue(wxString::FromUTF8(text));
+    Pump();
+  }
+
+  void Click(wxButton* button) {
+    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
+    event.SetEventObject(button);
+    button->ProcessWindowEvent(event);
+    Pump();
+  }
+
+  void Choose(int format) {
+    m_form->dataFormat->SetSelection(format);
+    wxCommandEvent event(wxEVT_CHOICE, kIdDataFormat);
+    event.SetInt(format);
+    event.SetEventObject(m_form->dataFormat);
+    m_form->dataFormat->ProcessWindowEvent(event);
+    Pump();
+  }
+
+  void Tick(wxCheckBox* box, bool ticked) {
+    box->SetValue(ticked);
+    wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
+    event.SetInt(ticked);
+    event.SetEventObject(box);
+    box->ProcessWindowEvent(event);
+    Pump();
+  }
+
+  void ClickArrow(SpinArrows* spin, bool up) {
+    const wxSize size = spin->GetClientSize();
+    wxMouseEvent down(wxEVT_LEFT_DOWN);
+    down.SetPosition(wxPoint(size.x / 2, up ? 1 : size.y - 2));
+    down.SetEventObject(spin);
+    spin->ProcessWindowEvent(down);
+    wxMouseEvent release(wxEVT_LEFT_UP);
+    release.SetEventObject(spin);
+    spin->ProcessWindowEvent(release);
+    Pump();
+  }
+
+  void AnswerFileDialog(const std::string& path) {
+    SetFileDialogAnswer([path, this](const FileDialogRequest& request) -> std::optional<wxString> {
+      m_fileRequests.push_back(request);
+      return wxString::FromUTF8(path);
+    });
+  }
+
+  std::vector<wxString> MessageTexts() const {
+    std::vector<wxString> texts;
+    for (const auto& m : m_messages) {
+      texts.push_back(m.text);
+    }
+    return texts;
+  }
+
+  void CopyDemoData() {
+    for (const char* name :
+         {"tile_blank.dat", "textures.txt", "demo_heightmap.tga", "demo_texturing_guide.tga"}) {
+      fs::copy_file(SourceDir() / "data" / name, m_folder.path() / name,
+                    fs::copy_options::overwrite_existing);
+    }
+  }
+
+  CKemApp* m_app = nullptr;
+  CMainFrame* m_frame = nullptr;
+  CKemView* m_view = nullptr;
+  ProjectForm* m_form = nullptr;
+  test::TempDir m_folder;
+  fs::path m_previousDir;
+  std::vector<ShownMessage> m_messages;
+  std::vector<bool> m_frameEnabledAtMessage;
+  std::vector<FileDialogRequest> m_fileRequests;
+  bool m_answerOk = true;
+  bool m_answerYes = true;
+};
+
+TEST_F(KemApp, NewProjectShowsTheDefaultsInAFixedWindow) {
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - Untitled");
+  EXPECT_TRUE(m_frame->IsShown());
+  const long style = m_frame->GetWindowStyleFlag();
+  EXPECT_FALSE(style & wxRESIZE_BORDER);
+  EXPECT_FALSE(style & wxMAXIMIZE_BOX);
+  EXPECT_FALSE(style & wxMINIMIZE_BOX);
+  EXPECT_TRUE(style & wxSYSTEM_MENU);
+  EXPECT_TRUE(style & wxCAPTION);
+  EXPECT_EQ(m_frame->GetStatusBar()->GetFieldsCount(), 1);
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "For Help, press F1");
+
+  EXPECT_EQ(m_form->heightMapPath->GetValue(), "");
+  EXPECT_EQ(m_form->baseHeight->GetValue(), "0");
+  EXPECT_EQ(m_form->maxHeight->GetValue(), "0");
+  EXPECT_EQ(m_form->dataFormat->GetCount(), 5u);
+  EXPECT_EQ(m_form->dataFormat->GetString(1), "Terrrain colour scale");
+  EXPECT_EQ(m_form->dataFormat->GetStringSelection(), "Chroma depth colours");
+  EXPECT_TRUE(m_form->interpolate->GetValue());
+  EXPECT_FALSE(m_form->randomize->GetValue());
+  EXPECT_EQ(m_form->filterRadius->GetValue(), 2);
+  EXPECT_EQ(m_form->filterRadius->GetMax(), 8);
+
+  // Nothing to work on yet: only the paths and the pickers respond.
+  EXPECT_FALSE(m_form->dataFormat->IsEnabled());
+  EXPECT_FALSE(m_form->interpolate->IsEnabled());
+  EXPECT_FALSE(m_form->baseHeight->IsEnabled());
+  EXPECT_FALSE(m_form->baseHeightSpin->IsEnabled());
+  EXPECT_FALSE(m_form->maxHeight->IsEnabled());
+  EXPECT_FALSE(m_form->maxHeightSpin->IsEnabled());
+  EXPECT_FALSE(m_form->randomize->IsEnabled());
+  EXPECT_FALSE(m_form->filterRadius->IsEnabled());
+  EXPECT_FALSE(m_form->generate->IsEnabled());
+  EXPECT_TRUE(m_form->heightMapPath->IsEnabled());
+  EXPECT_TRUE(m_form->pickOutput->IsEnabled());
+  EXPECT_EQ(m_form->generate->GetLabel(), "&Generate .gnd file");
+}
+
+TEST_F(KemApp, MenuHasTheCommandsAndThePrompts) {
+  wxMenuBar* bar = m_frame->GetMenuBar();
+  ASSERT_EQ(bar->GetMenuCount(), 4u);
+  EXPECT_EQ(bar->GetMenuLabel(0), "&File");
+  EXPECT_EQ(bar->GetMenuLabel(1), "&Tools");
+  EXPECT_EQ(bar->GetMenuLabel(2), "&View");
+  EXPECT_EQ(bar->GetMenuLabel(3), "&Help");
+  EXPECT_EQ(bar->FindItem(kIdGenerate)->GetItemLabel(), "&Generate .gnd File\tCtrl+G");
+  EXPECT_EQ(bar->GetHelpString(kIdGenerate), "Generate Trainz .gnd file from supplied data");
+  EXPECT_EQ(bar->GetHelpString(wxID_NEW), "Create a new document");
+  EXPECT_EQ(bar->GetHelpString(wxID_EXIT), "Quit the application; prompts to save documents");
+  EXPECT_EQ(bar->FindItem(kIdConvert)->GetItemLabelText(),
+            "ASCII .XYZ DEM to 24-bit height map...");
+  EXPECT_EQ(bar->FindItem(wxID_ABOUT)->GetItemLabelText(), "About Kem...");
+
+  // The menu entry for Generate stays enabled while the button is not.
+  ASSERT_FALSE(m_form->generate->IsEnabled());
+  m_frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+  EXPECT_TRUE(bar->IsEnabled(kIdGenerate));
+}
+
+TEST_F(KemApp, StatusBarCanBeHiddenAndShown) {
+  Menu(kIdViewStatusBar);
+  EXPECT_FALSE(m_frame->GetStatusBar()->IsShown());
+  Menu(kIdViewStatusBar);
+  EXPECT_TRUE(m_frame->GetStatusBar()->IsShown());
+}
+
+TEST_F(KemApp, TypingPathsEnablesTheControlsThatNeedThem) {
+  Type(m_form->heightMapPath, "vale.tga");
+  EXPECT_EQ(Job().heightMapPath, "vale.tga");
+  EXPECT_TRUE(m_form->dataFormat->IsEnabled());
+  EXPECT_TRUE(m_form->interpolate->IsEnabled());
+  EXPECT_TRUE(m_form->baseHeight->IsEnabled());
+  EXPECT_TRUE(m_form->maxHeightSpin->IsEnabled());
+  EXPECT_FALSE(m_form->generate->IsEnabled());
+
+  Type(m_form->outputPath, "v");
+  EXPECT_TRUE(m_form->generate->IsEnabled());
+  Type(m_form->outputPath, "");
+  EXPECT_FALSE(m_form->generate->IsEnabled());
+
+  Type(m_form->texturingGuidePath, "guide.tga");
+  EXPECT_TRUE(m_form->randomize->IsEnabled());
+  Type(m_form->filterGuidePath, "filter.tga");
+  EXPECT_TRUE(m_form->filterRadius->IsEnabled());
+  Type(m_form->minimapPath, "mini.tga");
+  EXPECT_EQ(Job().minimapPath, "mini.tga");
+  EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(KemApp, TwentyFourBitFormatPresetsTheHeightRange) {
+  Type(m_form->heightMapPath, "vale.tga");
+  Choose(k24BitHeightCoding);
+  EXPECT_EQ(Job().dataFormat, k24BitHeightCoding);
+  EXPECT_EQ(Job().baseHeight, -1000.0f);
+  EXPECT_EQ(Job().maxHeight, 9000.0f);
+  EXPECT_EQ(Job().interpolate, 0);
+  EXPECT_EQ(m_form->baseHeight->GetValue(), "-1000");
+  EXPECT_EQ(m_form->maxHeight->GetValue(), "9000");
+  EXPECT_FALSE(m_form->interpolate->GetValue());
+
+  Type(m_form->baseHeight, "5");
+  Tick(m_form->interpolate, true);
+  Choose(kGreyScale);
+  EXPECT_EQ(Job().baseHeight, 5.0f);
+  EXPECT_EQ(Job().interpolate, 1);
+  Choose(k24BitHeightCoding);
+  EXPECT_EQ(m_form->baseHeight->GetValue(), "-1000");
+  EXPECT_FALSE(m_form->interpolate->GetValue());
+}
+
+TEST_F(KemApp, SpinArrowsStepTheHeightsByOne) {
+  Type(m_form->heightMapPath, "vale.tga");
+  Type(m_form->baseHeight, "12.5");
+  ClickArrow(m_form->baseHeightSpin, true);
+  EXPECT_EQ(Job().baseHeight, 13.5f);
+  EXPECT_EQ(m_form->baseHeight->GetValue(), "13.5");
+  ClickArrow(m_form->maxHeightSpin, false);
+  EXPECT_EQ(Job().maxHeight, -1.0f);
+  EXPECT_EQ(m_form->maxHeight->GetValue(), "-1");
+}
+
+TEST_F(KemApp, HeightThatIsNotANumberAsksForOneAndStopsTheRead) {
+  Type(m_form->heightMapPath, "vale.tga");
+  Type(m_form->baseHeight, "7");
+  // Changed without a notification, so only the next read takes it.
+  m_form->minimapPath->ChangeValue("mini.tga");
+  Type(m_form->baseHeight, "7x");
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, "Please enter a number.");
+  EXPECT_EQ(m_messages[0].style & wxOK, wxOK);
+  EXPECT_EQ(Job().baseHeight, 7.0f);
+  EXPECT_EQ(Job().minimapPath, "");
+  EXPECT_EQ(wxWindow::FindFocus(), m_form->baseHeight);
+}
+
+TEST_F(KemApp, SavedProjectReopensIntoTheFormAndSavesIdentically) {
+  Type(m_form->heightMapPath, "maps/vale.tga");
+  Choose(k24BitHeightCoding);
+  Type(m_form->texturingGuidePath, "guide.tga");
+  Tick(m_form->randomize, true);
+  Type(m_form->outputPath, "vale.gnd");
+  const std::string first = m_folder.File("vale project");
+  AnswerFileDialog(first);
+  Menu(wxID_SAVEAS);
+  ASSERT_TRUE(fs::exists(first));
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - vale project");
+  ASSERT_FALSE(m_fileRequests.empty());
+  EXPECT_TRUE(m_fileRequests.back().style & wxFD_SAVE);
+
+  NewProject();
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - Untitled");
+  EXPECT_EQ(m_form->heightMapPath->GetValue(), "");
+
+  AnswerFileDialog(first);
+  Menu(wxID_OPEN);
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - vale project");
+  EXPECT_EQ(m_form->heightMapPath->GetValue(), "maps/vale.tga");
+  EXPECT_EQ(m_form->dataFormat->GetSelection(), k24BitHeightCoding);
+  EXPECT_EQ(m_form->baseHeight->GetValue(), "-1000");
+  EXPECT_TRUE(m_form->randomize->GetValue());
+  EXPECT_TRUE(m_form->generate->IsEnabled());
+
+  const std::string second = m_folder.File("copy");
+  AnswerFileDialog(second);
+  Menu(wxID_SAVEAS);
+  EXPECT_EQ(test::ReadFile(first), test::ReadFile(second));
+
+  // Save writes again although the project was never marked modified.
+  fs::remove(second);
+  m_frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+  EXPECT_TRUE(m_frame->GetMenuBar()->IsEnabled(wxID_SAVE));
+  Menu(wxID_SAVE);
+  EXPECT_EQ(test::ReadFile(first), test::ReadFile(second));
+  EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(KemApp, NewProjectSavedAtOnceGivesTheFortyOneByteFile) {
+  const std::string path = m_folder.File("empty");
+  AnswerFileDialog(path);
+  Menu(wxID_SAVE);
+  EXPECT_EQ(test::ReadFile(path).size(), 41u);
+}
+
+TEST_F(KemApp, ProjectThatCannotBeReadLeavesTheProjectAsItWas) {
+  Type(m_form->heightMapPath, "vale.tga");
+  const std::string broken = m_folder.File("broken");
+  test::WriteFile(broken, {0x05, 'a', 'b'});
+  AnswerFileDialog(broken);
+  Menu(wxID_OPEN);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].text.Contains("broken"));
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - Untitled");
+  EXPECT_EQ(Job().heightMapPath, "vale.tga");
+  EXPECT_EQ(m_form->heightMapPath->GetValue(), "vale.tga");
+}
+
+TEST_F(KemApp, RecentFileListKeepsTheLastFourProjects) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 5; ++i) {
+    paths.push_back(m_folder.File("project" + std::to_string(i)));
+    AnswerFileDialog(paths.back());
+    Menu(wxID_SAVEAS);
+  }
+  CKemDocManager* manager = m_app->DocManager();
+  ASSERT_EQ(manager->GetHistoryFilesCount(), 4u);
+  EXPECT_EQ(manager->GetHistoryFile(0), paths[4]);
+  EXPECT_EQ(manager->GetHistoryFile(3), paths[1]);
+  wxMenu* file = m_frame->FileMenu();
+  EXPECT_TRUE(file->FindItem(wxID_FILE4));
+  EXPECT_FALSE(file->FindItem(wxID_FILE5));
+  EXPECT_TRUE(file->GetLabel(wxID_FILE1).Contains("project4"));
+
+  // The entries sit where the placeholder was: before Generate and Exit.
+  size_t recent = 0;
+  size_t generate = 0;
+  file->FindChildItem(wxID_FILE1, &recent);
+  file->FindChildItem(kIdGenerate, &generate);
+  EXPECT_LT(recent, generate);
+
+  // Choosing a recent file opens it.
+  NewProject();
+  Menu(wxID_FILE2);
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - project3");
+}
+
+TEST_F(KemApp, OutputPickerAddsTheExtensionAndAsksBeforeANewFile) {
+  AnswerFileDialog(m_folder.File("valley"));
+  Click(m_form->pickOutput);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].text.Contains("valley.gnd"));
+  EXPECT_TRUE(m_messages[0].style & wxYES_NO);
+  EXPECT_EQ(Job().outputPath, m_folder.File("valley.gnd"));
+  EXPECT_EQ(m_form->outputPath->GetValue(), wxString::FromUTF8(m_folder.File("valley.gnd")));
+  EXPECT_TRUE(m_fileRequests.back().wildcard.StartsWith("Trainz Terrain Files (*.gnd)|*.gnd"));
+  EXPECT_FALSE(m_fileRequests.back().style & wxFD_OVERWRITE_PROMPT);
+
+  // An existing file raises no question.
+  test::WriteText(m_folder.File("old.gnd"), "x");
+  m_messages.clear();
+  AnswerFileDialog(m_folder.File("old.gnd"));
+  Click(m_form->pickOutput);
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_EQ(Job().outputPath, m_folder.File("old.gnd"));
+}
+
+TEST_F(KemApp, ImagePickerFillsThePathAndACancelKeepsIt) {
+  AnswerFileDialog(m_folder.File("vale.tga"));
+  Click(m_form->pickHeightMap);
+  EXPECT_EQ(Job().heightMapPath, m_folder.File("vale.tga"));
+  EXPECT_TRUE(m_form->dataFormat->IsEnabled());
+  EXPECT_TRUE(m_fileRequests.back().style & wxFD_FILE_MUST_EXIST);
+  EXPECT_TRUE(m_fileRequests.back().wildcard.StartsWith("Targa Images (*.tga)|*.tga"));
+
+  SetFileDialogAnswer([](const FileDialogRequest&) -> std::optional<wxString> { return {}; });
+  Click(m_form->pickMinimap);
+  EXPECT_EQ(Job().minimapPath, "");
+  EXPECT_EQ(Job().heightMapPath, m_folder.File("vale.tga"));
+}
+
+TEST_F(KemApp, GenerateButtonWritesTheLayoutAndComesBackEnabled) {
+  CopyDemoData();
+  Type(m_form->heightMapPath, "demo_heightmap.tga");
+  Type(m_form->maxHeight, "300");
+  Type(m_form->outputPath, "demo.gnd");
+  ASSERT_TRUE(m_form->generate->IsEnabled());
+  Click(m_form->generate);
+  EXPECT_TRUE(fs::exists(m_folder.path() / "demo.gnd")) << testing::PrintToString(MessageTexts());
+  EXPECT_GT(fs::file_size(m_folder.path() / "demo.gnd"), 12u * 123318u);
+  EXPECT_TRUE(m_form->generate->IsEnabled());
+  EXPECT_TRUE(m_frame->IsEnabled());
+  for (bool enabled : m_frameEnabledAtMessage) {
+    EXPECT_FALSE(enabled);
+  }
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "For Help, press F1");
+}
+
+TEST_F(KemApp, FlatTerrainQuestionCancelledWritesNothing) {
+  CopyDemoData();
+  Type(m_form->heightMapPath, "demo_heightmap.tga");
+  Type(m_form->outputPath, "flat.gnd");
+  m_answerOk = false;
+  Click(m_form->generate);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text,
+            "The defined height range will result in absolutely flat terrain. Are you sure it's "
+            "OK?");
+  EXPECT_EQ(m_messages[0].caption, "Kem");
+  EXPECT_EQ(m_messages[0].style, wxOK | wxCANCEL | wxICON_QUESTION | wxCANCEL_DEFAULT);
+  EXPECT_FALSE(m_frameEnabledAtMessage[0]);
+  EXPECT_FALSE(fs::exists(m_folder.path() / "flat.gnd"));
+  EXPECT_TRUE(m_form->generate->IsEnabled());
+  EXPECT_TRUE(m_frame->IsEnabled());
+}
+
+TEST_F(KemApp, CtrlGRunsWithTheButtonDisabledAndEnablesIt) {
+  ASSERT_FALSE(m_form->generate->IsEnabled());
+  Menu(kIdGenerate);
+  // New project: flat range, then the driver's own message for the missing map.
+  ASSERT_GE(m_messages.size(), 2u);
+  EXPECT_TRUE(m_messages[0].text.StartsWith("The defined height range"));
+  EXPECT_TRUE(m_form->generate->IsEnabled());
+  EXPECT_TRUE(m_frame->IsEnabled());
+}
+
+TEST_F(KemApp, AboutBoxShowsTheVersion) {
+  CAboutDlg about(m_frame);
+  bool found = false;
+  for (wxWindow* child : about.GetChildren()) {
+    if (auto* text = dynamic_cast<wxStaticText*>(child)) {
+      found = found || text->GetLabel().StartsWith("Kem Version 0.1.18\n");
+    }
+  }
+  EXPECT_TRUE(found);
+  EXPECT_TRUE(about.FindWindow(wxID_OK));
+}
+
+TEST_F(KemApp, ConvertCommandConvertsADemAndACancelWritesNothing) {
+  const std::string dem = m_folder.File("hill.xyz");
+  std::string text;
+  for (int y = 0; y <= 200; y += 10) {
+    for (int x = 0; x <= 300; x += 10) {
+      text += std::to_string(x) + " " + std::to_string(y) + " " + std::to_string(x + y) + "\n";
+    }
+  }
+  test::WriteText(dem, text);
+  bool frameDisabled = false;
+  const ConvertResult written =
+      RunDemImport(m_frame, wxString::FromUTF8(dem), [&](CDemImportDlg& dialog) {
+        frameDisabled = !m_frame->IsEnabled();
+        Screenshot(&dialog, "importer_dialog.png");
+      });
+  EXPECT_EQ(written, ConvertResult::kWritten);
+  EXPECT_TRUE(frameDisabled);
+  EXPECT_TRUE(fs::exists(dem + ".tga"));
+  EXPECT_TRUE(m_frame->IsEnabled());
+
+  fs::remove(dem + ".tga");
+  const ConvertResult cancelled = RunDemImport(m_frame, wxString::FromUTF8(dem),
+                                               [](CDemImportDlg& dialog) { dialog.OnCancel(); });
+  EXPECT_EQ(cancelled, ConvertResult::kCancelled);
+  EXPECT_FALSE(fs::exists(dem + ".tga"));
+  EXPECT_TRUE(m_frame->IsEnabled());
+}
+
+TEST_F(KemApp, ScreenshotOfTheDemoProject) {
+  CopyDemoData();
+  fs::copy_file(SourceDir() / "data" / "demo.kem", m_folder.path() / "demo.kem");
+  AnswerFileDialog(m_folder.File("demo.kem"));
+  Menu(wxID_OPEN);
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - demo.kem");
+  EXPECT_TRUE(m_messages.empty());
+  Screenshot(m_frame, "main_window.png");
+}
+
+}  // namespace
+}  // namespace kem::app
