@@ -41,29 +41,80 @@ inline std::int8_t NormalByte(double component) {
   return static_cast<std::int8_t>(static_cast<int>(component * kNormalScale));
 }
 
-inline NormalBytes ComputeNormal(const float* grid, int x, int y) {
-  const double here = grid[GridIndex(x, y)];
-  // dN = h(N) - h(x, y) for the left, right, top and bottom neighbours.
-  const double dL = x > 0 ? grid[GridIndex(x - 1, y)] - here : 0.0;
-  const double dR = x < kLast ? grid[GridIndex(x + 1, y)] - here : 0.0;
-  const double dT = y > 0 ? grid[GridIndex(x, y - 1)] - here : 0.0;
-  const double dB = y < kLast ? grid[GridIndex(x, y + 1)] - here : 0.0;
+// Facet vectors of vertex P from the height differences dN = h(N) - h(P) of
+// its left, right, top and bottom neighbours; the sum of their unit vectors,
+// scaled to unit length, is the normal.
+inline NormalBytes NormalOfFacets(bool left, bool right, bool top, bool bottom, double dL,
+                                  double dR, double dT, double dB) {
   Vector3 sum;
-  if (x > 0 && y < kLast) {  // left, bottom
+  if (left && bottom) {
     AddUnit(sum, kSpacing * dL, kSpacing * dB, kFacetUp);
   }
-  if (x < kLast && y < kLast) {  // bottom, right
+  if (bottom && right) {
     AddUnit(sum, -kSpacing * dR, kSpacing * dB, kFacetUp);
   }
-  if (x < kLast && y > 0) {  // right, top
+  if (right && top) {
     AddUnit(sum, -kSpacing * dR, -kSpacing * dT, kFacetUp);
   }
-  if (x > 0 && y > 0) {  // top, left
+  if (top && left) {
     AddUnit(sum, kSpacing * dL, -kSpacing * dT, kFacetUp);
   }
   const double length = std::sqrt(sum.x * sum.x + sum.y * sum.y + sum.z * sum.z);
   return {NormalByte(sum.y / length), NormalByte(sum.x / length), NormalByte(sum.z / length)};
 }
+
+inline NormalBytes ComputeNormal(const float* grid, int x, int y) {
+  const double here = grid[GridIndex(x, y)];
+  const bool left = x > 0;
+  const bool right = x < kLast;
+  const bool top = y > 0;
+  const bool bottom = y < kLast;
+  return NormalOfFacets(left, right, top, bottom, left ? grid[GridIndex(x - 1, y)] - here : 0.0,
+                        right ? grid[GridIndex(x + 1, y)] - here : 0.0,
+                        top ? grid[GridIndex(x, y - 1)] - here : 0.0,
+                        bottom ? grid[GridIndex(x, y + 1)] - here : 0.0);
+}
+
+}  // namespace
+
+// The interior rows have all four facets and neighbours side by side in
+// memory, so this loop runs branch-free (and the compiler may do two vertices
+// at once: IEEE division and square root give the same bits either way). The
+// border goes through the general rule.
+void ComputeBoardNormals(const float* grid, BoardNormals& normals) {
+  for (int y = 1; y < kLast; ++y) {
+    const int start = GridIndex(0, y);
+    const float* row = grid + start;
+    const float* above = grid + GridIndex(0, y - 1);
+    const float* below = grid + GridIndex(0, y + 1);
+    std::int8_t* top = normals.top.data() + start;
+    std::int8_t* right = normals.right.data() + start;
+    std::int8_t* up = normals.up.data() + start;
+    for (int x = 1; x < kLast; ++x) {
+      const double here = row[x];
+      const NormalBytes n = NormalOfFacets(true, true, true, true, row[x - 1] - here,
+                                           row[x + 1] - here, above[x] - here, below[x] - here);
+      top[x] = n.top;
+      right[x] = n.right;
+      up[x] = n.up;
+    }
+  }
+  auto border = [&](int x, int y) {
+    const NormalBytes n = ComputeNormal(grid, x, y);
+    const int at = GridIndex(x, y);
+    normals.top[at] = n.top;
+    normals.right[at] = n.right;
+    normals.up[at] = n.up;
+  };
+  for (int i = 0; i < kWindowSide; ++i) {
+    border(i, 0);
+    border(i, kLast);
+    border(0, i);
+    border(kLast, i);
+  }
+}
+
+namespace {
 
 // Texture slot of a guide pixel. Guides are painted in large areas of one
 // colour, so the slot of the previous pixel is kept and reused for the same
@@ -103,6 +154,8 @@ inline std::uint8_t VariationByte(int draw) {
 
 void WriteVertexRecords(TerrainJob& job, std::uint8_t* records) {
   const float* grid = job.elevation->heights.data();
+  BoardNormals normals;
+  ComputeBoardNormals(grid, normals);
   const std::uint8_t* guide = job.texturingGuide ? job.texturingGuide->window.data() : nullptr;
   TextureMatcher matcher(job.textures);
   std::uint8_t* record = records;
@@ -113,10 +166,9 @@ void WriteVertexRecords(TerrainJob& job, std::uint8_t* records) {
       record[kVertexSlotField] = 0;
       record[kVertexVariationField] = 0;
       PutFloat32(record + kVertexHeightField, grid[at]);
-      const NormalBytes normal = ComputeNormal(grid, x, y);
-      record[kVertexNormalTopField] = static_cast<std::uint8_t>(normal.top);
-      record[kVertexNormalRightField] = static_cast<std::uint8_t>(normal.right);
-      record[kVertexNormalUpField] = static_cast<std::uint8_t>(normal.up);
+      record[kVertexNormalTopField] = static_cast<std::uint8_t>(normals.top[at]);
+      record[kVertexNormalRightField] = static_cast<std::uint8_t>(normals.right[at]);
+      record[kVertexNormalUpField] = static_cast<std::uint8_t>(normals.up[at]);
       if (guide != nullptr) {
         const std::uint8_t slot = matcher.Slot(guide + kWindowPixelBytes * at);
         record[kVertexSlotField] = slot;

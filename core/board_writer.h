@@ -2,6 +2,7 @@
 // the layout file (vertex records, then the minimap picture).
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -51,5 +52,15 @@ struct NormalBytes {
 // Normal of vertex (x, y) of a height grid (GridIndex layout): the normalised
 // sum of the unit normals of the up to four facets around the vertex.
 NormalBytes VertexNormal(const float* grid, int x, int y);
+
+// The normal bytes of every vertex of a grid, each array in GridIndex layout.
+struct BoardNormals {
+  std::array<std::int8_t, kWindowPixels> top;
+  std::array<std::int8_t, kWindowPixels> right;
+  std::array<std::int8_t, kWindowPixels> up;
+};
+
+// VertexNormal of every vertex of a 76 x 76 grid, computed board-wide.
+void ComputeBoardNormals(const float* grid, BoardNormals& normals);
 
 }  // namespace kem

@@ -157,6 +157,26 @@ TEST(VertexNormal, AddsUnitFacetsNotRawOnes) {
   EXPECT_EQ(n.top, 0);
 }
 
+TEST(ComputeBoardNormals, AgreesWithVertexNormalEverywhere) {
+  // Rough terrain, so that the rounding of every step matters.
+  std::uint32_t state = 12345;
+  Grid grid = GridOf([&state](int, int) {
+    state = state * 1664525u + 1013904223u;
+    return static_cast<float>(state >> 8) / 65536.0f - 100.0f;
+  });
+  BoardNormals normals;
+  ComputeBoardNormals(grid.data(), normals);
+  for (int y = 0; y < 76; ++y) {
+    for (int x = 0; x < 76; ++x) {
+      const NormalBytes n = VertexNormal(grid.data(), x, y);
+      const int at = GridIndex(x, y);
+      ASSERT_EQ((std::array<int, 3>{normals.top[at], normals.right[at], normals.up[at]}),
+                (std::array<int, 3>{n.top, n.right, n.up}))
+          << x << "," << y;
+    }
+  }
+}
+
 // ---- whole blocks ----------------------------------------------------------
 
 // A job over one image: 24-bit coding with scale 1 and base 0, so a height is
