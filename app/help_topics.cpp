@@ -94,6 +94,12 @@ bool HelpViewer::ShowControl(int controlId) {
   return ShowPage(HelpTopicPage(*context));
 }
 
+void HelpViewer::Close() {
+  if (m_controller) {
+    m_controller->Quit();
+  }
+}
+
 bool HelpViewer::ShowPage(const std::string& page) {
   m_lastPage = page;
   if (!m_controller) {

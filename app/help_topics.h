@@ -39,6 +39,8 @@ class HelpViewer {
   bool ShowContents();
   // Opens the topic of a form control; controls without help show nothing.
   bool ShowControl(int controlId);
+  // Closes the help window, if it is open.
+  void Close();
   // Page shown last, for tests ("" before any).
   const std::string& LastPage() const { return m_lastPage; }
 

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 #include <wx/app.h>
 #include <wx/button.h>
+#include <wx/event.h>
 #include <wx/filedlg.h>
 #include <wx/filehistory.h>
 #include <wx/menu.h>
@@ -497,6 +498,24 @@ TEST_F(KemApp, CtrlGRunsWithTheButtonDisabledAndEnablesIt) {
   EXPECT_TRUE(m_messages[0].text.StartsWith("The defined height range"));
   EXPECT_TRUE(m_form->generate->IsEnabled());
   EXPECT_TRUE(m_frame->IsEnabled());
+}
+
+TEST_F(KemApp, HelpOpensTheTopicOfAControlOrTheContents) {
+  m_form->heightMapPath->SetFocus();
+  Pump();
+  Menu(wxID_HELP);
+  EXPECT_EQ(m_app->Help().LastPage(), "height_map.html");
+  Menu(wxID_HELP_CONTENTS);
+  EXPECT_EQ(m_app->Help().LastPage(), "index.html");
+
+  // Help mode or the caption's help button, then a click on a control.
+  wxHelpEvent request(wxEVT_HELP, kIdDataFormat);
+  request.SetEventObject(m_form->dataFormat);
+  m_form->dataFormat->ProcessWindowEvent(request);
+  EXPECT_EQ(m_app->Help().LastPage(), "data_format.html");
+  EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
+  m_app->Help().Close();
+  Pump();
 }
 
 TEST_F(KemApp, AboutBoxShowsTheVersion) {

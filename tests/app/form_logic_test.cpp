@@ -1,0 +1,218 @@
+// The project form's rules without a screen: reading heights, the exchange
+// order and where a bad height stops it, enabling, the 24-bit preset, the
+// spin arithmetic and the flat-terrain check.
+#include "app/form_logic.h"
+
+#include <cmath>
+#include <limits>
+
+#include <gtest/gtest.h>
+
+namespace kem::app {
+namespace {
+
+struct RealCase {
+  const char* text;
+  bool isNumber;
+  double value;
+};
+
+class ParseRealTest : public testing::TestWithParam<RealCase> {};
+
+TEST_P(ParseRealTest, ReadsAHeightLikeTheFormDoes) {
+  const RealCase& c = GetParam();
+  const auto value = ParseReal(c.text);
+  ASSERT_EQ(value.has_value(), c.isNumber) << c.text;
+  if (c.isNumber && !std::isnan(c.value)) {
+    EXPECT_EQ(*value, c.value) << c.text;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Texts, ParseRealTest,
+    testing::Values(RealCase{"12.5", true, 12.5}, RealCase{"-1000", true, -1000.0},
+                    RealCase{"  9000  ", true, 9000.0}, RealCase{"\t0", true, 0.0},
+                    RealCase{"0.0", true, 0.0}, RealCase{"1e3", true, 1000.0},
+                    RealCase{".5", true, 0.5}, RealCase{"+7", true, 7.0}, RealCase{"", false, 0},
+                    RealCase{"-", false, 0}, RealCase{"-0", false, 0}, RealCase{"abc", false, 0},
+                    RealCase{"7x", false, 0}, RealCase{"12 5", false, 0}, RealCase{"1,5", false, 0},
+                    RealCase{"nan", true, std::numeric_limits<double>::quiet_NaN()},
+                    RealCase{"inf", true, std::numeric_limits<double>::infinity()}));
+
+TEST(FormatReal, WritesUpToSixSignificantDigits) {
+  EXPECT_EQ(FormatReal(0.0f), "0");
+  EXPECT_EQ(FormatReal(12.5f), "12.5");
+  EXPECT_EQ(FormatReal(-1000.0f), "-1000");
+  EXPECT_EQ(FormatReal(9000.0f), "9000");
+  EXPECT_EQ(FormatReal(1234567.0f), "1.23457e+06");
+  EXPECT_EQ(FormatReal(0.1f), "0.1");
+}
+
+FormValues FilledForm() {
+  FormValues form;
+  form.heightMapPath = "vale.tga";
+  form.baseHeight = "10";
+  form.maxHeight = "250.5";
+  form.minimapPath = "mini.tga";
+  form.outputPath = "vale.gnd";
+  form.texturingGuidePath = "guide.tga";
+  form.randomize = true;
+  form.filterGuidePath = "filter.tga";
+  form.filterRadius = 5;
+  form.interpolate = false;
+  form.dataFormat = kGreyScale;
+  return form;
+}
+
+TEST(ReadForm, ReadsAllElevenFields) {
+  TerrainJob job;
+  EXPECT_EQ(ReadForm(FilledForm(), job), std::nullopt);
+  EXPECT_EQ(job.heightMapPath, "vale.tga");
+  EXPECT_EQ(job.baseHeight, 10.0f);
+  EXPECT_EQ(job.maxHeight, 250.5f);
+  EXPECT_EQ(job.minimapPath, "mini.tga");
+  EXPECT_EQ(job.outputPath, "vale.gnd");
+  EXPECT_EQ(job.texturingGuidePath, "guide.tga");
+  EXPECT_EQ(job.randomizeTextures, 1);
+  EXPECT_EQ(job.filterGuidePath, "filter.tga");
+  EXPECT_EQ(job.filterRadius, 5);
+  EXPECT_EQ(job.interpolate, 0);
+  EXPECT_EQ(job.dataFormat, kGreyScale);
+}
+
+TEST(ReadForm, BadBaseHeightKeepsItAndEveryLaterField) {
+  TerrainJob job;
+  job.baseHeight = 3.0f;
+  FormValues form = FilledForm();
+  form.baseHeight = "high";
+  EXPECT_EQ(ReadForm(form, job), FormField::kBaseHeight);
+  EXPECT_EQ(job.heightMapPath, "vale.tga");  // read before the bad field
+  EXPECT_EQ(job.baseHeight, 3.0f);
+  EXPECT_EQ(job.maxHeight, 0.0f);
+  EXPECT_EQ(job.minimapPath, "");
+  EXPECT_EQ(job.filterRadius, 2);
+  EXPECT_EQ(job.dataFormat, kChromaDepthColours);
+}
+
+TEST(ReadForm, BadMaximumHeightStopsAfterTheBase) {
+  TerrainJob job;
+  FormValues form = FilledForm();
+  form.maxHeight = "";
+  EXPECT_EQ(ReadForm(form, job), FormField::kMaxHeight);
+  EXPECT_EQ(job.baseHeight, 10.0f);
+  EXPECT_EQ(job.maxHeight, 0.0f);
+  EXPECT_EQ(job.outputPath, "");
+  EXPECT_EQ(job.interpolate, 1);
+}
+
+TEST(ReadForm, ExchangeOrderNamesTheControls) {
+  EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kHeightMapPath)], 1002);
+  EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kBaseHeight)], 1005);
+  EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kMaxHeight)], 1007);
+  EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kFilterRadius)], 1017);
+  EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kDataFormat)], 1021);
+}
+
+TEST(WriteForm, RoundTripsThroughReadForm) {
+  TerrainJob original;
+  ASSERT_EQ(ReadForm(FilledForm(), original), std::nullopt);
+  TerrainJob copy;
+  ASSERT_EQ(ReadForm(WriteForm(original), copy), std::nullopt);
+  EXPECT_EQ(copy.maxHeight, 250.5f);
+  EXPECT_EQ(copy.filterGuidePath, "filter.tga");
+  EXPECT_EQ(copy.dataFormat, kGreyScale);
+}
+
+TEST(WriteForm, FormatOutsideTheListSelectsNothing) {
+  TerrainJob job;
+  job.dataFormat = 9;
+  EXPECT_EQ(WriteForm(job).dataFormat, 9);
+  job.dataFormat = -1;
+  FormValues form = WriteForm(job);
+  EXPECT_EQ(form.dataFormat, -1);
+}
+
+struct EnablingCase {
+  const char* heightMap;
+  const char* output;
+  const char* texturingGuide;
+  const char* filterGuide;
+  ControlStates expected;
+};
+
+class EnablingRulesTest : public testing::TestWithParam<EnablingCase> {};
+
+TEST_P(EnablingRulesTest, FollowThePathsGiven) {
+  const EnablingCase& c = GetParam();
+  TerrainJob job;
+  job.heightMapPath = c.heightMap;
+  job.outputPath = c.output;
+  job.texturingGuidePath = c.texturingGuide;
+  job.filterGuidePath = c.filterGuide;
+  const ControlStates states = EnablingRules(job);
+  EXPECT_EQ(states.heightControls, c.expected.heightControls);
+  EXPECT_EQ(states.randomize, c.expected.randomize);
+  EXPECT_EQ(states.filterRadius, c.expected.filterRadius);
+  EXPECT_EQ(states.generate, c.expected.generate);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, EnablingRulesTest,
+    testing::Values(EnablingCase{"", "", "", "", {false, false, false, false}},
+                    EnablingCase{"m.tga", "", "", "", {true, false, false, false}},
+                    EnablingCase{"", "o.gnd", "", "", {false, false, false, false}},
+                    EnablingCase{"m.tga", "o", "", "", {true, false, false, true}},
+                    EnablingCase{"", "", "g.tga", "", {false, true, false, false}},
+                    EnablingCase{"", "", "", "f.tga", {false, false, true, false}},
+                    // Paths count when not empty, whether the files exist or not.
+                    EnablingCase{" ", " ", " ", " ", {true, true, true, true}}));
+
+TEST(ApplyFormatPreset, TwentyFourBitCodingSetsTheRangeAndClearsInterpolate) {
+  TerrainJob job;
+  job.dataFormat = k24BitHeightCoding;
+  job.baseHeight = 4.0f;
+  EXPECT_TRUE(ApplyFormatPreset(job));
+  EXPECT_EQ(job.baseHeight, -1000.0f);
+  EXPECT_EQ(job.maxHeight, 9000.0f);
+  EXPECT_EQ(job.interpolate, 0);
+}
+
+TEST(ApplyFormatPreset, OtherFormatsLeaveTheJobAlone) {
+  for (DataFormat format : {kSpectrumColours, kTerrainColourScale, kChromaDepthColours, kGreyScale,
+                            DataFormat{-1}, DataFormat{7}}) {
+    TerrainJob job;
+    job.dataFormat = format;
+    job.baseHeight = 4.0f;
+    job.maxHeight = 8.0f;
+    EXPECT_FALSE(ApplyFormatPreset(job)) << format;
+    EXPECT_EQ(job.baseHeight, 4.0f);
+    EXPECT_EQ(job.maxHeight, 8.0f);
+    EXPECT_EQ(job.interpolate, 1);
+  }
+}
+
+TEST(ApplySpinDelta, UpArrowRaisesAndDownArrowLowers) {
+  float height = 12.5f;
+  ApplySpinDelta(height, -1);
+  EXPECT_EQ(height, 13.5f);
+  height = 0.0f;
+  ApplySpinDelta(height, 1);
+  EXPECT_EQ(height, -1.0f);
+  height = 100.0f;
+  ApplySpinDelta(height, -20);
+  EXPECT_EQ(height, 120.0f);
+}
+
+TEST(IsFlatTerrain, EqualHeightsOrANanAreFlat) {
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  EXPECT_TRUE(IsFlatTerrain(0.0f, 0.0f));
+  EXPECT_TRUE(IsFlatTerrain(-0.0f, 0.0f));
+  EXPECT_TRUE(IsFlatTerrain(250.0f, 250.0f));
+  EXPECT_TRUE(IsFlatTerrain(nan, 10.0f));
+  EXPECT_TRUE(IsFlatTerrain(10.0f, nan));
+  EXPECT_FALSE(IsFlatTerrain(0.0f, 1.0f));
+  EXPECT_FALSE(IsFlatTerrain(9000.0f, -1000.0f));
+}
+
+}  // namespace
+}  // namespace kem::app
