@@ -73,11 +73,15 @@ class Conversion {
     if (!grid_.Allocate(size_)) {
       return Fail(kOutOfMemory);
     }
-    if (!Place() || (n_ >= 2 && !Interpolate())) {
+    if (!Place()) {
       return ConvertResult::kCancelled;
     }
-    // The grid is complete; the points are not needed for writing.
+    // Every point is in the grid now; freeing them makes room for the cells
+    // that interpolation fills.
     points_.Release();
+    if (n_ >= 2 && !Interpolate()) {
+      return ConvertResult::kCancelled;
+    }
     host_.DisableCancel();
     return Write();
   }
@@ -211,17 +215,23 @@ class Conversion {
     const double base = 50.0 + 50.0 * (d_ - 1) / d_;
     const double scale = static_cast<double>(cellCount) * d_;
     std::vector<std::uint8_t> chunk(kWriteChunkCells * kHeightMapBytesPerPixel);
-    std::size_t used = 0;
-    for (std::size_t j = 0; j < cellCount; ++j) {
-      PutHeightCode(HeightCode(cells[j]), chunk.data() + used);
-      used += kHeightMapBytesPerPixel;
+    std::size_t used = 0;  // bytes in chunk
+    std::size_t j = 0;     // cells coded
+    while (j < cellCount) {
+      // Up to the next progress update, the end of the chunk or the last cell.
+      const std::size_t run =
+          std::min({cellCount - j, (chunk.size() - used) / kHeightMapBytesPerPixel,
+                    static_cast<std::size_t>(kProgressInterval - j % kProgressInterval)});
+      EncodeHeightPixels(cells + j, run, chunk.data() + used);
+      used += run * kHeightMapBytesPerPixel;
+      j += run;
       if (used == chunk.size()) {
         output->Write(chunk.data(), used);
         used = 0;
       }
-      if ((j + 1) % kProgressInterval == 0) {
-        host_.SetProgress(kWriteText,
-                          static_cast<float>(base + 50.0 * static_cast<double>(j) / scale));
+      if (j % kProgressInterval == 0) {
+        const auto last = static_cast<double>(j - 1);
+        host_.SetProgress(kWriteText, static_cast<float>(base + 50.0 * last / scale));
       }
     }
     output->Write(chunk.data(), used);

@@ -12,6 +12,7 @@ namespace {
 // One cell per 10 units: the nearest float to 0.1 (0.100000001490116), used
 // in extended precision.
 constexpr long double kTenth = static_cast<long double>(0.1f);
+constexpr double kTenthDouble = 0.1f;
 
 // Capacity of the point array when the first point arrives.
 constexpr std::size_t kFirstCapacity = 4096;
@@ -96,6 +97,25 @@ bool ComputeGridSize(const DemExtents& extents, GridSize& size) {
   return true;
 }
 
+std::int64_t TenthsBetween(float low, float high) {
+  // In double the product is within 2^-35 of the exact one for grids that fit
+  // a height map, and so is the extended one: away from whole numbers both
+  // truncate alike, and only near them is the extended product formed.
+  const double quick = (static_cast<double>(high) - static_cast<double>(low)) * kTenthDouble;
+  if (quick >= 0 && quick < kMaxGridSide + 1) {
+    const auto whole = static_cast<std::int64_t>(quick);
+    const double fraction = quick - static_cast<double>(whole);
+    if (fraction > 1e-9 && fraction < 1 - 1e-9) {
+      return whole;
+    }
+  }
+  const long double tenths = (static_cast<long double>(high) - low) * kTenth;
+  if (!(tenths > -1 && tenths < 0x1p62L)) {
+    return -1;
+  }
+  return static_cast<std::int64_t>(tenths);
+}
+
 std::int64_t GridStep(std::int32_t spacing) {
   return std::abs(static_cast<std::int64_t>(spacing)) / 10;
 }
@@ -140,8 +160,8 @@ bool HeightGrid::Allocate(const GridSize& size) {
 void HeightGrid::Place(const DemPoint& point, const DemExtents& extents) {
   // The grid size was computed from these extents, so both indexes lie in
   // the grid; the test only guards the memory.
-  auto col = static_cast<std::int64_t>((static_cast<long double>(point.x) - extents.minX) * kTenth);
-  auto row = static_cast<std::int64_t>((static_cast<long double>(extents.maxY) - point.y) * kTenth);
+  const std::int64_t col = TenthsBetween(extents.minX, point.x);
+  const std::int64_t row = TenthsBetween(point.y, extents.maxY);
   if (col >= 0 && col < size_.cols && row >= 0 && row < size_.rows) {
     cells_[row * size_.cols + col] = point.z;
   }

@@ -68,6 +68,11 @@ struct GridSize {
 // when either side exceeds kMaxGridSide or is not finite.
 bool ComputeGridSize(const DemExtents& extents, GridSize& size);
 
+// Whole cells from `low` to `high`: (high - low) * 0.1 truncated toward zero,
+// as extended precision with the float constant 0.1 gives it; -1 when that is
+// not a count below 2^62.
+std::int64_t TenthsBetween(float low, float high);
+
 // The grid step in cells for a spacing in coordinate units, its magnitude
 // divided by 10 and truncated: files listed from north to south (negative
 // spacing) are filled in like those listed from south to north.
@@ -92,8 +97,8 @@ class HeightGrid {
   bool Allocate(const GridSize& size);
 
   // Stores `point.z` in the cell that covers the point: column
-  // (x - minX) * 0.1 and row (maxY - y) * 0.1, truncated, in the precision of
-  // ComputeGridSize. A later point in the same cell replaces the earlier one.
+  // TenthsBetween(minX, x) and row TenthsBetween(y, maxY). A later point in
+  // the same cell replaces the earlier one.
   void Place(const DemPoint& point, const DemExtents& extents);
 
   std::int64_t Cols() const { return size_.cols; }

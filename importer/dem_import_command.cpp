@@ -72,6 +72,7 @@ kem::ConvertResult RunDemImport(wxFrame* mainFrame, const wxString& path,
   }
   CentreOver(dialog, mainFrame);
   dialog->Show();
+  dialog->Raise();
   if (onShown) {
     onShown(*dialog);
   }

@@ -11,8 +11,8 @@
 #include <wx/gauge.h>
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
-#include <wx/toplevel.h>
 
+#include "app/resources.h"
 #include "app/ui_hooks.h"
 #include "app/wx_host.h"
 
@@ -21,6 +21,7 @@ namespace kem::app {
 namespace {
 
 constexpr int kGaugeRange = 100;
+constexpr int kElevationPicture = 132;
 
 // Pending events wait at most this long during a conversion.
 constexpr std::chrono::milliseconds kPumpInterval{10};
@@ -41,6 +42,16 @@ constexpr DialogItem kIconItem{7, 7, 20, 20};
 constexpr DialogItem kTextItem{36, 7, 180, 26};
 constexpr DialogItem kProgressItem{7, 48, 151, 7};
 constexpr DialogItem kStatusItem{7, 36, 151, 8};
+
+// The picture beside the description: the form's elevation-data picture, a
+// height map being what the dialog makes.
+wxBitmap DialogPicture(const wxSize& box) {
+  const wxBitmap picture = FormIcon(kElevationPicture);
+  if (picture.IsOk()) {
+    return picture;
+  }
+  return wxArtProvider::GetBitmap(wxART_INFORMATION, wxART_MESSAGE_BOX, box);
+}
 
 }  // namespace
 
@@ -75,11 +86,8 @@ bool CDemImportDlg::Create(wxWindow* parent) {
   // Created in tab order: Cancel first, then the static items.
   m_cancelButton = new wxButton(this, kIdImporterCancel, wxS("Cancel"), position(kCancelItem),
                                 size(kCancelItem));
-  auto* icon = new wxStaticBitmap(
-      this, wxID_ANY,
-      wxArtProvider::GetBitmap(wxART_INFORMATION, wxART_MESSAGE_BOX, size(kIconItem)),
-      position(kIconItem), size(kIconItem));
-  (void)icon;
+  new wxStaticBitmap(this, wxID_ANY, DialogPicture(size(kIconItem)), position(kIconItem),
+                     size(kIconItem));
   auto* text = new wxStaticText(this, kIdImporterText, wxString::FromUTF8(kDescription),
                                 position(kTextItem), size(kTextItem), wxST_NO_AUTORESIZE);
   text->Wrap(size(kTextItem).x);
@@ -155,13 +163,8 @@ void CDemImportDlg::OnInitDialog(wxInitDialogEvent& /*event*/) {
     m_progress->SetRange(kGaugeRange);
   }
   m_cancelled = false;
-  // The small icon is the program's own, as the main window shows it.
-  wxWindow* topWindow = wxTheApp != nullptr ? wxTheApp->GetTopWindow() : nullptr;
-  if (auto* top = dynamic_cast<wxTopLevelWindow*>(topWindow)) {
-    if (top != this && top->GetIcons().GetIconCount() > 0) {
-      SetIcons(top->GetIcons());
-    }
-  }
+  // The program's own icon, as the main window shows it.
+  SetIcons(AppIcons());
 }
 
 void CDemImportDlg::OnCancelButton(wxCommandEvent& /*event*/) {

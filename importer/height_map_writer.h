@@ -40,6 +40,9 @@ inline void PutHeightCode(std::uint32_t code, std::uint8_t* out) {
   out[2] = static_cast<std::uint8_t>(code >> 16);
 }
 
+// Writes the pixels of `count` heights, 3 bytes each, to `out`.
+void EncodeHeightPixels(const float* heights, std::size_t count, std::uint8_t* out);
+
 // The height map being written: a temporary file beside the output path that
 // replaces the output only when the conversion succeeds, so a failure never
 // leaves a partial height map behind nor destroys the one that was there.

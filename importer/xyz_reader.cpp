@@ -1,9 +1,11 @@
 // Number reading for XYZ elevation models. Tokens are checked against the
 // decimal grammar first, so that from_chars never sees the inf, nan or
-// hexadecimal forms it would otherwise take, then converted by from_chars,
-// which rounds correctly straight to float.
+// hexadecimal forms it would otherwise take. Short numbers are converted by
+// one exact float division; the rest by from_chars, which also rounds
+// correctly straight to float.
 #include "importer/xyz_reader.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -22,39 +24,33 @@ inline bool IsDigit(char c) {
   return static_cast<unsigned char>(c - '0') <= 9;
 }
 
-// True when [first, last) is exactly one decimal number (after its sign).
-bool IsDecimal(const char* first, const char* last) {
-  const char* p = first;
-  const char* intStart = p;
-  while (p != last && IsDigit(*p)) {
-    ++p;
+// Digits that a 64-bit integer holds exactly.
+constexpr int kExactDigits = 19;
+
+// mantissa / 10^fractionDigits when both are exact floats, so that one float
+// division rounds it correctly (the common case: up to 7 significant digits);
+// false otherwise.
+bool QuickMagnitude(std::uint64_t mantissa, int fractionDigits, float& magnitude) {
+#if FLT_EVAL_METHOD == 0
+  static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
+                                           1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+  constexpr std::uint64_t kExactInteger = std::uint64_t{1} << 24;
+  while (mantissa > kExactInteger && fractionDigits > 0 && mantissa % 10 == 0) {
+    mantissa /= 10;  // trailing zeros after the point
+    --fractionDigits;
   }
-  bool digits = p != intStart;
-  if (p != last && *p == '.') {
-    ++p;
-    const char* fracStart = p;
-    while (p != last && IsDigit(*p)) {
-      ++p;
-    }
-    digits = digits || p != fracStart;
-  }
-  if (!digits) {
+  if (mantissa > kExactInteger || fractionDigits > 10) {
     return false;
   }
-  if (p != last && (*p == 'e' || *p == 'E')) {
-    ++p;
-    if (p != last && (*p == '+' || *p == '-')) {
-      ++p;
-    }
-    const char* expStart = p;
-    while (p != last && IsDigit(*p)) {
-      ++p;
-    }
-    if (p == expStart) {
-      return false;
-    }
-  }
-  return p == last;
+  magnitude = static_cast<float>(mantissa) / kPowersOfTen[fractionDigits];
+  return true;
+#else
+  // Float arithmetic with excess precision would round twice.
+  (void)mantissa;
+  (void)fractionDigits;
+  (void)magnitude;
+  return false;
+#endif
 }
 
 // The value of a valid unsigned decimal that from_chars found out of the
@@ -113,20 +109,65 @@ float OutOfRangeMagnitude(const char* first, const char* last) {
 }  // namespace
 
 bool ParseXyzNumber(std::string_view token, float& value) {
-  const char* first = token.data();
-  const char* last = first + token.size();
+  const char* p = token.data();
+  const char* const last = p + token.size();
   bool negative = false;
-  if (first != last && (*first == '+' || *first == '-')) {
-    negative = *first == '-';
-    ++first;
+  if (p != last && (*p == '+' || *p == '-')) {
+    negative = *p == '-';
+    ++p;
   }
-  if (!IsDecimal(first, last)) {
+  const char* const unsignedStart = p;
+  // The first 19 digits as an integer, and how many of them follow the point.
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int fractionDigits = 0;
+  const char* const intStart = p;
+  for (; p != last && IsDigit(*p); ++p, ++digits) {
+    if (digits < kExactDigits) {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+  }
+  bool anyDigit = p != intStart;
+  if (p != last && *p == '.') {
+    ++p;
+    const char* const fractionStart = p;
+    for (; p != last && IsDigit(*p); ++p, ++digits) {
+      if (digits < kExactDigits) {
+        mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+        ++fractionDigits;
+      }
+    }
+    anyDigit = anyDigit || p != fractionStart;
+  }
+  if (!anyDigit) {
+    return false;
+  }
+  bool exponent = false;
+  if (p != last && (*p == 'e' || *p == 'E')) {
+    exponent = true;
+    ++p;
+    if (p != last && (*p == '+' || *p == '-')) {
+      ++p;
+    }
+    const char* const exponentStart = p;
+    while (p != last && IsDigit(*p)) {
+      ++p;
+    }
+    if (p == exponentStart) {
+      return false;
+    }
+  }
+  if (p != last) {
     return false;
   }
   float magnitude = 0.0f;
-  std::from_chars_result result = std::from_chars(first, last, magnitude);
+  if (!exponent && digits <= kExactDigits && QuickMagnitude(mantissa, fractionDigits, magnitude)) {
+    value = negative ? -magnitude : magnitude;
+    return true;
+  }
+  const std::from_chars_result result = std::from_chars(unsignedStart, last, magnitude);
   if (result.ec == std::errc::result_out_of_range) {
-    magnitude = OutOfRangeMagnitude(first, last);
+    magnitude = OutOfRangeMagnitude(unsignedStart, last);
   } else if (result.ec != std::errc() || result.ptr != last) {
     return false;
   }

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
+#include <random>
 #include <utility>
 #include <vector>
 
@@ -54,6 +55,37 @@ INSTANTIATE_TEST_SUITE_P(Sides, GridSizeSide,
                                            SizeCase{0, 655349, 65535}, SizeCase{0, 655350, -1},
                                            SizeCase{-1e30f, 1e30f, -1}, SizeCase{0, kInf, -1},
                                            SizeCase{kInf, kInf, -1}, SizeCase{-kInf, kInf, -1}));
+
+// The reference: the extended product, truncated.
+std::int64_t ExtendedTenths(float low, float high) {
+  return static_cast<std::int64_t>((static_cast<long double>(high) - low) *
+                                   static_cast<long double>(0.1f));
+}
+
+TEST(TenthsBetween, TruncatesTheExtendedProduct) {
+  EXPECT_EQ(TenthsBetween(0, 0), 0);
+  EXPECT_EQ(TenthsBetween(0, 9.99f), 0);
+  EXPECT_EQ(TenthsBetween(0, 10), 1);
+  EXPECT_EQ(TenthsBetween(400000, 5619990), 521999);
+  EXPECT_EQ(TenthsBetween(-kInf, kInf), -1);
+  EXPECT_EQ(TenthsBetween(0, 1e30f), -1);
+  std::mt19937 random(7);
+  std::uniform_real_distribution<float> origin(-1e6f, 1e6f);
+  std::uniform_int_distribution<int> cells(0, 65534);
+  std::uniform_int_distribution<int> nudge(-3, 3);
+  for (int i = 0; i < 200000; ++i) {
+    // Points on and next to grid lines 10 units apart, where truncation turns.
+    const float low = std::round(origin(random));
+    float high = low + 10.0f * static_cast<float>(cells(random));
+    for (int step = nudge(random); step != 0; step += step > 0 ? -1 : 1) {
+      high = std::nextafter(high, step > 0 ? kInf : -kInf);
+    }
+    if (high < low) {
+      continue;
+    }
+    ASSERT_EQ(TenthsBetween(low, high), ExtendedTenths(low, high)) << low << " " << high;
+  }
+}
 
 TEST(SpacingOf, TruncatesTheFirstChangeTowardZero) {
   EXPECT_EQ(SpacingOf(20.0f, 0.0f), 20);

@@ -3,9 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <limits>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -35,6 +37,39 @@ INSTANTIATE_TEST_SUITE_P(
                       CodeCase{-999.0f, 1677}, CodeCase{19000.0f, 0xFFFFFF},
                       CodeCase{std::numeric_limits<float>::infinity(), 0},
                       CodeCase{-std::numeric_limits<float>::infinity(), 0}));
+
+// The reference: the extended product, truncated, low 24 bits.
+std::uint32_t ExtendedCode(float height) {
+  const long double code =
+      (static_cast<long double>(height) + 1000) * static_cast<long double>(1677.7216f);
+  return static_cast<std::uint32_t>(static_cast<std::int64_t>(code)) & 0xFFFFFF;
+}
+
+TEST(HeightCode, MatchesTheExtendedProductNearEveryCodeBoundary) {
+  std::mt19937 random(11);
+  std::uniform_int_distribution<std::int64_t> codes(-(std::int64_t{1} << 31),
+                                                    (std::int64_t{1} << 31) - 1);
+  std::uniform_int_distribution<int> nudge(-4, 4);
+  for (int i = 0; i < 300000; ++i) {
+    // The height whose product is closest to a whole code, and its float
+    // neighbours, where the truncation turns over.
+    const std::int64_t code = i % 2 == 0 ? codes(random) % 20000000 : codes(random);
+    float height = static_cast<float>(static_cast<double>(code) / 1677.7215576171875 - 1000.0);
+    for (int step = nudge(random); step != 0; step += step > 0 ? -1 : 1) {
+      height = std::nextafter(height, step > 0 ? 1e30f : -1e30f);
+    }
+    ASSERT_EQ(HeightCode(height), ExtendedCode(height)) << height;
+  }
+  // Heights next to 0, whose products carry the most bits.
+  for (std::int64_t code = 1677700; code < 1677745; ++code) {
+    float height = static_cast<float>(static_cast<double>(code) / 1677.7215576171875 - 1000.0);
+    for (int step = 0; step < 4000; ++step) {
+      ASSERT_EQ(HeightCode(height), ExtendedCode(height)) << height;
+      ASSERT_EQ(HeightCode(-height), ExtendedCode(-height)) << -height;
+      height = std::nextafter(height, 1e30f);
+    }
+  }
+}
 
 TEST(HeightCode, WrapsHugeHeightsWithoutOverflow) {
   // Far beyond 64-bit integers the code is still the low 24 bits of the

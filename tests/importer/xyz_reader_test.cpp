@@ -6,9 +6,12 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -60,6 +63,39 @@ INSTANTIATE_TEST_SUITE_P(
                       NumberCase{"1e99999999999999999999", kInfinity}, NumberCase{"1e-50", 0.0f},
                       NumberCase{"-1e-50", -0.0f}, NumberCase{"100000e-51", 0.0f},
                       NumberCase{"0e99999999999999999999", 0.0f}));
+
+// Random decimals of every length, against the C library's correctly rounded
+// conversion: short ones take the quick division, long ones from_chars.
+TEST(ParseXyzNumber, AgreesWithStrtofOnRandomDecimals) {
+  std::mt19937_64 random(20261208);
+  std::uniform_int_distribution<int> digit(0, 9);
+  std::uniform_int_distribution<int> length(1, 24);
+  for (int i = 0; i < 200000; ++i) {
+    std::string token = i % 3 == 0 ? "-" : "";
+    const int intDigits = length(random) % 12;
+    const int fractionDigits = length(random) % 14;
+    for (int d = 0; d < intDigits; ++d) {
+      token += static_cast<char>('0' + digit(random));
+    }
+    if (fractionDigits > 0 || intDigits == 0) {
+      token += '.';
+      for (int d = 0; d < fractionDigits; ++d) {
+        token += static_cast<char>('0' + (i % 5 == 0 && d > 1 ? 0 : digit(random)));
+      }
+    }
+    if (token == "." || token == "-.") {
+      token += '5';
+    }
+    if (i % 7 == 0) {
+      token += "e" + std::to_string(static_cast<int>(random() % 90) - 45);
+    }
+    float value = 0.0f;
+    ASSERT_TRUE(ParseXyzNumber(token, value)) << token;
+    const float expected = std::strtof(token.c_str(), nullptr);
+    ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0)
+        << token << " gives " << value << ", not " << expected;
+  }
+}
 
 class ParseXyzNumberInvalid : public ::testing::TestWithParam<const char*> {};
 
