@@ -94,6 +94,22 @@ TEST_F(ImporterDialog, CloseBoxCancelsWithoutClosing) {
   EXPECT_TRUE(m_dialog->IsShown());
 }
 
+TEST_F(ImporterDialog, EscapeCancelsWithoutClosing) {
+  for (int press = 0; press < 2; ++press) {
+    wxKeyEvent escape(wxEVT_CHAR_HOOK);
+    escape.m_keyCode = WXK_ESCAPE;
+    escape.SetEventObject(m_dialog);
+    m_dialog->GetEventHandler()->ProcessEvent(escape);
+    EXPECT_TRUE(m_dialog->IsCancelled());
+    EXPECT_FALSE(m_dialog->GetCancelButton()->IsEnabled());
+    EXPECT_TRUE(m_dialog->IsShown());
+  }
+}
+
+TEST_F(ImporterDialog, CarriesTheProgramIcon) {
+  EXPECT_GT(m_dialog->GetIcons().GetIconCount(), 0U);
+}
+
 // A main window that a conversion disables, with scripted message boxes and
 // file dialogs.
 class ConvertCommand : public testing::Test {
