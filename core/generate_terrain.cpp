@@ -68,8 +68,8 @@ bool IsMarked(const TerrainJob& job, int col, int row) {
                          static_cast<std::size_t>(col)] == kBoardMarked;
 }
 
-// Steps 2 to 14 of a run whose template is loaded. Every exit goes through
-// ReleaseJob.
+// The run once the template is loaded, from the elevation image to the
+// committed layout. Every exit goes through ReleaseJob.
 bool RunLoaded(TerrainJob& job, Host& host, const LayoutOutputFactory& createOutput,
                std::vector<std::uint8_t>& templateBuffer) {
   auto stop = [&](const std::string& message) {
