@@ -50,7 +50,8 @@ CProgressBar::CProgressBar(const wxString& message, int size, int maxValue, bool
 
 CProgressBar::~CProgressBar() {
   RestorePane();
-  if (wxStatusBar* statusBar = OwningStatusBar()) {
+  auto* statusBar = dynamic_cast<wxStatusBar*>(GetParent());
+  if (statusBar != nullptr && !statusBar->IsBeingDeleted()) {
     statusBar->Unbind(wxEVT_SIZE, &CProgressBar::OnStatusBarSize, this);
   }
 }

@@ -139,10 +139,6 @@ TEST_F(StatusBarFixture, HostBarOutlivesItsStatusBar) {
   bar.reset();  // nothing left to restore
 }
 
-TEST_F(StatusBarFixture, FindsTheStatusBarOfTheTopFrame) {
-  EXPECT_EQ(CProgressBar::FindStatusBar(), m_statusBar);
-}
-
 TEST(ProgressBarWithoutStatusBar, DoesNothing) {
   wxWindow* previousTop = wxTheApp->GetTopWindow();
   auto* frame = new wxFrame(nullptr, wxID_ANY, wxS("Kem"));
