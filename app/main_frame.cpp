@@ -2,6 +2,7 @@
 
 #include <wx/accel.h>
 #include <wx/cshelp.h>
+#include <wx/eventfilter.h>
 #include <wx/menu.h>
 #include <wx/statusbr.h>
 
@@ -20,6 +21,30 @@ constexpr char kHelpModeText[] = "Select an object on which to get Help";
 constexpr long kFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxCLIP_CHILDREN;
 
 }  // namespace
+
+// Swallows keyboard and mouse input meant for the main window and its
+// children while a run is under way.
+class CMainFrame::InputBlocker : public wxEventFilter {
+ public:
+  explicit InputBlocker(CMainFrame* frame) : m_frame(frame) { wxEvtHandler::AddFilter(this); }
+  ~InputBlocker() override { wxEvtHandler::RemoveFilter(this); }
+
+  int FilterEvent(wxEvent& event) override {
+    if (event.GetEventCategory() != wxEVT_CATEGORY_USER_INPUT) {
+      return Event_Skip;
+    }
+    auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
+    if (window && wxGetTopLevelParent(window) == m_frame) {
+      return Event_Processed;
+    }
+    return Event_Skip;
+  }
+
+ private:
+  CMainFrame* m_frame;
+};
+
+CMainFrame::~CMainFrame() = default;
 
 CMainFrame::CMainFrame(wxDocManager* manager) {
   SetExtraStyle(wxFRAME_EX_CONTEXTHELP);
@@ -128,19 +153,37 @@ void CMainFrame::OnSize(wxSizeEvent& event) {
 }
 
 void CMainFrame::BeginRun() {
-  ++m_runs;
+  if (m_runs++ > 0) {
+    return;
+  }
+#ifdef __WXMSW__
   Disable();
+#else
+  m_blocker = std::make_unique<InputBlocker>(this);
+  if (wxMenuBar* bar = GetMenuBar()) {
+    for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
+      bar->EnableTop(i, false);
+    }
+  }
+#endif
 }
 
 void CMainFrame::EndRun() {
-  if (m_runs > 0) {
-    --m_runs;
+  if (m_runs == 0 || --m_runs > 0) {
+    return;
   }
-  if (m_runs == 0) {
-    Enable();
-    if (m_closePending) {
-      CallAfter([this] { Close(); });
+#ifdef __WXMSW__
+  Enable();
+#else
+  m_blocker.reset();
+  if (wxMenuBar* bar = GetMenuBar()) {
+    for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
+      bar->EnableTop(i, true);
     }
+  }
+#endif
+  if (m_closePending) {
+    CallAfter([this] { Close(); });
   }
 }
 

@@ -2,7 +2,10 @@
 // menu, the accelerators, the one-pane status bar and the help commands.
 #pragma once
 
+#include <memory>
+
 #include <wx/docview.h>
+#include <wx/weakref.h>
 
 namespace kem::app {
 
@@ -12,16 +15,21 @@ class CMainFrame : public wxDocParentFrame {
   // and context-help buttons where the platform has them, no sizing border,
   // no minimize or maximize button.
   explicit CMainFrame(wxDocManager* manager);
+  ~CMainFrame() override;
 
   // The form that fills the client area; the frame is fitted to it.
   void SetForm(wxWindow* form);
   // Sizes the window so that its client area holds the form exactly.
   void FitToForm();
 
-  // A long run (generation) starts and ends: the whole window is disabled
-  // meanwhile, and a close requested during the run happens after it.
+  // A long run (generation) starts and ends. Meanwhile the window takes no
+  // input at all (menu, keys, form), and a close requested during the run
+  // happens after it. On Windows the frame is disabled outright; on GTK,
+  // where a disabled window greys every child and the status-bar progress
+  // bar with it, the menu is disabled and input to the window is swallowed.
   void BeginRun();
   void EndRun();
+  bool IsRunning() const { return m_runs > 0; }
   bool IsClosePending() const { return m_closePending; }
 
   // The File menu, where the recent files go.
@@ -41,7 +49,10 @@ class CMainFrame : public wxDocParentFrame {
   void OnNothing(wxCommandEvent& event);
   void OnSize(wxSizeEvent& event);
 
-  wxWindow* m_form = nullptr;
+  class InputBlocker;
+
+  wxWeakRef<wxWindow> m_form;
+  std::unique_ptr<InputBlocker> m_blocker;
   wxMenu* m_fileMenu = nullptr;
   int m_runs = 0;
   bool m_closePending = false;

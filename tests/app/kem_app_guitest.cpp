@@ -2,6 +2,8 @@
 // the project form and its notifications, projects saved and opened, a
 // generation run from the Generate button, and the Convert command.
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,6 +19,7 @@
 #include <wx/menu.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
+#include <wx/timer.h>
 
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
@@ -55,14 +58,14 @@ void Pump() {
 
 // Writes a picture of `window` (as it is on the screen) to the screenshot
 // folder, when the test run names one.
-void Screenshot(wxWindow* window, const std::string& name) {
+void Screenshot(wxWindow* window, const std::string& name, bool pump = true) {
   const char* dir = std::getenv("KEM_SCREENSHOT_DIR");
   if (!dir) {
     return;
   }
   window->Raise();
   window->Update();
-  for (int i = 0; i < 20; ++i) {
+  for (int i = 0; pump && i < 20; ++i) {
     wxTheApp->Yield(true);
     wxMilliSleep(10);
   }
@@ -83,7 +86,7 @@ class KemApp : public testing::Test {
     ASSERT_NE(m_frame, nullptr);
     SetMessageBoxAnswer([this](const wxString& text, const wxString& caption, long style) {
       m_messages.push_back({text, caption, style});
-      m_frameEnabledAtMessage.push_back(m_frame->IsEnabled());
+      m_frameEnabledAtMessage.push_back(m_frame->IsEnabled() && !m_frame->IsRunning());
       if (style & wxYES_NO) {
         return m_answerYes ? wxYES : wxNO;
       }
@@ -469,6 +472,58 @@ TEST_F(KemApp, GenerateButtonWritesTheLayoutAndComesBackEnabled) {
   for (bool enabled : m_frameEnabledAtMessage) {
     EXPECT_FALSE(enabled);
   }
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "For Help, press F1");
+}
+
+TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
+  CopyDemoData();
+  // A larger map (12 x 8 boards), so that the run lasts long enough to look at.
+  test::TargaImage map;
+  map.width = 72 * 12 + 4;
+  map.height = 72 * 8 + 4;
+  map.pixel = [](int x, int y) -> std::array<std::uint8_t, 3> {
+    const auto grey = static_cast<std::uint8_t>((x * 7 + y * 3) / 20 % 256);
+    return {grey, grey, grey};
+  };
+  map.Save(m_folder.File("large.tga"));
+  Type(m_form->heightMapPath, "large.tga");
+  Choose(kGreyScale);
+  Type(m_form->maxHeight, "500");
+  Type(m_form->outputPath, "large.gnd");
+
+  std::vector<wxString> paneTexts;
+  bool shot = false;
+  bool menuEnabledDuringRun = true;
+  const float maxBefore = 500.0f;
+  wxTimer watch;
+  watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+    const wxString text = m_frame->GetStatusBar()->GetStatusText(0);
+    paneTexts.push_back(text);
+    // A few ticks into the pass, so that the bar has moved and been painted.
+    const auto seen = std::count(paneTexts.begin(), paneTexts.end(), "Terraforming boards ::");
+    if (seen == 2) {
+      // Input to the window does nothing while the run is under way.
+      menuEnabledDuringRun = m_frame->GetMenuBar()->IsEnabledTop(0);
+      ClickArrow(m_form->maxHeightSpin, true);
+    }
+    if (!shot && seen == 4) {
+      m_frame->GetStatusBar()->Update();
+      Screenshot(m_frame, "main_window_generating.png", false);
+      shot = true;
+    }
+  });
+  watch.Start(25);
+  Click(m_form->generate);
+  watch.Stop();
+  EXPECT_FALSE(m_frame->IsRunning());
+  EXPECT_FALSE(menuEnabledDuringRun);
+  EXPECT_EQ(Job().maxHeight, maxBefore);
+  EXPECT_TRUE(m_frame->GetMenuBar()->IsEnabledTop(0));
+  ClickArrow(m_form->maxHeightSpin, true);
+  EXPECT_EQ(Job().maxHeight, maxBefore + 1.0f);
+  EXPECT_TRUE(fs::exists(m_folder.path() / "large.gnd")) << testing::PrintToString(MessageTexts());
+  EXPECT_NE(std::find(paneTexts.begin(), paneTexts.end(), "Terraforming boards ::"),
+            paneTexts.end());
   EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "For Help, press F1");
 }
 
