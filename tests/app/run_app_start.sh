@@ -8,7 +8,7 @@ kem="$(realpath "$1")"
 source_dir="$(realpath "$2")"
 
 if [ "${3:-}" != "--inside" ]; then
-  exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$kem" "$source_dir" --inside
+  exec xvfb-run -a -n 121 -s "-screen 0 1280x1024x24" "$0" "$kem" "$source_dir" --inside
 fi
 
 work="$(mktemp -d)"

@@ -22,4 +22,5 @@ if ! command -v xvfb-run >/dev/null 2>&1; then
   echo "xvfb-run not found: install xvfb and xauth (scripts/setup.sh does)" >&2
   exit 1
 fi
-exec xvfb-run -a -s "-screen 0 1280x1024x24" "$binary" "$@"
+# -n: a first display number of its own, so that parallel test runs do not race for one.
+exec xvfb-run -a -n 91 -s "-screen 0 1280x1024x24" "$binary" "$@"
