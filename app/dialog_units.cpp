@@ -20,6 +20,11 @@ DialogUnits::DialogUnits(const wxWindow* window) {
   window->GetTextExtent("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", &width, &height);
   m_baseX = HorizontalBaseUnit(width);
   m_baseY = window->GetCharHeight();
+#ifdef __WXGTK__
+  // GTK's controls carry more padding than the controls the layouts were
+  // drawn for; one pixel more across keeps every text whole.
+  m_baseX += 1;
+#endif
   if (m_baseX <= 0 || m_baseY <= 0) {
     m_baseX = 6;
     m_baseY = 13;
