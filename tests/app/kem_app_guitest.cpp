@@ -613,6 +613,22 @@ TEST_F(KemApp, ConvertCommandConvertsADemAndACancelWritesNothing) {
   EXPECT_TRUE(m_frame->IsEnabled());
 }
 
+TEST_F(KemApp, ToolsMenuConvertsTheChosenDem) {
+  const std::string dem = m_folder.File("small.xyz");
+  test::WriteText(dem, "0 0 0\n0 20 40\n20 0 20\n20 20 60\n");
+  SetFileDialogAnswer([](const FileDialogRequest&) -> std::optional<wxString> { return {}; });
+  Menu(kIdConvert);
+  EXPECT_FALSE(fs::exists(dem + ".tga"));
+  EXPECT_TRUE(m_frame->IsEnabled());
+
+  AnswerFileDialog(dem);
+  Menu(kIdConvert);
+  EXPECT_TRUE(fs::exists(dem + ".tga"));
+  EXPECT_TRUE(m_frame->IsEnabled());
+  ASSERT_FALSE(m_fileRequests.empty());
+  EXPECT_TRUE(m_fileRequests.back().style & wxFD_FILE_MUST_EXIST);
+}
+
 TEST_F(KemApp, ScreenshotOfTheDemoProject) {
   CopyDemoData();
   fs::copy_file(SourceDir() / "data" / "demo.kem", m_folder.path() / "demo.kem");
