@@ -7,6 +7,7 @@
 #include <limits>
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 namespace kem::app {
 namespace {
@@ -16,6 +17,10 @@ struct RealCase {
   bool isNumber;
   double value;
 };
+
+void PrintTo(const RealCase& c, std::ostream* os) {
+  *os << '"' << c.text << '"';
+}
 
 class ParseRealTest : public testing::TestWithParam<RealCase> {};
 
@@ -139,6 +144,11 @@ struct EnablingCase {
   const char* filterGuide;
   ControlStates expected;
 };
+
+void PrintTo(const EnablingCase& c, std::ostream* os) {
+  *os << "map='" << c.heightMap << "' output='" << c.output << "' guide='" << c.texturingGuide
+      << "' filter='" << c.filterGuide << "'";
+}
 
 class EnablingRulesTest : public testing::TestWithParam<EnablingCase> {};
 

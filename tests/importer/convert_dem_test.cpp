@@ -3,6 +3,7 @@
 #include "importer/convert_dem.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <cstdint>
 #include <cstdio>
@@ -161,6 +162,10 @@ struct CodingCase {
   const char* height;
   std::vector<std::uint8_t> pixel;
 };
+
+void PrintTo(const CodingCase& c, std::ostream* os) {
+  *os << "height " << c.height;
+}
 
 class ConvertDemCoding : public ConvertDem, public ::testing::WithParamInterface<CodingCase> {};
 

@@ -2,6 +2,7 @@
 #include "importer/dem_grid.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <cmath>
 #include <cstdint>
@@ -27,6 +28,10 @@ struct SizeCase {
   float high;
   std::int64_t side;  // -1: too large
 };
+
+void PrintTo(const SizeCase& c, std::ostream* os) {
+  *os << c.low << " to " << c.high;
+}
 
 class GridSizeSide : public ::testing::TestWithParam<SizeCase> {};
 

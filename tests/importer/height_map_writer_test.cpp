@@ -2,6 +2,7 @@
 #include "importer/height_map_writer.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <cmath>
 #include <cstdint>
@@ -20,6 +21,10 @@ struct CodeCase {
   float height;
   std::uint32_t code;
 };
+
+void PrintTo(const CodeCase& c, std::ostream* os) {
+  *os << "height " << c.height;
+}
 
 class HeightCodeOf : public ::testing::TestWithParam<CodeCase> {};
 

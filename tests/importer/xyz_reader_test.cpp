@@ -3,6 +3,7 @@
 #include "importer/xyz_reader.h"
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <cmath>
 #include <cstdio>
@@ -24,6 +25,10 @@ struct NumberCase {
   const char* token;
   float value;
 };
+
+void PrintTo(const NumberCase& c, std::ostream* os) {
+  *os << c.token;
+}
 
 class ParseXyzNumberValid : public ::testing::TestWithParam<NumberCase> {};
 
