@@ -4,10 +4,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <system_error>
 
 #include "core/byte_io.h"
+#include "core/replacing_file.h"
 
 namespace kem {
 
@@ -226,35 +226,12 @@ bool SaveProjectFile(const std::string& path, const TerrainJob& job) {
   }
   const std::vector<std::uint8_t> bytes = EncodeProject(job);
 
-  // A fresh name beside the project, created exclusively so that two saves
-  // never share a temporary file.
-  std::random_device seed;
-  std::string temporary;
-  std::FILE* file = nullptr;
-  for (int attempt = 0; attempt < 16 && file == nullptr; ++attempt) {
-    temporary = path + ".save-" + std::to_string(seed() & 0xFFFFFFu);
-    file = std::fopen(temporary.c_str(), "wbx");
-  }
-  if (file == nullptr) {
+  auto file = ReplacingFile::Create(path);
+  if (!file) {
     return false;
   }
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-  const bool closed = std::fclose(file) == 0;
-  std::error_code error;
-  // A project saved over keeps its permissions.
-  const auto existing = std::filesystem::status(path, error);
-  if (!error && std::filesystem::is_regular_file(existing)) {
-    std::filesystem::permissions(temporary, existing.permissions(), error);
-  }
-  error.clear();
-  if (written && closed) {
-    std::filesystem::rename(temporary, path, error);
-    if (!error) {
-      return true;
-    }
-  }
-  std::filesystem::remove(temporary, error);
-  return false;
+  file->Write(bytes.data(), bytes.size());
+  return file->Commit();
 }
 
 bool LoadProjectFile(const std::string& path, TerrainJob& job) {

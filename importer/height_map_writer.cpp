@@ -1,14 +1,10 @@
 // Header, pixel coding and output file of the converted height map.
 #include "importer/height_map_writer.h"
 
-#include <cerrno>
-#include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <exception>
-#include <filesystem>
-#include <random>
-#include <system_error>
+
+#include "core/byte_io.h"
+#include "core/replacing_file.h"
 
 namespace kem {
 namespace {
@@ -38,79 +34,15 @@ std::uint32_t ExtendedHeightCode(float height) {
   return static_cast<std::uint32_t>(whole) & kCodeMask;
 }
 
-void PutLe16(std::uint8_t* out, std::uint16_t value) {
-  out[0] = static_cast<std::uint8_t>(value);
-  out[1] = static_cast<std::uint8_t>(value >> 8);
-}
-
-std::string TemporaryName(const std::string& outputPath, std::mt19937& random) {
-  static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
-  std::uniform_int_distribution<int> pick(0, static_cast<int>(sizeof kLetters) - 2);
-  std::string name = outputPath + ".tmp-";
-  for (int i = 0; i < 6; ++i) {
-    name += kLetters[pick(random)];
-  }
-  return name;
-}
-
-std::mt19937 SeededRandom() {
-  try {
-    std::random_device device;
-    return std::mt19937(device());
-  } catch (const std::exception&) {
-    // No random device: the clock tells concurrent runs apart well enough.
-    return std::mt19937(
-        static_cast<std::uint32_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
-  }
-}
-
 class FileHeightMapOutput : public HeightMapOutput {
  public:
-  FileHeightMapOutput(std::FILE* file, std::string temporaryPath, std::string outputPath)
-      : file_(file), temporaryPath_(std::move(temporaryPath)), outputPath_(std::move(outputPath)) {}
+  explicit FileHeightMapOutput(std::unique_ptr<ReplacingFile> file) : file_(std::move(file)) {}
 
-  ~FileHeightMapOutput() override {
-    if (file_ != nullptr) {
-      std::fclose(file_);
-    }
-    if (!committed_) {
-      std::remove(temporaryPath_.c_str());
-    }
-  }
-
-  void Write(const std::uint8_t* data, std::size_t size) override {
-    if (failed_ || size == 0) {
-      return;
-    }
-    if (std::fwrite(data, 1, size, file_) != size) {
-      failed_ = true;
-    }
-  }
-
-  bool Commit() override {
-    if (std::fflush(file_) != 0 || std::ferror(file_)) {
-      failed_ = true;
-    }
-    int closed = std::fclose(file_);
-    file_ = nullptr;
-    if (failed_ || closed != 0) {
-      return false;
-    }
-    std::error_code error;
-    std::filesystem::rename(temporaryPath_, outputPath_, error);
-    if (error) {
-      return false;
-    }
-    committed_ = true;
-    return true;
-  }
+  void Write(const std::uint8_t* data, std::size_t size) override { file_->Write(data, size); }
+  bool Commit() override { return file_->Commit(); }
 
  private:
-  std::FILE* file_;
-  std::string temporaryPath_;
-  std::string outputPath_;
-  bool failed_ = false;
-  bool committed_ = false;
+  std::unique_ptr<ReplacingFile> file_;
 };
 
 }  // namespace
@@ -120,11 +52,11 @@ void EncodeHeightMapHeader(std::int64_t cols, std::int64_t rows,
   for (std::uint8_t& byte : header) {
     byte = 0;
   }
-  header[kHeightMapImageTypeOffset] = kHeightMapImageType;
-  PutLe16(header + kHeightMapWidthOffset, static_cast<std::uint16_t>(cols & 0xFFFF));
-  PutLe16(header + kHeightMapHeightOffset, static_cast<std::uint16_t>(rows & 0xFFFF));
-  header[kHeightMapPixelDepthOffset] = kHeightMapPixelDepth;
-  header[kHeightMapDescriptorOffset] = kHeightMapDescriptor;
+  header[kTargaImageTypeOffset] = kHeightMapImageType;
+  PutLe16(header + kTargaWidthOffset, static_cast<std::uint16_t>(cols & 0xFFFF));
+  PutLe16(header + kTargaHeightOffset, static_cast<std::uint16_t>(rows & 0xFFFF));
+  header[kTargaPixelDepthOffset] = kHeightMapPixelDepth;
+  header[kTargaDescriptorOffset] = kHeightMapDescriptor;
 }
 
 std::uint32_t HeightCode(float height) {
@@ -150,24 +82,11 @@ void EncodeHeightPixels(const float* heights, std::size_t count, std::uint8_t* o
 }
 
 std::unique_ptr<HeightMapOutput> CreateHeightMapOutput(const std::string& outputPath) {
-  std::error_code error;
-  if (outputPath.empty() || std::filesystem::is_directory(outputPath, error)) {
+  auto file = ReplacingFile::Create(outputPath);
+  if (!file) {
     return nullptr;
   }
-  std::mt19937 random = SeededRandom();
-  constexpr int kAttempts = 16;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    std::string temporaryPath = TemporaryName(outputPath, random);
-    errno = 0;
-    std::FILE* file = std::fopen(temporaryPath.c_str(), "wbx");
-    if (file != nullptr) {
-      return std::make_unique<FileHeightMapOutput>(file, std::move(temporaryPath), outputPath);
-    }
-    if (errno != EEXIST) {
-      break;
-    }
-  }
-  return nullptr;
+  return std::make_unique<FileHeightMapOutput>(std::move(file));
 }
 
 }  // namespace kem
