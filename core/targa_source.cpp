@@ -10,28 +10,13 @@
 #include <cstring>
 #include <new>
 
+#include "core/byte_io.h"
 #include "core/host.h"
 
 namespace kem {
 
 namespace {
 
-// Header field offsets within the 18 bytes.
-constexpr int kIdLengthOffset = 0;
-constexpr int kColourMapTypeOffset = 1;
-constexpr int kImageTypeOffset = 2;
-constexpr int kColourMapFirstOffset = 3;
-constexpr int kColourMapLengthOffset = 5;
-constexpr int kColourMapEntrySizeOffset = 7;
-constexpr int kXOriginOffset = 8;
-constexpr int kYOriginOffset = 10;
-constexpr int kWidthOffset = 12;
-constexpr int kHeightOffset = 14;
-constexpr int kPixelDepthOffset = 16;
-constexpr int kDescriptorOffset = 17;
-
-constexpr std::uint8_t kUncompressedTrueColour = 2;
-constexpr std::uint8_t kColourMapPresent = 1;
 constexpr int kLargestPixelBytes = 4;
 
 constexpr const char* kNotTrueColourMessage =
@@ -42,24 +27,20 @@ constexpr const char* kSizeMismatchMessage =
     "Error: size doesn't match the size of elevation data image.";
 constexpr const char* kIncompleteMessage = "Error: targa image data is incomplete.";
 
-std::uint16_t GetU16(const std::uint8_t* bytes) {
-  return static_cast<std::uint16_t>(bytes[0] | (bytes[1] << 8));
-}
-
 TargaHeader DecodeHeader(const std::array<std::uint8_t, kTargaHeaderSize>& bytes) {
   TargaHeader header;
-  header.idLength = bytes[kIdLengthOffset];
-  header.colourMapType = bytes[kColourMapTypeOffset];
-  header.imageType = bytes[kImageTypeOffset];
-  header.colourMapFirst = GetU16(&bytes[kColourMapFirstOffset]);
-  header.colourMapLength = GetU16(&bytes[kColourMapLengthOffset]);
-  header.colourMapEntrySize = bytes[kColourMapEntrySizeOffset];
-  header.xOrigin = GetU16(&bytes[kXOriginOffset]);
-  header.yOrigin = GetU16(&bytes[kYOriginOffset]);
-  header.width = GetU16(&bytes[kWidthOffset]);
-  header.height = GetU16(&bytes[kHeightOffset]);
-  header.pixelDepth = bytes[kPixelDepthOffset];
-  header.descriptor = bytes[kDescriptorOffset];
+  header.idLength = bytes[kTargaIdLengthOffset];
+  header.colourMapType = bytes[kTargaColourMapTypeOffset];
+  header.imageType = bytes[kTargaImageTypeOffset];
+  header.colourMapFirst = GetLe16(&bytes[kTargaColourMapFirstOffset]);
+  header.colourMapLength = GetLe16(&bytes[kTargaColourMapLengthOffset]);
+  header.colourMapEntrySize = bytes[kTargaColourMapEntrySizeOffset];
+  header.xOrigin = GetLe16(&bytes[kTargaXOriginOffset]);
+  header.yOrigin = GetLe16(&bytes[kTargaYOriginOffset]);
+  header.width = GetLe16(&bytes[kTargaWidthOffset]);
+  header.height = GetLe16(&bytes[kTargaHeightOffset]);
+  header.pixelDepth = bytes[kTargaPixelDepthOffset];
+  header.descriptor = bytes[kTargaDescriptorOffset];
   return header;
 }
 
@@ -67,7 +48,7 @@ TargaHeader DecodeHeader(const std::array<std::uint8_t, kTargaHeaderSize>& bytes
 // present, the colour map (entries rounded up to whole bytes).
 std::int64_t PixelOffset(const TargaHeader& header) {
   std::int64_t offset = kTargaHeaderSize + std::int64_t{header.idLength};
-  if (header.colourMapType == kColourMapPresent) {
+  if (header.colourMapType == kTargaColourMapPresent) {
     const std::int64_t entryBytes = (std::int64_t{header.colourMapEntrySize} + 7) / 8;
     offset += std::int64_t{header.colourMapLength} * entryBytes;
   }
@@ -178,7 +159,7 @@ int TargaBytesPerPixel(const TargaHeader& header) {
 bool CheckTargaSource(const TargaSource& source, const TargaSource& elevation, Host& host) {
   const TargaHeader& header = source.header;
   bool passed = true;
-  if (header.imageType != kUncompressedTrueColour ||
+  if (header.imageType != kTargaUncompressedTrueColour ||
       (header.pixelDepth != 24 && header.pixelDepth != 32)) {
     host.ShowMessage(kNotTrueColourMessage);
     passed = false;

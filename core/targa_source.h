@@ -22,6 +22,23 @@ inline constexpr int kWindowRowBytes = kWindowSide * kWindowPixelBytes;  // 228
 inline constexpr int kWindowBytes = kWindowSide * kWindowRowBytes;       // 17328
 inline constexpr int kBoardSide = 72;                                    // pixels a board advances
 inline constexpr int kTargaHeaderSize = 18;
+
+// Field offsets within the 18-byte header (multi-byte fields little-endian).
+inline constexpr int kTargaIdLengthOffset = 0;
+inline constexpr int kTargaColourMapTypeOffset = 1;
+inline constexpr int kTargaImageTypeOffset = 2;
+inline constexpr int kTargaColourMapFirstOffset = 3;
+inline constexpr int kTargaColourMapLengthOffset = 5;
+inline constexpr int kTargaColourMapEntrySizeOffset = 7;
+inline constexpr int kTargaXOriginOffset = 8;
+inline constexpr int kTargaYOriginOffset = 10;
+inline constexpr int kTargaWidthOffset = 12;
+inline constexpr int kTargaHeightOffset = 14;
+inline constexpr int kTargaPixelDepthOffset = 16;
+inline constexpr int kTargaDescriptorOffset = 17;
+
+inline constexpr std::uint8_t kTargaUncompressedTrueColour = 2;  // image type
+inline constexpr std::uint8_t kTargaColourMapPresent = 1;
 // Bytes of the file kept per window row. Boards are read left to right, so a
 // stretch read for one board serves the same rows of the next boards too;
 // memory per source stays fixed whatever the image size.

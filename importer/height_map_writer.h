@@ -8,18 +8,16 @@
 #include <memory>
 #include <string>
 
+#include "core/targa_source.h"
+
 namespace kem {
 
-// Byte layout of the uncompressed true-colour Targa header.
-inline constexpr std::size_t kHeightMapHeaderSize = 18;
-inline constexpr std::size_t kHeightMapImageTypeOffset = 2;
-inline constexpr std::size_t kHeightMapWidthOffset = 12;
-inline constexpr std::size_t kHeightMapHeightOffset = 14;
-inline constexpr std::size_t kHeightMapPixelDepthOffset = 16;
-inline constexpr std::size_t kHeightMapDescriptorOffset = 17;
-inline constexpr std::uint8_t kHeightMapImageType = 2;      // uncompressed true colour
-inline constexpr std::uint8_t kHeightMapPixelDepth = 24;    // bits per pixel
-inline constexpr std::uint8_t kHeightMapDescriptor = 0x20;  // rows stored from the top down
+// The height map is an uncompressed true-colour Targa image, 24 bits per
+// pixel, rows stored from the top down.
+inline constexpr std::size_t kHeightMapHeaderSize = kTargaHeaderSize;
+inline constexpr std::uint8_t kHeightMapImageType = kTargaUncompressedTrueColour;
+inline constexpr std::uint8_t kHeightMapPixelDepth = 24;  // bits per pixel
+inline constexpr std::uint8_t kHeightMapDescriptor = kDescriptorTopDown;
 inline constexpr std::size_t kHeightMapBytesPerPixel = 3;
 
 // Fills `header` with the header of a cols x rows height map (the low 16 bits
