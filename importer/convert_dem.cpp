@@ -70,14 +70,14 @@ class Conversion {
     }
     n_ = GridStep(spacing_);
     d_ = n_ == 1 ? 2 : 4;
-    if (!grid_.Allocate(size_)) {
+    // With interpolation only the rows that it does not overwrite are kept.
+    if (!grid_.Allocate(size_, n_)) {
       return Fail(kOutOfMemory);
     }
     if (!Place()) {
       return ConvertResult::kCancelled;
     }
-    // Every point is in the grid now; freeing them makes room for the cells
-    // that interpolation fills.
+    // Every point is in the grid now; the rest needs only the grid.
     points_.Release();
     if (n_ >= 2 && !Interpolate()) {
       return ConvertResult::kCancelled;
@@ -210,28 +210,35 @@ class Conversion {
     EncodeHeightMapHeader(size_.cols, size_.rows, header);
     output->Write(header, sizeof header);
 
-    const float* cells = grid_.Cells();
+    const auto cols = static_cast<std::size_t>(size_.cols);
     const std::size_t cellCount = grid_.CellCount();
     const double base = 50.0 + 50.0 * (d_ - 1) / d_;
     const double scale = static_cast<double>(cellCount) * d_;
     std::vector<std::uint8_t> chunk(kWriteChunkCells * kHeightMapBytesPerPixel);
-    std::size_t used = 0;  // bytes in chunk
-    std::size_t j = 0;     // cells coded
-    while (j < cellCount) {
-      // Up to the next progress update, the end of the chunk or the last cell.
-      const std::size_t run =
-          std::min({cellCount - j, (chunk.size() - used) / kHeightMapBytesPerPixel,
-                    static_cast<std::size_t>(kProgressInterval - j % kProgressInterval)});
-      EncodeHeightPixels(cells + j, run, chunk.data() + used);
-      used += run * kHeightMapBytesPerPixel;
-      j += run;
-      if (used == chunk.size()) {
-        output->Write(chunk.data(), used);
-        used = 0;
-      }
-      if (j % kProgressInterval == 0) {
-        const auto last = static_cast<double>(j - 1);
-        host_.SetProgress(kWriteText, static_cast<float>(base + 50.0 * last / scale));
+    std::vector<float> scratch(cols);  // a row between sample rows
+    std::size_t used = 0;              // bytes in chunk
+    std::size_t j = 0;                 // cells coded
+    for (std::int64_t row = 0; row < size_.rows; ++row) {
+      const float* cells = grid_.Row(row, scratch.data());
+      std::size_t col = 0;
+      while (col < cols) {
+        // Up to the next progress update, the end of the chunk or the end of
+        // the row.
+        const std::size_t run =
+            std::min({cols - col, (chunk.size() - used) / kHeightMapBytesPerPixel,
+                      static_cast<std::size_t>(kProgressInterval - j % kProgressInterval)});
+        EncodeHeightPixels(cells + col, run, chunk.data() + used);
+        used += run * kHeightMapBytesPerPixel;
+        col += run;
+        j += run;
+        if (used == chunk.size()) {
+          output->Write(chunk.data(), used);
+          used = 0;
+        }
+        if (j % kProgressInterval == 0) {
+          const auto last = static_cast<double>(j - 1);
+          host_.SetProgress(kWriteText, static_cast<float>(base + 50.0 * last / scale));
+        }
       }
     }
     output->Write(chunk.data(), used);

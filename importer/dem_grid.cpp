@@ -2,6 +2,7 @@
 // DEM conversion.
 #include "importer/dem_grid.h"
 
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -135,11 +136,30 @@ std::int32_t SpacingOf(float y, float firstY) {
   return static_cast<std::int32_t>(change);
 }
 
+HeightGrid::HeightGrid(HeightGrid&& other) noexcept
+    : cells_(other.cells_), size_(other.size_), step_(other.step_), lastSample_(other.lastSample_) {
+  other.cells_ = nullptr;
+  other.Release();
+}
+
+HeightGrid& HeightGrid::operator=(HeightGrid&& other) noexcept {
+  if (this != &other) {
+    Release();
+    cells_ = other.cells_;
+    size_ = other.size_;
+    step_ = other.step_;
+    lastSample_ = other.lastSample_;
+    other.cells_ = nullptr;
+    other.Release();
+  }
+  return *this;
+}
+
 HeightGrid::~HeightGrid() {
   Release();
 }
 
-bool HeightGrid::Allocate(const GridSize& size) {
+bool HeightGrid::Allocate(const GridSize& size, std::int64_t step) {
   Release();
   if (size.cols <= 0 || size.rows <= 0) {
     return false;
@@ -149,12 +169,63 @@ bool HeightGrid::Allocate(const GridSize& size) {
   if (cols > std::numeric_limits<std::size_t>::max() / sizeof(float) / rows) {
     return false;
   }
-  cells_ = static_cast<float*>(std::calloc(cols * rows, sizeof(float)));
+  // The sample rows 0, step, 2 step, ... up to the last one, then the rows
+  // after it; with step 1 that is every row.
+  const std::int64_t rowStep = step >= 2 ? step : 1;
+  const std::int64_t lastSample = (size.rows - 1) / rowStep * rowStep;
+  const auto storedRows =
+      static_cast<std::size_t>(lastSample / rowStep + 1 + (size.rows - 1 - lastSample));
+  cells_ = static_cast<float*>(std::calloc(cols * storedRows, sizeof(float)));
   if (cells_ == nullptr) {
     return false;
   }
   size_ = size;
+  step_ = rowStep;
+  lastSample_ = lastSample;
   return true;
+}
+
+float* HeightGrid::StoredRow(std::int64_t row) const {
+  const std::int64_t offset = row % step_;
+  std::int64_t index = 0;
+  if (offset == 0) {
+    index = row / step_;
+  } else if (row > lastSample_) {
+    index = lastSample_ / step_ + (row - lastSample_);
+  } else {
+    return nullptr;
+  }
+  return cells_ + index * size_.cols;
+}
+
+void HeightGrid::InterpolateRow(std::int64_t row, std::int64_t first, std::int64_t last,
+                                float* out) const {
+  // The same arithmetic as the column pass over stored rows, so a row reads
+  // alike whether it is stored or not.
+  const std::int64_t k = row % step_;
+  const float* top = StoredRow(row - k);
+  const float* bottom = StoredRow(row - k + step_);
+  const double weight = static_cast<double>(k) / static_cast<double>(step_);
+  for (std::int64_t col = first; col < last; ++col) {
+    out[col - first] = Lerp(top[col], bottom[col], weight);
+  }
+}
+
+float HeightGrid::At(std::int64_t row, std::int64_t col) const {
+  if (const float* stored = StoredRow(row)) {
+    return stored[col];
+  }
+  float value = 0.0f;
+  InterpolateRow(row, col, col + 1, &value);
+  return value;
+}
+
+const float* HeightGrid::Row(std::int64_t row, float* scratch) const {
+  if (const float* stored = StoredRow(row)) {
+    return stored;
+  }
+  InterpolateRow(row, 0, size_.cols, scratch);
+  return scratch;
 }
 
 void HeightGrid::Place(const DemPoint& point, const DemExtents& extents) {
@@ -163,7 +234,11 @@ void HeightGrid::Place(const DemPoint& point, const DemExtents& extents) {
   const std::int64_t col = TenthsBetween(extents.minX, point.x);
   const std::int64_t row = TenthsBetween(point.y, extents.maxY);
   if (col >= 0 && col < size_.cols && row >= 0 && row < size_.rows) {
-    cells_[row * size_.cols + col] = point.z;
+    // A point between two sample rows would be overwritten by the column
+    // pass; where that row is not stored it is simply dropped.
+    if (float* stored = StoredRow(row)) {
+      stored[col] = point.z;
+    }
   }
 }
 
@@ -171,13 +246,16 @@ void HeightGrid::Release() {
   std::free(cells_);
   cells_ = nullptr;
   size_ = GridSize{};
+  step_ = 1;
+  lastSample_ = 0;
 }
 
 bool HeightGrid::InterpolateRows(
     std::int64_t n, const std::function<bool(std::int64_t sr, std::int64_t scEnd)>& afterRow) {
+  assert(step_ == 1 || step_ == n);
   const std::int64_t cols = size_.cols;
   for (std::int64_t sr = 0; sr < size_.rows; sr += n) {
-    float* row = cells_ + sr * cols;
+    float* row = StoredRow(sr);
     std::int64_t sc = 0;
     for (; sc < cols - n; sc += n) {
       const float left = row[sc];
@@ -195,8 +273,13 @@ bool HeightGrid::InterpolateRows(
 
 bool HeightGrid::InterpolateColumns(
     std::int64_t n, const std::function<bool(std::int64_t col, std::int64_t srEnd)>& afterColumn) {
+  assert(step_ == 1 || step_ == n);
   const std::int64_t cols = size_.cols;
   const std::int64_t rows = size_.rows;
+  // Only a grid that stores every row has cells to fill; in one allocated
+  // with this step the rows between samples are not stored and already read
+  // as this interpolation, so the pass only reports.
+  const bool fill = step_ == 1;
   // Every column is independent of the others and reads only sample rows,
   // which the pass never writes; a block of columns is filled row by row and
   // then reported column by column, in order.
@@ -204,11 +287,14 @@ bool HeightGrid::InterpolateColumns(
     const std::int64_t last = first + kColumnBlock < cols ? first + kColumnBlock : cols;
     std::int64_t sr = 0;
     for (; sr < rows - n; sr += n) {
-      const float* top = cells_ + sr * cols;
-      const float* bottom = top + n * cols;
+      if (!fill) {
+        continue;
+      }
+      const float* top = StoredRow(sr);
+      const float* bottom = StoredRow(sr + n);
       for (std::int64_t k = 1; k < n; ++k) {
         const double weight = static_cast<double>(k) / static_cast<double>(n);
-        float* row = cells_ + (sr + k) * cols;
+        float* row = StoredRow(sr + k);
         for (std::int64_t col = first; col < last; ++col) {
           row[col] = Lerp(top[col], bottom[col], weight);
         }

@@ -82,7 +82,17 @@ std::int64_t GridStep(std::int32_t spacing);
 // zero, limited to the 32-bit range (0 when it is not a number).
 std::int32_t SpacingOf(float y, float firstY);
 
-// The grid of heights, cols x rows 32-bit floats in row-major order.
+// The grid of heights, cols x rows 32-bit floats, row by row.
+//
+// A grid allocated with a step n of 2 or more stores only the rows that the
+// column pass does not overwrite: the sample rows 0, n, 2n, ... and the rows
+// after the last sample row. Every other row lies inside a full
+// interval between two sample rows, where the column pass overwrites each
+// cell from the sample rows above and below whatever was placed there; such a
+// row is not stored, points that fall into it are dropped, and its cells read
+// as that interpolation of the sample rows. A 30-unit DEM thus takes a third
+// of the memory of its full grid. A grid allocated without a step stores
+// every row.
 class HeightGrid {
  public:
   HeightGrid() = default;
@@ -92,41 +102,63 @@ class HeightGrid {
   HeightGrid& operator=(HeightGrid&& other) noexcept;
   ~HeightGrid();
 
-  // Allocates the grid with every cell 0. Returns false when its byte size
-  // cannot be represented or allocated.
-  bool Allocate(const GridSize& size);
+  // Allocates the stored rows of a grid of `size` cells, interpolated later
+  // with grid step `step` when that is 2 or more, with every cell 0. Returns
+  // false when the byte size of the whole grid cannot be represented, or the
+  // stored rows cannot be allocated.
+  bool Allocate(const GridSize& size, std::int64_t step = 0);
 
   // Stores `point.z` in the cell that covers the point: column
   // TenthsBetween(minX, x) and row TenthsBetween(y, maxY). A later point in
-  // the same cell replaces the earlier one.
+  // the same cell replaces the earlier one. A point in a row that is not
+  // stored is dropped.
   void Place(const DemPoint& point, const DemExtents& extents);
 
   std::int64_t Cols() const { return size_.cols; }
   std::int64_t Rows() const { return size_.rows; }
   std::size_t CellCount() const { return static_cast<std::size_t>(size_.cols * size_.rows); }
-  float At(std::int64_t row, std::int64_t col) const { return cells_[row * size_.cols + col]; }
+
+  // The height of a cell; in a row that is not stored, the interpolation of
+  // the sample rows around it.
+  float At(std::int64_t row, std::int64_t col) const;
+
+  // The heights of one row: the stored row itself, or its interpolation
+  // written to `scratch` (room for Cols() floats) and returned.
+  const float* Row(std::int64_t row, float* scratch) const;
+
+  // Every cell in row-major order; only for a grid allocated without a step.
   const float* Cells() const { return cells_; }
 
   // Frees the cells.
   void Release();
 
-  // Fills the cells between samples `n` apart (n >= 2) along each sample row
-  // (0, n, 2n, ...) with left + (k / n) * (right - left), computed in double
-  // and stored as float. After each sample row calls afterRow(sr, scEnd),
-  // scEnd being where the row's walk stopped; stops early, returning false,
-  // when that returns false.
+  // Fills the cells between samples `n` apart (n >= 2, the step of a grid
+  // allocated with one) along each sample row (0, n, 2n, ...) with
+  // left + (k / n) * (right - left), computed in double and stored as float.
+  // After each sample row calls afterRow(sr, scEnd), scEnd being where the
+  // row's walk stopped; stops early, returning false, when that returns
+  // false.
   bool InterpolateRows(std::int64_t n,
                        const std::function<bool(std::int64_t sr, std::int64_t scEnd)>& afterRow);
 
   // The same down every column (including cells filled by InterpolateRows),
   // between sample rows n apart, calling afterColumn(col, srEnd) after each
-  // column in order.
+  // column in order. Rows that are not stored are not written: they already
+  // read as this interpolation.
   bool InterpolateColumns(
       std::int64_t n, const std::function<bool(std::int64_t col, std::int64_t srEnd)>& afterColumn);
 
  private:
+  // The stored row `row`, or null when it lies inside a full interval.
+  float* StoredRow(std::int64_t row) const;
+  // Interpolates the cells from `first` to `last` of a row that is not
+  // stored, from the sample rows around it, into `out`.
+  void InterpolateRow(std::int64_t row, std::int64_t first, std::int64_t last, float* out) const;
+
   float* cells_ = nullptr;
   GridSize size_;
+  std::int64_t step_ = 1;        // rows between sample rows; 1 stores every row
+  std::int64_t lastSample_ = 0;  // the last sample row; rows after it are stored
 };
 
 }  // namespace kem
