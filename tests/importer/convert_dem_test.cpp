@@ -212,6 +212,33 @@ TEST_F(ConvertDem, NorthToSouthListingIsInterpolatedLikeSouthToNorth) {
   EXPECT_EQ(Output().codes, Codes({30, 40, 50, 60, 20, 30, 40, 50, 10, 20, 30, 40, 0, 10, 20, 30}));
 }
 
+TEST_F(ConvertDem, PointsBetweenSampleRowsGiveWayAndRowsAfterTheLastKeepTheirs) {
+  // 30 units from north to south: n 3, 4 x 6 cells, sample rows 0 and 3.
+  ASSERT_EQ(Convert("0 50 0\n0 20 60\n30 50 30\n30 20 90\n"
+                    "10 40 999\n"   // row 1, between the sample rows: interpolated over
+                    "20 28.5 -5\n"  // row 2, off the grid: likewise
+                    "0 0 7\n"       // row 5, after the last sample row
+                    "20 10 5\n"     // row 4
+                    "21 9 6\n"),    // the same cell: the later point stays
+            ConvertResult::kWritten);
+  const HeightMap map = Output();
+  ASSERT_EQ(map.width, 4);
+  ASSERT_EQ(map.height, 6);
+  const auto between = [](float top, float bottom, int k) {
+    return static_cast<float>(top + (k / 3.0) * (static_cast<double>(bottom) - top));
+  };
+  std::vector<std::uint32_t> expected = Codes({0, 10, 20, 30});
+  for (int k = 1; k <= 2; ++k) {
+    for (int col = 0; col < 4; ++col) {
+      expected.push_back(Code(between(10.0f * col, 60.0f + 10.0f * col, k)));
+    }
+  }
+  for (const auto& row : {Codes({60, 70, 80, 90}), Codes({0, 0, 6, 0}), Codes({7, 0, 0, 0})}) {
+    expected.insert(expected.end(), row.begin(), row.end());
+  }
+  EXPECT_EQ(map.codes, expected);
+}
+
 struct FormCase {
   const char* name;
   const char* text;

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
+#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <limits>
 #include <random>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -263,6 +265,98 @@ TEST(HeightGrid, PassesReportTheWalkEndWhenThereIsNoFullInterval) {
   EXPECT_EQ(rows, (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, 0}}));
   EXPECT_EQ(cols, (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, 0}, {1, 0}}));
   EXPECT_EQ(Cells(grid), (std::vector<float>{1, 2, 3, 4}));
+}
+
+struct StepCase {
+  std::int64_t cols;
+  std::int64_t rows;
+  std::int64_t n;
+};
+
+class HeightGridStep : public ::testing::TestWithParam<StepCase> {};
+
+// A grid that keeps only the sample rows and the rows after the last one
+// reads, cell for cell and bit for bit, like the full grid after both passes,
+// and its passes report alike.
+TEST_P(HeightGridStep, ReadsLikeTheFullGridAfterBothPasses) {
+  const StepCase& param = GetParam();
+  HeightGrid full;
+  HeightGrid sampled;
+  ASSERT_TRUE(full.Allocate({param.cols, param.rows}));
+  ASSERT_TRUE(sampled.Allocate({param.cols, param.rows}, param.n));
+  const DemExtents extents = Extents(0, static_cast<float>((param.cols - 1) * 10), 0,
+                                     static_cast<float>((param.rows - 1) * 10));
+  std::mt19937 random(static_cast<std::uint32_t>(param.cols * 1000 + param.rows * 10 + param.n));
+  std::uniform_int_distribution<std::int64_t> col(0, param.cols - 1);
+  std::uniform_int_distribution<std::int64_t> row(0, param.rows - 1);
+  std::uniform_real_distribution<float> height(-1000.0f, 9000.0f);
+  // More points than cells: most cells are hit, many more than once, in
+  // every kind of row.
+  for (std::int64_t i = 0; i < 3 * param.cols * param.rows; ++i) {
+    const DemPoint point{static_cast<float>(col(random) * 10), static_cast<float>(row(random) * 10),
+                         height(random)};
+    full.Place(point, extents);
+    sampled.Place(point, extents);
+  }
+  using Calls = std::vector<std::pair<std::int64_t, std::int64_t>>;
+  const auto run = [&](HeightGrid& grid, Calls& calls) {
+    const auto record = [&](std::int64_t at, std::int64_t end) {
+      calls.emplace_back(at, end);
+      return true;
+    };
+    ASSERT_TRUE(grid.InterpolateRows(param.n, record));
+    ASSERT_TRUE(grid.InterpolateColumns(param.n, record));
+  };
+  Calls fullCalls;
+  Calls sampledCalls;
+  run(full, fullCalls);
+  run(sampled, sampledCalls);
+  EXPECT_EQ(sampledCalls, fullCalls);
+  std::vector<float> scratch(static_cast<std::size_t>(param.cols));
+  for (std::int64_t r = 0; r < param.rows; ++r) {
+    const float* cells = sampled.Row(r, scratch.data());
+    for (std::int64_t c = 0; c < param.cols; ++c) {
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(sampled.At(r, c)),
+                std::bit_cast<std::uint32_t>(full.At(r, c)))
+          << "row " << r << " column " << c;
+      ASSERT_EQ(std::bit_cast<std::uint32_t>(cells[c]), std::bit_cast<std::uint32_t>(full.At(r, c)))
+          << "row " << r << " column " << c;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, HeightGridStep,
+                         ::testing::Values(StepCase{7, 11, 2}, StepCase{10, 10, 3},
+                                           StepCase{5, 4, 3},  // one interval, no rows after it
+                                           StepCase{5, 5, 3},  // one row after the last sample row
+                                           StepCase{6, 9, 4},  // three rows after it
+                                           StepCase{1, 7, 3},  // narrower than the step
+                                           StepCase{9, 2, 3},  // lower than the step: no interval
+                                           StepCase{4, 1, 2}, StepCase{3, 9, 5},
+                                           StepCase{17, 23, 4}, StepCase{40, 41, 7},
+                                           StepCase{33, 31, 2}),
+                         [](const ::testing::TestParamInfo<StepCase>& info) {
+                           return std::to_string(info.param.cols) + "x" +
+                                  std::to_string(info.param.rows) + "_step" +
+                                  std::to_string(info.param.n);
+                         });
+
+TEST(HeightGrid, StepDropsPointsBetweenSampleRowsAndKeepsThoseAfterTheLast) {
+  // Step 2 over 4 rows: sample rows 0 and 2, row 1 between them, row 3
+  // after the last sample row.
+  HeightGrid grid;
+  ASSERT_TRUE(grid.Allocate({2, 4}, 2));
+  const DemExtents extents = Extents(0, 10, 0, 30);
+  grid.Place({0, 30, 4}, extents);   // row 0
+  grid.Place({0, 20, 99}, extents);  // row 1, between samples: dropped
+  grid.Place({0, 10, 8}, extents);   // row 2
+  grid.Place({10, 0, 5}, extents);   // row 3, after the last sample row
+  grid.Place({10, 0, 6}, extents);   // the later point replaces the earlier
+  EXPECT_EQ(grid.At(1, 0), 6.0f);
+  EXPECT_EQ(grid.At(1, 1), 0.0f);
+  EXPECT_EQ(grid.At(3, 0), 0.0f);
+  EXPECT_EQ(grid.At(3, 1), 6.0f);
+  EXPECT_EQ(grid.CellCount(), 8u);
 }
 
 }  // namespace
