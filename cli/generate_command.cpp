@@ -14,6 +14,7 @@
 #include "cli/commands.h"
 #include "cli/job_options.h"
 #include "cli/project_io.h"
+#include "cli/terminal.h"
 #include "cli/terminal_host.h"
 #include "core/generate_terrain.h"
 #include "core/layout_output.h"
@@ -42,8 +43,8 @@ bool ConfirmFlatTerrain(bool yes) {
   if (yes) {
     return true;
   }
-  if (isatty(STDIN_FILENO) != 1 || isatty(STDERR_FILENO) != 1) {
-    ReportError(kFlatTerrainQuestion);
+  if (isatty(STDIN_FILENO) != 1 || !StderrIsTerminal()) {
+    WriteMessageLine(kFlatTerrainQuestion);
     return false;
   }
   std::cerr << kFlatTerrainQuestion << " [y/N] " << std::flush;
@@ -75,7 +76,7 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
   // On Ctrl+C the unfinished layout file is discarded; the file at the output
   // path, if any, stays as it was.
   host.SetInterruptAction([&job] { job.output.reset(); });
-  CatchInterrupts();
+  InterruptCatcher interrupts(SecondInterrupt::kEndsProcess);
   if (!GenerateTerrain(job, host)) {
     return kExitFailed;
   }

@@ -7,6 +7,7 @@
 #include "cli/commands.h"
 #include "cli/job_options.h"
 #include "cli/project_io.h"
+#include "cli/terminal.h"
 #include "core/project_file.h"
 #include "core/terrain_job.h"
 
@@ -17,7 +18,7 @@ int RunProjectNew(const std::string& path, const JobOptions& options) {
   SetNewProjectDefaults(job);
   ApplyJobOptions(options, job);
   if (!SaveProjectFile(path, job)) {
-    ReportError("Error: project file " + path + " could not be written.");
+    WriteMessageLine("Error: project file " + path + " could not be written.");
     return kExitFailed;
   }
   return kExitOk;

@@ -12,7 +12,4 @@ namespace kem::cli {
 // to standard error and returns false with the job unchanged.
 bool LoadProject(const std::string& path, TerrainJob& job);
 
-// Writes one message line to standard error.
-void ReportError(const std::string& text);
-
 }  // namespace kem::cli

@@ -1,0 +1,73 @@
+// Standard error as kem-cli's screen, shared by the generator's and the
+// importer's terminal hosts: message lines, one progress line redrawn in place
+// on a terminal, and Ctrl+C caught as a flag the work polls between steps.
+#pragma once
+
+#include <signal.h>
+
+#include <string>
+
+namespace kem::cli {
+
+// Writes `text` and a newline to standard error and flushes it, so the whole
+// message is out before the run goes on or ends.
+void WriteMessageLine(const std::string& text);
+
+// True when standard error is a terminal, where a line can be redrawn in place.
+bool StderrIsTerminal();
+
+// The progress line at the bottom of a terminal, drawn as "\r<line>\033[K" so
+// each state overwrites the last. When standard error is not a terminal it
+// writes nothing, so that only messages end up there.
+class ProgressLine {
+ public:
+  // Looks once at whether standard error is a terminal.
+  ProgressLine();
+
+  // Clears the line if one is still shown.
+  ~ProgressLine();
+
+  ProgressLine(const ProgressLine&) = delete;
+  ProgressLine& operator=(const ProgressLine&) = delete;
+
+  // Shows `line` in place of the line shown; writes nothing when it is the
+  // same line again. An empty `line` clears it.
+  void Draw(const std::string& line);
+
+  // Erases the shown line, if any, so that a message starts on a clean line.
+  void Clear();
+
+ private:
+  bool terminal_;
+  std::string shown_;
+};
+
+// What a second Ctrl+C does while an InterruptCatcher lives.
+enum class SecondInterrupt {
+  kIsCaught,     // it only sets the flag, like the first
+  kEndsProcess,  // only the first is caught; a second ends the process at once
+};
+
+// While it lives, Ctrl+C only sets the flag that Interrupted() reports, and
+// system calls it arrives in are resumed rather than failed. One at a time.
+class InterruptCatcher {
+ public:
+  // Clears the flag and catches SIGINT; `second` says what a repeated Ctrl+C
+  // does.
+  explicit InterruptCatcher(SecondInterrupt second);
+
+  // Puts back the SIGINT handling that was in place before.
+  ~InterruptCatcher();
+
+  InterruptCatcher(const InterruptCatcher&) = delete;
+  InterruptCatcher& operator=(const InterruptCatcher&) = delete;
+
+ private:
+  struct sigaction previous_ = {};
+  bool installed_ = false;
+};
+
+// True once Ctrl+C was pressed while the current InterruptCatcher lived.
+bool Interrupted();
+
+}  // namespace kem::cli
