@@ -70,7 +70,7 @@ class Conversion {
     }
     n_ = GridStep(spacing_);
     d_ = n_ == 1 ? 2 : 4;
-    // With interpolation only the rows that it does not overwrite are kept.
+    // With interpolation only the cells that it does not overwrite are kept.
     if (!grid_.Allocate(size_, n_)) {
       return Fail(kOutOfMemory);
     }
@@ -215,11 +215,11 @@ class Conversion {
     const double base = 50.0 + 50.0 * (d_ - 1) / d_;
     const double scale = static_cast<double>(cellCount) * d_;
     std::vector<std::uint8_t> chunk(kWriteChunkCells * kHeightMapBytesPerPixel);
-    std::vector<float> scratch(cols);  // a row between sample rows
-    std::size_t used = 0;              // bytes in chunk
-    std::size_t j = 0;                 // cells coded
+    HeightRowReader reader(grid_);
+    std::size_t used = 0;  // bytes in chunk
+    std::size_t j = 0;     // cells coded
     for (std::int64_t row = 0; row < size_.rows; ++row) {
-      const float* cells = grid_.Row(row, scratch.data());
+      const float* cells = reader.Row(row);
       std::size_t col = 0;
       while (col < cols) {
         // Up to the next progress update, the end of the chunk or the end of

@@ -2,10 +2,12 @@
 // DEM conversion.
 #include "importer/dem_grid.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 namespace kem {
 namespace {
@@ -136,10 +138,8 @@ std::int32_t SpacingOf(float y, float firstY) {
   return static_cast<std::int32_t>(change);
 }
 
-HeightGrid::HeightGrid(HeightGrid&& other) noexcept
-    : cells_(other.cells_), size_(other.size_), step_(other.step_), lastSample_(other.lastSample_) {
-  other.cells_ = nullptr;
-  other.Release();
+HeightGrid::HeightGrid(HeightGrid&& other) noexcept {
+  *this = std::move(other);
 }
 
 HeightGrid& HeightGrid::operator=(HeightGrid&& other) noexcept {
@@ -149,6 +149,9 @@ HeightGrid& HeightGrid::operator=(HeightGrid&& other) noexcept {
     size_ = other.size_;
     step_ = other.step_;
     lastSample_ = other.lastSample_;
+    lastSampleCol_ = other.lastSampleCol_;
+    sampleWidth_ = other.sampleWidth_;
+    tailStart_ = other.tailStart_;
     other.cells_ = nullptr;
     other.Release();
   }
@@ -169,62 +172,84 @@ bool HeightGrid::Allocate(const GridSize& size, std::int64_t step) {
   if (cols > std::numeric_limits<std::size_t>::max() / sizeof(float) / rows) {
     return false;
   }
-  // The sample rows 0, step, 2 step, ... up to the last one, then the rows
-  // after it; with step 1 that is every row.
-  const std::int64_t rowStep = step >= 2 ? step : 1;
-  const std::int64_t lastSample = (size.rows - 1) / rowStep * rowStep;
-  const auto storedRows =
-      static_cast<std::size_t>(lastSample / rowStep + 1 + (size.rows - 1 - lastSample));
-  cells_ = static_cast<float*>(std::calloc(cols * storedRows, sizeof(float)));
+  // The sample rows 0, step, 2 step, ... up to the last one, each with its
+  // sample columns and the columns after the last one, then the rows after
+  // the last sample row; with step 1 that is every cell.
+  const std::int64_t cellStep = step >= 2 ? step : 1;
+  const std::int64_t lastSample = (size.rows - 1) / cellStep * cellStep;
+  const std::int64_t lastSampleCol = (size.cols - 1) / cellStep * cellStep;
+  const std::int64_t sampleWidth = lastSampleCol / cellStep + 1 + (size.cols - 1 - lastSampleCol);
+  const std::int64_t tailStart = (lastSample / cellStep + 1) * sampleWidth;
+  const auto stored =
+      static_cast<std::size_t>(tailStart + (size.rows - 1 - lastSample) * size.cols);
+  cells_ = static_cast<float*>(std::calloc(stored, sizeof(float)));
   if (cells_ == nullptr) {
     return false;
   }
   size_ = size;
-  step_ = rowStep;
+  step_ = cellStep;
   lastSample_ = lastSample;
+  lastSampleCol_ = lastSampleCol;
+  sampleWidth_ = sampleWidth;
+  tailStart_ = tailStart;
   return true;
 }
 
-float* HeightGrid::StoredRow(std::int64_t row) const {
-  const std::int64_t offset = row % step_;
-  std::int64_t index = 0;
-  if (offset == 0) {
-    index = row / step_;
-  } else if (row > lastSample_) {
-    index = lastSample_ / step_ + (row - lastSample_);
-  } else {
-    return nullptr;
+float HeightGrid::SampleCell(std::int64_t sr, std::int64_t col) const {
+  const float* stored = SampleRow(sr);
+  if (col >= lastSampleCol_) {
+    return stored[lastSampleCol_ / step_ + (col - lastSampleCol_)];
   }
-  return cells_ + index * size_.cols;
+  const std::int64_t k = col % step_;
+  const std::int64_t sample = col / step_;
+  if (k == 0) {
+    return stored[sample];
+  }
+  return Lerp(stored[sample], stored[sample + 1],
+              static_cast<double>(k) / static_cast<double>(step_));
 }
 
-void HeightGrid::InterpolateRow(std::int64_t row, std::int64_t first, std::int64_t last,
-                                float* out) const {
-  // The same arithmetic as the column pass over stored rows, so a row reads
-  // alike whether it is stored or not.
-  const std::int64_t k = row % step_;
-  const float* top = StoredRow(row - k);
-  const float* bottom = StoredRow(row - k + step_);
-  const double weight = static_cast<double>(k) / static_cast<double>(step_);
-  for (std::int64_t col = first; col < last; ++col) {
-    out[col - first] = Lerp(top[col], bottom[col], weight);
+void HeightGrid::ExpandSampleRow(std::int64_t sr, float* out) const {
+  // The same arithmetic as the row pass over a grid that stores every cell.
+  const float* stored = SampleRow(sr);
+  const std::int64_t n = step_;
+  for (std::int64_t sc = 0; sc < lastSampleCol_; sc += n, ++stored) {
+    const float left = stored[0];
+    const float right = stored[1];
+    out[sc] = left;
+    for (std::int64_t k = 1; k < n; ++k) {
+      out[sc + k] = Lerp(left, right, static_cast<double>(k) / static_cast<double>(n));
+    }
   }
+  std::copy(stored, stored + (size_.cols - lastSampleCol_), out + lastSampleCol_);
 }
 
 float HeightGrid::At(std::int64_t row, std::int64_t col) const {
-  if (const float* stored = StoredRow(row)) {
-    return stored[col];
+  if (step_ == 1) {
+    return FullRow(row)[col];
   }
-  float value = 0.0f;
-  InterpolateRow(row, col, col + 1, &value);
-  return value;
+  if (row > lastSample_) {
+    return TailRow(row)[col];
+  }
+  const std::int64_t k = row % step_;
+  if (k == 0) {
+    return SampleCell(row, col);
+  }
+  // The same arithmetic as the column pass.
+  return Lerp(SampleCell(row - k, col), SampleCell(row - k + step_, col),
+              static_cast<double>(k) / static_cast<double>(step_));
 }
 
 const float* HeightGrid::Row(std::int64_t row, float* scratch) const {
-  if (const float* stored = StoredRow(row)) {
-    return stored;
+  if (step_ == 1) {
+    return FullRow(row);
   }
-  InterpolateRow(row, 0, size_.cols, scratch);
+  if (row > lastSample_) {
+    return TailRow(row);
+  }
+  for (std::int64_t col = 0; col < size_.cols; ++col) {
+    scratch[col] = At(row, col);
+  }
   return scratch;
 }
 
@@ -233,12 +258,30 @@ void HeightGrid::Place(const DemPoint& point, const DemExtents& extents) {
   // the grid; the test only guards the memory.
   const std::int64_t col = TenthsBetween(extents.minX, point.x);
   const std::int64_t row = TenthsBetween(point.y, extents.maxY);
-  if (col >= 0 && col < size_.cols && row >= 0 && row < size_.rows) {
-    // A point between two sample rows would be overwritten by the column
-    // pass; where that row is not stored it is simply dropped.
-    if (float* stored = StoredRow(row)) {
-      stored[col] = point.z;
-    }
+  if (col < 0 || col >= size_.cols || row < 0 || row >= size_.rows) {
+    return;
+  }
+  if (step_ == 1) {
+    FullRow(row)[col] = point.z;
+    return;
+  }
+  if (row > lastSample_) {
+    TailRow(row)[col] = point.z;
+    return;
+  }
+  // A point between two samples would be overwritten by the passes; where
+  // its cell is not stored it is simply dropped. Both sides fit 32 bits, and
+  // 32-bit division is the cheaper.
+  const auto step = static_cast<std::uint32_t>(step_);
+  const auto row32 = static_cast<std::uint32_t>(row);
+  if (row32 % step != 0) {
+    return;
+  }
+  float* stored = cells_ + row32 / step * sampleWidth_;
+  if (col > lastSampleCol_) {
+    stored[lastSampleCol_ / step_ + (col - lastSampleCol_)] = point.z;
+  } else if (const auto col32 = static_cast<std::uint32_t>(col); col32 % step == 0) {
+    stored[col32 / step] = point.z;
   }
 }
 
@@ -248,16 +291,26 @@ void HeightGrid::Release() {
   size_ = GridSize{};
   step_ = 1;
   lastSample_ = 0;
+  lastSampleCol_ = 0;
+  sampleWidth_ = 0;
+  tailStart_ = 0;
 }
 
 bool HeightGrid::InterpolateRows(
     std::int64_t n, const std::function<bool(std::int64_t sr, std::int64_t scEnd)>& afterRow) {
   assert(step_ == 1 || step_ == n);
   const std::int64_t cols = size_.cols;
+  // Only a grid that stores every cell has cells to fill; in one allocated
+  // with this step the cells between samples are not stored and already read
+  // as this interpolation, so the pass only reports.
+  const bool fill = step_ == 1;
   for (std::int64_t sr = 0; sr < size_.rows; sr += n) {
-    float* row = StoredRow(sr);
+    float* row = fill ? FullRow(sr) : nullptr;
     std::int64_t sc = 0;
     for (; sc < cols - n; sc += n) {
+      if (!fill) {
+        continue;
+      }
       const float left = row[sc];
       const float right = row[sc + n];
       for (std::int64_t k = 1; k < n; ++k) {
@@ -276,9 +329,6 @@ bool HeightGrid::InterpolateColumns(
   assert(step_ == 1 || step_ == n);
   const std::int64_t cols = size_.cols;
   const std::int64_t rows = size_.rows;
-  // Only a grid that stores every row has cells to fill; in one allocated
-  // with this step the rows between samples are not stored and already read
-  // as this interpolation, so the pass only reports.
   const bool fill = step_ == 1;
   // Every column is independent of the others and reads only sample rows,
   // which the pass never writes; a block of columns is filled row by row and
@@ -290,11 +340,11 @@ bool HeightGrid::InterpolateColumns(
       if (!fill) {
         continue;
       }
-      const float* top = StoredRow(sr);
-      const float* bottom = StoredRow(sr + n);
+      const float* top = FullRow(sr);
+      const float* bottom = FullRow(sr + n);
       for (std::int64_t k = 1; k < n; ++k) {
         const double weight = static_cast<double>(k) / static_cast<double>(n);
-        float* row = StoredRow(sr + k);
+        float* row = FullRow(sr + k);
         for (std::int64_t col = first; col < last; ++col) {
           row[col] = Lerp(top[col], bottom[col], weight);
         }
@@ -307,6 +357,51 @@ bool HeightGrid::InterpolateColumns(
     }
   }
   return true;
+}
+
+HeightRowReader::HeightRowReader(const HeightGrid& grid) : grid_(grid) {
+  if (grid.step_ >= 2) {
+    const auto cols = static_cast<std::size_t>(grid.size_.cols);
+    samples_[0].resize(cols);
+    samples_[1].resize(cols);
+    row_.resize(cols);
+  }
+}
+
+const float* HeightRowReader::Sample(std::int64_t sr, std::int64_t keep) {
+  for (int i = 0; i < 2; ++i) {
+    if (sampleRows_[i] == sr) {
+      return samples_[i].data();
+    }
+  }
+  const int slot = sampleRows_[0] == keep ? 1 : 0;
+  grid_.ExpandSampleRow(sr, samples_[slot].data());
+  sampleRows_[slot] = sr;
+  return samples_[slot].data();
+}
+
+const float* HeightRowReader::Row(std::int64_t row) {
+  if (grid_.step_ == 1) {
+    return grid_.FullRow(row);
+  }
+  if (row > grid_.lastSample_) {
+    return grid_.TailRow(row);
+  }
+  const std::int64_t n = grid_.step_;
+  const std::int64_t k = row % n;
+  if (k == 0) {
+    return Sample(row, -1);
+  }
+  // The same arithmetic as the column pass.
+  const float* top = Sample(row - k, -1);
+  const float* bottom = Sample(row - k + n, row - k);
+  const double weight = static_cast<double>(k) / static_cast<double>(n);
+  float* out = row_.data();
+  const std::int64_t cols = grid_.size_.cols;
+  for (std::int64_t col = 0; col < cols; ++col) {
+    out[col] = Lerp(top[col], bottom[col], weight);
+  }
+  return out;
 }
 
 }  // namespace kem

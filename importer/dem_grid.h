@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace kem {
 
@@ -84,15 +85,15 @@ std::int32_t SpacingOf(float y, float firstY);
 
 // The grid of heights, cols x rows 32-bit floats, row by row.
 //
-// A grid allocated with a step n of 2 or more stores only the rows that the
-// column pass does not overwrite: the sample rows 0, n, 2n, ... and the rows
-// after the last sample row. Every other row lies inside a full
-// interval between two sample rows, where the column pass overwrites each
-// cell from the sample rows above and below whatever was placed there; such a
-// row is not stored, points that fall into it are dropped, and its cells read
-// as that interpolation of the sample rows. A 30-unit DEM thus takes a third
-// of the memory of its full grid. A grid allocated without a step stores
-// every row.
+// A grid allocated with a step n of 2 or more stores only the cells that the
+// two interpolation passes do not overwrite: in the sample rows 0, n, 2n, ...
+// the sample columns 0, n, 2n, ... and the columns after the last sample
+// column, and every cell of the rows after the last sample row. Every other
+// cell lies inside a full interval between two samples, where the passes
+// overwrite it from the samples around it whatever was placed there; such a
+// cell is not stored, a point that falls into it is dropped, and it reads as
+// that interpolation of the samples. A 30-unit DEM thus takes a ninth of the
+// memory of its full grid. A grid allocated without a step stores every cell.
 class HeightGrid {
  public:
   HeightGrid() = default;
@@ -102,28 +103,30 @@ class HeightGrid {
   HeightGrid& operator=(HeightGrid&& other) noexcept;
   ~HeightGrid();
 
-  // Allocates the stored rows of a grid of `size` cells, interpolated later
+  // Allocates the stored cells of a grid of `size` cells, interpolated later
   // with grid step `step` when that is 2 or more, with every cell 0. Returns
   // false when the byte size of the whole grid cannot be represented, or the
-  // stored rows cannot be allocated.
+  // stored cells cannot be allocated.
   bool Allocate(const GridSize& size, std::int64_t step = 0);
 
   // Stores `point.z` in the cell that covers the point: column
   // TenthsBetween(minX, x) and row TenthsBetween(y, maxY). A later point in
-  // the same cell replaces the earlier one. A point in a row that is not
+  // the same cell replaces the earlier one. A point in a cell that is not
   // stored is dropped.
   void Place(const DemPoint& point, const DemExtents& extents);
 
   std::int64_t Cols() const { return size_.cols; }
   std::int64_t Rows() const { return size_.rows; }
+  std::int64_t Step() const { return step_; }
   std::size_t CellCount() const { return static_cast<std::size_t>(size_.cols * size_.rows); }
 
-  // The height of a cell; in a row that is not stored, the interpolation of
-  // the sample rows around it.
+  // The height of a cell; where it is not stored, the interpolation of the
+  // samples around it.
   float At(std::int64_t row, std::int64_t col) const;
 
-  // The heights of one row: the stored row itself, or its interpolation
-  // written to `scratch` (room for Cols() floats) and returned.
+  // The heights of one row: the stored row itself, or the row worked out
+  // cell by cell into `scratch` (room for Cols() floats) and returned. To
+  // read every row, HeightRowReader is much faster.
   const float* Row(std::int64_t row, float* scratch) const;
 
   // Every cell in row-major order; only for a grid allocated without a step.
@@ -137,28 +140,62 @@ class HeightGrid {
   // left + (k / n) * (right - left), computed in double and stored as float.
   // After each sample row calls afterRow(sr, scEnd), scEnd being where the
   // row's walk stopped; stops early, returning false, when that returns
-  // false.
+  // false. Cells that are not stored are not written: they already read as
+  // this interpolation.
   bool InterpolateRows(std::int64_t n,
                        const std::function<bool(std::int64_t sr, std::int64_t scEnd)>& afterRow);
 
   // The same down every column (including cells filled by InterpolateRows),
   // between sample rows n apart, calling afterColumn(col, srEnd) after each
-  // column in order. Rows that are not stored are not written: they already
-  // read as this interpolation.
+  // column in order. Cells that are not stored are not written.
   bool InterpolateColumns(
       std::int64_t n, const std::function<bool(std::int64_t col, std::int64_t srEnd)>& afterColumn);
 
  private:
-  // The stored row `row`, or null when it lies inside a full interval.
-  float* StoredRow(std::int64_t row) const;
-  // Interpolates the cells from `first` to `last` of a row that is not
-  // stored, from the sample rows around it, into `out`.
-  void InterpolateRow(std::int64_t row, std::int64_t first, std::int64_t last, float* out) const;
+  friend class HeightRowReader;
+
+  // Row `row` of a grid that stores every cell.
+  float* FullRow(std::int64_t row) const { return cells_ + row * size_.cols; }
+  // The stored cells of sample row `sr`: the sample columns, then the
+  // columns after the last one.
+  float* SampleRow(std::int64_t sr) const { return cells_ + sr / step_ * sampleWidth_; }
+  // A row after the last sample row, every cell stored.
+  float* TailRow(std::int64_t row) const {
+    return cells_ + tailStart_ + (row - lastSample_ - 1) * size_.cols;
+  }
+  // Cell `col` of sample row `sr` as the row pass leaves it.
+  float SampleCell(std::int64_t sr, std::int64_t col) const;
+  // Sample row `sr` as the row pass leaves it, every cell, into `out`.
+  void ExpandSampleRow(std::int64_t sr, float* out) const;
 
   float* cells_ = nullptr;
   GridSize size_;
-  std::int64_t step_ = 1;        // rows between sample rows; 1 stores every row
-  std::int64_t lastSample_ = 0;  // the last sample row; rows after it are stored
+  std::int64_t step_ = 1;           // cells between samples; 1 stores every cell
+  std::int64_t lastSample_ = 0;     // the last sample row; rows after it are stored whole
+  std::int64_t lastSampleCol_ = 0;  // the last sample column; columns after it are stored
+  std::int64_t sampleWidth_ = 0;    // cells stored in a sample row
+  std::int64_t tailStart_ = 0;      // offset of the first row after the last sample row
+};
+
+// Reads the rows of a grid, each as Cols() heights, fastest in order: it
+// keeps the two sample rows around the rows between them worked out.
+class HeightRowReader {
+ public:
+  // Takes room for three rows; throws std::bad_alloc when there is none.
+  explicit HeightRowReader(const HeightGrid& grid);
+
+  // The heights of row `row`, valid until the next call.
+  const float* Row(std::int64_t row);
+
+ private:
+  // Sample row `sr` worked out in one of the two buffers, keeping the one
+  // that holds row `keep`.
+  const float* Sample(std::int64_t sr, std::int64_t keep);
+
+  const HeightGrid& grid_;
+  std::vector<float> samples_[2];
+  std::int64_t sampleRows_[2] = {-1, -1};
+  std::vector<float> row_;
 };
 
 }  // namespace kem

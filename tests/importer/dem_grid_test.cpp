@@ -275,7 +275,7 @@ struct StepCase {
 
 class HeightGridStep : public ::testing::TestWithParam<StepCase> {};
 
-// A grid that keeps only the sample rows and the rows after the last one
+// A grid that keeps only the samples and the cells after the last ones
 // reads, cell for cell and bit for bit, like the full grid after both passes,
 // and its passes report alike.
 TEST_P(HeightGridStep, ReadsLikeTheFullGridAfterBothPasses) {
@@ -313,6 +313,19 @@ TEST_P(HeightGridStep, ReadsLikeTheFullGridAfterBothPasses) {
   run(sampled, sampledCalls);
   EXPECT_EQ(sampledCalls, fullCalls);
   std::vector<float> scratch(static_cast<std::size_t>(param.cols));
+  // The reader in order, as the height map is written, and backwards.
+  HeightRowReader reader(sampled);
+  for (std::int64_t pass = 0; pass < 2; ++pass) {
+    for (std::int64_t i = 0; i < param.rows; ++i) {
+      const std::int64_t r = pass == 0 ? i : param.rows - 1 - i;
+      const float* cells = reader.Row(r);
+      for (std::int64_t c = 0; c < param.cols; ++c) {
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(cells[c]),
+                  std::bit_cast<std::uint32_t>(full.At(r, c)))
+            << "row " << r << " column " << c << " pass " << pass;
+      }
+    }
+  }
   for (std::int64_t r = 0; r < param.rows; ++r) {
     const float* cells = sampled.Row(r, scratch.data());
     for (std::int64_t c = 0; c < param.cols; ++c) {
@@ -357,6 +370,22 @@ TEST(HeightGrid, StepDropsPointsBetweenSampleRowsAndKeepsThoseAfterTheLast) {
   EXPECT_EQ(grid.At(3, 0), 0.0f);
   EXPECT_EQ(grid.At(3, 1), 6.0f);
   EXPECT_EQ(grid.CellCount(), 8u);
+}
+
+TEST(HeightGrid, StepDropsPointsBetweenSampleColumnsAndKeepsThoseAfterTheLast) {
+  // Step 2 over 4 columns: sample columns 0 and 2, column 1 between them,
+  // column 3 after the last sample column.
+  HeightGrid grid;
+  ASSERT_TRUE(grid.Allocate({4, 1}, 2));
+  const DemExtents extents = Extents(0, 30, 0, 0);
+  grid.Place({0, 0, 4}, extents);
+  grid.Place({10, 0, 99}, extents);  // between samples: dropped
+  grid.Place({20, 0, 8}, extents);
+  grid.Place({30, 0, 5}, extents);  // after the last sample column
+  EXPECT_EQ(grid.At(0, 0), 4.0f);
+  EXPECT_EQ(grid.At(0, 1), 6.0f);
+  EXPECT_EQ(grid.At(0, 2), 8.0f);
+  EXPECT_EQ(grid.At(0, 3), 5.0f);
 }
 
 }  // namespace
