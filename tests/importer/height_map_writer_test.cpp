@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <limits>
 #include <random>
 #include <string>
@@ -91,6 +92,53 @@ TEST(PutHeightCode, WritesLowByteFirst) {
   EXPECT_EQ(bytes[0], 0x56);
   EXPECT_EQ(bytes[1], 0x34);
   EXPECT_EQ(bytes[2], 0x12);
+}
+
+TEST(EncodeHeightPixels, CodesEveryPixelAsHeightCodeDoes) {
+  // Heights are coded in blocks, several at a time; every count, ordinary
+  // heights, heights whose products lie next to whole codes and heights out
+  // of range must come out as HeightCode gives them, and not one byte more.
+  std::mt19937 random(3);
+  std::uniform_real_distribution<float> ordinary(-1000.0f, 9000.0f);
+  std::uniform_int_distribution<std::int64_t> codes(0, 16777215);
+  const float odd[] = {-1000.0f,
+                       0.0f,
+                       9000.0f,
+                       -1001.0f,
+                       1e30f,
+                       -3e15f,
+                       2e6f,
+                       -2e6f,
+                       std::numeric_limits<float>::infinity(),
+                       std::numeric_limits<float>::quiet_NaN()};
+  for (std::size_t count = 0; count < 300; count += count < 140 ? 1 : 37) {
+    std::vector<float> heights(count);
+    for (std::size_t i = 0; i < count; ++i) {
+      switch (random() % 4) {
+        case 0:
+          heights[i] =
+              static_cast<float>(static_cast<double>(codes(random)) / 1677.7215576171875 - 1000.0);
+          break;
+        case 1:
+          heights[i] = odd[random() % std::size(odd)];
+          break;
+        default:
+          heights[i] = ordinary(random);
+      }
+    }
+    std::vector<std::uint8_t> bytes(3 * count + 4, 0xAB);
+    EncodeHeightPixels(heights.data(), count, bytes.data());
+    for (std::size_t i = 0; i < count; ++i) {
+      std::uint8_t pixel[3];
+      PutHeightCode(HeightCode(heights[i]), pixel);
+      ASSERT_EQ(std::vector<std::uint8_t>(bytes.begin() + 3 * i, bytes.begin() + 3 * i + 3),
+                std::vector<std::uint8_t>(pixel, pixel + 3))
+          << "pixel " << i << " of " << count << ", height " << heights[i];
+    }
+    EXPECT_EQ(std::vector<std::uint8_t>(bytes.end() - 4, bytes.end()),
+              std::vector<std::uint8_t>(4, 0xAB))
+        << count;
+  }
 }
 
 TEST(EncodeHeightMapHeader, DescribesATopDownTrueColourImage) {
