@@ -193,6 +193,11 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
       }
       continue;
     }
+    // The common token, a short plain decimal followed by white space, is
+    // read in one pass; anything else goes through ParseXyzNumber.
+    if (QuickNumber(data + begin_, data + end_, value)) {
+      return Result::kNumber;
+    }
     std::size_t stop = begin_;
     while (stop != end_ && !IsSpace(data[stop])) {
       ++stop;
@@ -211,6 +216,40 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
     position_ = bufferOffset_ + stop;
     return Result::kNumber;
   }
+}
+
+bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& value) {
+  const char* p = first;
+  bool negative = false;
+  if (*p == '+' || *p == '-') {
+    negative = *p == '-';
+    ++p;
+  }
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  for (; p != last && IsDigit(*p); ++p, ++digits) {
+    mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+  }
+  int fractionDigits = 0;
+  if (p != last && *p == '.') {
+    ++p;
+    for (; p != last && IsDigit(*p); ++p, ++fractionDigits) {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+    }
+  }
+  digits += fractionDigits;
+  // The token must end inside the buffer, at white space, with no more
+  // digits than the mantissa holds exactly; the rest is as ParseXyzNumber
+  // reads a token without an exponent.
+  float magnitude = 0.0f;
+  if (digits == 0 || digits > kExactDigits || p == last || !IsSpace(*p) ||
+      !QuickMagnitude(mantissa, fractionDigits, magnitude)) {
+    return false;
+  }
+  value = negative ? -magnitude : magnitude;
+  begin_ = static_cast<std::size_t>(p - buffer_.data());
+  position_ = bufferOffset_ + begin_;
+  return true;
 }
 
 bool XyzNumberReader::Refill() {

@@ -42,6 +42,11 @@ class XyzNumberReader {
   std::uint64_t Position() const { return position_; }
 
  private:
+  // Reads a plain decimal of up to 19 digits that white space ends within
+  // [first, last) (first is not white space) and moves past it. Returns false,
+  // moving nothing, for every other token.
+  bool QuickNumber(const char* first, const char* last, float& value);
+
   // Moves the unread bytes to the front of the buffer and appends the next
   // block. Returns false on a read error; sets atEnd_ at the end of the file.
   bool Refill();

@@ -160,6 +160,51 @@ TEST(XyzNumberReader, ReadsTokensAcrossBlocksOfEverySize) {
   }
 }
 
+TEST(XyzNumberReader, ReadsEveryTokenAsParseXyzNumberDoes) {
+  // Short plain decimals take a quicker road than the rest; both must give
+  // the same floats and positions wherever the blocks cut the tokens.
+  std::mt19937 random(5);
+  const char* const spaces[] = {" ", "\t", "\r\n", "\n", "  \v", "\f"};
+  std::string text;
+  std::vector<float> expected;
+  std::vector<std::uint64_t> positions;
+  for (int i = 0; i < 3000; ++i) {
+    std::string token = random() % 4 == 0 ? "-" : random() % 8 == 0 ? "+" : "";
+    const int intDigits = static_cast<int>(random() % (i % 5 == 0 ? 22 : 8));
+    const int fractionDigits = static_cast<int>(random() % (i % 7 == 0 ? 22 : 4));
+    for (int d = 0; d < intDigits; ++d) {
+      token += static_cast<char>('0' + random() % 10);
+    }
+    if (random() % 3 != 0 || intDigits == 0) {
+      token += '.';
+      for (int d = 0; d < fractionDigits; ++d) {
+        token += static_cast<char>('0' + random() % 10);
+      }
+    }
+    if (random() % 10 == 0) {
+      token += "e" + std::to_string(static_cast<int>(random() % 20) - 10);
+    }
+    float value = 0.0f;
+    if (!ParseXyzNumber(token, value)) {
+      continue;  // "." or "-." and the like
+    }
+    text += token;
+    expected.push_back(value);
+    positions.push_back(text.size());
+    text += spaces[random() % 6];
+  }
+  for (std::size_t block : {std::size_t{7}, std::size_t{64}, std::size_t{1000}, text.size()}) {
+    const ReadResult read = ReadAll(text, block);
+    ASSERT_EQ(read.values.size(), expected.size()) << "block " << block;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      ASSERT_EQ(std::memcmp(&read.values[i], &expected[i], sizeof(float)), 0)
+          << "number " << i << " block " << block;
+    }
+    EXPECT_EQ(read.positions, positions) << "block " << block;
+    EXPECT_EQ(read.last, XyzNumberReader::Result::kEnd);
+  }
+}
+
 TEST(XyzNumberReader, ReadsATokenLongerThanItsBlock) {
   const std::string digits = "1" + std::string(5000, '0') + "e-5000";
   const ReadResult read = ReadAll("2 " + digits + " 3", 16);
