@@ -42,7 +42,9 @@ bool QuickMagnitude(std::uint64_t mantissa, int fractionDigits, float& magnitude
   if (mantissa > kExactInteger || fractionDigits > 10) {
     return false;
   }
-  magnitude = static_cast<float>(mantissa) / kPowersOfTen[fractionDigits];
+  // A whole number is exact as it is; the division would only cost time.
+  magnitude = fractionDigits == 0 ? static_cast<float>(mantissa)
+                                  : static_cast<float>(mantissa) / kPowersOfTen[fractionDigits];
   return true;
 #else
   // Float arithmetic with excess precision would round twice.
