@@ -1,0 +1,85 @@
+#!/usr/bin/env bash
+# Generates a fixed set of layouts, height maps and project files and checks
+# their SHA-256 digests against expected.sha256, so that no change to the
+# generator, the DEM conversion or the project codec can alter a byte unnoticed.
+#
+#   output_digests.sh KEM_CLI MAKE_HEIGHTMAP MAKE_DEM SOURCE_DIR [--update]
+#
+# With --update the digests are written instead of checked.
+set -euo pipefail
+cli="$1"
+make_map="$2"
+make_dem="$3"
+source_dir="$4"
+mode="${5:-check}"
+expected="$source_dir/tests/digests/expected.sha256"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/kem-digests.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# A template with varied bytes, so that its copy into every layout is checked.
+awk 'BEGIN { for (i = 0; i < 780; i++) printf "%c", (i * 7 + 3) % 251 + 1 }' >tile_blank.dat
+cp "$source_dir/data/textures.txt" textures.txt
+
+"$make_map" --boards 3x2 --format chroma --out chroma.tga --texturing-guide guide.tga
+"$make_map" --boards 7x5 --format chroma --out wide.tga --filter-guide filter.tga
+"$make_map" --boards 3x2 --format spectrum --out spectrum.tga
+"$make_map" --boards 3x2 --format grey --out grey.tga --top-down
+"$make_map" --boards 3x2 --format 24bit --out 24bit.tga
+
+gen() {
+  local name="$1"
+  shift
+  "$cli" generate --yes --output "$name.gnd" "$@" >/dev/null
+}
+
+gen spectrum --height-map spectrum.tga --format spectrum --base-height -20 --max-height 480
+gen spectrum_flat --height-map spectrum.tga --format spectrum --base-height 5 --max-height 5
+gen terrain --height-map chroma.tga --format terrain --base-height 0 --max-height 300
+gen chroma --height-map chroma.tga --format chroma --base-height 0 --max-height 300
+gen chroma_raw --height-map chroma.tga --format chroma --base-height 300 --max-height 0 \
+  --no-interpolate
+gen grey --height-map grey.tga --format grey --base-height 10.5 --max-height 99.25
+gen 24bit --height-map 24bit.tga --format 24bit --base-height -1000 --max-height 9000 \
+  --no-interpolate
+gen textured --height-map chroma.tga --format chroma --base-height 0 --max-height 300 \
+  --texturing-guide guide.tga
+gen randomized --height-map chroma.tga --format chroma --base-height 0 --max-height 300 \
+  --texturing-guide guide.tga --randomize --minimap guide.tga
+for radius in 0 1 2; do
+  gen "filter_$radius" --height-map wide.tga --format chroma --base-height 0 \
+    --max-height 300 --filter-guide filter.tga --filter-radius "$radius"
+done
+
+"$cli" project new project.kem --height-map maps/vale.tga --format grey --base-height -3.5 \
+  --max-height 1e3 --no-interpolate --minimap mini.tga --texturing-guide guide.tga \
+  --randomize --filter-guide filter.tga --filter-radius 4 --output vale.gnd
+"$cli" project new default.kem
+
+# DEMs: a 10-unit grid and a 30-unit grid listed south to north, with CRLF ends.
+"$make_dem" --points 40x30 --spacing 10 --out dem10.xyz
+"$make_dem" --points 20x15 --spacing 30 --out dem30.xyz
+awk '{ lines[NR] = $0 } END { for (i = NR; i > 0; i--) printf "%s\r\n", lines[i] }' \
+  dem30.xyz >dem30_crlf.xyz
+for dem in dem10 dem30 dem30_crlf; do
+  "$cli" convert "$dem.xyz" >/dev/null
+done
+
+mkdir demo
+cp "$source_dir"/data/{demo.kem,demo_heightmap.tga,demo_texturing_guide.tga,textures.txt} demo/
+cp tile_blank.dat demo/
+(cd demo && "$cli" generate demo.kem >/dev/null)
+
+actual="$work/actual.sha256"
+sha256sum ./*.gnd ./*.kem ./*.xyz.tga demo/*.gnd | sed 's| \./| |' >"$actual"
+if [ "$mode" = "--update" ]; then
+  cp "$actual" "$expected"
+  echo "wrote $(wc -l <"$expected") digests to $expected"
+  exit 0
+fi
+if ! diff -u "$expected" "$actual"; then
+  echo "output digests differ from tests/digests/expected.sha256" >&2
+  exit 1
+fi
+echo "$(wc -l <"$actual") outputs match their digests"
