@@ -113,7 +113,7 @@ void PrintReport(std::ostream& out, const std::string& path, const LayoutContent
   out << "Textures: " << contents.textures.size() << " entries\n";
   for (std::size_t i = 0; i < std::min(contents.textures.size(), kListedTextures); ++i) {
     const LayoutTexture& texture = contents.textures[i];
-    out << "  slot " << texture.slot << ": keys " << texture.keyA << ", " << texture.keyB << "\n";
+    out << "  slot " << texture.slot << ": " << texture.keyA << ":" << texture.keyB << "\n";
   }
   if (contents.textures.size() > kListedTextures) {
     out << "  ... and " << contents.textures.size() - kListedTextures

@@ -23,6 +23,9 @@ class MemorySource : public LayoutSource {
     if (size > size_ - position_) {
       return false;
     }
+    if (size == 0) {
+      return true;
+    }
     std::memcpy(into, bytes_ + position_, size);
     position_ += size;
     return true;
@@ -123,7 +126,7 @@ class Reader {
 
   // Reads the next `size` bytes, which the size check has shown are there.
   bool Take(std::uint8_t* into, std::size_t size) {
-    if (!source_.Read(into, size)) {
+    if (size > 0 && !source_.Read(into, size)) {
       return Fail(position_, "the file could not be read");
     }
     position_ += static_cast<std::int64_t>(size);
@@ -282,6 +285,7 @@ class Reader {
   void ReadBlocks() {
     std::vector<std::uint8_t> block(kBoardBlockSize);
     std::vector<float> heights(kVertexRecordCount);
+    std::vector<std::uint8_t> slots(kVertexRecordCount);
     const auto slotLimit = static_cast<std::uint8_t>(
         std::min<std::size_t>(contents_.textures.size(), kMatchedTextures));
     bool anyHeight = false;
@@ -330,6 +334,7 @@ class Reader {
           return;
         }
         heights[v] = height;
+        slots[v] = record[kVertexSlotField];
       }
       const auto [blockLow, blockHigh] = std::minmax_element(heights.begin(), heights.end());
       low = anyHeight ? std::min(low, *blockLow) : *blockLow;
@@ -355,7 +360,8 @@ class Reader {
       ++contents_.blocksRead;
       if (visitor_.board) {
         visitor_.board(LayoutBoardView{static_cast<std::int64_t>(p), contents_.places[p],
-                                       heights.data(), block.data() + kMinimapPixelsOffset});
+                                       heights.data(), slots.data(),
+                                       block.data() + kMinimapPixelsOffset});
       }
     }
   }

@@ -79,6 +79,8 @@ struct LayoutBoardView {
   // 76 x 76 heights, vertex (x, y) at 76 * x + y: x from the left, y from the
   // top of the board as the height map shows it.
   const float* heights = nullptr;
+  // The vertices' texture slots (0 for none), in the same order.
+  const std::uint8_t* slots = nullptr;
   // 128 runs of 128 pixels (blue, green, red, 0): run r is picture column r
   // from the left, pixel q within it picture row q from the top.
   const std::uint8_t* minimap = nullptr;
