@@ -30,6 +30,10 @@ bool WritePngFile(const std::string& path, const RgbImage& image) {
     return false;
   }
   constexpr int kChannels = 3;
+  // The encoder's quickest setting: previews are written on every inspection,
+  // and its best compression saves little on shaded relief.
+  constexpr int kQuickestCompression = 5;
+  stbi_write_png_compression_level = kQuickestCompression;
   if (stbi_write_png_to_func(WriteToFile, file.get(), image.width, image.height, kChannels,
                              image.pixels.data(), image.width * kChannels) == 0) {
     return false;

@@ -45,7 +45,7 @@ Rgb Tint(double t) {
 }
 
 std::uint8_t ToByte(double value) {
-  return static_cast<std::uint8_t>(std::lround(std::clamp(value, 0.0, 255.0)));
+  return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0) + 0.5);
 }
 
 std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
