@@ -83,7 +83,7 @@ void PrintReport(std::ostream& out, const std::string& path, const LayoutContent
   const std::int64_t expected = LayoutFileSize(contents.boardCount);
   out << "Layout file: " << path << "\n";
   out << "Size: " << contents.fileSize << " bytes";
-  if (contents.places.empty()) {
+  if (!contents.headRead) {
     out << "\n";
   } else if (contents.fileSize == expected) {
     out << ", as a layout of " << contents.boardCount << " boards should be\n";
@@ -128,12 +128,21 @@ void PrintReport(std::ostream& out, const std::string& path, const LayoutContent
 
 void PrintJson(std::ostream& out, const std::string& path, const LayoutContents& contents) {
   const BoardGrid grid = GridOf(contents.places);
-  out << "{\n  \"file\": " << JsonString(path) << ",\n  \"size\": " << contents.fileSize
-      << ",\n  \"expectedSize\": " << LayoutFileSize(contents.boardCount)
-      << ",\n  \"boardCount\": " << contents.boardCount
-      << ",\n  \"grid\": {\"columns\": " << grid.cols << ", \"rows\": " << grid.rows
-      << ", \"anchor\": {\"column\": " << grid.Col({}) << ", \"row\": " << grid.Row({})
-      << "}},\n  \"boards\": [";
+  out << "{\n  \"file\": " << JsonString(path) << ",\n  \"size\": " << contents.fileSize;
+  // Until the head and the index have been read, nothing is known of the boards.
+  if (!contents.headRead) {
+    out << ",\n  \"expectedSize\": null,\n  \"boardCount\": null";
+  } else {
+    out << ",\n  \"expectedSize\": " << LayoutFileSize(contents.boardCount)
+        << ",\n  \"boardCount\": " << contents.boardCount;
+  }
+  if (contents.places.empty()) {
+    out << ",\n  \"grid\": null";
+  } else {
+    out << ",\n  \"grid\": {\"columns\": " << grid.cols << ", \"rows\": " << grid.rows
+        << ", \"anchor\": {\"column\": " << grid.Col({}) << ", \"row\": " << grid.Row({}) << "}}";
+  }
+  out << ",\n  \"boards\": [";
   for (std::size_t p = 0; p < contents.places.size(); ++p) {
     out << (p == 0 ? "" : ", ") << "{\"column\": " << grid.Col(contents.places[p])
         << ", \"row\": " << grid.Row(contents.places[p]) << "}";

@@ -160,6 +160,7 @@ class Reader {
                                               std::to_string(kMaxLayoutBoards));
     }
     contents_.boardCount = count;
+    contents_.headRead = true;
     for (std::size_t i = kLayoutHeadSize; i < present; ++i) {
       if (head[i] != 0) {
         return Fail(static_cast<std::int64_t>(i), "a byte after the head is not zero");

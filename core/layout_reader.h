@@ -60,6 +60,7 @@ struct LayoutFault {
 // What the front of the file says, and what reading found.
 struct LayoutContents {
   std::int64_t fileSize = 0;
+  bool headRead = false;        // the head was sound, so boardCount holds its count
   std::int32_t boardCount = 0;  // from the head
   // Block order: block 0 is the anchor. A file of no board still carries one
   // unindexed block, listed here as the anchor.

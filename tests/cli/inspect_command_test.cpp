@@ -93,17 +93,20 @@ TEST(CliInspect, DamagedForeignAndMissingFilesStopWithAMessage) {
   struct Case {
     Args args;
     std::string err;
+    std::string out = "";  // a line the report holds
   };
   const Case cases[] = {
       {{"inspect", "cut.gnd", "--preview", "p.png"},
        "Error: cut.gnd is not a sound layout file: the file ends inside board block 5; a layout "
-       "of 6 boards is 743780 bytes (at byte 743770).\n"},
+       "of 6 boards is 743780 bytes (at byte 743770).\n",
+       "Size: 743770 bytes (a layout of 6 boards is 743780)\nStructure: damaged\n"},
       {{"inspect", "bad-index", "--minimaps", "p.png"},
        "Error: bad-index is not a sound layout file: board index entry 0 gives block offset -5, "
        "outside the file; block 0's is at 3872 (at byte 16).\n"},
       {{"inspect", "text.GND", "--json"},
        "Error: text.GND is not a sound layout file: not a layout file: it does not start with "
-       "\"GND\" (at byte 0).\n"},
+       "\"GND\" (at byte 0).\n",
+       "\"boardCount\": null"},
       {{"inspect", "none.gnd"}, "Error: layout file not found or failed to open: none.gnd\n"},
       {{"inspect", "l.gnd", "--preview", folder.dir.path().string()},
        "Error: the preview could not be written to " + folder.dir.path().string() + ".\n"},
@@ -113,6 +116,7 @@ TEST(CliInspect, DamagedForeignAndMissingFilesStopWithAMessage) {
     const CliResult result = RunCli(c.args);
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, c.err);
+    EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
     EXPECT_FALSE(std::filesystem::exists(folder.File("p.png")));
   }
 }

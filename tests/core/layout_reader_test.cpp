@@ -93,54 +93,6 @@ TEST(LayoutReader, ReportsEveryTruncatedPrefixWhereItEnds) {
   EXPECT_FALSE(Read(bytes, bytes.size()).fault.has_value());
 }
 
-// A source that claims the whole file but whose reads stop short, as when a
-// file shrinks while it is read.
-class ShrinkingSource : public LayoutSource {
- public:
-  ShrinkingSource(const Bytes& bytes, std::size_t readable) : bytes_(bytes), readable_(readable) {}
-  std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
-  bool Read(std::uint8_t* into, std::size_t size) override {
-    if (position_ + size > readable_) {
-      return false;
-    }
-    std::memcpy(into, bytes_.data() + position_, size);
-    position_ += size;
-    return true;
-  }
-
- private:
-  const Bytes& bytes_;
-  std::size_t readable_;
-  std::size_t position_ = 0;
-};
-
-TEST(LayoutReader, ReportsAReadThatStopsShortAtTheSectionItWasReading) {
-  struct Case {
-    std::int64_t readable;
-    std::int64_t faultAt;
-    int boards;
-  };
-  const Case cases[] = {
-      {4, 0, 0},
-      {20, kLayoutIndexOffset, 0},
-      {TemplateBlockOffset(2) + 1, TemplateBlockOffset(2), 0},
-      {TextureSectionOffset(2) + 11, TextureSectionOffset(2), 0},
-      {BoardBlockOffset(2, 0) + 100, BoardBlockOffset(2, 0), 0},
-      {BoardBlockOffset(2, 1) + 5, BoardBlockOffset(2, 1), 1},
-  };
-  for (const Case& c : cases) {
-    ShrinkingSource source(TwoBoards(), static_cast<std::size_t>(c.readable));
-    int boards = 0;
-    LayoutVisitor visitor;
-    visitor.board = [&boards](const LayoutBoardView&) { ++boards; };
-    const LayoutContents contents = ReadLayout(source, visitor);
-    ASSERT_TRUE(contents.fault) << c.readable;
-    EXPECT_EQ(contents.fault->offset, c.faultAt) << c.readable;
-    EXPECT_EQ(contents.fault->message, "the file could not be read");
-    EXPECT_EQ(boards, c.boards) << c.readable;
-  }
-}
-
 // Byte offset of field `field` of vertex (x, y) in block p of a 2-board file.
 std::int64_t VertexField(std::int64_t p, int x, int y, std::size_t field) {
   return BoardBlockOffset(2, p) +
@@ -312,13 +264,6 @@ TEST(LayoutReader, ReadsTheUnindexedBlockOfALayoutOfNoBoard) {
   EXPECT_EQ(contents.blocksRead, 1);
   EXPECT_EQ(contents.minHeight, 0.0f);
   EXPECT_EQ(contents.maxHeight, 75.0f * 256 + 75.0f);
-}
-
-TEST(LayoutReader, RecognisesALayoutByItsFirstLetters) {
-  EXPECT_TRUE(LooksLikeLayout(TwoBoards().data(), 4));
-  EXPECT_TRUE(LooksLikeLayout(reinterpret_cast<const std::uint8_t*>("GND\x0b"), 4));
-  EXPECT_FALSE(LooksLikeLayout(reinterpret_cast<const std::uint8_t*>("GN"), 2));
-  EXPECT_FALSE(LooksLikeLayout(reinterpret_cast<const std::uint8_t*>("KEM1"), 4));
 }
 
 }  // namespace
