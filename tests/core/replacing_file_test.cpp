@@ -1,4 +1,4 @@
-#include "core/layout_output.h"
+#include "core/replacing_file.h"
 
 #include <gtest/gtest.h>
 
@@ -21,13 +21,13 @@ std::vector<std::string> Names(const test::TempDir& dir) {
   return names;
 }
 
-void Write(LayoutOutput& output, const std::string& text) {
+void Write(OutputFile& output, const std::string& text) {
   output.Write(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
 }
 
-TEST(LayoutOutput, WritesBesideTheOutputUntilCommitted) {
+TEST(ReplacingFile, WritesBesideTheOutputUntilCommitted) {
   test::TempDir dir;
-  auto output = CreateLayoutOutput(dir.File("out.gnd"));
+  auto output = ReplacingFile::Create(dir.File("out.gnd"));
   ASSERT_TRUE(output);
   Write(*output, "layout bytes");
   const auto names = Names(dir);
@@ -44,10 +44,10 @@ TEST(LayoutOutput, WritesBesideTheOutputUntilCommitted) {
   EXPECT_TRUE(fs::exists(dir.File("out.gnd")));  // a committed output stays
 }
 
-TEST(LayoutOutput, ReplacesAnExistingFileOnlyOnCommit) {
+TEST(ReplacingFile, ReplacesAnExistingFileOnlyOnCommit) {
   test::TempDir dir;
   test::WriteText(dir.File("out.gnd"), "old");
-  auto output = CreateLayoutOutput(dir.File("out.gnd"));
+  auto output = ReplacingFile::Create(dir.File("out.gnd"), 1 << 20);
   ASSERT_TRUE(output);
   Write(*output, std::string(3 << 20, 'n'));  // more than the write buffer
   const auto old = test::ReadFile(dir.File("out.gnd"));
@@ -56,11 +56,11 @@ TEST(LayoutOutput, ReplacesAnExistingFileOnlyOnCommit) {
   EXPECT_EQ(fs::file_size(dir.File("out.gnd")), std::uintmax_t{3} << 20);
 }
 
-TEST(LayoutOutput, DiscardsAnUncommittedFile) {
+TEST(ReplacingFile, DiscardsAnUncommittedFile) {
   test::TempDir dir;
   test::WriteText(dir.File("out.gnd"), "old");
   {
-    auto output = CreateLayoutOutput(dir.File("out.gnd"));
+    auto output = ReplacingFile::Create(dir.File("out.gnd"));
     ASSERT_TRUE(output);
     Write(*output, "new");
   }
@@ -69,27 +69,27 @@ TEST(LayoutOutput, DiscardsAnUncommittedFile) {
   EXPECT_EQ(std::string(old.begin(), old.end()), "old");
 }
 
-TEST(LayoutOutput, TwoOutputsForOnePathGetTheirOwnFiles) {
+TEST(ReplacingFile, TwoOutputsForOnePathGetTheirOwnFiles) {
   test::TempDir dir;
-  auto first = CreateLayoutOutput(dir.File("out.gnd"));
-  auto second = CreateLayoutOutput(dir.File("out.gnd"));
+  auto first = ReplacingFile::Create(dir.File("out.gnd"));
+  auto second = ReplacingFile::Create(dir.File("out.gnd"));
   ASSERT_TRUE(first && second);
   EXPECT_EQ(Names(dir).size(), 2u);
 }
 
-TEST(LayoutOutput, CannotBeCreatedWhereNoFileCanBe) {
+TEST(ReplacingFile, CannotBeCreatedWhereNoFileCanBe) {
   test::TempDir dir;
   fs::create_directory(dir.File("folder"));
-  EXPECT_FALSE(CreateLayoutOutput(""));
-  EXPECT_FALSE(CreateLayoutOutput(dir.File("missing/out.gnd")));
-  EXPECT_FALSE(CreateLayoutOutput(dir.File("folder")));
+  EXPECT_FALSE(ReplacingFile::Create(""));
+  EXPECT_FALSE(ReplacingFile::Create(dir.File("missing/out.gnd")));
+  EXPECT_FALSE(ReplacingFile::Create(dir.File("folder")));
   EXPECT_EQ(Names(dir), std::vector<std::string>{"folder"});
 }
 
-TEST(LayoutOutput, CommitFailsWhenTheOutputFolderIsGone) {
+TEST(ReplacingFile, CommitFailsWhenTheOutputFolderIsGone) {
   test::TempDir dir;
   fs::create_directory(dir.File("sub"));
-  auto output = CreateLayoutOutput(dir.File("sub/out.gnd"));
+  auto output = ReplacingFile::Create(dir.File("sub/out.gnd"));
   ASSERT_TRUE(output);
   Write(*output, "bytes");
   fs::remove_all(dir.File("sub"));
