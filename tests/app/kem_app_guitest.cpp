@@ -23,6 +23,8 @@
 
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
+#include "app/dem_import_command.h"
+#include "app/dem_import_dlg.h"
 #include "app/doc_manager.h"
 #include "app/kem_app.h"
 #include "app/kem_doc.h"
@@ -30,8 +32,6 @@
 #include "app/main_frame.h"
 #include "app/ui_hooks.h"
 #include "core/project_file.h"
-#include "importer/dem_import_command.h"
-#include "importer/dem_import_dlg.h"
 #include "support/test_support.h"
 
 namespace kem::app {
