@@ -10,8 +10,6 @@
 
 namespace kem {
 
-using ConvertResult = RunOutcome;
-
 // Output path of a conversion: the input path with ".tga" appended.
 std::string DemOutputPath(const std::string& inputPath);
 
