@@ -17,6 +17,11 @@ constexpr float kChromaDepthFactor = 1.0f / 254.0f;
 constexpr float kGreyScaleFactor = 1.0f / 100.0f;
 constexpr float k24BitFactor = 1.0f / 16777216.0f;
 
+// The ends of the hue scales: spectrum codes reach 0 at magenta (300);
+// terrain colour scale codes reach 0 at hue 131.
+constexpr float kSpectrumTopHue = 300.0f;
+constexpr float kTerrainScaleTopHue = 131.0f;
+
 // Window pixel byte order.
 constexpr int kBlue = 0;
 constexpr int kGreen = 1;
@@ -144,6 +149,40 @@ float HeightFactor(DataFormat dataFormat) {
       return k24BitFactor;
     default:
       return 0.0f;
+  }
+}
+
+bool IsKnownDataFormat(DataFormat dataFormat) {
+  return dataFormat >= kSpectrumColours && dataFormat <= k24BitHeightCoding;
+}
+
+float HeightScale(const ProjectSettings& settings) {
+  return static_cast<float>(
+      (static_cast<double>(settings.maxHeight) - static_cast<double>(settings.baseHeight)) *
+      static_cast<double>(HeightFactor(settings.dataFormat)));
+}
+
+bool IsColourCode(DataFormat dataFormat, const std::uint8_t* pixel) {
+  const int red = pixel[kRed];
+  const int green = pixel[kGreen];
+  const int blue = pixel[kBlue];
+  switch (dataFormat) {
+    case kSpectrumColours:
+      return !(Analyse(red, green, blue).hue > kSpectrumTopHue);
+    case kTerrainColourScale: {
+      const float hue = Analyse(red, green, blue).hue;
+      return hue >= 0.0f && hue <= kTerrainScaleTopHue;
+    }
+    case kChromaDepthColours: {
+      const bool grey = red == green && green == blue;
+      return !grey && (red == green || green == blue || red == blue);
+    }
+    case kGreyScale:
+      return red == green && green == blue;
+    case k24BitHeightCoding:
+      return true;
+    default:
+      return false;
   }
 }
 
