@@ -83,4 +83,8 @@ bool Interrupted() {
   return gInterrupted.load();
 }
 
+const std::atomic<bool>& InterruptFlag() {
+  return gInterrupted;
+}
+
 }  // namespace kem::cli

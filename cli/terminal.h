@@ -5,6 +5,7 @@
 
 #include <signal.h>
 
+#include <atomic>
 #include <string>
 
 namespace kem::cli {
@@ -69,5 +70,8 @@ class InterruptCatcher {
 
 // True once Ctrl+C was pressed while the current InterruptCatcher lived.
 bool Interrupted();
+
+// The flag itself, for work that polls a cancel flag of its own.
+const std::atomic<bool>& InterruptFlag();
 
 }  // namespace kem::cli
