@@ -22,7 +22,7 @@ struct TextureEntry {
 };
 
 inline constexpr int kTextureTableCapacity = 128;  // entries loaded at most
-inline constexpr int kMatchedTextures = 64;         // entries that can be chosen
+inline constexpr int kMatchedTextures = 64;        // entries that can be chosen
 
 // 128 entries and one more that only ever holds the end marker.
 struct TextureTable {
