@@ -23,7 +23,7 @@ using Rgb = std::array<std::uint8_t, 3>;
 
 // A job over one image: 24-bit coding with scale 1 and base 0, so a height is
 // the pixel's 24-bit code, and no smoothing.
-class BoardWriterTest : public ::testing::Test {
+class BoardWriter : public ::testing::Test {
  protected:
   static Rgb Code(int code) {
     return {static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 8),
@@ -74,7 +74,7 @@ class BoardWriterTest : public ::testing::Test {
   TerrainJob job_;
 };
 
-TEST_F(BoardWriterTest, AppendsOneBlockOfTheDefinedShape) {
+TEST_F(BoardWriter, AppendsOneBlockOfTheDefinedShape) {
   SetUpJob(76, 76, [](int, int) { return Rgb{0, 0, 9}; });
   test::MemoryOutput* output = new test::MemoryOutput;
   job_.output.reset(output);
@@ -97,7 +97,7 @@ TEST_F(BoardWriterTest, AppendsOneBlockOfTheDefinedShape) {
             (std::vector<std::uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 128, 0, 128, 0, 32, 8}));
 }
 
-TEST_F(BoardWriterTest, WritesRecordsColumnByColumnFromTheTop) {
+TEST_F(BoardWriter, WritesRecordsColumnByColumnFromTheTop) {
   SetUpJob(76, 76, [](int x, int y) { return Code(100 * x + y); });
   const auto block = Block(0, 0);
   for (int x = 0; x < 76; ++x) {
@@ -108,7 +108,7 @@ TEST_F(BoardWriterTest, WritesRecordsColumnByColumnFromTheTop) {
   }
 }
 
-TEST_F(BoardWriterTest, ReadsTheBoardsOwnWindowInEitherRowOrder) {
+TEST_F(BoardWriter, ReadsTheBoardsOwnWindowInEitherRowOrder) {
   auto code = [](int x, int y) { return Code(1000 * x + y); };
   for (bool topDown : {false, true}) {
     SetUpJob(148, 220, code, topDown);
@@ -123,21 +123,21 @@ TEST_F(BoardWriterTest, ReadsTheBoardsOwnWindowInEitherRowOrder) {
   }
 }
 
-TEST_F(BoardWriterTest, SmoothsOnlyWhenInterpolating) {
+TEST_F(BoardWriter, SmoothsOnlyWhenInterpolating) {
   SetUpJob(76, 76, [](int x, int y) { return Code(x == 10 && y == 10 ? 81 : 0); });
   EXPECT_EQ(GetFloat32(Record(Block(0, 0), 10, 11) + 3), 0.0f);
   job_.interpolate = 1;
   EXPECT_EQ(GetFloat32(Record(Block(0, 0), 10, 11) + 3), 10.0f);
 }
 
-TEST_F(BoardWriterTest, DecodesWithTheJobsScaleAndBase) {
+TEST_F(BoardWriter, DecodesWithTheJobsScaleAndBase) {
   SetUpJob(76, 76, [](int, int) { return Code(3); });
   job_.heightScale = 0.5f;
   job_.baseHeight = -10.0f;
   EXPECT_EQ(GetFloat32(Record(Block(0, 0), 7, 7) + 3), -8.5f);
 }
 
-TEST_F(BoardWriterTest, MinimapSamplesTheElevationWindow) {
+TEST_F(BoardWriter, MinimapSamplesTheElevationWindow) {
   SetUpJob(76, 76, [](int x, int y) {
     return Rgb{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7};
   });
@@ -158,7 +158,7 @@ TEST_F(BoardWriterTest, MinimapSamplesTheElevationWindow) {
   EXPECT_EQ(MinimapPixel(block, 127, 127)[1], 73);  // row 73
 }
 
-TEST_F(BoardWriterTest, MinimapImageReplacesTheElevationPicture) {
+TEST_F(BoardWriter, MinimapImageReplacesTheElevationPicture) {
   SetUpJob(76, 76, [](int, int) { return Rgb{1, 2, 3}; });
   job_.minimap = Open("minimap.tga", 76, 76, [](int x, int y) {
     return Rgb{static_cast<std::uint8_t>(y), 99, static_cast<std::uint8_t>(x)};
@@ -173,7 +173,7 @@ TEST_F(BoardWriterTest, MinimapImageReplacesTheElevationPicture) {
 
 // A texturing guide of three bands: red (slot 1), green (slot 2) and blue,
 // whose entry has both keys -1 (no texture).
-class TexturedBoardTest : public BoardWriterTest {
+class BoardWriterTextured : public BoardWriter {
  protected:
   void SetUp() override {
     SetUpJob(76, 76, [](int, int) { return Rgb{0, 0, 1}; });
@@ -205,7 +205,7 @@ class TexturedBoardTest : public BoardWriterTest {
   int entries_ = 0;
 };
 
-TEST_F(TexturedBoardTest, PaintsEachVertexWithTheNearestTexture) {
+TEST_F(BoardWriterTextured, PaintsEachVertexWithTheNearestTexture) {
   const std::uint32_t before = RandomSource::Program().State();
   const auto block = Block(0, 0);
   for (int x = 0; x < 76; ++x) {
@@ -217,7 +217,7 @@ TEST_F(TexturedBoardTest, PaintsEachVertexWithTheNearestTexture) {
   EXPECT_EQ(RandomSource::Program().State(), before);  // nothing drawn
 }
 
-TEST_F(TexturedBoardTest, VariesTexturedVerticesWithOneDrawEach) {
+TEST_F(BoardWriterTextured, VariesTexturedVerticesWithOneDrawEach) {
   job_.randomizeTextures = 1;
   std::uint32_t state = RandomSource::Program().State();
   const auto block = Block(0, 0);
@@ -238,7 +238,7 @@ TEST_F(TexturedBoardTest, VariesTexturedVerticesWithOneDrawEach) {
   EXPECT_EQ(RandomSource::Program().State(), state);
 }
 
-TEST_F(BoardWriterTest, UntexturedBoardsDrawNothing) {
+TEST_F(BoardWriter, UntexturedBoardsDrawNothing) {
   SetUpJob(76, 76, [](int, int) { return Rgb{5, 5, 5}; });
   job_.randomizeTextures = 1;
   const std::uint32_t before = RandomSource::Program().State();
