@@ -11,7 +11,7 @@
 #include <memory>
 #include <optional>
 
-#include "core/board_writer.h"
+#include "core/board_heights.h"
 #include "core/colour.h"
 #include "core/generator_messages.h"
 #include "core/layout_file.h"

@@ -31,7 +31,7 @@ struct SurveyBoardView {
   std::int32_t col = 0;
   std::int32_t row = 0;
   bool written = false;  // the run writes a block for this board
-  // 76 x 76 decoded heights, not smoothed, in GridIndex order (board_writer.h).
+  // 76 x 76 decoded heights, not smoothed, in GridIndex order (board_heights.h).
   const float* heights = nullptr;
   // The texture slot of every vertex, same order; null when the texturing
   // guide is not surveyed or the board is not written.
