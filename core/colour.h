@@ -50,4 +50,12 @@ double ColourCode(DataFormat dataFormat, const std::uint8_t* pixel);
 // code x job.heightScale + job.baseHeight, rounded once to a 32-bit float.
 float DecodeHeight(const TerrainJob& job, const std::uint8_t* pixel);
 
+// DecodeHeight of `count` pixels in a row (3 bytes each) into `heights`, the
+// format looked at once rather than per pixel. The same bits as DecodeHeight.
+void DecodeHeightRun(const TerrainJob& job, const std::uint8_t* pixels, int count, float* heights);
+
+// How many of `count` pixels in a row (3 bytes each) are colour codes of the
+// format (IsColourCode).
+int CountColourCodes(DataFormat dataFormat, const std::uint8_t* pixels, int count);
+
 }  // namespace kem

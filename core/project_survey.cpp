@@ -360,31 +360,43 @@ class Survey {
     HeightSurvey& heights = result_.heights;
     for (int y = 0; y < kWindowSide; ++y) {
       const bool topStrip = y < kOverlap;
-      for (int x = 0; x < kWindowSide; ++x) {
-        const bool leftStrip = x < kOverlap;
-        if ((leftStrip && (left || (topStrip && aboveLeft))) ||
-            (topStrip && (above || (x >= kBoardSide && aboveRight)))) {
-          continue;
-        }
-        const int index = GridIndex(x, y);
-        const float height = elevation.heights[static_cast<std::size_t>(index)];
-        heights.min = std::min(heights.min, height);
-        heights.max = std::max(heights.max, height);
-        sum += static_cast<double>(height);
-        ++heights.pixels;
-        const std::uint8_t* pixel =
-            elevation.window.data() + static_cast<std::size_t>(index) * kWindowPixelBytes;
-        if (!IsColourCode(job_.dataFormat, pixel)) {
-          if (heights.offFormatPixels == 0) {
-            heights.firstOffFormatX = col * kBoardSide + x;
-            heights.firstOffFormatY = topOffset + row * kBoardSide + y;
-            heights.firstOffFormatRgb[0] = pixel[2];
-            heights.firstOffFormatRgb[1] = pixel[1];
-            heights.firstOffFormatRgb[2] = pixel[0];
-          }
-          ++heights.offFormatPixels;
-        }
+      if (topStrip && above) {
+        continue;
       }
+      const int first = (left || (topStrip && aboveLeft)) ? kOverlap : 0;
+      const int end = (topStrip && aboveRight) ? kBoardSide : kWindowSide;
+      const int index = GridIndex(first, y);
+      const int count = end - first;
+      const float* values = elevation.heights.data() + index;
+      float low = heights.min;
+      float high = heights.max;
+      // Four sums side by side, so the additions need not wait for each other.
+      double sums[4] = {0.0, 0.0, 0.0, 0.0};
+      for (int i = 0; i < count; ++i) {
+        low = std::min(low, values[i]);
+        high = std::max(high, values[i]);
+        sums[i % 4] += static_cast<double>(values[i]);
+      }
+      heights.min = low;
+      heights.max = high;
+      sum += (sums[0] + sums[1]) + (sums[2] + sums[3]);
+      heights.pixels += count;
+      const std::uint8_t* pixels =
+          elevation.window.data() + static_cast<std::size_t>(index) * kWindowPixelBytes;
+      const int codes = CountColourCodes(job_.dataFormat, pixels, count);
+      if (codes < count && heights.offFormatPixels == 0) {
+        int x = 0;
+        while (IsColourCode(job_.dataFormat, pixels + x * kWindowPixelBytes)) {
+          ++x;
+        }
+        const std::uint8_t* pixel = pixels + x * kWindowPixelBytes;
+        heights.firstOffFormatX = col * kBoardSide + first + x;
+        heights.firstOffFormatY = topOffset + row * kBoardSide + y;
+        heights.firstOffFormatRgb[0] = pixel[2];
+        heights.firstOffFormatRgb[1] = pixel[1];
+        heights.firstOffFormatRgb[2] = pixel[0];
+      }
+      heights.offFormatPixels += count - codes;
     }
   }
 
