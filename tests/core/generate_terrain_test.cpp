@@ -323,6 +323,18 @@ TEST_P(GenerateTerrainFailureTest, StopsWithItsMessagesAndLeavesNoLayout) {
 
 using T = GenerateTerrainTest;
 
+// A guide of `width` x `height` beside the 76 x 76 height map; a guide must
+// match the map in both.
+FailureCase GuideOfSize(const char* name, std::string ProjectSettings::*guide, int width,
+                        int height) {
+  return {name,
+          [guide, width, height](T& t, ProjectSettings& settings) {
+            t.Save("guide.tga", width, height);
+            settings.*guide = t.Path("guide.tga");
+          },
+          {kSizeMessage}};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Driver, GenerateTerrainFailureTest,
     ::testing::Values(
@@ -383,12 +395,12 @@ INSTANTIATE_TEST_SUITE_P(
             "MinimapMissing",
             [](T& t, ProjectSettings& settings) { settings.minimapPath = t.Path("none.tga"); },
             {kNotFoundMessage}},
-        FailureCase{"TexturingGuideOfAnotherSize",
-                    [](T& t, ProjectSettings& settings) {
-                      t.Save("guide.tga", 148, 76);
-                      settings.texturingGuidePath = t.Path("guide.tga");
-                    },
-                    {kSizeMessage}},
+        GuideOfSize("MinimapOfAnotherWidth", &ProjectSettings::minimapPath, 148, 76),
+        GuideOfSize("MinimapOfAnotherHeight", &ProjectSettings::minimapPath, 76, 148),
+        GuideOfSize("TexturingGuideOfAnotherWidth", &ProjectSettings::texturingGuidePath, 148, 76),
+        GuideOfSize("TexturingGuideOfAnotherHeight", &ProjectSettings::texturingGuidePath, 76, 148),
+        GuideOfSize("FilterGuideOfAnotherWidth", &ProjectSettings::filterGuidePath, 148, 76),
+        GuideOfSize("FilterGuideOfAnotherHeight", &ProjectSettings::filterGuidePath, 76, 148),
         FailureCase{"FilterGuideNotTarga",
                     [](T& t, ProjectSettings& settings) {
                       t.Raw("filter.tga", {0, 0, 2});

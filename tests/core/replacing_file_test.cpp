@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -96,6 +97,26 @@ TEST(ReplacingFile, CommitFailsWhenTheOutputFolderIsGone) {
   EXPECT_FALSE(output->Commit());
   EXPECT_TRUE(output->Failed());
   EXPECT_FALSE(output->Commit());
+}
+
+TEST(ReplacingFile, FailedCommitRemovesTheTemporaryFileAtOnce) {
+  test::TempDir dir;
+  auto file = ReplacingFile::Create(dir.File("out.gnd"));
+  ASSERT_TRUE(file);
+  const std::uint8_t bytes[] = {1, 2, 3};
+  file->Write(bytes, sizeof bytes);
+  const std::vector<std::string> names = Names(dir);
+  ASSERT_EQ(names.size(), 1u);
+  const fs::path temporary = dir.path() / names[0];
+  // A folder now stands where the file should go, so it cannot be moved there.
+  fs::create_directory(dir.File("out.gnd"));
+
+  EXPECT_FALSE(file->Commit());
+  // Gone while the object still exists: the desktop application keeps it
+  // until the user has closed the error box.
+  EXPECT_FALSE(fs::exists(temporary));
+  EXPECT_EQ(Names(dir), std::vector<std::string>{"out.gnd"});
+  EXPECT_TRUE(fs::is_directory(dir.File("out.gnd")));
 }
 
 }  // namespace
