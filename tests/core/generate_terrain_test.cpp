@@ -55,7 +55,7 @@ void ExpectIdle(const TerrainJob& job) {
   EXPECT_EQ(job.boardCount, 0);
 }
 
-class GenerateTerrainTest : public ::testing::Test {
+class GenerateTerrainRun : public ::testing::Test {
  public:
   // For the arrangements of the failure cases.
   void Save(const std::string& name, int width, int height) { SaveImage(name, width, height); }
@@ -113,7 +113,7 @@ class GenerateTerrainTest : public ::testing::Test {
   RecordingHost host_;
 };
 
-TEST_F(GenerateTerrainTest, WritesALayoutOfOneBoard) {
+TEST_F(GenerateTerrainRun, WritesALayoutOfOneBoard) {
   ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   EXPECT_TRUE(host_.Messages().empty());
   const auto file = Output();
@@ -131,7 +131,7 @@ TEST_F(GenerateTerrainTest, WritesALayoutOfOneBoard) {
   EXPECT_EQ(Outputs(), std::vector<std::string>{"out.gnd"});
 }
 
-TEST_F(GenerateTerrainTest, ReportsProgressOncePerBoardPosition) {
+TEST_F(GenerateTerrainRun, ReportsProgressOncePerBoardPosition) {
   SaveImage("height.tga", 148, 148);
   ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   ASSERT_EQ(host_.events.size(), 2u);
@@ -143,7 +143,7 @@ TEST_F(GenerateTerrainTest, ReportsProgressOncePerBoardPosition) {
   EXPECT_EQ(host_.pumps, 4);
 }
 
-TEST_F(GenerateTerrainTest, PutsTheAnchorFirstAndTheRestInRowMajorOrder) {
+TEST_F(GenerateTerrainRun, PutsTheAnchorFirstAndTheRestInRowMajorOrder) {
   SaveImage("height.tga", 148, 148);
   const GenerateResult result = GenerateTerrain(settings_, host_);
   ASSERT_EQ(result.outcome, RunOutcome::kWritten);
@@ -168,7 +168,7 @@ TEST_F(GenerateTerrainTest, PutsTheAnchorFirstAndTheRestInRowMajorOrder) {
                                               308240, 0, -1, 373794, 431558}));
 }
 
-TEST_F(GenerateTerrainTest, FilterGuideWithoutMarkersStillWritesBoardZero) {
+TEST_F(GenerateTerrainRun, FilterGuideWithoutMarkersStillWritesBoardZero) {
   SaveImage("height.tga", 148, 76);
   SaveImage("filter.tga", 148, 76, [](int, int) { return Rgb{0, 0, 0}; });
   settings_.filterGuidePath = dir_.File("filter.tga");
@@ -190,7 +190,7 @@ TEST_F(GenerateTerrainTest, FilterGuideWithoutMarkersStillWritesBoardZero) {
   EXPECT_EQ(host_.pumps, 4);
 }
 
-TEST_F(GenerateTerrainTest, OneMarkedBoardGivesOneBlock) {
+TEST_F(GenerateTerrainRun, OneMarkedBoardGivesOneBlock) {
   SaveImage("height.tga", 220, 76);
   // A cyan marker inside board 1 only (image columns 76 to 143).
   SaveImage("filter.tga", 220, 76, [](int x, int y) {
@@ -205,7 +205,7 @@ TEST_F(GenerateTerrainTest, OneMarkedBoardGivesOneBlock) {
   EXPECT_EQ(Height(file, 3792, 10, 10), static_cast<float>(1000 * 82 + 10));
 }
 
-TEST_F(GenerateTerrainTest, ASecondRunWritesTheSameFile) {
+TEST_F(GenerateTerrainRun, ASecondRunWritesTheSameFile) {
   SaveImage("height.tga", 148, 76);
   ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   const auto first = Output();
@@ -214,13 +214,13 @@ TEST_F(GenerateTerrainTest, ASecondRunWritesTheSameFile) {
   EXPECT_EQ(Outputs(), std::vector<std::string>{"out.gnd"});
 }
 
-TEST_F(GenerateTerrainTest, ReplacesAnExistingLayout) {
+TEST_F(GenerateTerrainRun, ReplacesAnExistingLayout) {
   test::WriteText(settings_.outputPath, "old layout");
   ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   EXPECT_EQ(Output().size(), 127110u);
 }
 
-TEST_F(GenerateTerrainTest, UsesOnlyTheFirst780BytesOfTheTemplate) {
+TEST_F(GenerateTerrainRun, UsesOnlyTheFirst780BytesOfTheTemplate) {
   auto longer = test::SampleTemplate();
   longer.resize(5000, 0x5A);
   test::WriteFile(kTileTemplateFile, longer);
@@ -231,7 +231,7 @@ TEST_F(GenerateTerrainTest, UsesOnlyTheFirst780BytesOfTheTemplate) {
             test::SampleTemplate());
 }
 
-TEST_F(GenerateTerrainTest, MissingTextureListIsReportedAndTheRunGoesOn) {
+TEST_F(GenerateTerrainRun, MissingTextureListIsReportedAndTheRunGoesOn) {
   SaveImage("guide.tga", 76, 76, [](int, int) { return Rgb{0, 200, 0}; });
   settings_.texturingGuidePath = dir_.File("guide.tga");
   settings_.randomizeTextures = 1;
@@ -243,7 +243,7 @@ TEST_F(GenerateTerrainTest, MissingTextureListIsReportedAndTheRunGoesOn) {
   EXPECT_EQ(file[3792 + 4 + 1], 0);  // unpainted
 }
 
-TEST_F(GenerateTerrainTest, ListsAndPaintsTheTexturesOfTheList) {
+TEST_F(GenerateTerrainRun, ListsAndPaintsTheTexturesOfTheList) {
   SaveImage("guide.tga", 76, 76, [](int x, int) {
     return x < 38 ? Rgb{0, 200, 0} : Rgb{90, 60, 30};
   });
@@ -260,14 +260,14 @@ TEST_F(GenerateTerrainTest, ListsAndPaintsTheTexturesOfTheList) {
   EXPECT_EQ(file[3792 + 4 + 10 * (76 * 75) + 1], 2);
 }
 
-TEST_F(GenerateTerrainTest, EqualBaseAndMaximumGiveFlatTerrain) {
+TEST_F(GenerateTerrainRun, EqualBaseAndMaximumGiveFlatTerrain) {
   settings_.baseHeight = 250.0f;
   settings_.maxHeight = 250.0f;
   ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   EXPECT_EQ(Height(Output(), 3792, 33, 44), 250.0f);
 }
 
-TEST_F(GenerateTerrainTest, DerivesTheHeightScaleInDouble) {
+TEST_F(GenerateTerrainRun, DerivesTheHeightScaleInDouble) {
   settings_.dataFormat = kGreyScale;
   settings_.baseHeight = -3.5f;
   settings_.maxHeight = 1000.25f;
@@ -284,13 +284,13 @@ TEST_F(GenerateTerrainTest, DerivesTheHeightScaleInDouble) {
 // existing layout untouched.
 struct FailureCase {
   const char* name;
-  std::function<void(GenerateTerrainTest&, ProjectSettings&)> arrange;
+  std::function<void(GenerateTerrainRun&, ProjectSettings&)> arrange;
   std::vector<std::string> messages;
   OutputFileFactory factory = nullptr;  // the run's own output when null
 };
 
-class GenerateTerrainFailureTest : public GenerateTerrainTest,
-                                   public ::testing::WithParamInterface<FailureCase> {};
+class GenerateTerrainFailure : public GenerateTerrainRun,
+                               public ::testing::WithParamInterface<FailureCase> {};
 
 test::TargaImage Image(int width, int height) {
   test::TargaImage image;
@@ -306,7 +306,7 @@ std::vector<std::uint8_t> Encoded(int width, int height, std::uint8_t type, std:
   return image.Encode();
 }
 
-TEST_P(GenerateTerrainFailureTest, StopsWithItsMessagesAndLeavesNoLayout) {
+TEST_P(GenerateTerrainFailure, StopsWithItsMessagesAndLeavesNoLayout) {
   const FailureCase& c = GetParam();
   test::WriteText(settings_.outputPath, "old layout");
   c.arrange(*this, settings_);
@@ -321,7 +321,7 @@ TEST_P(GenerateTerrainFailureTest, StopsWithItsMessagesAndLeavesNoLayout) {
   EXPECT_EQ(std::string(old.begin(), old.end()), "old layout");
 }
 
-using T = GenerateTerrainTest;
+using T = GenerateTerrainRun;
 
 // A guide of `width` x `height` beside the 76 x 76 height map; a guide must
 // match the map in both.
@@ -336,7 +336,7 @@ FailureCase GuideOfSize(const char* name, std::string ProjectSettings::*guide, i
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Driver, GenerateTerrainFailureTest,
+    Driver, GenerateTerrainFailure,
     ::testing::Values(
         FailureCase{"TemplateMissing",
                     [](T&, ProjectSettings&) { fs::remove(kTileTemplateFile); },
@@ -440,7 +440,7 @@ INSTANTIATE_TEST_SUITE_P(
                     test::FailingAfter(SIZE_MAX, true)}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
-TEST_F(GenerateTerrainTest, RefusesMoreBoardsThanALayoutCanIndex) {
+TEST_F(GenerateTerrainRun, RefusesMoreBoardsThanALayoutCanIndex) {
   // 910 x 20 = 18200 boards. The pixels are never read, so the file is left
   // sparse: only its header is written.
   const int width = 910 * 72 + 4;
@@ -459,7 +459,7 @@ TEST_F(GenerateTerrainTest, RefusesMoreBoardsThanALayoutCanIndex) {
   EXPECT_EQ(test::ReadFile(settings_.outputPath).size(), 10u);
 }
 
-TEST_F(GenerateTerrainTest, StopsAtTheCancelFlagAndDiscardsTheLayout) {
+TEST_F(GenerateTerrainRun, StopsAtTheCancelFlagAndDiscardsTheLayout) {
   SaveImage("height.tga", 220, 76);
   SaveImage("filter.tga", 220, 76, [](int, int) { return Rgb{0, 255, 255}; });
   settings_.filterGuidePath = dir_.File("filter.tga");
@@ -491,14 +491,14 @@ class CancellingHost : public RecordingHost {
   }
 };
 
-TEST_F(GenerateTerrainTest, ReleasesTheJobWhenTheHostCancels) {
+TEST_F(GenerateTerrainRun, ReleasesTheJobWhenTheHostCancels) {
   SaveImage("height.tga", 220, 76);
   CancellingHost host;
   EXPECT_THROW(GenerateTerrain(settings_, host), std::runtime_error);
   EXPECT_TRUE(Outputs().empty());
 }
 
-TEST(ReportTargaOpenError, ShowsTheMessageOfEachCode) {
+TEST(GenerateTerrain, ShowsTheMessageOfEachCode) {
   const std::vector<std::pair<int, std::string>> cases = {
       {0, "Error: memory allocation failed."},
       {1, "Error: image not found or failed to open."},
@@ -513,7 +513,7 @@ TEST(ReportTargaOpenError, ShowsTheMessageOfEachCode) {
   }
 }
 
-TEST(ReleaseJob, ShowsItsMessageAndLeavesTheJobIdle) {
+TEST(GenerateTerrain, ShowsItsMessageAndLeavesTheJobIdle) {
   test::TempDir dir;
   TerrainJob job;
   job.output = ReplacingFile::Create(dir.File("out.gnd"));
