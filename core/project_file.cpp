@@ -71,6 +71,19 @@ class ProjectReader {
 
   bool ok() const { return ok_; }
 
+  void Get(std::int32_t& value) { value = static_cast<std::int32_t>(GetLe32()); }
+  void Get(float& value) {
+    if (!Have(4)) {
+      value = 0.0f;
+      return;
+    }
+    value = kem::GetFloat32(bytes_.data() + position_);
+    position_ += 4;
+  }
+
+  void Get(std::string& text) { text = GetString(); }
+
+ private:
   std::uint8_t GetByte() {
     if (!Have(1)) {
       return 0;
@@ -96,19 +109,6 @@ class ProjectReader {
     return value;
   }
 
-  void Get(std::int32_t& value) { value = static_cast<std::int32_t>(GetLe32()); }
-  void Get(float& value) {
-    if (!Have(4)) {
-      value = 0.0f;
-      return;
-    }
-    value = kem::GetFloat32(bytes_.data() + position_);
-    position_ += 4;
-  }
-
-  void Get(std::string& text) { text = GetString(); }
-
- private:
   std::string GetString() {
     std::size_t length = GetByte();
     if (length == kLongLengthMarker) {

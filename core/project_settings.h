@@ -56,7 +56,7 @@ struct ProjectField {
 inline constexpr std::size_t kProjectFieldCount = 14;
 
 // Every persisted field, in project file order.
-inline const std::array<ProjectField, kProjectFieldCount> kProjectFields = {{
+inline constexpr std::array<ProjectField, kProjectFieldCount> kProjectFields = {{
     {"heightMapPath", &ProjectSettings::heightMapPath},
     {"reservedA", &ProjectSettings::reservedA},
     {"minimapPath", &ProjectSettings::minimapPath},

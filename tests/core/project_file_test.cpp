@@ -65,7 +65,7 @@ TEST(ProjectSettings, DefaultIsANewProjectAndComparesByValue) {
   EXPECT_NE(copy, read);
 }
 
-TEST(ProjectFields, EachFieldOfTheTableIsADifferentMember) {
+TEST(ProjectSettings, EachFieldOfTheTableIsADifferentMember) {
   ProjectSettings filled;
   FillSettings(filled);
   ProjectSettings all;

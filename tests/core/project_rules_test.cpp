@@ -7,7 +7,7 @@
 namespace kem {
 namespace {
 
-TEST(ApplyFormatPreset, TwentyFourBitCodingSetsTheRangeAndClearsInterpolate) {
+TEST(ProjectRules, TwentyFourBitCodingSetsTheRangeAndClearsInterpolate) {
   ProjectSettings settings;
   settings.dataFormat = k24BitHeightCoding;
   settings.baseHeight = 4.0f;
@@ -17,7 +17,7 @@ TEST(ApplyFormatPreset, TwentyFourBitCodingSetsTheRangeAndClearsInterpolate) {
   EXPECT_EQ(settings.interpolate, 0);
 }
 
-TEST(ApplyFormatPreset, OtherFormatsLeaveTheSettingsAlone) {
+TEST(ProjectRules, OtherFormatsLeaveTheSettingsAlone) {
   for (DataFormat format : {kSpectrumColours, kTerrainColourScale, kChromaDepthColours, kGreyScale,
                             DataFormat{-1}, DataFormat{7}}) {
     ProjectSettings settings;
@@ -31,7 +31,7 @@ TEST(ApplyFormatPreset, OtherFormatsLeaveTheSettingsAlone) {
   }
 }
 
-TEST(IsFlatTerrain, EqualHeightsOrANanAreFlat) {
+TEST(ProjectRules, EqualHeightsOrANanAreFlat) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   const auto flat = [](float base, float max) {
     ProjectSettings settings;
