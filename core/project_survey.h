@@ -1,5 +1,6 @@
 // The survey of a project: what a generation run with these settings would
-// do, found without writing anything and without tile_blank.dat's content.
+// do, found without writing anything. It needs no tile_blank.dat: a missing
+// or short one is listed among the problems like any other.
 //
 // It opens and checks the images as the generator does, makes the generator's
 // board selection, decodes the heights of the boards the generator would
