@@ -40,7 +40,8 @@ int RunInspectLayout(const std::string& path, const InspectOptions& options);
 // a run would do (a short report, or JSON with `json`); writes the preview
 // asked for. Returns 0 when a run would write its layout, 1 when it would
 // stop (its messages, every one, go to standard error) or the project or the
-// preview cannot be read or written, 130 when cancelled with Ctrl+C.
+// preview cannot be read or written, 128 + N when ended by signal N
+// (130 for Ctrl+C).
 int RunInspectProject(const std::optional<std::string>& projectPath, const InspectOptions& options);
 
 // `inspect [TARGET]`: a layout file goes to RunInspectLayout; anything else

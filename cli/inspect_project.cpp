@@ -204,7 +204,7 @@ int RunInspectProject(const std::optional<std::string>& projectPath,
   SurveyOptions surveyOptions;
   surveyOptions.relief = !options.preview.empty();
   InterruptCatcher interrupts(SecondInterrupt::kEndsProcess);
-  surveyOptions.cancel = &InterruptFlag();
+  surveyOptions.cancelled = [] { return Interrupted(); };
   ProjectSurvey survey = SurveyProject(settings, surveyOptions);
 
   std::ostringstream report;
@@ -215,7 +215,7 @@ int RunInspectProject(const std::optional<std::string>& projectPath,
   }
   std::cout << report.str() << std::flush;
   if (survey.cancelled) {
-    return kExitCancelled;
+    return InterruptedExitStatus();
   }
   for (const std::string& problem : survey.problems) {
     WriteMessageLine(problem);

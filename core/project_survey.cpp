@@ -133,7 +133,7 @@ class Survey {
 
  private:
   bool Cancelled() {
-    if (options_.cancel != nullptr && options_.cancel->load(std::memory_order_relaxed)) {
+    if (options_.cancelled && options_.cancelled()) {
       result_.cancelled = true;
     }
     return result_.cancelled;

@@ -12,7 +12,6 @@
 // table, so it may run on another thread while the user works.
 #pragma once
 
-#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -46,8 +45,10 @@ struct SurveyOptions {
   // Draw the shaded relief of the board grid (boards the filter leaves out
   // dimmed, the anchor outlined). The heights of every board are then read.
   bool relief = false;
-  // Tested between boards; once true the survey stops and says so.
-  const std::atomic<bool>* cancel = nullptr;
+  // Asked between boards (on the survey's thread); once it answers true the
+  // survey stops and says so. A desktop front end hands in a test of its own
+  // atomic flag.
+  std::function<bool()> cancelled;
   // Called for every board read, in row-major order.
   std::function<void(const SurveyBoardView&)> board;
 };

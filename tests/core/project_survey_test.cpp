@@ -279,9 +279,10 @@ TEST(ProjectSurvey, DrawsTheReliefOfTheWholeGrid) {
 
 TEST(ProjectSurvey, StopsWhenCancelled) {
   SurveyFolder folder;
+  // As a desktop front end would: a flag set on another thread.
   const std::atomic<bool> cancel{true};
   SurveyOptions options;
-  options.cancel = &cancel;
+  options.cancelled = [&cancel] { return cancel.load(); };
   const ProjectSurvey survey = SurveyProject(folder.settings, options);
   EXPECT_TRUE(survey.cancelled);
   EXPECT_FALSE(survey.WouldGenerate());
