@@ -38,6 +38,8 @@ constexpr char kTooLarge[] = "Error: the DEM is too large for a targa image.";
 constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
 constexpr char kCannotCreate[] = "Error: the height map file could not be created.";
 constexpr char kWriteFailed[] = "Error: failed to write the height map file.";
+constexpr char kFinerThanAUnit[] =
+    "Error: the DEM's point spacing is less than one unit; use projected coordinates in metres.";
 
 // Points or cells between two progress updates.
 constexpr std::uint64_t kProgressInterval = 25000;
@@ -131,6 +133,12 @@ class Conversion {
         firstY = point.y;
       } else if (spacing_ == 0) {
         spacing_ = SpacingOf(point.y, firstY);
+        // A first change of y under one unit: degrees, or a grid finer than
+        // the height map could ever show.
+        if (spacing_ == 0 && point.y != firstY) {
+          Fail(kFinerThanAUnit);
+          return false;
+        }
       }
       if (points_.Count() % kProgressInterval == 0) {
         host_.SetProgress(kScanText, ScanPercent(reader.Position(), error ? 0 : length));

@@ -31,6 +31,8 @@ constexpr char kTooLarge[] = "Error: the DEM is too large for a targa image.";
 constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
 constexpr char kCannotCreate[] = "Error: the height map file could not be created.";
 constexpr char kWriteFailed[] = "Error: failed to write the height map file.";
+constexpr char kFinerThanAUnit[] =
+    "Error: the DEM's point spacing is less than one unit; use projected coordinates in metres.";
 
 // A decoded height map: its size and the 24-bit code of every pixel.
 struct HeightMap {
@@ -299,6 +301,10 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{"comment_after_numbers", "0 0 1 # note\n", kNotANumber},
                       RejectCase{"garbage_after_points", "0 0 1\n10 0 2\nend\n", kNotANumber},
                       RejectCase{"comma_decimal", "0 0 1,5\n", kNotANumber},
+                      // Degrees of latitude and a half-unit grid.
+                      RejectCase{"degrees", "7.5 47.25 500\n7.5 47.2508333 501\n", kFinerThanAUnit},
+                      RejectCase{"sub_unit_grid", "0 0 1\n0 0.5 2\n0 1 3\n0 10 4\n",
+                                 kFinerThanAUnit},
                       RejectCase{"number_then_letters", "0 0 12m\n", kNotANumber},
                       RejectCase{"infinity", "0 0 inf\n", kNotANumber},
                       RejectCase{"nan", "nan 0 0\n", kNotANumber},
