@@ -56,8 +56,9 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 // whichever step it stopped at.
 class Conversion {
  public:
-  Conversion(const std::string& path, ImportHost& host, const HeightMapOutputFactory& createOutput)
-      : path_(path), host_(host), createOutput_(createOutput) {}
+  Conversion(const std::string& path, ImportHost& host, const HeightMapOutputFactory& createOutput,
+             const ConvertOptions& options)
+      : path_(path), host_(host), createOutput_(createOutput), options_(options) {}
 
   ConvertResult Run() {
     host_.Repaint();
@@ -69,6 +70,10 @@ class Conversion {
     }
     if (!ComputeGridSize(extents_, size_)) {
       return Fail(kTooLarge);
+    }
+    window_ = WholeGrid(size_.cols, size_.rows);
+    if (options_.fitBoards && !FitWholeBoards(size_.cols, size_.rows, window_)) {
+      return Fail(kSmallerThanABoard);
     }
     n_ = GridStep(spacing_);
     d_ = n_ == 1 ? 2 : 4;
@@ -210,24 +215,24 @@ class Conversion {
   }
 
   ConvertResult Write() {
-    std::unique_ptr<HeightMapOutput> output = createOutput_(DemOutputPath(path_));
+    std::unique_ptr<HeightMapOutput> output = createOutput_(OutputPathFor(path_, options_));
     if (!output) {
       return Fail(kCannotCreate);
     }
     std::uint8_t header[kHeightMapHeaderSize];
-    EncodeHeightMapHeader(size_.cols, size_.rows, header);
+    EncodeHeightMapHeader(window_.cols, window_.rows, header);
     output->Write(header, sizeof header);
 
-    const auto cols = static_cast<std::size_t>(size_.cols);
-    const std::size_t cellCount = grid_.CellCount();
+    const auto cols = static_cast<std::size_t>(window_.cols);
+    const std::size_t cellCount = cols * static_cast<std::size_t>(window_.rows);
     const double base = 50.0 + 50.0 * (d_ - 1) / d_;
     const double scale = static_cast<double>(cellCount) * d_;
     std::vector<std::uint8_t> chunk(kWriteChunkCells * kHeightMapBytesPerPixel);
     HeightRowReader reader(grid_);
     std::size_t used = 0;  // bytes in chunk
     std::size_t j = 0;     // cells coded
-    for (std::int64_t row = 0; row < size_.rows; ++row) {
-      const float* cells = reader.Row(row);
+    for (std::int64_t row = window_.row; row < window_.row + window_.rows; ++row) {
+      const float* cells = reader.Row(row) + window_.col;
       std::size_t col = 0;
       while (col < cols) {
         // Up to the next progress update, the end of the chunk or the end of
@@ -259,12 +264,14 @@ class Conversion {
   const std::string& path_;
   ImportHost& host_;
   const HeightMapOutputFactory& createOutput_;
+  const ConvertOptions& options_;
   ConvertResult result_ = ConvertResult::kFailed;
 
   DemPointArray points_;
   DemExtents extents_;
   std::int32_t spacing_ = 0;
   GridSize size_;
+  HeightMapWindow window_;
   std::int64_t n_ = 0;
   int d_ = 4;
   HeightGrid grid_;
@@ -272,8 +279,16 @@ class Conversion {
 
 }  // namespace
 
+const char kSmallerThanABoard[] =
+    "Error: the height map is smaller than one board (76 x 76 pixels); it cannot be cut to whole "
+    "boards.";
+
 std::string DemOutputPath(const std::string& inputPath) {
   return inputPath + ".tga";
+}
+
+std::string OutputPathFor(const std::string& inputPath, const ConvertOptions& options) {
+  return options.outputPath.empty() ? DemOutputPath(inputPath) : options.outputPath;
 }
 
 ConvertResult convertdem(const std::string& path, ImportHost& host) {
@@ -282,8 +297,14 @@ ConvertResult convertdem(const std::string& path, ImportHost& host) {
 
 ConvertResult convertdem(const std::string& path, ImportHost& host,
                          const HeightMapOutputFactory& createOutput) {
+  return convertdem(path, host, createOutput, ConvertOptions());
+}
+
+ConvertResult convertdem(const std::string& path, ImportHost& host,
+                         const HeightMapOutputFactory& createOutput,
+                         const ConvertOptions& options) {
   try {
-    Conversion conversion(path, host, createOutput);
+    Conversion conversion(path, host, createOutput, options);
     return conversion.Run();
   } catch (const std::bad_alloc&) {
     // A working buffer could not be had; what was taken is already freed.

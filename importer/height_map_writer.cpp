@@ -163,6 +163,16 @@ void EncodeHeightPixels(const float* heights, std::size_t count, std::uint8_t* o
   }
 }
 
+bool FitWholeBoards(std::int64_t cols, std::int64_t rows, HeightMapWindow& window) {
+  if (cols < kWindowSide || rows < kWindowSide) {
+    return false;
+  }
+  const std::int64_t fitCols = (cols - kBoardEdge) / kBoardSide * kBoardSide + kBoardEdge;
+  const std::int64_t fitRows = (rows - kBoardEdge) / kBoardSide * kBoardSide + kBoardEdge;
+  window = {(cols - fitCols) / 2, (rows - fitRows) / 2, fitCols, fitRows};
+  return true;
+}
+
 std::unique_ptr<HeightMapOutput> CreateHeightMapOutput(const std::string& outputPath) {
   auto file = ReplacingFile::Create(outputPath);
   if (!file) {
