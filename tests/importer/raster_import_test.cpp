@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -313,6 +314,32 @@ TEST_F(RasterImport, RecognisesRastersButNotXyzTextOrPipes) {
   EXPECT_FALSE(IsGdalRaster(dir_.File("area.xyz")));
   EXPECT_FALSE(IsGdalRaster(dir_.File("pipe")));
   EXPECT_FALSE(IsGdalRaster(dir_.File("missing.tif")));
+}
+
+// `kem-cli convert` on a raster: FILE.tga beside it or the --output file, the
+// zone on standard output.
+TEST_F(RasterImport, CommandLineWritesBesideTheRasterOrWhereAsked) {
+  const char* cli = std::getenv("KEM_CLI");
+  if (cli == nullptr || !std::filesystem::exists(cli)) {
+    GTEST_SKIP() << "KEM_CLI does not name the kem-cli binary";
+  }
+  RasterSpec spec;
+  spec.cols = 20;
+  spec.rows = 4;
+  const double transform[6] = {11.9, 0.005, 0, 47.06, 0, -0.005};
+  std::copy(transform, transform + 6, spec.geoTransform);
+  spec.epsg = 4326;
+  spec.heights = Hill(spec.cols, spec.rows);
+  MakeRaster(dir_.File("area.tif"), spec);
+  const std::string run = std::string("'") + cli + "' convert '" + dir_.File("area.tif") + "'";
+  ASSERT_EQ(std::system((run + " >'" + dir_.File("out.txt") + "'").c_str()), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("area.tif.tga")));
+  const std::vector<std::uint8_t> said = test::ReadFile(dir_.File("out.txt"));
+  EXPECT_EQ(std::string(said.begin(), said.end()).substr(0, 42),
+            "Reprojected to UTM zone 32N (EPSG:32632).\n");
+  ASSERT_EQ(std::system((run + " --output '" + dir_.File("named.tga") + "' >/dev/null").c_str()),
+            0);
+  EXPECT_EQ(test::ReadFile(dir_.File("named.tga")), test::ReadFile(dir_.File("area.tif.tga")));
 }
 
 }  // namespace
