@@ -1,5 +1,5 @@
 // The importer dialog's progress bar shows whole percentages only.
-#include "importer/dem_import_dlg.h"
+#include "app/dem_import_dlg.h"
 
 #include <cmath>
 #include <limits>

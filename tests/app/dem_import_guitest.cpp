@@ -15,9 +15,9 @@
 #include <wx/gauge.h>
 #include <wx/stattext.h>
 
+#include "app/dem_import_command.h"
+#include "app/dem_import_dlg.h"
 #include "app/ui_hooks.h"
-#include "importer/dem_import_command.h"
-#include "importer/dem_import_dlg.h"
 #include "support/test_support.h"
 
 namespace kem::app {

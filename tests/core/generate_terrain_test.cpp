@@ -312,6 +312,17 @@ TEST_P(GenerateTerrainFailureTest, StopsWithItsMessagesAndLeavesNoLayout) {
 
 using T = GenerateTerrainTest;
 
+// A guide of `width` x `height` beside the 76 x 76 height map; a guide must
+// match the map in both.
+FailureCase GuideOfSize(const char* name, std::string TerrainJob::*guide, int width, int height) {
+  return {name,
+          [guide, width, height](T& t, TerrainJob& job) {
+            t.Save("guide.tga", width, height);
+            job.*guide = t.Path("guide.tga");
+          },
+          {kSizeMessage}};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Driver, GenerateTerrainFailureTest,
     ::testing::Values(
@@ -370,12 +381,12 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"MinimapMissing",
                     [](T& t, TerrainJob& job) { job.minimapPath = t.Path("none.tga"); },
                     {kNotFoundMessage}},
-        FailureCase{"TexturingGuideOfAnotherSize",
-                    [](T& t, TerrainJob& job) {
-                      t.Save("guide.tga", 148, 76);
-                      job.texturingGuidePath = t.Path("guide.tga");
-                    },
-                    {kSizeMessage}},
+        GuideOfSize("MinimapOfAnotherWidth", &TerrainJob::minimapPath, 148, 76),
+        GuideOfSize("MinimapOfAnotherHeight", &TerrainJob::minimapPath, 76, 148),
+        GuideOfSize("TexturingGuideOfAnotherWidth", &TerrainJob::texturingGuidePath, 148, 76),
+        GuideOfSize("TexturingGuideOfAnotherHeight", &TerrainJob::texturingGuidePath, 76, 148),
+        GuideOfSize("FilterGuideOfAnotherWidth", &TerrainJob::filterGuidePath, 148, 76),
+        GuideOfSize("FilterGuideOfAnotherHeight", &TerrainJob::filterGuidePath, 76, 148),
         FailureCase{"FilterGuideNotTarga",
                     [](T& t, TerrainJob& job) {
                       t.Raw("filter.tga", {0, 0, 2});

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,16 +77,20 @@ TEST(TextureTable, EmptyGuidePathGivesAnEmptyTableWithoutReading) {
   EXPECT_TRUE(host.events.empty());
 }
 
-TEST(TextureTable, MissingListShowsTheInformationBoxAndGivesAnEmptyTable) {
+TEST(TextureTable, MissingOrUnreadableListShowsTheInformationBoxAndGivesAnEmptyTable) {
   TempDir dir;
-  RecordingHost host;
-  Load(Entries(5), host, dir);
-  const TextureTable& table = MakeTextureTable("guide.tga", host, dir.File("absent.txt"));
-  EXPECT_EQ(TableLength(table), 0);
-  ASSERT_EQ(host.events.size(), 1u);
-  EXPECT_EQ(host.events[0].kind, "information");
-  EXPECT_EQ(host.events[0].caption, kCaption);
-  EXPECT_EQ(host.events[0].text, kMissingText);
+  std::filesystem::create_directory(dir.File("folder.txt"));
+  for (const char* list : {"absent.txt", "folder.txt"}) {
+    SCOPED_TRACE(list);
+    RecordingHost host;
+    Load(Entries(5), host, dir);
+    const TextureTable& table = MakeTextureTable("guide.tga", host, dir.File(list));
+    EXPECT_EQ(TableLength(table), 0);
+    ASSERT_EQ(host.events.size(), 1u);
+    EXPECT_EQ(host.events[0].kind, "information");
+    EXPECT_EQ(host.events[0].caption, kCaption);
+    EXPECT_EQ(host.events[0].text, kMissingText);
+  }
 }
 
 TEST(TextureTable, ReadsTheListFromTheCurrentFolderByDefault) {
