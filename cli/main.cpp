@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/inspect_command.h"
 #include "cli/job_options.h"
 
 int main(int argc, char** argv) {
@@ -51,6 +52,9 @@ int main(int argc, char** argv) {
       project->add_subcommand("show", "Print a project's fourteen fields, one a line");
   projectShow->add_option("path", showPath, "Project file")->required()->type_name("PATH");
 
+  InspectOptions inspectOptions;
+  CLI::App* inspect = AddInspectCommand(app, inspectOptions);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {
@@ -67,6 +71,9 @@ int main(int argc, char** argv) {
   }
   if (*convert) {
     return RunConvert(xyzPath, convertOutput, fitBoards);
+  }
+  if (*inspect) {
+    return RunInspect(inspectOptions);
   }
   if (*projectNew) {
     return RunProjectNew(newPath, newOptions);
