@@ -18,13 +18,15 @@ constexpr std::size_t kSniffBytes = 4096;
 // What the first bytes of a file look like.
 enum class Opening {
   kXyzNumbers,  // plain text whose first token starts like a number
-  kOtherText,   // plain text opening with something else (names, '#', "ncols")
-  kBinary,      // a byte that plain text does not hold (a NUL, a control code)
+  kOtherText,   // text opening with something else (names, '#', "ncols")
+  kBinary,      // a byte that text does not hold (a NUL, a control code)
   kNotAFile,    // not a regular file that opens: a pipe goes to the XYZ reader unread
 };
 
+// Printable ASCII, white space, and the bytes of UTF-8 (column names in any
+// language).
 bool IsTextByte(unsigned char byte) {
-  return (byte >= 0x20 && byte < 0x7F) || (byte >= '\t' && byte <= '\r');
+  return byte >= 0x20 || (byte >= '\t' && byte <= '\r');
 }
 
 Opening LookAtOpening(const std::string& path) {

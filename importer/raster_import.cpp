@@ -152,13 +152,14 @@ double HeightUnitMetres(GDALRasterBandH band) {
   return 1.0;
 }
 
-// Cells that cover `extent` units at `size` units each.
+// Cells that cover `extent` units at `size` units each (at least one); -1
+// when more than a height map holds or not a number.
 std::int64_t CellsOver(double extent, double size) {
   const double cells = std::ceil(extent / size - kWholeCells);
-  if (!(cells >= 1 && cells <= static_cast<double>(kMaxGridSide))) {
-    return cells >= 1 ? -1 : 1;
+  if (!(cells <= static_cast<double>(kMaxGridSide))) {
+    return -1;
   }
-  return static_cast<std::int64_t>(cells);
+  return cells < 1 ? 1 : static_cast<std::int64_t>(cells);
 }
 
 // The north-up grid of 10 m cells the heights are brought onto.

@@ -314,6 +314,11 @@ TEST_F(RasterImport, RecognisesRastersButNotXyzTextOrPipes) {
   EXPECT_FALSE(IsGdalRaster(dir_.File("area.xyz")));
   EXPECT_FALSE(IsGdalRaster(dir_.File("pipe")));
   EXPECT_FALSE(IsGdalRaster(dir_.File("missing.tif")));
+  // Text with column names in any language still reaches the XYZ reader.
+  test::WriteText(dir_.File("names.xyz"),
+                  "Rechtswert;Hochwert;H\xC3\xB6he\n0;0;1\n0;10;2\n10;0;3\n10;10;4\n");
+  EXPECT_EQ(Convert(dir_.File("names.xyz")), ConvertResult::kWritten);
+  EXPECT_EQ(test::ReadFile(dir_.File("names.xyz.tga")).size(), 18u + 3 * 4);
 }
 
 // `kem-cli convert` on a raster: FILE.tga beside it or the --output file, the
