@@ -51,16 +51,24 @@ void CentreOver(wxTopLevelWindow* window, const wxFrame* mainFrame) {
   window->Move(over.x + (over.width - size.x) / 2, over.y + (over.height - size.y) / 2);
 }
 
-}  // namespace
-
-void RunDemImportCommand(wxFrame* mainFrame) {
+// A file dialog owned by `mainFrame` with `filter`, then RunDemImport.
+void PickAndConvert(wxFrame* mainFrame, const char* filter) {
   const std::optional<wxString> path = ShowFileDialog(
-      mainFrame,
-      {wxS("Open"), wxString::FromUTF8(kDemFileFilter), wxFD_OPEN | wxFD_FILE_MUST_EXIST});
+      mainFrame, {wxS("Open"), wxString::FromUTF8(filter), wxFD_OPEN | wxFD_FILE_MUST_EXIST});
   if (!path) {
     return;
   }
   RunDemImport(mainFrame, *path);
+}
+
+}  // namespace
+
+void RunDemImportCommand(wxFrame* mainFrame) {
+  PickAndConvert(mainFrame, kDemFileFilter);
+}
+
+void RunRasterImportCommand(wxFrame* mainFrame) {
+  PickAndConvert(mainFrame, kRasterFileFilter);
 }
 
 kem::ConvertResult RunDemImport(wxFrame* mainFrame, const wxString& path,

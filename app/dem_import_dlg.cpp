@@ -104,7 +104,28 @@ bool CDemImportDlg::Create(wxWindow* parent) {
 }
 
 kem::ConvertResult CDemImportDlg::convertdem(const wxString& path) {
-  return kem::convertdem(std::string(path.mb_str(*wxConvFileName)), *this);
+  kem::RasterReport report;
+  const kem::ConvertResult result = kem::ConvertElevation(std::string(path.mb_str(*wxConvFileName)),
+                                                          *this, kem::ConvertOptions(), report);
+  if (result == kem::ConvertResult::kWritten && (report.utmZone != 0 || report.filledCells != 0)) {
+    ShowMessageBox(DescribeRasterReport(report), wxS("Elevation raster"), wxOK | wxICON_INFORMATION,
+                   this);
+  }
+  return result;
+}
+
+wxString DescribeRasterReport(const kem::RasterReport& report) {
+  wxString text;
+  if (report.utmZone != 0) {
+    text << "Reprojected to UTM zone " << report.utmZone << (report.utmNorth ? "N" : "S")
+         << " (EPSG:" << report.epsg << ").";
+  }
+  if (report.filledCells != 0) {
+    text << (text.empty() ? "" : "\n") << "Filled "
+         << wxString::Format("%llu", static_cast<unsigned long long>(report.filledCells))
+         << " cells without data from their neighbours.";
+  }
+  return text;
 }
 
 void CDemImportDlg::Repaint() {

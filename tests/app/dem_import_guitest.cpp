@@ -206,6 +206,21 @@ TEST_F(ConvertCommand, AsksForAnExistingDemFile) {
   EXPECT_TRUE(m_frame->IsEnabled());
 }
 
+TEST_F(ConvertCommand, AsksForAnElevationRasterAndReadsWhatTheFileHolds) {
+  std::optional<FileDialogRequest> asked;
+  SetFileDialogAnswer([&](const FileDialogRequest& request) -> std::optional<wxString> {
+    asked = request;
+    return wxString(m_demPath);
+  });
+  RunRasterImportCommand(m_frame);
+  ASSERT_TRUE(asked.has_value());
+  EXPECT_EQ(asked->wildcard, wxString::FromUTF8(kRasterFileFilter));
+  // XYZ text chosen there is still converted, as XYZ.
+  EXPECT_TRUE(std::filesystem::exists(m_demPath + ".tga"));
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_TRUE(m_frame->IsEnabled());
+}
+
 TEST_F(ConvertCommand, CancelledFileDialogOpensNoImporter) {
   SetFileDialogAnswer([](const FileDialogRequest&) -> std::optional<wxString> { return {}; });
   const size_t windowsBefore = wxTopLevelWindows.GetCount();
