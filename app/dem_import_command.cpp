@@ -53,12 +53,14 @@ void CentreOver(wxTopLevelWindow* window, const wxFrame* mainFrame) {
 
 // A file dialog owned by `mainFrame` with `filter`, then RunDemImport.
 void PickAndConvert(wxFrame* mainFrame, const char* filter) {
-  const std::optional<wxString> path = ShowFileDialog(
-      mainFrame, {wxS("Open"), wxString::FromUTF8(filter), wxFD_OPEN | wxFD_FILE_MUST_EXIST});
+  kem::ConvertOptions options;
+  const std::optional<wxString> path =
+      ShowFileDialog(mainFrame, {wxS("Open"), wxString::FromUTF8(filter),
+                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST, &options.fitBoards});
   if (!path) {
     return;
   }
-  RunDemImport(mainFrame, *path);
+  RunDemImport(mainFrame, *path, {}, options);
 }
 
 }  // namespace
@@ -72,7 +74,8 @@ void RunRasterImportCommand(wxFrame* mainFrame) {
 }
 
 kem::ConvertResult RunDemImport(wxFrame* mainFrame, const wxString& path,
-                                const std::function<void(CDemImportDlg&)>& onShown) {
+                                const std::function<void(CDemImportDlg&)>& onShown,
+                                const kem::ConvertOptions& options) {
   auto* dialog = new CDemImportDlg();
   const ConversionScope scope(mainFrame, dialog);
   if (!dialog->Create(nullptr)) {
@@ -84,7 +87,7 @@ kem::ConvertResult RunDemImport(wxFrame* mainFrame, const wxString& path,
   if (onShown) {
     onShown(*dialog);
   }
-  return dialog->convertdem(path);
+  return dialog->convertdem(path, options);
 }
 
 }  // namespace kem::app

@@ -24,9 +24,10 @@ inline constexpr char kRasterFileFilter[] =
     "Elevation rasters (*.tif;*.asc;*.hgt;*.img)|*.tif;*.TIF;*.tiff;*.TIFF;*.asc;*.ASC;*.hgt;"
     "*.HGT;*.img;*.IMG|All Files|*.*";
 
-// The whole command: a file dialog owned by `mainFrame` for an existing file;
-// when the user confirms one, RunDemImport on it. Cancelling the file dialog
-// ends the command with no importer window.
+// The whole command: a file dialog owned by `mainFrame` for an existing file,
+// with the checkbox that crops the height map to whole boards; when the user
+// confirms one, RunDemImport on it. Cancelling the file dialog ends the
+// command with no importer window.
 void RunDemImportCommand(wxFrame* mainFrame);
 
 // The same for an elevation raster, with the raster formats' file filter.
@@ -35,8 +36,10 @@ void RunRasterImportCommand(wxFrame* mainFrame);
 // The command after the file is chosen: disables `mainFrame`, shows the
 // modeless importer dialog (no parent), converts `path`, enables `mainFrame`
 // again whatever the outcome and destroys the dialog. `onShown`, when given,
-// runs with the shown dialog just before the conversion starts.
+// runs with the shown dialog just before the conversion starts; `options`
+// crop the height map to whole boards when asked.
 kem::ConvertResult RunDemImport(wxFrame* mainFrame, const wxString& path,
-                                const std::function<void(CDemImportDlg&)>& onShown = {});
+                                const std::function<void(CDemImportDlg&)>& onShown = {},
+                                const kem::ConvertOptions& options = {});
 
 }  // namespace kem::app

@@ -103,10 +103,11 @@ bool CDemImportDlg::Create(wxWindow* parent) {
   return true;
 }
 
-kem::ConvertResult CDemImportDlg::convertdem(const wxString& path) {
+kem::ConvertResult CDemImportDlg::convertdem(const wxString& path,
+                                             const kem::ConvertOptions& options) {
   kem::RasterReport report;
-  const kem::ConvertResult result = kem::ConvertElevation(std::string(path.mb_str(*wxConvFileName)),
-                                                          *this, kem::ConvertOptions(), report);
+  const kem::ConvertResult result =
+      kem::ConvertElevation(std::string(path.mb_str(*wxConvFileName)), *this, options, report);
   if (result == kem::ConvertResult::kWritten && (report.utmZone != 0 || report.filledCells != 0)) {
     ShowMessageBox(DescribeRasterReport(report), wxS("Elevation raster"), wxOK | wxICON_INFORMATION,
                    this);

@@ -56,7 +56,7 @@ class CDemImportDlg : public wxDialog, public kem::ImportHost {
   // with GDAL) into `path` + ".tga" while this dialog shows the progress;
   // returns when it is written, cancelled or failed. After a raster that was
   // reprojected or had cells without data, an information box says so.
-  kem::ConvertResult convertdem(const wxString& path);
+  kem::ConvertResult convertdem(const wxString& path, const kem::ConvertOptions& options = {});
 
   // What the conversion uses of its window.
   void Repaint() override;
