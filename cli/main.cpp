@@ -7,12 +7,14 @@
 #include "cli/commands.h"
 #include "cli/inspect_command.h"
 #include "cli/job_options.h"
+#include "generated/version.h"
 
 int main(int argc, char** argv) {
   using namespace kem::cli;
 
   CLI::App app{"Kem: turns colour-coded height maps into Trainz layout files (.gnd)", "kem-cli"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", kem::kVersionLine);
 
   std::optional<std::string> projectPath;
   JobOptions generateOptions;
@@ -61,6 +63,8 @@ int main(int argc, char** argv) {
     return app.exit(help);
   } catch (const CLI::CallForAllHelp& help) {
     return app.exit(help);
+  } catch (const CLI::CallForVersion& version) {
+    return app.exit(version);
   } catch (const CLI::ParseError& error) {
     app.exit(error);
     return kExitUsage;
