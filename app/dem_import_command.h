@@ -1,7 +1,7 @@
 // The main frame's Convert commands: Tools > Convert > "ASCII .XYZ DEM to
 // 24-bit height map..." and "Elevation raster (GeoTIFF, ASCII grid, HGT...) to
 // 24-bit height map...". Each picks a file and converts it under the importer
-// dialog while the main window is disabled; the reader is chosen by the
+// dialog while the main window takes no input; the reader is chosen by the
 // file's content.
 #pragma once
 
@@ -11,11 +11,10 @@
 
 #include "importer/convert_dem.h"
 
-class wxFrame;
-
 namespace kem::app {
 
 class CDemImportDlg;
+class CMainFrame;
 
 // Filter pairs of the command's file dialog. GTK matches patterns case by
 // case, so the DEM entry lists the lower-case spelling too.
@@ -28,18 +27,18 @@ inline constexpr char kRasterFileFilter[] =
 // with the checkbox that crops the height map to whole boards; when the user
 // confirms one, RunDemImport on it. Cancelling the file dialog ends the
 // command with no importer window.
-void RunDemImportCommand(wxFrame* mainFrame);
+void RunDemImportCommand(CMainFrame* mainFrame);
 
 // The same for an elevation raster, with the raster formats' file filter.
-void RunRasterImportCommand(wxFrame* mainFrame);
+void RunRasterImportCommand(CMainFrame* mainFrame);
 
-// The command after the file is chosen: disables `mainFrame`, shows the
-// modeless importer dialog (no parent), converts `path`, enables `mainFrame`
-// again whatever the outcome and destroys the dialog. `onShown`, when given,
+// The command after the file is chosen: holds a run scope on `mainFrame` (may
+// be null), shows the modeless importer dialog (no parent), converts `path`,
+// destroys the dialog and ends the scope whatever the outcome. `onShown`, when given,
 // runs with the shown dialog just before the conversion starts; `options`
 // crop the height map to whole boards when asked.
-kem::ConvertResult RunDemImport(wxFrame* mainFrame, const wxString& path,
-                                const std::function<void(CDemImportDlg&)>& onShown = {},
-                                const kem::ConvertOptions& options = {});
+kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
+                             const std::function<void(CDemImportDlg&)>& onShown = {},
+                             const kem::ConvertOptions& options = {});
 
 }  // namespace kem::app

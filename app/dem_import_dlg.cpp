@@ -103,12 +103,12 @@ bool CDemImportDlg::Create(wxWindow* parent) {
   return true;
 }
 
-kem::ConvertResult CDemImportDlg::convertdem(const wxString& path,
-                                             const kem::ConvertOptions& options) {
+kem::RunOutcome CDemImportDlg::convertdem(const wxString& path,
+                                          const kem::ConvertOptions& options) {
   kem::RasterReport report;
-  const kem::ConvertResult result =
+  const kem::RunOutcome result =
       kem::ConvertElevation(std::string(path.mb_str(*wxConvFileName)), *this, options, report);
-  if (result == kem::ConvertResult::kWritten && (report.utmZone != 0 || report.filledCells != 0)) {
+  if (result == kem::RunOutcome::kWritten && (report.utmZone != 0 || report.filledCells != 0)) {
     ShowMessageBox(DescribeRasterReport(report), wxS("Elevation raster"), wxOK | wxICON_INFORMATION,
                    this);
   }
@@ -176,7 +176,7 @@ bool CDemImportDlg::TransferDataToWindow() {
 
 void CDemImportDlg::OnCancel() {
   DisableCancel();
-  m_cancelled = true;
+  RequestCancel();
 }
 
 void CDemImportDlg::OnInitDialog(wxInitDialogEvent& /*event*/) {
@@ -184,7 +184,6 @@ void CDemImportDlg::OnInitDialog(wxInitDialogEvent& /*event*/) {
   if (m_progress != nullptr) {
     m_progress->SetRange(kGaugeRange);
   }
-  m_cancelled = false;
   // The program's own icon, as the main window shows it.
   SetIcons(AppIcons());
 }

@@ -5,38 +5,11 @@
 
 #include "cli/commands.h"
 #include "cli/terminal.h"
+#include "cli/terminal_host.h"
 #include "importer/convert_elevation.h"
-#include "importer/import_host.h"
 
 namespace kem::cli {
 namespace {
-
-// Progress as one line "<text> NN%" redrawn in place when standard error is
-// a terminal; messages as their text and a newline on standard error. Ctrl+C,
-// caught by the InterruptCatcher around the conversion, is the cancel flag.
-class TerminalImportHost : public ImportHost {
- public:
-  void Repaint() override {}
-
-  void SetProgress(const std::string& text, float percent) override {
-    progress_.Draw(text + " " + std::to_string(static_cast<int>(percent)) + "%");
-  }
-
-  bool IsCancelled() const override { return Interrupted(); }
-
-  // Writing is not cancellable; a Ctrl+C from here on is ignored.
-  void DisableCancel() override {}
-
-  void ShowError(const std::string&, const std::string& text) override {
-    progress_.Clear();
-    WriteMessageLine(text);
-  }
-
-  bool PumpMessages() override { return true; }
-
- private:
-  ProgressLine progress_;
-};
 
 // What a raster conversion did to the heights, on standard output.
 void PrintRasterReport(const RasterReport& report) {
@@ -60,12 +33,12 @@ int RunConvert(const std::string& path, const std::string& outputPath, bool fitB
   RasterReport report;
   const ConvertOptions options{outputPath, fitBoards};
   switch (ConvertElevation(path, host, options, report)) {
-    case ConvertResult::kWritten:
+    case RunOutcome::kWritten:
       PrintRasterReport(report);
       return kExitOk;
-    case ConvertResult::kCancelled:
+    case RunOutcome::kCancelled:
       return kExitCancelled;
-    case ConvertResult::kFailed:
+    case RunOutcome::kFailed:
       break;
   }
   return kExitFailed;

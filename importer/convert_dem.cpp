@@ -12,7 +12,9 @@
 #include <system_error>
 #include <vector>
 
+#include "core/replacing_file.h"
 #include "importer/dem_grid.h"
+#include "importer/height_map_writer.h"
 #include "importer/xyz_reader.h"
 
 namespace kem {
@@ -56,11 +58,11 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 // whichever step it stopped at.
 class Conversion {
  public:
-  Conversion(const std::string& path, ImportHost& host, const HeightMapOutputFactory& createOutput,
+  Conversion(const std::string& path, ImportHost& host, const OutputFileFactory& createOutput,
              const ConvertOptions& options)
       : path_(path), host_(host), createOutput_(createOutput), options_(options) {}
 
-  ConvertResult Run() {
+  RunOutcome Run() {
     host_.Repaint();
     if (!Scan()) {
       return result_;
@@ -82,21 +84,21 @@ class Conversion {
       return Fail(kOutOfMemory);
     }
     if (!Place()) {
-      return ConvertResult::kCancelled;
+      return RunOutcome::kCancelled;
     }
     // Every point is in the grid now; the rest needs only the grid.
     points_.Release();
     if (n_ >= 2 && !Interpolate()) {
-      return ConvertResult::kCancelled;
+      return RunOutcome::kCancelled;
     }
     host_.DisableCancel();
     return Write();
   }
 
  private:
-  ConvertResult Fail(const char* text) {
+  RunOutcome Fail(const char* text) {
     host_.ShowError(kCaption, text);
-    result_ = ConvertResult::kFailed;
+    result_ = RunOutcome::kFailed;
     return result_;
   }
 
@@ -148,7 +150,7 @@ class Conversion {
       if (points_.Count() % kProgressInterval == 0) {
         host_.SetProgress(kScanText, ScanPercent(reader.Position(), error ? 0 : length));
         if (host_.IsCancelled()) {
-          result_ = ConvertResult::kCancelled;
+          result_ = RunOutcome::kCancelled;
           return false;
         }
       }
@@ -214,8 +216,8 @@ class Conversion {
     return true;
   }
 
-  ConvertResult Write() {
-    std::unique_ptr<HeightMapOutput> output = createOutput_(OutputPathFor(path_, options_));
+  RunOutcome Write() {
+    std::unique_ptr<OutputFile> output = createOutput_(OutputPathFor(path_, options_));
     if (!output) {
       return Fail(kCannotCreate);
     }
@@ -258,14 +260,14 @@ class Conversion {
     if (!output->Commit()) {
       return Fail(kWriteFailed);
     }
-    return ConvertResult::kWritten;
+    return RunOutcome::kWritten;
   }
 
   const std::string& path_;
   ImportHost& host_;
-  const HeightMapOutputFactory& createOutput_;
+  const OutputFileFactory& createOutput_;
   const ConvertOptions& options_;
-  ConvertResult result_ = ConvertResult::kFailed;
+  RunOutcome result_ = RunOutcome::kFailed;
 
   DemPointArray points_;
   DemExtents extents_;
@@ -291,25 +293,24 @@ std::string OutputPathFor(const std::string& inputPath, const ConvertOptions& op
   return options.outputPath.empty() ? DemOutputPath(inputPath) : options.outputPath;
 }
 
-ConvertResult convertdem(const std::string& path, ImportHost& host) {
+RunOutcome convertdem(const std::string& path, ImportHost& host) {
   return convertdem(path, host, CreateHeightMapOutput);
 }
 
-ConvertResult convertdem(const std::string& path, ImportHost& host,
-                         const HeightMapOutputFactory& createOutput) {
+RunOutcome convertdem(const std::string& path, ImportHost& host,
+                      const OutputFileFactory& createOutput) {
   return convertdem(path, host, createOutput, ConvertOptions());
 }
 
-ConvertResult convertdem(const std::string& path, ImportHost& host,
-                         const HeightMapOutputFactory& createOutput,
-                         const ConvertOptions& options) {
+RunOutcome convertdem(const std::string& path, ImportHost& host,
+                      const OutputFileFactory& createOutput, const ConvertOptions& options) {
   try {
     Conversion conversion(path, host, createOutput, options);
     return conversion.Run();
   } catch (const std::bad_alloc&) {
     // A working buffer could not be had; what was taken is already freed.
     host.ShowError(kCaption, kOutOfMemory);
-    return ConvertResult::kFailed;
+    return RunOutcome::kFailed;
   }
 }
 

@@ -90,8 +90,8 @@ bool ReadsGdalRasters() {
 #endif
 }
 
-ConvertResult ConvertElevation(const std::string& path, ImportHost& host,
-                               const ConvertOptions& options, RasterReport& report) {
+RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
+                            const ConvertOptions& options, RasterReport& report) {
   report = RasterReport();
   const Opening opening = LookAtOpening(path);
 #ifdef KEM_WITH_GDAL
@@ -101,7 +101,7 @@ ConvertResult ConvertElevation(const std::string& path, ImportHost& host,
 #else
   if (opening == Opening::kBinary || (opening == Opening::kOtherText && IsAsciiGrid(path))) {
     host.ShowError(kCaption, kNeedsGdal);
-    return ConvertResult::kFailed;
+    return RunOutcome::kFailed;
   }
 #endif
   return convertdem(path, host, CreateHeightMapOutput, options);

@@ -18,7 +18,7 @@ bool ReadsGdalRasters();
 // recognises through ConvertRaster (filling `report`), anything else as XYZ
 // text through convertdem. A build without GDAL refuses a file that is plainly
 // not text, saying that other formats need a build with GDAL.
-ConvertResult ConvertElevation(const std::string& path, ImportHost& host,
-                               const ConvertOptions& options, RasterReport& report);
+RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
+                            const ConvertOptions& options, RasterReport& report);
 
 }  // namespace kem

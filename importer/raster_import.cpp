@@ -173,12 +173,11 @@ struct TargetGrid {
 
 class RasterConversion {
  public:
-  RasterConversion(const std::string& path, ImportHost& host,
-                   const HeightMapOutputFactory& createOutput, const ConvertOptions& options,
-                   RasterReport& report)
+  RasterConversion(const std::string& path, ImportHost& host, const OutputFileFactory& createOutput,
+                   const ConvertOptions& options, RasterReport& report)
       : path_(path), host_(host), createOutput_(createOutput), options_(options), report_(report) {}
 
-  ConvertResult Run() {
+  RunOutcome Run() {
     host_.Repaint();
     RegisterGdal();
     source_.reset(
@@ -200,13 +199,13 @@ class RasterConversion {
     }
     cells_.assign(static_cast<std::size_t>(grid_.cols * grid_.rows),
                   std::numeric_limits<float>::quiet_NaN());
-    const ConvertResult read = grid_.direct ? ReadDirect() : Warp();
-    if (read != ConvertResult::kWritten) {
+    const RunOutcome read = grid_.direct ? ReadDirect() : Warp();
+    if (read != RunOutcome::kWritten) {
       return read;
     }
     ToMetres();
-    const ConvertResult filled = FillNoData();
-    if (filled != ConvertResult::kWritten) {
+    const RunOutcome filled = FillNoData();
+    if (filled != RunOutcome::kWritten) {
       return filled;
     }
     host_.DisableCancel();
@@ -214,9 +213,9 @@ class RasterConversion {
   }
 
  private:
-  ConvertResult Fail(const char* text) {
+  RunOutcome Fail(const char* text) {
     host_.ShowError(kCaption, text);
-    return ConvertResult::kFailed;
+    return RunOutcome::kFailed;
   }
 
   // Chooses the grid of 10 m cells. Returns the message of a refusal, or null.
@@ -325,7 +324,7 @@ class RasterConversion {
     return has != 0;
   }
 
-  ConvertResult ReadDirect() {
+  RunOutcome ReadDirect() {
     ProgressBridge progress(host_, kScanText, kReadFrom, kFillFrom - kReadFrom);
     GDALRasterIOExtraArg extra;
     INIT_RASTERIO_EXTRA_ARG(extra);
@@ -335,14 +334,14 @@ class RasterConversion {
     const int rows = static_cast<int>(grid_.rows);
     if (GDALRasterIOEx(band_, GF_Read, 0, 0, cols, rows, cells_.data(), cols, rows, GDT_Float32, 0,
                        0, &extra) != CE_None) {
-      return progress.Cancelled() ? ConvertResult::kCancelled : Fail(kCannotRead);
+      return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotRead);
     }
     double noData = 0;
     if (SourceNoData(noData)) {
       const auto marker = static_cast<float>(noData);
       std::replace(cells_.begin(), cells_.end(), marker, std::numeric_limits<float>::quiet_NaN());
     }
-    return ConvertResult::kWritten;
+    return RunOutcome::kWritten;
   }
 
   // An in-memory raster over cells_, on the target grid, with NaN for "no data".
@@ -374,7 +373,7 @@ class RasterConversion {
     return dataset;
   }
 
-  ConvertResult Warp() {
+  RunOutcome Warp() {
     Dataset target = CellsDataset();
     if (!target) {
       return Fail(kOutOfMemory);
@@ -417,9 +416,9 @@ class RasterConversion {
     GDALDestroyWarpOptions(warp);
     GDALDestroyGenImgProjTransformer(transformer);
     if (error != CE_None) {
-      return progress.Cancelled() ? ConvertResult::kCancelled : Fail(kCannotReproject);
+      return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotReproject);
     }
-    return ConvertResult::kWritten;
+    return RunOutcome::kWritten;
   }
 
   // Scale, offset and feet into metres, where the band declares them.
@@ -437,12 +436,12 @@ class RasterConversion {
     }
   }
 
-  ConvertResult FillNoData() {
+  RunOutcome FillNoData() {
     const auto missing =
         std::count_if(cells_.begin(), cells_.end(), [](float cell) { return std::isnan(cell); });
     report_.filledCells = static_cast<std::uint64_t>(missing);
     if (missing == 0) {
-      return ConvertResult::kWritten;
+      return RunOutcome::kWritten;
     }
     if (static_cast<std::size_t>(missing) == cells_.size()) {
       return Fail(kAllNoData);
@@ -460,7 +459,7 @@ class RasterConversion {
       ProgressBridge progress(host_, kFillText, from, span);
       if (GDALFillNodata(GDALGetRasterBand(cells.get(), 1), nullptr, kFillReach, 0, 0, nullptr,
                          ProgressBridge::Report, &progress) != CE_None) {
-        return progress.Cancelled() ? ConvertResult::kCancelled : Fail(kCannotRead);
+        return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotRead);
       }
       from += span;
       const auto before = left;
@@ -470,11 +469,11 @@ class RasterConversion {
         break;  // nothing more within reach; cannot happen while any cell has data
       }
     }
-    return ConvertResult::kWritten;
+    return RunOutcome::kWritten;
   }
 
-  ConvertResult Write() {
-    std::unique_ptr<HeightMapOutput> output = createOutput_(OutputPathFor(path_, options_));
+  RunOutcome Write() {
+    std::unique_ptr<OutputFile> output = createOutput_(OutputPathFor(path_, options_));
     if (!output) {
       return Fail(kCannotCreate);
     }
@@ -498,12 +497,12 @@ class RasterConversion {
     if (!output->Commit()) {
       return Fail(kWriteFailed);
     }
-    return ConvertResult::kWritten;
+    return RunOutcome::kWritten;
   }
 
   const std::string& path_;
   ImportHost& host_;
-  const HeightMapOutputFactory& createOutput_;
+  const OutputFileFactory& createOutput_;
   const ConvertOptions& options_;
   RasterReport& report_;
 
@@ -528,9 +527,9 @@ bool IsGdalRaster(const std::string& path) {
   return driver != nullptr && strcasecmp(GDALGetDriverShortName(driver), "XYZ") != 0;
 }
 
-ConvertResult ConvertRaster(const std::string& path, ImportHost& host,
-                            const HeightMapOutputFactory& createOutput,
-                            const ConvertOptions& options, RasterReport& report) {
+RunOutcome ConvertRaster(const std::string& path, ImportHost& host,
+                         const OutputFileFactory& createOutput, const ConvertOptions& options,
+                         RasterReport& report) {
   report = RasterReport();
   QuietGdal quiet;
   try {
@@ -538,7 +537,7 @@ ConvertResult ConvertRaster(const std::string& path, ImportHost& host,
     return conversion.Run();
   } catch (const std::bad_alloc&) {
     host.ShowError(kCaption, kOutOfMemory);
-    return ConvertResult::kFailed;
+    return RunOutcome::kFailed;
   }
 }
 

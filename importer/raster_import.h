@@ -36,8 +36,8 @@ bool IsGdalRaster(const std::string& path);
 // Cells without data are filled from their neighbours and counted in
 // `report`; a raster with no data at all is refused. On failure or cancel no
 // output file is left behind.
-ConvertResult ConvertRaster(const std::string& path, ImportHost& host,
-                            const HeightMapOutputFactory& createOutput,
-                            const ConvertOptions& options, RasterReport& report);
+RunOutcome ConvertRaster(const std::string& path, ImportHost& host,
+                         const OutputFileFactory& createOutput, const ConvertOptions& options,
+                         RasterReport& report);
 
 }  // namespace kem

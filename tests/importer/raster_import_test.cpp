@@ -108,7 +108,7 @@ std::string AsXyz(const RasterSpec& spec, double metres = 1.0) {
 
 class RasterImport : public ::testing::Test {
  protected:
-  ConvertResult Convert(const std::string& path, const ConvertOptions& options = {}) {
+  RunOutcome Convert(const std::string& path, const ConvertOptions& options = {}) {
     return ConvertElevation(path, host_, options, report_);
   }
 
@@ -122,8 +122,8 @@ class RasterImport : public ::testing::Test {
     rasterOptions.outputPath = dir_.File("raster.tga");
     ConvertOptions xyzOptions = options;
     xyzOptions.outputPath = dir_.File("xyz.tga");
-    ASSERT_EQ(Convert(raster, rasterOptions), ConvertResult::kWritten) << name;
-    ASSERT_EQ(Convert(dir_.File("same.xyz"), xyzOptions), ConvertResult::kWritten) << name;
+    ASSERT_EQ(Convert(raster, rasterOptions), RunOutcome::kWritten) << name;
+    ASSERT_EQ(Convert(dir_.File("same.xyz"), xyzOptions), RunOutcome::kWritten) << name;
     EXPECT_TRUE(host_.Errors().empty());
     EXPECT_EQ(test::ReadFile(dir_.File("raster.tga")), test::ReadFile(dir_.File("xyz.tga")))
         << name;
@@ -194,7 +194,7 @@ TEST_F(RasterImport, CutsBothPathsToTheSameWholeBoards) {
   spec.cols = 75;
   spec.heights = Hill(spec.cols, spec.rows);
   MakeRaster(dir_.File("small.tif"), spec);
-  EXPECT_EQ(Convert(dir_.File("small.tif"), fit), ConvertResult::kFailed);
+  EXPECT_EQ(Convert(dir_.File("small.tif"), fit), RunOutcome::kFailed);
   EXPECT_EQ(host_.Errors().back(), kSmallerThanABoard);
   EXPECT_FALSE(std::filesystem::exists(dir_.File("small.tif.tga")));
 }
@@ -211,7 +211,7 @@ TEST_F(RasterImport, FillsCellsWithoutDataFromTheirNeighboursAndCountsThem) {
     spec.heights[cell] = -9999.0f;
   }
   MakeRaster(dir_.File("holes.tif"), spec);
-  ASSERT_EQ(Convert(dir_.File("holes.tif")), ConvertResult::kWritten);
+  ASSERT_EQ(Convert(dir_.File("holes.tif")), RunOutcome::kWritten);
   EXPECT_EQ(report_.filledCells, 5u);
   // Filled from neighbours that are all 250: every pixel codes about 250.
   const std::vector<std::uint8_t> bytes = test::ReadFile(dir_.File("holes.tif.tga"));
@@ -232,7 +232,7 @@ TEST_F(RasterImport, RefusesARasterWithNoDataAtAll) {
   spec.hasNoData = true;
   spec.noData = -32768;
   MakeRaster(dir_.File("void.tif"), spec);
-  EXPECT_EQ(Convert(dir_.File("void.tif")), ConvertResult::kFailed);
+  EXPECT_EQ(Convert(dir_.File("void.tif")), RunOutcome::kFailed);
   EXPECT_EQ(host_.Errors(), std::vector<std::string>{kAllNoData});
   EXPECT_EQ(host_.events.back().caption, "RezozorUduzuvur.convertdem");
   EXPECT_FALSE(std::filesystem::exists(dir_.File("void.tif.tga")));
@@ -259,7 +259,7 @@ TEST_P(RasterDegrees, GoToTheUtmZoneOfTheirCentre) {
   spec.epsg = 4326;
   spec.heights = Hill(spec.cols, spec.rows);
   MakeRaster(dir_.File("degrees.tif"), spec);
-  ASSERT_EQ(Convert(dir_.File("degrees.tif")), ConvertResult::kWritten) << GetParam().name;
+  ASSERT_EQ(Convert(dir_.File("degrees.tif")), RunOutcome::kWritten) << GetParam().name;
   EXPECT_EQ(report_.utmZone, GetParam().zone);
   EXPECT_EQ(report_.utmNorth, GetParam().utmNorth);
   EXPECT_EQ(report_.epsg, (GetParam().utmNorth ? 32600 : 32700) + GetParam().zone);
@@ -290,13 +290,13 @@ TEST_F(RasterImport, CancelWhileWarpingWritesNothing) {
   spec.heights = Hill(spec.cols, spec.rows);
   MakeRaster(dir_.File("coarse.tif"), spec);
   host_.cancelOnProgress = "Processing source file";
-  EXPECT_EQ(Convert(dir_.File("coarse.tif")), ConvertResult::kCancelled);
+  EXPECT_EQ(Convert(dir_.File("coarse.tif")), RunOutcome::kCancelled);
   EXPECT_TRUE(host_.Errors().empty());
   EXPECT_FALSE(host_.cancelDisabled);
   EXPECT_FALSE(std::filesystem::exists(dir_.File("coarse.tif.tga")));
   // Without Cancel: 30 m cells give three pixels each way.
   host_ = RecordingImportHost();
-  ASSERT_EQ(Convert(dir_.File("coarse.tif")), ConvertResult::kWritten);
+  ASSERT_EQ(Convert(dir_.File("coarse.tif")), RunOutcome::kWritten);
   const std::vector<std::uint8_t> bytes = test::ReadFile(dir_.File("coarse.tif.tga"));
   EXPECT_EQ(bytes.size(), 18u + 3u * 120 * 90);
   EXPECT_TRUE(host_.cancelDisabled);
@@ -317,7 +317,7 @@ TEST_F(RasterImport, RecognisesRastersButNotXyzTextOrPipes) {
   // Text with column names in any language still reaches the XYZ reader.
   test::WriteText(dir_.File("names.xyz"),
                   "Rechtswert;Hochwert;H\xC3\xB6he\n0;0;1\n0;10;2\n10;0;3\n10;10;4\n");
-  EXPECT_EQ(Convert(dir_.File("names.xyz")), ConvertResult::kWritten);
+  EXPECT_EQ(Convert(dir_.File("names.xyz")), RunOutcome::kWritten);
   EXPECT_EQ(test::ReadFile(dir_.File("names.xyz.tga")).size(), 18u + 3 * 4);
 }
 
