@@ -37,7 +37,7 @@ int RunConvert(const std::string& path, const std::string& outputPath, bool fitB
       PrintRasterReport(report);
       return kExitOk;
     case RunOutcome::kCancelled:
-      return kExitCancelled;
+      return InterruptedExitStatus();
     case RunOutcome::kFailed:
       break;
   }
