@@ -11,6 +11,7 @@
 #endif
 
 #include "core/byte_io.h"
+#include "core/replacing_file.h"
 
 namespace kem {
 namespace {
@@ -149,6 +150,20 @@ void EncodeHeightPixels(const float* heights, std::size_t count, std::uint8_t* o
     heights += size;
     count -= size;
   }
+}
+
+bool FitWholeBoards(std::int64_t cols, std::int64_t rows, HeightMapWindow& window) {
+  if (cols < kWindowSide || rows < kWindowSide) {
+    return false;
+  }
+  const std::int64_t fitCols = (cols - kBoardEdge) / kBoardSide * kBoardSide + kBoardEdge;
+  const std::int64_t fitRows = (rows - kBoardEdge) / kBoardSide * kBoardSide + kBoardEdge;
+  window = {(cols - fitCols) / 2, (rows - fitRows) / 2, fitCols, fitRows};
+  return true;
+}
+
+std::unique_ptr<OutputFile> CreateHeightMapOutput(const std::string& outputPath) {
+  return std::unique_ptr<OutputFile>(ReplacingFile::Create(outputPath));
 }
 
 }  // namespace kem
