@@ -4,6 +4,7 @@
 
 #include "core/byte_io.h"
 #include "core/colour.h"
+#include "core/float_conversion.h"
 #include "core/layout_file.h"
 #include "core/layout_output.h"
 #include "core/random_source.h"
@@ -38,7 +39,7 @@ inline void AddUnit(Vector3& sum, double x, double y, double z) {
 }
 
 inline std::int8_t NormalByte(double component) {
-  return static_cast<std::int8_t>(static_cast<int>(component * kNormalScale));
+  return static_cast<std::int8_t>(TruncateToInt32(component * kNormalScale));
 }
 
 // Facet vectors of vertex P from the height differences dN = h(N) - h(P) of
