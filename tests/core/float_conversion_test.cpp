@@ -4,10 +4,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <utility>
-#include <vector>
-
-#include "core/board_writer.h"
 
 namespace kem {
 namespace {
@@ -46,25 +42,6 @@ TEST(FloatConversion, TruncatesLikeX86AndGivesTheIndefiniteOutOfRange) {
   for (const Case& c : cases) {
     EXPECT_EQ(TruncateToInt32(c.value), c.expected32) << c.value;
     EXPECT_EQ(TruncateToInt64(c.value), c.expected64) << c.value;
-  }
-}
-
-// Heights that are not numbers give NaN normals, stored as the low byte of
-// the indefinite integer: 0, 0, 0, as layouts have always held them.
-TEST(FloatConversion, NormalsOfNonFiniteHeightsAreZeroBytes) {
-  for (const float height :
-       {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
-        -std::numeric_limits<float>::infinity()}) {
-    std::vector<float> grid(kWindowPixels, height);
-    BoardNormals normals;
-    ComputeBoardNormals(grid.data(), normals);
-    for (const auto& [x, y] : {std::pair{0, 0}, std::pair{40, 40}, std::pair{75, 75}}) {
-      const NormalBytes n = VertexNormal(grid.data(), x, y);
-      EXPECT_EQ(n.top, 0) << height;
-      EXPECT_EQ(n.right, 0) << height;
-      EXPECT_EQ(n.up, 0) << height;
-      EXPECT_EQ(normals.up[GridIndex(x, y)], 0) << height;
-    }
   }
 }
 
