@@ -51,11 +51,14 @@ std::filesystem::path MakeScratch() {
 const std::string& ScratchFolder() {
   static const std::string folder = [] {
     ScratchPath() = MakeScratch();
-    std::filesystem::current_path(ScratchPath());
     std::atexit(RemoveScratch);
     return ScratchPath().string();
   }();
   return folder;
+}
+
+void EnterScratchFolder() {
+  std::filesystem::current_path(ScratchFolder());
 }
 
 std::string WriteScratchFile(const std::string& name, const std::uint8_t* data, std::size_t size) {

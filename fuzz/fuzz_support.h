@@ -17,9 +17,13 @@
 namespace kem::fuzz {
 
 // The process's scratch folder, made once under the system temporary folder
-// and made the current folder (the generator reads tile_blank.dat and
-// textures.txt from there). Removed when the process exits normally.
+// and removed when the process exits normally.
 const std::string& ScratchFolder();
+
+// Makes the scratch folder the current folder (the generator reads
+// tile_blank.dat and textures.txt from there). Give libFuzzer absolute paths
+// of corpus folders: it reads them while the target runs.
+void EnterScratchFolder();
 
 // Writes `size` bytes to `name` in the scratch folder, replacing what was
 // there, and returns the file's path. Aborts when the file cannot be written.

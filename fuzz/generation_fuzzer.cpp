@@ -6,7 +6,7 @@
 // radius, and for each guide a key that makes it a variant of the height map
 // (its pixel bytes xor-ed with the key, and with the high bits its width,
 // pixel size or row order changed), so guides can differ from the elevation
-// image in content and in shape.
+// image in content and in shape. Every layout written must read back whole.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -16,6 +16,7 @@
 #include "core/byte_io.h"
 #include "core/generate_terrain.h"
 #include "core/layout_file.h"
+#include "core/layout_reader.h"
 #include "core/targa_source.h"
 #include "core/terrain_job.h"
 #include "core/texture_table.h"
@@ -53,6 +54,7 @@ constexpr char kTextureList[] =
 // tile_blank.dat and textures.txt in the scratch folder, written once.
 void PrepareFolder() {
   static const bool prepared = [] {
+    kem::fuzz::EnterScratchFolder();
     const std::vector<std::uint8_t> tile(kem::kTemplateBlockSize, 0);
     kem::fuzz::WriteScratchFile(kem::kTileTemplateFile, tile.data(), tile.size());
     kem::fuzz::WriteScratchFile(kem::kTextureListFile,
@@ -132,6 +134,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::Require(
         boards >= 0 && layout.size() == static_cast<std::uint64_t>(LayoutFileSize(boards)),
         "a layout's size does not match its board count");
+    // Every layout written reads back whole.
+    const std::unique_ptr<LayoutSource> source = MemoryLayoutSource(layout.data(), layout.size());
+    const LayoutContents contents = ReadLayout(*source);
+    fuzz::Require(!contents.fault, "a written layout does not read back");
+    fuzz::Require(contents.boardCount == boards && contents.blocksRead == (boards > 0 ? boards : 1),
+                  "a written layout reads back with other boards");
   }
   return 0;
 }

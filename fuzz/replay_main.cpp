@@ -34,21 +34,24 @@ std::vector<std::filesystem::path> InputsOf(const std::filesystem::path& argumen
 }  // namespace
 
 int main(int argc, char** argv) {
-  int replayed = 0;
+  // Listed before the first run: a target may change the current folder.
+  std::vector<std::filesystem::path> inputs;
   for (int i = 1; i < argc; ++i) {
-    for (const std::filesystem::path& input : InputsOf(argv[i])) {
-      std::ifstream in(input, std::ios::binary);
-      const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
-                                    std::istreambuf_iterator<char>());
-      if (!in.eof() && in.fail()) {
-        std::fprintf(stderr, "cannot read %s\n", input.string().c_str());
-        return 1;
-      }
-      std::fprintf(stderr, "replaying %s\n", input.string().c_str());
-      LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-      ++replayed;
+    for (const std::filesystem::path& input : InputsOf(std::filesystem::absolute(argv[i]))) {
+      inputs.push_back(input);
     }
   }
-  std::fprintf(stderr, "replayed %d inputs\n", replayed);
+  for (const std::filesystem::path& input : inputs) {
+    std::ifstream in(input, std::ios::binary);
+    const std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                  std::istreambuf_iterator<char>());
+    if (!in.eof() && in.fail()) {
+      std::fprintf(stderr, "cannot read %s\n", input.string().c_str());
+      return 1;
+    }
+    std::fprintf(stderr, "replaying %s\n", input.string().c_str());
+    LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  }
+  std::fprintf(stderr, "replayed %zu inputs\n", inputs.size());
   return 0;
 }

@@ -10,7 +10,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
-targets=(project_file texture_list xyz generation)
+targets=(project_file texture_list xyz generation layout_reader)
 
 if [ $# -lt 2 ]; then
   echo "usage: scripts/fuzz.sh TARGET|all SECONDS [libFuzzer options]" >&2
@@ -38,11 +38,13 @@ if [ ! -f "$build/build.ninja" ]; then
 fi
 cmake --build "$build" --target "kem_fuzz_$target" -j2 >/dev/null
 
-# A generation needs a whole board: 76 x 76 pixels of 3 or 4 bytes.
-max_len=4096
-if [ "$target" = generation ]; then
-  max_len=48000
-fi
+# A generation needs a whole board: 76 x 76 pixels of 3 or 4 bytes; a layout
+# of one board takes 127110 bytes.
+case "$target" in
+  generation) max_len=48000 ;;
+  layout_reader) max_len=131072 ;;
+  *) max_len=4096 ;;
+esac
 
 corpus="$build/corpus/$target"
 findings="$build/findings/$target"
