@@ -97,12 +97,12 @@ void QuietImportHost::ShowError(const std::string&, const std::string&) {
   ++errors;
 }
 
-void MemoryLayoutOutput::Write(const std::uint8_t* data, std::size_t size) {
+void MemoryOutput::Write(const std::uint8_t* data, std::size_t size) {
   bytes_.insert(bytes_.end(), data, data + size);
 }
 
-void MemoryHeightMapOutput::Write(const std::uint8_t* data, std::size_t size) {
-  bytes_.insert(bytes_.end(), data, data + size);
+OutputFileFactory MemoryOutputs(std::vector<std::uint8_t>& bytes) {
+  return [&bytes](const std::string&) { return std::make_unique<MemoryOutput>(bytes); };
 }
 
 }  // namespace kem::fuzz

@@ -10,8 +10,7 @@
 #include <vector>
 
 #include "core/host.h"
-#include "core/layout_output.h"
-#include "importer/height_map_writer.h"
+#include "core/output_file.h"
 #include "importer/import_host.h"
 
 namespace kem::fuzz {
@@ -58,10 +57,10 @@ class QuietImportHost : public ImportHost {
   int errors = 0;
 };
 
-// Keeps the bytes of a layout in memory; Commit always succeeds.
-class MemoryLayoutOutput : public LayoutOutput {
+// Keeps the bytes of a layout or height map in `bytes`; never fails.
+class MemoryOutput : public OutputFile {
  public:
-  explicit MemoryLayoutOutput(std::vector<std::uint8_t>& bytes) : bytes_(bytes) { bytes_.clear(); }
+  explicit MemoryOutput(std::vector<std::uint8_t>& bytes) : bytes_(bytes) { bytes_.clear(); }
   void Write(const std::uint8_t* data, std::size_t size) override;
   bool Failed() const override { return false; }
   bool Commit() override { return true; }
@@ -70,17 +69,7 @@ class MemoryLayoutOutput : public LayoutOutput {
   std::vector<std::uint8_t>& bytes_;
 };
 
-// Keeps the bytes of a height map in memory; Commit always succeeds.
-class MemoryHeightMapOutput : public HeightMapOutput {
- public:
-  explicit MemoryHeightMapOutput(std::vector<std::uint8_t>& bytes) : bytes_(bytes) {
-    bytes_.clear();
-  }
-  void Write(const std::uint8_t* data, std::size_t size) override;
-  bool Commit() override { return true; }
-
- private:
-  std::vector<std::uint8_t>& bytes_;
-};
+// A factory of MemoryOutputs that all write to `bytes`.
+OutputFileFactory MemoryOutputs(std::vector<std::uint8_t>& bytes);
 
 }  // namespace kem::fuzz

@@ -14,6 +14,7 @@
 #include "fuzz/fuzz_support.h"
 #include "importer/convert_dem.h"
 #include "importer/dem_grid.h"
+#include "importer/height_map_writer.h"
 #include "importer/xyz_reader.h"
 
 namespace {
@@ -57,14 +58,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   std::vector<std::uint8_t> bytes;
   fuzz::QuietImportHost host;
-  const ConvertResult result =
-      convertdem(input, host, [&](const std::string&) -> std::unique_ptr<HeightMapOutput> {
-        return std::make_unique<fuzz::MemoryHeightMapOutput>(bytes);
-      });
-  fuzz::Require(result != ConvertResult::kCancelled, "a conversion nobody cancelled was cancelled");
-  fuzz::Require((result == ConvertResult::kWritten) == (host.errors == 0),
+  const RunOutcome result = convertdem(input, host, fuzz::MemoryOutputs(bytes));
+  fuzz::Require(result != RunOutcome::kCancelled, "a conversion nobody cancelled was cancelled");
+  fuzz::Require((result == RunOutcome::kWritten) == (host.errors == 0),
                 "a conversion failed without a message, or wrote after one");
-  if (result == ConvertResult::kWritten) {
+  if (result == RunOutcome::kWritten) {
     fuzz::Require(bytes.size() >= kHeightMapHeaderSize, "a height map without a header");
     const std::size_t cols = GetLe16(bytes.data() + kTargaWidthOffset);
     const std::size_t rows = GetLe16(bytes.data() + kTargaHeightOffset);
