@@ -12,11 +12,16 @@ namespace {
 // The erase-to-end-of-line sequence that ends every drawn line.
 constexpr const char* kEraseToEndOfLine = "\033[K";
 
-std::atomic<bool> gInterrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the Ctrl+C flag is set in a signal handler");
+// The first signal caught, 0 before any.
+std::atomic<int> gInterruptSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the Ctrl+C flag is set in a signal handler");
 
-extern "C" void OnInterrupt(int) {
-  gInterrupted.store(true);
+// The shell's convention for a process ended by a signal.
+constexpr int kSignalExitBase = 128;
+
+extern "C" void OnInterrupt(int signal) {
+  int none = 0;
+  gInterruptSignal.compare_exchange_strong(none, signal);
 }
 
 void WriteToStderr(const std::string& text) {
@@ -60,7 +65,7 @@ void ProgressLine::Clear() {
 }
 
 InterruptCatcher::InterruptCatcher(SecondInterrupt second) {
-  gInterrupted.store(false);
+  gInterruptSignal.store(0);
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
@@ -70,17 +75,26 @@ InterruptCatcher::InterruptCatcher(SecondInterrupt second) {
   if (second == SecondInterrupt::kEndsProcess) {
     action.sa_flags |= SA_RESETHAND;
   }
-  installed_ = sigaction(SIGINT, &action, &previous_) == 0;
+  for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+    installed_[i] = sigaction(kSignals[i], &action, &previous_[i]) == 0;
+  }
 }
 
 InterruptCatcher::~InterruptCatcher() {
-  if (installed_) {
-    sigaction(SIGINT, &previous_, nullptr);
+  for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+    if (installed_[i]) {
+      sigaction(kSignals[i], &previous_[i], nullptr);
+    }
   }
 }
 
 bool Interrupted() {
-  return gInterrupted.load();
+  return gInterruptSignal.load() != 0;
+}
+
+int InterruptedExitStatus() {
+  const int signal = gInterruptSignal.load();
+  return kSignalExitBase + (signal != 0 ? signal : SIGINT);
 }
 
 }  // namespace kem::cli

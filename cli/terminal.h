@@ -1,10 +1,12 @@
 // Standard error as kem-cli's screen, shared by the generator's and the
 // importer's terminal hosts: message lines, one progress line redrawn in place
-// on a terminal, and Ctrl+C caught as a flag the work polls between steps.
+// on a terminal, and Ctrl+C (or a request to end: SIGTERM, SIGHUP) caught as
+// a flag the work polls between steps.
 #pragma once
 
 #include <signal.h>
 
+#include <iterator>
 #include <string>
 
 namespace kem::cli {
@@ -42,32 +44,42 @@ class ProgressLine {
   std::string shown_;
 };
 
-// What a second Ctrl+C does while an InterruptCatcher lives.
+// What a second Ctrl+C (or SIGTERM, SIGHUP) does while an InterruptCatcher
+// lives.
 enum class SecondInterrupt {
   kIsCaught,     // it only sets the flag, like the first
   kEndsProcess,  // only the first is caught; a second ends the process at once
 };
 
-// While it lives, Ctrl+C only sets the flag that Interrupted() reports, and
-// system calls it arrives in are resumed rather than failed. One at a time.
+// While it lives, Ctrl+C, SIGTERM and SIGHUP only set the flag that
+// Interrupted() reports, so that a run asked to end discards its unfinished
+// output; system calls they arrive in are resumed rather than failed. One at
+// a time.
 class InterruptCatcher {
  public:
-  // Clears the flag and catches SIGINT; `second` says what a repeated Ctrl+C
-  // does.
+  // Clears the flag and catches the three signals; `second` says what a
+  // repeated one does.
   explicit InterruptCatcher(SecondInterrupt second);
 
-  // Puts back the SIGINT handling that was in place before.
+  // Puts back the handling that was in place before.
   ~InterruptCatcher();
 
   InterruptCatcher(const InterruptCatcher&) = delete;
   InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 
  private:
-  struct sigaction previous_ = {};
-  bool installed_ = false;
+  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+
+  struct sigaction previous_[std::size(kSignals)] = {};
+  bool installed_[std::size(kSignals)] = {};
 };
 
-// True once Ctrl+C was pressed while the current InterruptCatcher lived.
+// True once one of the signals arrived while the current InterruptCatcher
+// lived.
 bool Interrupted();
+
+// The exit status of a run the first such signal ended: 128 plus its number
+// (130 for Ctrl+C, 143 for SIGTERM, 129 for SIGHUP).
+int InterruptedExitStatus();
 
 }  // namespace kem::cli

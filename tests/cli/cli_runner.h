@@ -2,7 +2,11 @@
 // process in the current folder and captures what it writes.
 #pragma once
 
+#include <gtest/gtest.h>
+#include <signal.h>
+
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -28,6 +32,27 @@ CliResult RunCli(const std::vector<std::string>& args,
 // read; a child still running after two minutes is killed.
 CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& input,
                            const std::string& typeAfter = "");
+
+// A signal that stops a run, and the exit status it must give.
+struct StopSignal {
+  const char* name;
+  int number;
+  int exitStatus;
+};
+
+// Ctrl+C, SIGTERM and SIGHUP.
+inline constexpr StopSignal kStopSignals[] = {
+    {"CtrlC", SIGINT, 130}, {"Terminate", SIGTERM, 143}, {"HangUp", SIGHUP, 129}};
+
+// Shows the signal by name in a failure message.
+inline void PrintTo(const StopSignal& signal, std::ostream* out) {
+  *out << signal.name;
+}
+
+// Names a test instance after its signal.
+inline std::string StopSignalName(const testing::TestParamInfo<StopSignal>& info) {
+  return info.param.name;
+}
 
 // The names of the files in `folder`, sorted.
 std::vector<std::string> FilesIn(const std::string& folder);
