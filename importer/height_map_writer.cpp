@@ -11,6 +11,7 @@
 #endif
 
 #include "core/byte_io.h"
+#include "core/float_conversion.h"
 #include "core/replacing_file.h"
 
 namespace kem {
@@ -39,9 +40,9 @@ std::uint32_t ExtendedHeightCode(float height) {
   constexpr long double kWholeLimit = 0x1p62L;
   std::int64_t whole = 0;
   if (std::fabs(code) < kWholeLimit) {
-    whole = static_cast<std::int64_t>(code);
+    whole = TruncateToInt64(code);
   } else {
-    whole = static_cast<std::int64_t>(std::fmod(std::trunc(code), 0x1p24L));
+    whole = TruncateToInt64(std::fmod(std::trunc(code), 0x1p24L));
   }
   return static_cast<std::uint32_t>(whole) & kCodeMask;
 }
@@ -119,7 +120,7 @@ std::uint32_t HeightCode(float height) {
   // product formed.
   const double quick = (static_cast<double>(height) + 1000.0) * kCodeScaleDouble;
   if (quick > -0x1p31 && quick < 0x1p31) {
-    const auto whole = static_cast<std::int64_t>(quick);
+    const std::int64_t whole = TruncateToInt64(quick);
     const double fraction = std::fabs(quick - static_cast<double>(whole));
     if (fraction > kNearWhole && fraction < 1 - kNearWhole) {
       return static_cast<std::uint32_t>(whole) & kCodeMask;

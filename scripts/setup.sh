@@ -8,6 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev
   libwxgtk3.2-dev libgdal-dev
   xvfb xauth x11-apps imagemagick time
+  clang libclang-rt-dev
 )
 
 missing=()
