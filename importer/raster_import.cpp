@@ -25,15 +25,10 @@
 #include <vector>
 
 #include "importer/dem_grid.h"
+#include "importer/import_messages.h"
 
 namespace kem {
 namespace {
-
-constexpr char kCaption[] = "RezozorUduzuvur.convertdem";
-
-constexpr char kScanText[] = "Processing source file";
-constexpr char kFillText[] = "Completing generated surface";
-constexpr char kWriteText[] = "Writing output .tga image";
 
 constexpr char kCannotRead[] = "Error: the elevation raster could not be read.";
 constexpr char kNoCellSize[] =
@@ -43,16 +38,6 @@ constexpr char kCannotReproject[] =
 constexpr char kAllNoData[] =
     "Error: the elevation raster holds no heights: every cell is "
     "marked as having no data.";
-constexpr char kTooLarge[] = "Error: the DEM is too large for a targa image.";
-constexpr char kCannotCreate[] = "Error: the height map file could not be created.";
-constexpr char kWriteFailed[] = "Error: failed to write the height map file.";
-constexpr char kOutOfMemory[] =
-    "There's not enough memory available to complete the operation.\n\n"
-    "Your computer doesn't currently have enough free memory to allow the conversion to be "
-    "finished.\n"
-    "You might want to try to close other applications, increase amount of virtual memory or "
-    "break\n"
-    "the DEM data into smaller chunks before attempting this operation again.";
 
 // The board's grid: one pixel per 10 m.
 constexpr double kCellMetres = 10.0;
@@ -214,7 +199,7 @@ class RasterConversion {
 
  private:
   RunOutcome Fail(const char* text) {
-    host_.ShowError(kCaption, text);
+    host_.ShowError(kImportCaption, text);
     return RunOutcome::kFailed;
   }
 
@@ -239,7 +224,7 @@ class RasterConversion {
       grid_.cols = width;
       grid_.rows = height;
       std::copy(t, t + 6, grid_.geoTransform);
-      return grid_.cols > kMaxGridSide || grid_.rows > kMaxGridSide ? kTooLarge : nullptr;
+      return grid_.cols > kMaxGridSide || grid_.rows > kMaxGridSide ? kImportTooLarge : nullptr;
     }
     // The bounds of the four corners, whatever way the raster is turned.
     double minX = std::numeric_limits<double>::infinity();
@@ -310,7 +295,7 @@ class RasterConversion {
     grid_.cols = CellsOver(maxX - minX, size);
     grid_.rows = CellsOver(maxY - minY, size);
     if (grid_.cols < 0 || grid_.rows < 0) {
-      return kTooLarge;
+      return kImportTooLarge;
     }
     const double transform[6] = {minX, size, 0, maxY, 0, -size};
     std::copy(transform, transform + 6, grid_.geoTransform);
@@ -325,7 +310,7 @@ class RasterConversion {
   }
 
   RunOutcome ReadDirect() {
-    ProgressBridge progress(host_, kScanText, kReadFrom, kFillFrom - kReadFrom);
+    ProgressBridge progress(host_, kImportScanText, kReadFrom, kFillFrom - kReadFrom);
     GDALRasterIOExtraArg extra;
     INIT_RASTERIO_EXTRA_ARG(extra);
     extra.pfnProgress = ProgressBridge::Report;
@@ -376,13 +361,13 @@ class RasterConversion {
   RunOutcome Warp() {
     Dataset target = CellsDataset();
     if (!target) {
-      return Fail(kOutOfMemory);
+      return Fail(kImportOutOfMemory);
     }
     void* transformer = GDALCreateGenImgProjTransformer2(source_.get(), target.get(), nullptr);
     if (transformer == nullptr) {
       return Fail(kCannotReproject);
     }
-    ProgressBridge progress(host_, kScanText, kReadFrom, kFillFrom - kReadFrom);
+    ProgressBridge progress(host_, kImportScanText, kReadFrom, kFillFrom - kReadFrom);
     GDALWarpOptions* warp = GDALCreateWarpOptions();
     warp->hSrcDS = source_.get();
     warp->hDstDS = target.get();
@@ -448,7 +433,7 @@ class RasterConversion {
     }
     Dataset cells = CellsDataset();
     if (!cells) {
-      return Fail(kOutOfMemory);
+      return Fail(kImportOutOfMemory);
     }
     // Each pass reaches kFillReach cells further from the data, which keeps
     // a pass quick where a raster reprojected from degrees leaves wide corners
@@ -456,7 +441,7 @@ class RasterConversion {
     double from = kFillFrom;
     double span = kPhaseSpan / 2;
     for (auto left = missing; left > 0; span /= 2) {
-      ProgressBridge progress(host_, kFillText, from, span);
+      ProgressBridge progress(host_, kImportFillText, from, span);
       if (GDALFillNodata(GDALGetRasterBand(cells.get(), 1), nullptr, kFillReach, 0, 0, nullptr,
                          ProgressBridge::Report, &progress) != CE_None) {
         return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotRead);
@@ -475,7 +460,7 @@ class RasterConversion {
   RunOutcome Write() {
     std::unique_ptr<OutputFile> output = createOutput_(OutputPathFor(path_, options_));
     if (!output) {
-      return Fail(kCannotCreate);
+      return Fail(kImportCannotCreate);
     }
     std::uint8_t header[kHeightMapHeaderSize];
     EncodeHeightMapHeader(window_.cols, window_.rows, header);
@@ -491,11 +476,11 @@ class RasterConversion {
           kWriteFrom + kPhaseSpan * static_cast<double>(r + 1) / static_cast<double>(window_.rows);
       if (static_cast<int>(percent) != shown) {
         shown = static_cast<int>(percent);
-        host_.SetProgress(kWriteText, static_cast<float>(percent));
+        host_.SetProgress(kImportWriteText, static_cast<float>(percent));
       }
     }
     if (!output->Commit()) {
-      return Fail(kWriteFailed);
+      return Fail(kImportWriteFailed);
     }
     return RunOutcome::kWritten;
   }
@@ -536,7 +521,7 @@ RunOutcome ConvertRaster(const std::string& path, ImportHost& host,
     RasterConversion conversion(path, host, createOutput, options, report);
     return conversion.Run();
   } catch (const std::bad_alloc&) {
-    host.ShowError(kCaption, kOutOfMemory);
+    host.ShowError(kImportCaption, kImportOutOfMemory);
     return RunOutcome::kFailed;
   }
 }
