@@ -24,6 +24,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/float_conversion.h"
 #include "importer/dem_grid.h"
 #include "importer/import_messages.h"
 
@@ -95,8 +96,8 @@ class ProgressBridge {
   static int CPL_STDCALL Report(double complete, const char*, void* data) {
     auto* self = static_cast<ProgressBridge*>(data);
     const double percent = self->from_ + self->span_ * std::clamp(complete, 0.0, 1.0);
-    if (static_cast<int>(percent) != self->shown_) {
-      self->shown_ = static_cast<int>(percent);
+    if (TruncateToInt32(percent) != self->shown_) {
+      self->shown_ = TruncateToInt32(percent);
       self->host_.SetProgress(self->text_, static_cast<float>(percent));
     }
     if (self->host_.IsCancelled()) {
@@ -144,7 +145,7 @@ std::int64_t CellsOver(double extent, double size) {
   if (!(cells <= static_cast<double>(kMaxGridSide))) {
     return -1;
   }
-  return cells < 1 ? 1 : static_cast<std::int64_t>(cells);
+  return cells < 1 ? 1 : TruncateToInt64(cells);
 }
 
 // The north-up grid of 10 m cells the heights are brought onto.
@@ -260,7 +261,7 @@ class RasterConversion {
       return kCannotReproject;
     }
     const double lon = std::remainder(x, 360.0);  // -180 to 180
-    report_.utmZone = std::clamp(static_cast<int>(std::floor((lon + 180.0) / 6.0)) + 1, 1, 60);
+    report_.utmZone = std::clamp(TruncateToInt32(std::floor((lon + 180.0) / 6.0)) + 1, 1, 60);
     report_.utmNorth = y >= 0;
     report_.epsg = (report_.utmNorth ? kUtmNorthEpsg : kUtmSouthEpsg) + report_.utmZone;
     grid_.srs.reset(OSRNewSpatialReference(nullptr));
@@ -474,8 +475,8 @@ class RasterConversion {
       output->Write(row.data(), row.size());
       const double percent =
           kWriteFrom + kPhaseSpan * static_cast<double>(r + 1) / static_cast<double>(window_.rows);
-      if (static_cast<int>(percent) != shown) {
-        shown = static_cast<int>(percent);
+      if (TruncateToInt32(percent) != shown) {
+        shown = TruncateToInt32(percent);
         host_.SetProgress(kImportWriteText, static_cast<float>(percent));
       }
     }
