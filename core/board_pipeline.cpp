@@ -1,6 +1,7 @@
 #include "core/board_pipeline.h"
 
 #include <algorithm>
+#include <system_error>
 
 #include "core/board_writer.h"
 #include "core/layout_file.h"
@@ -38,7 +39,13 @@ BoardPipeline::BoardPipeline(const TerrainJob& job, int threads) : job_(job) {
   }
   workers_.reserve(static_cast<std::size_t>(workers));
   for (int i = 0; i < workers; ++i) {
-    workers_.emplace_back([this] { Work(); });
+    try {
+      workers_.emplace_back([this] { Work(); });
+    } catch (const std::system_error&) {
+      // The system has no more threads to give: the workers started do the
+      // work, or the calling thread does it when none started.
+      break;
+    }
   }
 }
 
