@@ -5,6 +5,7 @@
 #include <wx/stattext.h>
 
 #include "app/resources.h"
+#include "generated/version.h"
 
 namespace kem::app {
 namespace {

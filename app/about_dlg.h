@@ -6,8 +6,6 @@
 
 namespace kem::app {
 
-inline constexpr char kVersionLine[] = "Kem Version 0.1.18";
-
 class CAboutDlg : public wxDialog {
  public:
   explicit CAboutDlg(wxWindow* parent);

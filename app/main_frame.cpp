@@ -8,11 +8,11 @@
 
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
+#include "app/dem_import_command.h"
 #include "app/kem_app.h"
 #include "app/progress_bar.h"
 #include "app/progress_placement.h"
 #include "app/resources.h"
-#include "importer/dem_import_command.h"
 
 namespace kem::app {
 namespace {

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "core/board_heights.h"
+#include "core/board_normals.h"
 #include "core/board_writer.h"
 #include "core/layout_file.h"
 #include "core/layout_output.h"

@@ -5,13 +5,16 @@
 #include <string>
 
 #include "cli/commands.h"
+#include "cli/inspect_command.h"
 #include "cli/job_options.h"
+#include "generated/version.h"
 
 int main(int argc, char** argv) {
   using namespace kem::cli;
 
   CLI::App app{"Kem: turns colour-coded height maps into Trainz layout files (.gnd)", "kem-cli"};
   app.require_subcommand(1);
+  app.set_version_flag("--version", kem::kVersionLine);
 
   std::optional<std::string> projectPath;
   JobOptions generateOptions;
@@ -43,12 +46,17 @@ int main(int argc, char** argv) {
       project->add_subcommand("show", "Print a project's fourteen fields, one a line");
   projectShow->add_option("path", showPath, "Project file")->required()->type_name("PATH");
 
+  InspectOptions inspectOptions;
+  CLI::App* inspect = AddInspectCommand(app, inspectOptions);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::CallForAllHelp& help) {
     return app.exit(help);
+  } catch (const CLI::CallForVersion& version) {
+    return app.exit(version);
   } catch (const CLI::ParseError& error) {
     app.exit(error);
     return kExitUsage;
@@ -59,6 +67,9 @@ int main(int argc, char** argv) {
   }
   if (*convert) {
     return RunConvert(xyzPath);
+  }
+  if (*inspect) {
+    return RunInspect(inspectOptions);
   }
   if (*projectNew) {
     return RunProjectNew(newPath, newOptions);

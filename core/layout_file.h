@@ -20,6 +20,7 @@ namespace kem {
 // Head: "GND", the version byte 10, the int32 board count; then eight zeros.
 inline constexpr std::array<std::uint8_t, 4> kLayoutMagic = {'G', 'N', 'D', 10};
 inline constexpr std::size_t kLayoutHeadSize = 8;
+inline constexpr std::size_t kLayoutVersionOffset = 3;
 inline constexpr std::size_t kLayoutHeadCountOffset = 4;
 inline constexpr std::size_t kLayoutZeroBytes = 8;
 inline constexpr std::size_t kLayoutIndexOffset = kLayoutHeadSize + kLayoutZeroBytes;  // 16
@@ -28,6 +29,11 @@ inline constexpr std::size_t kLayoutIndexOffset = kLayoutHeadSize + kLayoutZeroB
 // entry holds row delta, column delta, block offset and minimap offset.
 inline constexpr std::size_t kIndexOffsetsSize = 8;
 inline constexpr std::size_t kIndexEntrySize = 16;
+inline constexpr std::size_t kIndexDeltasSize = kIndexEntrySize - kIndexOffsetsSize;
+inline constexpr std::size_t kIndexRowDeltaField = 0;  // in the deltas
+inline constexpr std::size_t kIndexColDeltaField = 4;
+inline constexpr std::size_t kIndexBlockOffsetField = 0;  // in the offsets
+inline constexpr std::size_t kIndexMinimapOffsetField = 4;
 
 // Template block: the first 780 bytes of tile_blank.dat, copied unchanged.
 inline constexpr std::size_t kTemplateBlockSize = 780;
@@ -37,6 +43,9 @@ inline constexpr std::size_t kTemplateBlockSize = 780;
 inline constexpr std::size_t kTextureRecordSize = 12;
 inline constexpr std::size_t kTextureRecordCount = 249;
 inline constexpr std::size_t kTextureSectionSize = kTextureRecordSize * kTextureRecordCount;
+inline constexpr std::size_t kTextureSlotField = 0;
+inline constexpr std::size_t kTextureKeyBField = 4;
+inline constexpr std::size_t kTextureKeyAField = 8;
 inline constexpr std::array<std::uint8_t, kTextureRecordSize> kFillerTextureRecord = {
     0x00, 0x00, 0x00, 0x00, 0x7E, 0x18, 0x00, 0x00, 0xFF, 0xFF, 0xFF, 0xFF};
 
@@ -44,7 +53,8 @@ inline constexpr std::array<std::uint8_t, kTextureRecordSize> kFillerTextureReco
 // 128 x 128 minimap pixels.
 inline constexpr std::size_t kBoardLeadBytes = 4;
 inline constexpr std::size_t kVertexRecordSize = 10;
-inline constexpr std::size_t kVertexRecordCount = 76 * 76;
+inline constexpr std::size_t kVertexRunLength = 76;  // records per window column
+inline constexpr std::size_t kVertexRecordCount = kVertexRunLength * kVertexRunLength;
 inline constexpr std::size_t kVertexRecordsOffset = kBoardLeadBytes;
 inline constexpr std::size_t kMinimapHeaderOffset =
     kVertexRecordsOffset + kVertexRecordSize * kVertexRecordCount;  // 57764
@@ -80,6 +90,16 @@ constexpr std::int64_t BoardIndexSize(std::int64_t boardCount) {
          static_cast<std::int64_t>(kIndexEntrySize - kIndexOffsetsSize);
 }
 
+// File offset of the template block in a file of boardCount blocks.
+constexpr std::int64_t TemplateBlockOffset(std::int64_t boardCount) {
+  return static_cast<std::int64_t>(kLayoutIndexOffset) + BoardIndexSize(boardCount);
+}
+
+// File offset of the texture section in a file of boardCount blocks.
+constexpr std::int64_t TextureSectionOffset(std::int64_t boardCount) {
+  return TemplateBlockOffset(boardCount) + static_cast<std::int64_t>(kTemplateBlockSize);
+}
+
 // File offset of board block p (0-based) in a file of boardCount blocks.
 constexpr std::int64_t BoardBlockOffset(std::int64_t boardCount, std::int64_t p) {
   return static_cast<std::int64_t>(kLayoutIndexOffset + kTemplateBlockSize + kTextureSectionSize) +
@@ -99,6 +119,9 @@ constexpr std::int64_t LayoutFileSize(std::int64_t boardCount) {
 static_assert(BoardBlockOffset(1, 0) == 3792 && MinimapOffset(1, 0) == 61556);
 static_assert(LayoutFileSize(1) == 127110 && LayoutFileSize(2) == 250444);
 static_assert(BoardBlockOffset(0, 0) == 3784);
+static_assert(TextureSectionOffset(0) == 796 &&
+              TextureSectionOffset(2) + static_cast<std::int64_t>(kTextureSectionSize) ==
+                  BoardBlockOffset(2, 0));
 
 // Index offsets are int32: the largest board count whose last minimap offset
 // still fits.

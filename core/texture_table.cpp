@@ -31,7 +31,7 @@ constexpr std::int32_t kNoTextureKey = -1;
 
 // Reads the list byte by byte with one byte of look-ahead, the way the C
 // library's formatted input sees it. A read error looks like the end of the
-// file.
+// file and is remembered.
 class ListReader {
  public:
   explicit ListReader(std::FILE* file) : file_(file) {}
@@ -45,14 +45,19 @@ class ListReader {
 
   void Advance() { ++next_; }
 
+  // True once reading the file has failed (a folder, a disk error).
+  bool Failed() const { return failed_; }
+
  private:
   bool Refill() {
     next_ = 0;
     end_ = std::fread(buffer_, 1, sizeof buffer_, file_);
+    failed_ = failed_ || std::ferror(file_) != 0;
     return end_ > 0;
   }
 
   std::FILE* file_;
+  bool failed_ = false;
   unsigned char buffer_[4096];
   std::size_t next_ = 0;
   std::size_t end_ = 0;
@@ -198,14 +203,11 @@ const TextureTable& MakeTextureTable(const std::string& texturingGuidePath, Host
 
   ListReader reader(file.get());
   int count = 0;
+  EntryRead read = EntryRead::kComplete;
   while (count < kTextureTableCapacity) {
     TextureEntry entry;
-    const EntryRead read = ReadEntry(reader, entry);
-    if (read == EntryRead::kEndOfList) {
-      break;
-    }
-    if (read == EntryRead::kUnreadable) {
-      host.ShowInformation(kTableCaption, kUnreadableEntryText);
+    read = ReadEntry(reader, entry);
+    if (read != EntryRead::kComplete) {
       break;
     }
     const HsvColour hsv = RgbToHsv(entry.red, entry.green, entry.blue);
@@ -214,6 +216,15 @@ const TextureTable& MakeTextureTable(const std::string& texturingGuidePath, Host
     entry.value = hsv.value;
     table.entries[count] = entry;
     ++count;
+  }
+  if (reader.Failed()) {
+    // A list that cannot be read paints nothing, just as a missing one.
+    host.ShowInformation(kTableCaption, kMissingListText);
+    table.entries[0].keyA = 0;
+    return table;
+  }
+  if (read == EntryRead::kUnreadable) {
+    host.ShowInformation(kTableCaption, kUnreadableEntryText);
   }
   table.entries[count].keyA = 0;
   return table;

@@ -22,7 +22,7 @@ struct TextureEntry {
 };
 
 inline constexpr int kTextureTableCapacity = 128;  // entries loaded at most
-inline constexpr int kMatchedTextures = 64;         // entries that can be chosen
+inline constexpr int kMatchedTextures = 64;        // entries that can be chosen
 
 // 128 entries and one more that only ever holds the end marker.
 struct TextureTable {
@@ -35,9 +35,9 @@ inline constexpr const char* kTextureListFile = "textures.txt";
 TextureTable& ProgramTextureTable();
 
 // Reloads the program table in place and returns it. An empty guide path
-// gives an empty table without reading anything; a missing list shows an
-// information box and gives an empty table; an unreadable entry ends the
-// loading there with an information box. Never fails.
+// gives an empty table without reading anything; a list that is missing or
+// cannot be read shows an information box and gives an empty table; an
+// unreadable entry ends the loading there with an information box. Never fails.
 const TextureTable& MakeTextureTable(const std::string& texturingGuidePath, Host& host,
                                      const std::string& listPath = kTextureListFile);
 

@@ -24,7 +24,9 @@ echo "Demo project (data/demo.kem):"
 echo
 "$build/cli/kem-cli" generate demo.kem
 echo
-echo "The layout file is $demo/demo.gnd."
+"$build/cli/kem-cli" inspect demo.gnd --preview demo_preview.png
+echo
+echo "The layout file is $demo/demo.gnd; a shaded relief of it is $demo/demo_preview.png."
 if [ -x "$build/app/kem" ]; then
   echo "To edit the project in the desktop application: (cd $demo && $build/app/kem demo.kem)"
 fi

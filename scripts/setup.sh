@@ -4,8 +4,8 @@
 set -euo pipefail
 
 packages=(
-  g++ cmake ninja-build pkg-config
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev
+  g++ cmake ninja-build pkg-config clang-format
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev
   libwxgtk3.2-dev
   xvfb xauth x11-apps imagemagick time
 )

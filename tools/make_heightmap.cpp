@@ -53,12 +53,18 @@ Rgb Encode(const std::string& format, double t) {
     const auto up = static_cast<std::uint8_t>(std::lround(255 * f));
     const auto down = static_cast<std::uint8_t>(std::lround(255 * (1 - f)));
     switch (sector) {
-      case 0: return {255, up, 0};
-      case 1: return {down, 255, 0};
-      case 2: return {0, 255, up};
-      case 3: return {0, down, 255};
-      case 4: return {up, 0, 255};
-      default: return {255, 0, down};
+      case 0:
+        return {255, up, 0};
+      case 1:
+        return {down, 255, 0};
+      case 2:
+        return {0, 255, up};
+      case 3:
+        return {0, down, 255};
+      case 4:
+        return {up, 0, 255};
+      default:
+        return {255, 0, down};
     }
   }
   // Chroma depth: six pure hues, each a band of codes, brightness within it.
@@ -72,22 +78,36 @@ Rgb Encode(const std::string& format, double t) {
   }
   const auto m = static_cast<std::uint8_t>(136 + 2 * (code - band));
   switch (band) {
-    case 0: return {0, 0, m};
-    case 43: return {0, m, m};
-    case 85: return {0, m, 0};
-    case 128: return {m, m, 0};
-    case 171: return {m, 0, 0};
-    default: return {m, 0, m};
+    case 0:
+      return {0, 0, m};
+    case 43:
+      return {0, m, m};
+    case 85:
+      return {0, m, 0};
+    case 128:
+      return {m, m, 0};
+    case 171:
+      return {m, 0, 0};
+    default:
+      return {m, 0, m};
   }
 }
 
 // Texturing guide colours, the same as the sample textures.txt.
 Rgb GuideColour(double t) {
-  if (t < 0.2) return {70, 110, 200};   // water's edge
-  if (t < 0.45) return {90, 170, 60};   // meadow
-  if (t < 0.7) return {40, 110, 40};    // forest
-  if (t < 0.88) return {140, 130, 120}; // rock
-  return {245, 245, 245};               // snow
+  if (t < 0.2) {
+    return {70, 110, 200};  // water's edge
+  }
+  if (t < 0.45) {
+    return {90, 170, 60};  // meadow
+  }
+  if (t < 0.7) {
+    return {40, 110, 40};  // forest
+  }
+  if (t < 0.88) {
+    return {140, 130, 120};  // rock
+  }
+  return {245, 245, 245};  // snow
 }
 
 bool WriteTarga(const std::string& path, int width, int height, bool topDown,

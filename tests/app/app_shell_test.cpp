@@ -64,7 +64,7 @@ TEST(SpinArrows, HeldArrowStepsFaster) {
   EXPECT_EQ(SpinArrows::StepForHoldTime(5000), 20);
 }
 
-TEST(RecentFiles, KeepTheLastFourNewestFirst) {
+TEST(DocManager, KeepTheLastFourNewestFirst) {
   wxFileHistory history(kRecentFileCount);
   for (const char* name : {"/p/a", "/p/b", "/p/c", "/p/d", "/p/e"}) {
     history.AddFileToHistory(name);
@@ -78,7 +78,7 @@ TEST(RecentFiles, KeepTheLastFourNewestFirst) {
   EXPECT_EQ(history.GetHistoryFile(0), "/p/c");
 }
 
-TEST(RecentFiles, SurviveTheSettingsFile) {
+TEST(DocManager, SurviveTheSettingsFile) {
   test::TempDir folder;
   const wxString file = wxString::FromUTF8(folder.File("Kem.ini"));
   {

@@ -1,5 +1,5 @@
 // The importer dialog's progress bar shows whole percentages only.
-#include "importer/dem_import_dlg.h"
+#include "app/dem_import_dlg.h"
 
 #include <cmath>
 #include <limits>
@@ -9,7 +9,7 @@
 namespace kem::app {
 namespace {
 
-TEST(ImporterGaugePosition, TruncatesTowardZero) {
+TEST(DemImportDlgGauge, TruncatesTowardZero) {
   EXPECT_EQ(ImporterGaugePosition(62.5F), 62);
   EXPECT_EQ(ImporterGaugePosition(87.499F), 87);
   EXPECT_EQ(ImporterGaugePosition(99.99F), 99);
@@ -17,7 +17,7 @@ TEST(ImporterGaugePosition, TruncatesTowardZero) {
   EXPECT_EQ(ImporterGaugePosition(100.0F), 100);
 }
 
-TEST(ImporterGaugePosition, StaysWithinTheBar) {
+TEST(DemImportDlgGauge, StaysWithinTheBar) {
   EXPECT_EQ(ImporterGaugePosition(-3.0F), 0);
   EXPECT_EQ(ImporterGaugePosition(150.0F), 100);
   EXPECT_EQ(ImporterGaugePosition(std::numeric_limits<float>::infinity()), 100);

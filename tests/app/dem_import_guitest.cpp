@@ -15,9 +15,9 @@
 #include <wx/gauge.h>
 #include <wx/stattext.h>
 
+#include "app/dem_import_command.h"
+#include "app/dem_import_dlg.h"
 #include "app/ui_hooks.h"
-#include "importer/dem_import_command.h"
-#include "importer/dem_import_dlg.h"
 #include "support/test_support.h"
 
 namespace kem::app {
@@ -38,7 +38,7 @@ wxString ControlText(wxWindow* dialog, int id) {
   return control != nullptr ? control->GetLabel() : wxString(wxS("<missing>"));
 }
 
-class ImporterDialog : public testing::Test {
+class DemImportDlg : public testing::Test {
  protected:
   void SetUp() override {
     m_dialog = new CDemImportDlg(nullptr);
@@ -49,7 +49,7 @@ class ImporterDialog : public testing::Test {
   CDemImportDlg* m_dialog = nullptr;
 };
 
-TEST_F(ImporterDialog, ShowsItsTextsWithAnEmptyStatusLine) {
+TEST_F(DemImportDlg, ShowsItsTextsWithAnEmptyStatusLine) {
   EXPECT_EQ(m_dialog->GetTitle(), wxS("vindle :: dem data importer"));
   EXPECT_EQ(m_dialog->GetClientSize(), m_dialog->ConvertDialogToPixels(wxSize(223, 71)));
   EXPECT_EQ(m_dialog->GetCancelButton()->GetLabel(), wxS("Cancel"));
@@ -66,13 +66,13 @@ TEST_F(ImporterDialog, ShowsItsTextsWithAnEmptyStatusLine) {
   EXPECT_FALSE(m_dialog->IsCancelled());
 }
 
-TEST_F(ImporterDialog, ProgressShowsWholePercentages) {
+TEST_F(DemImportDlg, ProgressShowsWholePercentages) {
   m_dialog->SetProgress("Completing generated surface", 62.5F);
   EXPECT_EQ(m_dialog->GetProgressGauge()->GetValue(), 62);
   EXPECT_EQ(ControlText(m_dialog, kIdImporterStatus), wxS("Completing generated surface"));
 }
 
-TEST_F(ImporterDialog, CancelOnlySetsTheFlagAndDisablesTheButtonOnce) {
+TEST_F(DemImportDlg, CancelOnlySetsTheFlagAndDisablesTheButtonOnce) {
   for (int press = 0; press < 2; ++press) {
     ClickCancel(*m_dialog);
     EXPECT_TRUE(m_dialog->IsCancelled());
@@ -81,14 +81,14 @@ TEST_F(ImporterDialog, CancelOnlySetsTheFlagAndDisablesTheButtonOnce) {
   }
 }
 
-TEST_F(ImporterDialog, CloseBoxCancelsWithoutClosing) {
+TEST_F(DemImportDlg, CloseBoxCancelsWithoutClosing) {
   EXPECT_FALSE(m_dialog->Close());
   EXPECT_TRUE(m_dialog->IsCancelled());
   EXPECT_FALSE(m_dialog->GetCancelButton()->IsEnabled());
   EXPECT_TRUE(m_dialog->IsShown());
 }
 
-TEST_F(ImporterDialog, EscapeCancelsWithoutClosing) {
+TEST_F(DemImportDlg, EscapeCancelsWithoutClosing) {
   for (int press = 0; press < 2; ++press) {
     wxKeyEvent escape(wxEVT_CHAR_HOOK);
     escape.m_keyCode = WXK_ESCAPE;
@@ -102,7 +102,7 @@ TEST_F(ImporterDialog, EscapeCancelsWithoutClosing) {
 
 // A main window that a conversion disables, with scripted message boxes and
 // file dialogs.
-class ConvertCommand : public testing::Test {
+class DemImportCommand : public testing::Test {
  protected:
   void SetUp() override {
     m_frame = new wxFrame(nullptr, wxID_ANY, wxS("Kem"));
@@ -132,7 +132,7 @@ class ConvertCommand : public testing::Test {
   std::vector<Message> m_messages;
 };
 
-TEST_F(ConvertCommand, WritesTheHeightMapBesideTheDem) {
+TEST_F(DemImportCommand, WritesTheHeightMapBesideTheDem) {
   bool frameEnabledDuringRun = true;
   CDemImportDlg* shown = nullptr;
   const ConvertResult result = RunDemImport(m_frame, m_demPath, [&](CDemImportDlg& dialog) {
@@ -149,7 +149,7 @@ TEST_F(ConvertCommand, WritesTheHeightMapBesideTheDem) {
   EXPECT_TRUE(m_messages.empty());
 }
 
-TEST_F(ConvertCommand, CancelBeforeTheFirstTestWritesNothing) {
+TEST_F(DemImportCommand, CancelBeforeTheFirstTestWritesNothing) {
   const ConvertResult result =
       RunDemImport(m_frame, m_demPath, [](CDemImportDlg& dialog) { ClickCancel(dialog); });
   EXPECT_EQ(result, ConvertResult::kCancelled);
@@ -157,7 +157,7 @@ TEST_F(ConvertCommand, CancelBeforeTheFirstTestWritesNothing) {
   EXPECT_TRUE(m_frame->IsEnabled());
 }
 
-TEST_F(ConvertCommand, CancelPressedWhileConvertingStopsIt) {
+TEST_F(DemImportCommand, CancelPressedWhileConvertingStopsIt) {
   // Enough points that placement pumps events many times; the click waits in
   // the queue until the first pump.
   std::string dem;
@@ -183,7 +183,7 @@ TEST_F(ConvertCommand, CancelPressedWhileConvertingStopsIt) {
   EXPECT_TRUE(m_frame->IsEnabled());
 }
 
-TEST_F(ConvertCommand, FailedConversionShowsAnErrorAndEnablesTheWindow) {
+TEST_F(DemImportCommand, FailedConversionShowsAnErrorAndEnablesTheWindow) {
   const ConvertResult result = RunDemImport(m_frame, m_folder.File("missing.xyz"));
   EXPECT_EQ(result, ConvertResult::kFailed);
   EXPECT_TRUE(m_frame->IsEnabled());
@@ -192,7 +192,7 @@ TEST_F(ConvertCommand, FailedConversionShowsAnErrorAndEnablesTheWindow) {
   EXPECT_EQ(m_messages[0].style, wxOK | wxICON_ERROR);
 }
 
-TEST_F(ConvertCommand, AsksForAnExistingDemFile) {
+TEST_F(DemImportCommand, AsksForAnExistingDemFile) {
   std::optional<FileDialogRequest> asked;
   SetFileDialogAnswer([&](const FileDialogRequest& request) -> std::optional<wxString> {
     asked = request;
@@ -206,7 +206,7 @@ TEST_F(ConvertCommand, AsksForAnExistingDemFile) {
   EXPECT_TRUE(m_frame->IsEnabled());
 }
 
-TEST_F(ConvertCommand, CancelledFileDialogOpensNoImporter) {
+TEST_F(DemImportCommand, CancelledFileDialogOpensNoImporter) {
   SetFileDialogAnswer([](const FileDialogRequest&) -> std::optional<wxString> { return {}; });
   const size_t windowsBefore = wxTopLevelWindows.GetCount();
   RunDemImportCommand(m_frame);

@@ -22,9 +22,9 @@ void PrintTo(const RealCase& c, std::ostream* os) {
   *os << '"' << c.text << '"';
 }
 
-class ParseRealTest : public testing::TestWithParam<RealCase> {};
+class FormLogicParseReal : public testing::TestWithParam<RealCase> {};
 
-TEST_P(ParseRealTest, ReadsAHeightLikeTheFormDoes) {
+TEST_P(FormLogicParseReal, ReadsAHeightLikeTheFormDoes) {
   const RealCase& c = GetParam();
   const auto value = ParseReal(c.text);
   ASSERT_EQ(value.has_value(), c.isNumber) << c.text;
@@ -34,7 +34,7 @@ TEST_P(ParseRealTest, ReadsAHeightLikeTheFormDoes) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Texts, ParseRealTest,
+    Texts, FormLogicParseReal,
     testing::Values(RealCase{"12.5", true, 12.5}, RealCase{"-1000", true, -1000.0},
                     RealCase{"  9000  ", true, 9000.0}, RealCase{"\t0", true, 0.0},
                     RealCase{"0.0", true, 0.0}, RealCase{"1e3", true, 1000.0},
@@ -44,7 +44,7 @@ INSTANTIATE_TEST_SUITE_P(
                     RealCase{"nan", true, std::numeric_limits<double>::quiet_NaN()},
                     RealCase{"inf", true, std::numeric_limits<double>::infinity()}));
 
-TEST(FormatReal, WritesUpToSixSignificantDigits) {
+TEST(FormLogic, WritesUpToSixSignificantDigits) {
   EXPECT_EQ(FormatReal(0.0f), "0");
   EXPECT_EQ(FormatReal(12.5f), "12.5");
   EXPECT_EQ(FormatReal(-1000.0f), "-1000");
@@ -69,7 +69,7 @@ FormValues FilledForm() {
   return form;
 }
 
-TEST(ReadForm, ReadsAllElevenFields) {
+TEST(FormLogic, ReadsAllElevenFields) {
   TerrainJob job;
   EXPECT_EQ(ReadForm(FilledForm(), job), std::nullopt);
   EXPECT_EQ(job.heightMapPath, "vale.tga");
@@ -85,7 +85,7 @@ TEST(ReadForm, ReadsAllElevenFields) {
   EXPECT_EQ(job.dataFormat, kGreyScale);
 }
 
-TEST(ReadForm, BadBaseHeightKeepsItAndEveryLaterField) {
+TEST(FormLogic, BadBaseHeightKeepsItAndEveryLaterField) {
   TerrainJob job;
   job.baseHeight = 3.0f;
   FormValues form = FilledForm();
@@ -99,7 +99,7 @@ TEST(ReadForm, BadBaseHeightKeepsItAndEveryLaterField) {
   EXPECT_EQ(job.dataFormat, kChromaDepthColours);
 }
 
-TEST(ReadForm, BadMaximumHeightStopsAfterTheBase) {
+TEST(FormLogic, BadMaximumHeightStopsAfterTheBase) {
   TerrainJob job;
   FormValues form = FilledForm();
   form.maxHeight = "";
@@ -110,7 +110,7 @@ TEST(ReadForm, BadMaximumHeightStopsAfterTheBase) {
   EXPECT_EQ(job.interpolate, 1);
 }
 
-TEST(ReadForm, ExchangeOrderNamesTheControls) {
+TEST(FormLogic, ExchangeOrderNamesTheControls) {
   EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kHeightMapPath)], 1002);
   EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kBaseHeight)], 1005);
   EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kMaxHeight)], 1007);
@@ -118,7 +118,7 @@ TEST(ReadForm, ExchangeOrderNamesTheControls) {
   EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kDataFormat)], 1021);
 }
 
-TEST(WriteForm, RoundTripsThroughReadForm) {
+TEST(FormLogic, RoundTripsThroughReadForm) {
   TerrainJob original;
   ASSERT_EQ(ReadForm(FilledForm(), original), std::nullopt);
   TerrainJob copy;
@@ -128,7 +128,7 @@ TEST(WriteForm, RoundTripsThroughReadForm) {
   EXPECT_EQ(copy.dataFormat, kGreyScale);
 }
 
-TEST(WriteForm, FormatOutsideTheListSelectsNothing) {
+TEST(FormLogic, FormatOutsideTheListSelectsNothing) {
   TerrainJob job;
   job.dataFormat = 9;
   EXPECT_EQ(WriteForm(job).dataFormat, 9);
@@ -150,9 +150,9 @@ void PrintTo(const EnablingCase& c, std::ostream* os) {
       << "' filter='" << c.filterGuide << "'";
 }
 
-class EnablingRulesTest : public testing::TestWithParam<EnablingCase> {};
+class FormLogicEnabling : public testing::TestWithParam<EnablingCase> {};
 
-TEST_P(EnablingRulesTest, FollowThePathsGiven) {
+TEST_P(FormLogicEnabling, FollowThePathsGiven) {
   const EnablingCase& c = GetParam();
   TerrainJob job;
   job.heightMapPath = c.heightMap;
@@ -167,7 +167,7 @@ TEST_P(EnablingRulesTest, FollowThePathsGiven) {
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Paths, EnablingRulesTest,
+    Paths, FormLogicEnabling,
     testing::Values(EnablingCase{"", "", "", "", {false, false, false, false}},
                     EnablingCase{"m.tga", "", "", "", {true, false, false, false}},
                     EnablingCase{"", "o.gnd", "", "", {false, false, false, false}},
@@ -177,7 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
                     // Paths count when not empty, whether the files exist or not.
                     EnablingCase{" ", " ", " ", " ", {true, true, true, true}}));
 
-TEST(ApplyFormatPreset, TwentyFourBitCodingSetsTheRangeAndClearsInterpolate) {
+TEST(FormLogic, TwentyFourBitCodingSetsTheRangeAndClearsInterpolate) {
   TerrainJob job;
   job.dataFormat = k24BitHeightCoding;
   job.baseHeight = 4.0f;
@@ -187,7 +187,7 @@ TEST(ApplyFormatPreset, TwentyFourBitCodingSetsTheRangeAndClearsInterpolate) {
   EXPECT_EQ(job.interpolate, 0);
 }
 
-TEST(ApplyFormatPreset, OtherFormatsLeaveTheJobAlone) {
+TEST(FormLogic, OtherFormatsLeaveTheJobAlone) {
   for (DataFormat format : {kSpectrumColours, kTerrainColourScale, kChromaDepthColours, kGreyScale,
                             DataFormat{-1}, DataFormat{7}}) {
     TerrainJob job;
@@ -201,7 +201,7 @@ TEST(ApplyFormatPreset, OtherFormatsLeaveTheJobAlone) {
   }
 }
 
-TEST(ApplySpinDelta, UpArrowRaisesAndDownArrowLowers) {
+TEST(FormLogic, UpArrowRaisesAndDownArrowLowers) {
   float height = 12.5f;
   ApplySpinDelta(height, -1);
   EXPECT_EQ(height, 13.5f);
@@ -213,7 +213,7 @@ TEST(ApplySpinDelta, UpArrowRaisesAndDownArrowLowers) {
   EXPECT_EQ(height, 120.0f);
 }
 
-TEST(IsFlatTerrain, EqualHeightsOrANanAreFlat) {
+TEST(FormLogic, EqualHeightsOrANanAreFlat) {
   const float nan = std::numeric_limits<float>::quiet_NaN();
   EXPECT_TRUE(IsFlatTerrain(0.0f, 0.0f));
   EXPECT_TRUE(IsFlatTerrain(-0.0f, 0.0f));

@@ -14,15 +14,17 @@
 #include <wx/app.h>
 #include <wx/button.h>
 #include <wx/event.h>
+#include <wx/evtloop.h>
 #include <wx/filedlg.h>
 #include <wx/filehistory.h>
 #include <wx/menu.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
-#include <wx/timer.h>
 
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
+#include "app/dem_import_command.h"
+#include "app/dem_import_dlg.h"
 #include "app/doc_manager.h"
 #include "app/kem_app.h"
 #include "app/kem_doc.h"
@@ -30,8 +32,6 @@
 #include "app/main_frame.h"
 #include "app/ui_hooks.h"
 #include "core/project_file.h"
-#include "importer/dem_import_command.h"
-#include "importer/dem_import_dlg.h"
 #include "support/test_support.h"
 
 namespace kem::app {
@@ -57,16 +57,21 @@ void Pump() {
 }
 
 // Writes a picture of `window` (as it is on the screen) to the screenshot
-// folder, when the test run names one.
-void Screenshot(wxWindow* window, const std::string& name, bool pump = true) {
+// folder, when the test run names one. During a run only drawing is let
+// through first, so that no input or idle handler runs inside the run.
+void Screenshot(wxWindow* window, const std::string& name, bool duringRun = false) {
   const char* dir = std::getenv("KEM_SCREENSHOT_DIR");
   if (!dir) {
     return;
   }
   window->Raise();
   window->Update();
-  for (int i = 0; pump && i < 20; ++i) {
-    wxTheApp->Yield(true);
+  for (int i = 0; i < 20; ++i) {
+    if (duringRun) {
+      wxEventLoopBase::GetActive()->YieldFor(wxEVT_CATEGORY_UI);
+    } else {
+      wxTheApp->Yield(true);
+    }
     wxMilliSleep(10);
   }
   const wxRect r = window->GetScreenRect();
@@ -477,7 +482,8 @@ TEST_F(KemApp, GenerateButtonWritesTheLayoutAndComesBackEnabled) {
 
 TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
   CopyDemoData();
-  // A larger map (12 x 8 boards), so that the run lasts long enough to look at.
+  // A larger map (12 x 8 boards), so that the bar has many steps to show.
+  constexpr int kBoards = 12 * 8;
   test::TargaImage map;
   map.width = 72 * 12 + 4;
   map.height = 72 * 8 + 4;
@@ -491,31 +497,34 @@ TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
   Type(m_form->maxHeight, "500");
   Type(m_form->outputPath, "large.gnd");
 
+  // The run lets waiting events run between boards, and every such pump ends
+  // with idle events: sampling the window there sees each step of the run,
+  // however fast the machine.
   std::vector<wxString> paneTexts;
   bool shot = false;
   bool menuEnabledDuringRun = true;
   const float maxBefore = 500.0f;
-  wxTimer watch;
-  watch.Bind(wxEVT_TIMER, [&](wxTimerEvent&) {
+  const auto sample = [&](wxIdleEvent& event) {
+    event.Skip();
     const wxString text = m_frame->GetStatusBar()->GetStatusText(0);
     paneTexts.push_back(text);
-    // A few ticks into the pass, so that the bar has moved and been painted.
     const auto seen = std::count(paneTexts.begin(), paneTexts.end(), "Terraforming boards ::");
     if (seen == 2) {
       // Input to the window does nothing while the run is under way.
       menuEnabledDuringRun = m_frame->GetMenuBar()->IsEnabledTop(0);
       ClickArrow(m_form->maxHeightSpin, true);
     }
-    if (!shot && seen == 4) {
-      m_frame->GetStatusBar()->Update();
-      Screenshot(m_frame, "main_window_generating.png", false);
+    // A third into the pass, so that the bar has moved and been painted.
+    if (!shot && seen == kBoards / 3) {
+      Screenshot(m_frame, "main_window_generating.png", true);
       shot = true;
     }
-  });
-  watch.Start(25);
+  };
+  m_frame->Bind(wxEVT_IDLE, sample);
   Click(m_form->generate);
-  watch.Stop();
+  m_frame->Unbind(wxEVT_IDLE, sample);
   EXPECT_FALSE(m_frame->IsRunning());
+  EXPECT_TRUE(shot);
   EXPECT_FALSE(menuEnabledDuringRun);
   EXPECT_EQ(Job().maxHeight, maxBefore);
   EXPECT_TRUE(m_frame->GetMenuBar()->IsEnabledTop(0));

@@ -25,7 +25,7 @@ EdgeRect FieldEdges(wxStatusBar* statusBar, int pane) {
 
 // A main window of its own with a two-pane status bar, made the application's
 // top window for the length of a test.
-class StatusBarFixture : public testing::Test {
+class ProgressBarInStatusBar : public testing::Test {
  protected:
   void SetUp() override {
     m_previousTop = wxTheApp->GetTopWindow();
@@ -47,7 +47,7 @@ class StatusBarFixture : public testing::Test {
   wxStatusBar* m_statusBar = nullptr;
 };
 
-TEST_F(StatusBarFixture, SitsInThePaneRightOfItsMessage) {
+TEST_F(ProgressBarInStatusBar, SitsInThePaneRightOfItsMessage) {
   CProgressBar bar(kMessage, 99, 40, false, 0);
   EXPECT_EQ(bar.GetParent(), m_statusBar);
   EXPECT_EQ(bar.GetId(), kProgressBarId);
@@ -64,7 +64,7 @@ TEST_F(StatusBarFixture, SitsInThePaneRightOfItsMessage) {
   EXPECT_GT(rect.x, FieldEdges(m_statusBar, 0).left + m_statusBar->GetTextExtent(kMessage).x);
 }
 
-TEST_F(StatusBarFixture, RepositionKeepsAnUnchangedPlacement) {
+TEST_F(ProgressBarInStatusBar, RepositionKeepsAnUnchangedPlacement) {
   CProgressBar bar(kMessage, 99, 40, false, 1);
   const EdgeRect first = bar.GetPlacement();
   EXPECT_TRUE(bar.Reposition());
@@ -73,13 +73,13 @@ TEST_F(StatusBarFixture, RepositionKeepsAnUnchangedPlacement) {
   EXPECT_EQ(m_statusBar->GetStatusText(1), kMessage);
 }
 
-TEST_F(StatusBarFixture, EmptyMessageStartsAtThePaneEdge) {
+TEST_F(ProgressBarInStatusBar, EmptyMessageStartsAtThePaneEdge) {
   CProgressBar bar(wxString(), 100, 10, false, 1);
   EXPECT_EQ(bar.GetPlacement().left, FieldEdges(m_statusBar, 1).left);
   EXPECT_EQ(bar.GetPlacement().right, FieldEdges(m_statusBar, 1).right);
 }
 
-TEST_F(StatusBarFixture, StartsOverAfterTheMaximum) {
+TEST_F(ProgressBarInStatusBar, StartsOverAfterTheMaximum) {
   CProgressBar bar(kMessage, 99, 12, false, 0);
   for (int step = 0; step < 12; ++step) {
     EXPECT_EQ(bar.StepIt(), step);
@@ -90,7 +90,7 @@ TEST_F(StatusBarFixture, StartsOverAfterTheMaximum) {
   EXPECT_EQ(bar.GetValue(), 0);
 }
 
-TEST_F(StatusBarFixture, SetStepReturnsThePreviousStep) {
+TEST_F(ProgressBarInStatusBar, SetStepReturnsThePreviousStep) {
   CProgressBar bar(kMessage, 99, 12, false, 0);
   EXPECT_EQ(bar.SetStep(3), 1);
   EXPECT_EQ(bar.StepIt(), 0);
@@ -99,25 +99,25 @@ TEST_F(StatusBarFixture, SetStepReturnsThePreviousStep) {
   EXPECT_EQ(bar.GetBarPosition(), 2);
 }
 
-TEST_F(StatusBarFixture, FirstPaneShowsTheIdleTextAfterTheBar) {
+TEST_F(ProgressBarInStatusBar, FirstPaneShowsTheIdleTextAfterTheBar) {
   { CProgressBar bar(kMessage, 99, 10, false, 0); }
   EXPECT_EQ(m_statusBar->GetStatusText(0), wxS("For Help, press F1"));
   EXPECT_EQ(m_statusBar->GetStatusText(1), wxS("Caps"));
 }
 
-TEST_F(StatusBarFixture, OtherPanesGetTheirTextBack) {
+TEST_F(ProgressBarInStatusBar, OtherPanesGetTheirTextBack) {
   { CProgressBar bar(kMessage, 99, 10, false, 1); }
   EXPECT_EQ(m_statusBar->GetStatusText(1), wxS("Caps"));
   EXPECT_EQ(m_statusBar->GetStatusText(0), wxS("Ready"));
 }
 
-TEST_F(StatusBarFixture, PaneOutsideTheStatusBarGivesNoWindow) {
+TEST_F(ProgressBarInStatusBar, PaneOutsideTheStatusBarGivesNoWindow) {
   CProgressBar bar(kMessage, 99, 10, false, 5);
   EXPECT_EQ(bar.GetHandle(), nullptr);
   EXPECT_EQ(bar.StepIt(), 0);
 }
 
-TEST_F(StatusBarFixture, HostBarStepsAndGivesThePaneBack) {
+TEST_F(ProgressBarInStatusBar, HostBarStepsAndGivesThePaneBack) {
   {
     std::unique_ptr<kem::ProgressBar> bar =
         MakeStatusProgressBar("Filtering boards ::", 99, 3, false, 0);
@@ -129,7 +129,7 @@ TEST_F(StatusBarFixture, HostBarStepsAndGivesThePaneBack) {
   EXPECT_EQ(m_statusBar->FindWindow(kProgressBarId), nullptr);
 }
 
-TEST_F(StatusBarFixture, HostBarOutlivesItsStatusBar) {
+TEST_F(ProgressBarInStatusBar, HostBarOutlivesItsStatusBar) {
   std::unique_ptr<kem::ProgressBar> bar =
       MakeStatusProgressBar("Terraforming boards ::", 99, 3, false, 0);
   EXPECT_EQ(bar->StepIt(), 0);

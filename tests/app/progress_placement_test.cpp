@@ -80,7 +80,7 @@ TEST(ProgressPlacement, KeepsSizesToAPercentage) {
             PlaceProgressBar(kPane, kMessageWidth, kBlankWidth, true, 0));
 }
 
-TEST(ProgressStep, FillsAfterMaximumStepsAndStartsOverOnTheNext) {
+TEST(ProgressPlacement, FillsAfterMaximumStepsAndStartsOverOnTheNext) {
   int position = 0;
   for (int step = 1; step <= 12; ++step) {
     position = NextProgressPosition(position, 1, 0, 12);
@@ -89,22 +89,22 @@ TEST(ProgressStep, FillsAfterMaximumStepsAndStartsOverOnTheNext) {
   EXPECT_EQ(NextProgressPosition(position, 1, 0, 12), 0);
 }
 
-TEST(ProgressStep, StartsOverAtTheLowerLimit) {
+TEST(ProgressPlacement, StartsOverAtTheLowerLimit) {
   EXPECT_EQ(NextProgressPosition(18, 3, 5, 20), 5);
   EXPECT_EQ(NextProgressPosition(17, 3, 5, 20), 20);
 }
 
-TEST(ProgressStep, DoesNotOverflowNearTheLargestPosition) {
+TEST(ProgressPlacement, DoesNotOverflowNearTheLargestPosition) {
   constexpr int kMax = 2147483647;
   EXPECT_EQ(NextProgressPosition(kMax, 1, 0, kMax), 0);
 }
 
-TEST(ProgressPaneText, FirstPaneGoesBackToTheIdleText) {
+TEST(ProgressPlacement, FirstPaneGoesBackToTheIdleText) {
   EXPECT_EQ(PaneTextAfterProgress(0, "Ready"), "For Help, press F1");
   EXPECT_EQ(PaneTextAfterProgress(0, ""), "For Help, press F1");
 }
 
-TEST(ProgressPaneText, OtherPanesGetTheirEarlierTextBack) {
+TEST(ProgressPlacement, OtherPanesGetTheirEarlierTextBack) {
   EXPECT_EQ(PaneTextAfterProgress(1, "Ready"), "Ready");
   EXPECT_EQ(PaneTextAfterProgress(2, ""), "");
 }

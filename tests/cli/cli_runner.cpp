@@ -2,12 +2,14 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -21,6 +23,9 @@ extern char** environ;
 namespace kem::test {
 
 namespace {
+
+// Longest a run on the terminal may take, even in a sanitizer build on a busy machine.
+constexpr std::chrono::seconds kTerminalTimeout{120};
 
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
@@ -98,7 +103,8 @@ CliResult RunCli(const std::vector<std::string>& args,
   return result;
 }
 
-CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& input) {
+CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& input,
+                           const std::string& typeAfter) {
   TempDir capture;
   const std::string outPath = capture.File("out");
 
@@ -107,8 +113,6 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::stri
     throw std::runtime_error("no pseudo terminal");
   }
   const std::string slavePath = ptsname(master);
-  // Held open here too, so that the terminal stays readable after the child exits.
-  const int slave = open(slavePath.c_str(), O_RDWR | O_NOCTTY);
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -117,40 +121,54 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::stri
                                    0600);
   posix_spawn_file_actions_adddup2(&actions, 0, 2);
   posix_spawn_file_actions_addclose(&actions, master);
-  posix_spawn_file_actions_addclose(&actions, slave);
   const pid_t pid = Spawn(args, actions);
   posix_spawn_file_actions_destroy(&actions);
 
-  if (!input.empty() && write(master, input.data(), input.size()) < 0) {
-    throw std::runtime_error("cannot type on the pseudo terminal");
-  }
-  CliResult result;
-  const auto drain = [&](int timeoutMs) {
-    pollfd ready = {master, POLLIN, 0};
-    while (poll(&ready, 1, timeoutMs) > 0 && (ready.revents & POLLIN) != 0) {
-      char buffer[4096];
-      const ssize_t got = read(master, buffer, sizeof buffer);
-      if (got <= 0) {
-        return;
+  // Text typed before the child reads it is echoed wherever the child's output
+  // happens to be, so it waits for the question, as a person would.
+  bool typed = false;
+  const auto typeWhenAsked = [&](const std::string& shown) {
+    if (!typed && shown.find(typeAfter) != std::string::npos) {
+      typed = true;
+      if (!input.empty() && write(master, input.data(), input.size()) < 0) {
+        throw std::runtime_error("cannot type on the pseudo terminal");
       }
-      result.err.append(buffer, static_cast<std::size_t>(got));
-      timeoutMs = 0;
     }
   };
-  int status = 0;
+  CliResult result;
+  typeWhenAsked(result.err);
+  // The child holds the only other end of the terminal, so the terminal ends
+  // when the child has exited and all it wrote has been read. A child that
+  // is still running after kTerminalTimeout is stopped.
+  const auto deadline = std::chrono::steady_clock::now() + kTerminalTimeout;
   while (true) {
-    drain(20);
-    const pid_t done = waitpid(pid, &status, WNOHANG);
-    if (done == pid) {
+    const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        deadline - std::chrono::steady_clock::now());
+    pollfd ready = {master, POLLIN, 0};
+    const int polled = poll(&ready, 1, static_cast<int>(std::max<long long>(left.count(), 0)));
+    if (polled < 0 && errno == EINTR) {
+      continue;
+    }
+    if (polled <= 0) {
+      kill(pid, SIGKILL);
       break;
     }
-    if (done < 0 && errno != EINTR) {
+    char buffer[4096];
+    const ssize_t got = read(master, buffer, sizeof buffer);
+    if (got > 0) {
+      result.err.append(buffer, static_cast<std::size_t>(got));
+      typeWhenAsked(result.err);
+    } else if (got == 0 || errno != EINTR) {
+      break;  // EIO: the child's end is closed and nothing is left to read
+    }
+  }
+  close(master);
+  int status = 0;
+  while (waitpid(pid, &status, 0) < 0) {
+    if (errno != EINTR) {
       throw std::runtime_error("waitpid failed");
     }
   }
-  drain(0);
-  close(slave);
-  close(master);
   SetStatus(status, result);
   result.out = ReadText(outPath);
   return result;

@@ -21,10 +21,13 @@ CliResult RunCli(const std::vector<std::string>& args,
                  const std::function<void(int pid)>& whileRunning = {});
 
 // Runs kem-cli with standard input and standard error on a new pseudo
-// terminal and standard output to a file. `input` is typed on the terminal;
-// `err` receives everything the terminal showed (the typed text echoed, line
-// ends as "\r\n").
-CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& input);
+// terminal and standard output to a file. `input` is typed on the terminal
+// as soon as it has shown `typeAfter` (at once when that is empty); `err`
+// receives everything the terminal showed (the typed text echoed, line ends
+// as "\r\n"). Returns when the child has exited and all it showed has been
+// read; a child still running after two minutes is killed.
+CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& input,
+                           const std::string& typeAfter = "");
 
 // The names of the files in `folder`, sorted.
 std::vector<std::string> FilesIn(const std::string& folder);

@@ -7,6 +7,7 @@
 #include "cli/cli_runner.h"
 #include "core/project_file.h"
 #include "core/terrain_job.h"
+#include "generated/version.h"
 #include "support/test_support.h"
 
 namespace kem::test {
@@ -51,6 +52,13 @@ TEST(CliUsage, HelpIsNotAnError) {
   const CliResult result = RunCli({"generate", "--help"});
   EXPECT_EQ(result.exitCode, 0);
   EXPECT_NE(result.out.find("--filter-radius"), std::string::npos);
+}
+
+TEST(CliUsage, VersionPrintsTheAboutBoxLine) {
+  const CliResult result = RunCli({"--version"});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(result.out, std::string(kVersionLine) + "\n");
+  EXPECT_EQ(result.err, "");
 }
 
 TEST(CliProject, NewWithoutOptionsWritesTheNewProject) {

@@ -36,8 +36,8 @@ TEST(CliTerminal, AsksTheFlatTerrainQuestionAndGoesOnOnYes) {
   for (const char* answer : {"y\n", "YES\n"}) {
     SCOPED_TRACE(answer);
     TerminalFolder folder;
-    const CliResult result =
-        RunCliOnTerminal({"generate", "--height-map", "h.tga", "--output", "o.gnd"}, answer);
+    const CliResult result = RunCliOnTerminal(
+        {"generate", "--height-map", "h.tga", "--output", "o.gnd"}, answer, kPrompt);
     EXPECT_EQ(result.exitCode, 0) << result.err;
     EXPECT_NE(result.err.find(kPrompt), std::string::npos) << result.err;
     EXPECT_TRUE(std::filesystem::exists(folder.dir.File("o.gnd")));
@@ -48,8 +48,8 @@ TEST(CliTerminal, AnythingButYesIsNotConfirmed) {
   for (const char* answer : {"n\n", "\n", "ok\n"}) {
     SCOPED_TRACE(answer);
     TerminalFolder folder;
-    const CliResult result =
-        RunCliOnTerminal({"generate", "--height-map", "h.tga", "--output", "o.gnd"}, answer);
+    const CliResult result = RunCliOnTerminal(
+        {"generate", "--height-map", "h.tga", "--output", "o.gnd"}, answer, kPrompt);
     EXPECT_EQ(result.exitCode, 3) << result.err;
     EXPECT_NE(result.err.find(kPrompt), std::string::npos) << result.err;
     EXPECT_FALSE(std::filesystem::exists(folder.dir.File("o.gnd")));

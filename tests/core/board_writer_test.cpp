@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cmath>
 #include <functional>
 #include <vector>
 
@@ -18,170 +17,13 @@
 namespace kem {
 namespace {
 
-using Grid = std::vector<float>;
 using Rgb = std::array<std::uint8_t, 3>;
-
-Grid GridOf(const std::function<float(int x, int y)>& h) {
-  Grid grid(kWindowPixels);
-  for (int y = 0; y < kWindowSide; ++y) {
-    for (int x = 0; x < kWindowSide; ++x) {
-      grid[GridIndex(x, y)] = h(x, y);
-    }
-  }
-  return grid;
-}
-
-float At(const Grid& grid, int x, int y) {
-  return grid[GridIndex(x, y)];
-}
-
-// ---- smoothing -------------------------------------------------------------
-
-TEST(SmoothHeights, LeavesLevelGroundUnchanged) {
-  Grid grid = GridOf([](int, int) { return 123.25f; });
-  SmoothHeights(grid.data());
-  for (float h : grid) {
-    ASSERT_EQ(h, 123.25f);
-  }
-}
-
-TEST(SmoothHeights, AveragesTheSidesOfARampWithTheirInnerNeighbours) {
-  Grid grid = GridOf([](int x, int) { return 10.0f * static_cast<float>(x); });
-  SmoothHeights(grid.data());
-  for (int y = 1; y <= 74; ++y) {
-    for (int x = 1; x <= 74; ++x) {
-      ASSERT_NEAR(At(grid, x, y), 10.0f * static_cast<float>(x), 1e-3) << x << "," << y;
-    }
-  }
-  for (int y = 2; y <= 74; ++y) {
-    EXPECT_NEAR(At(grid, 0, y), 5.0f, 1e-4) << y;
-    EXPECT_NEAR(At(grid, 75, y), 745.0f, 1e-3) << y;
-  }
-  EXPECT_NEAR(At(grid, 0, 75), 2.5f, 1e-4);
-  EXPECT_EQ(At(grid, 0, 0), 0.0f);
-  EXPECT_EQ(At(grid, 0, 1), 0.0f);
-  EXPECT_EQ(At(grid, 75, 0), 750.0f);
-  EXPECT_EQ(At(grid, 75, 1), 750.0f);
-  EXPECT_EQ(At(grid, 75, 75), 750.0f);
-}
-
-TEST(SmoothHeights, ReadsNeighboursAlreadySmoothedInThisPass) {
-  Grid grid = GridOf([](int x, int y) { return x == 10 && y == 10 ? 81.0f : 0.0f; });
-  SmoothHeights(grid.data());
-  EXPECT_EQ(At(grid, 9, 11), 9.0f);
-  EXPECT_EQ(At(grid, 10, 11), 10.0f);
-  // (81 + 10) x 0.11111111 in double, stored as float.
-  EXPECT_EQ(At(grid, 11, 11), static_cast<float>(91.0 * static_cast<double>(0.11111111f)));
-  EXPECT_NEAR(At(grid, 11, 11), 10.111111f, 1e-5);
-}
-
-TEST(SmoothHeights, MultipliesByTheSinglePrecisionNinth) {
-  // One low cell in a field of 3: its upper-left neighbour sums 25, and
-  // 25 x 0.11111111f rounds to another float than 25 / 9 does.
-  Grid grid = GridOf([](int, int) { return 3.0f; });
-  grid[GridIndex(40, 40)] = 1.0f;
-  SmoothHeights(grid.data());
-  const float smoothed = At(grid, 39, 41);  // sees the low cell as (x + 1, y - 1)
-  EXPECT_EQ(smoothed, static_cast<float>(25.0 * static_cast<double>(0.11111111f)));
-  EXPECT_NE(smoothed, static_cast<float>(25.0 / 9.0));
-}
-
-TEST(SmoothHeights, KeepsTheFourUnvisitedCells) {
-  Grid grid = GridOf([](int x, int y) { return static_cast<float>(x * 7 + y * 13 % 5); });
-  const Grid before = grid;
-  SmoothHeights(grid.data());
-  for (auto [x, y] : std::vector<std::pair<int, int>>{{0, 1}, {75, 0}, {75, 1}, {75, 75}}) {
-    EXPECT_EQ(At(grid, x, y), At(before, x, y)) << x << "," << y;
-  }
-}
-
-// ---- normals ---------------------------------------------------------------
-
-struct NormalCase {
-  const char* name;
-  std::function<float(int x, int y)> height;
-  std::array<int, 3> interior;  // bytes 7, 8, 9
-};
-
-TEST(VertexNormal, MatchesKnownSlopes) {
-  const std::vector<NormalCase> cases = {
-      {"level", [](int, int) { return 42.0f; }, {0, 0, 127}},
-      {"5 per column to the right",
-       [](int x, int) { return 5.0f * static_cast<float>(x); },
-       {0, -56, 113}},
-      {"5 per row toward the top",
-       [](int, int y) { return 5.0f * static_cast<float>(75 - y); },
-       {-56, 0, 113}},
-      {"10 per column to the right",
-       [](int x, int) { return 10.0f * static_cast<float>(x); },
-       {0, -89, 89}},
-      {"10 per column to the left",
-       [](int x, int) { return 10.0f * static_cast<float>(75 - x); },
-       {0, 89, 89}},
-  };
-  for (const auto& c : cases) {
-    const Grid grid = GridOf(c.height);
-    // A uniform slope gives the same normal at corners and edges too.
-    for (auto [x, y] : std::vector<std::pair<int, int>>{
-             {1, 1}, {40, 30}, {74, 74}, {0, 0}, {75, 0}, {0, 75}, {75, 75}, {0, 40}, {40, 75}}) {
-      const NormalBytes n = VertexNormal(grid.data(), x, y);
-      EXPECT_EQ((std::array<int, 3>{n.top, n.right, n.up}), c.interior)
-          << c.name << " at " << x << "," << y;
-    }
-  }
-}
-
-TEST(VertexNormal, UsesOnlyTheFacetsPresentAtACorner) {
-  // At (0, 0) only the bottom-right facet exists: a drop to the right of 10
-  // and nothing below gives (100, 0, 100) normalised.
-  Grid grid = GridOf([](int, int) { return 0.0f; });
-  grid[GridIndex(1, 0)] = -10.0f;
-  const NormalBytes n = VertexNormal(grid.data(), 0, 0);
-  EXPECT_EQ(n.right, 89);
-  EXPECT_EQ(n.top, 0);
-  EXPECT_EQ(n.up, 89);
-}
-
-TEST(VertexNormal, AddsUnitFacetsNotRawOnes) {
-  // Left neighbour 100 above, right neighbour level: two steep facets and two
-  // flat ones. Unit facets: (0.995.., 0, 0.0995..) twice plus (0, 0, 1) twice.
-  Grid grid = GridOf([](int, int) { return 0.0f; });
-  grid[GridIndex(39, 40)] = 100.0f;
-  const double steep = std::sqrt(1000.0 * 1000.0 + 100.0 * 100.0);
-  const double sx = 2 * 1000.0 / steep;
-  const double sz = 2 * 100.0 / steep + 2.0;
-  const double length = std::sqrt(sx * sx + sz * sz);
-  const NormalBytes n = VertexNormal(grid.data(), 40, 40);
-  EXPECT_EQ(n.right, static_cast<int>(sx / length * 127.0));
-  EXPECT_EQ(n.up, static_cast<int>(sz / length * 127.0));
-  EXPECT_EQ(n.top, 0);
-}
-
-TEST(ComputeBoardNormals, AgreesWithVertexNormalEverywhere) {
-  // Rough terrain, so that the rounding of every step matters.
-  std::uint32_t state = 12345;
-  Grid grid = GridOf([&state](int, int) {
-    state = state * 1664525u + 1013904223u;
-    return static_cast<float>(state >> 8) / 65536.0f - 100.0f;
-  });
-  BoardNormals normals;
-  ComputeBoardNormals(grid.data(), normals);
-  for (int y = 0; y < 76; ++y) {
-    for (int x = 0; x < 76; ++x) {
-      const NormalBytes n = VertexNormal(grid.data(), x, y);
-      const int at = GridIndex(x, y);
-      ASSERT_EQ((std::array<int, 3>{normals.top[at], normals.right[at], normals.up[at]}),
-                (std::array<int, 3>{n.top, n.right, n.up}))
-          << x << "," << y;
-    }
-  }
-}
 
 // ---- whole blocks ----------------------------------------------------------
 
 // A job over one image: 24-bit coding with scale 1 and base 0, so a height is
 // the pixel's 24-bit code, and no smoothing.
-class BoardWriterTest : public ::testing::Test {
+class BoardWriter : public ::testing::Test {
  protected:
   static Rgb Code(int code) {
     return {static_cast<std::uint8_t>(code >> 16), static_cast<std::uint8_t>(code >> 8),
@@ -232,7 +74,7 @@ class BoardWriterTest : public ::testing::Test {
   TerrainJob job_;
 };
 
-TEST_F(BoardWriterTest, AppendsOneBlockOfTheDefinedShape) {
+TEST_F(BoardWriter, AppendsOneBlockOfTheDefinedShape) {
   SetUpJob(76, 76, [](int, int) { return Rgb{0, 0, 9}; });
   test::MemoryOutput* output = new test::MemoryOutput;
   job_.output.reset(output);
@@ -255,7 +97,7 @@ TEST_F(BoardWriterTest, AppendsOneBlockOfTheDefinedShape) {
             (std::vector<std::uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 128, 0, 128, 0, 32, 8}));
 }
 
-TEST_F(BoardWriterTest, WritesRecordsColumnByColumnFromTheTop) {
+TEST_F(BoardWriter, WritesRecordsColumnByColumnFromTheTop) {
   SetUpJob(76, 76, [](int x, int y) { return Code(100 * x + y); });
   const auto block = Block(0, 0);
   for (int x = 0; x < 76; ++x) {
@@ -266,7 +108,7 @@ TEST_F(BoardWriterTest, WritesRecordsColumnByColumnFromTheTop) {
   }
 }
 
-TEST_F(BoardWriterTest, ReadsTheBoardsOwnWindowInEitherRowOrder) {
+TEST_F(BoardWriter, ReadsTheBoardsOwnWindowInEitherRowOrder) {
   auto code = [](int x, int y) { return Code(1000 * x + y); };
   for (bool topDown : {false, true}) {
     SetUpJob(148, 220, code, topDown);
@@ -281,21 +123,21 @@ TEST_F(BoardWriterTest, ReadsTheBoardsOwnWindowInEitherRowOrder) {
   }
 }
 
-TEST_F(BoardWriterTest, SmoothsOnlyWhenInterpolating) {
+TEST_F(BoardWriter, SmoothsOnlyWhenInterpolating) {
   SetUpJob(76, 76, [](int x, int y) { return Code(x == 10 && y == 10 ? 81 : 0); });
   EXPECT_EQ(GetFloat32(Record(Block(0, 0), 10, 11) + 3), 0.0f);
   job_.interpolate = 1;
   EXPECT_EQ(GetFloat32(Record(Block(0, 0), 10, 11) + 3), 10.0f);
 }
 
-TEST_F(BoardWriterTest, DecodesWithTheJobsScaleAndBase) {
+TEST_F(BoardWriter, DecodesWithTheJobsScaleAndBase) {
   SetUpJob(76, 76, [](int, int) { return Code(3); });
   job_.heightScale = 0.5f;
   job_.baseHeight = -10.0f;
   EXPECT_EQ(GetFloat32(Record(Block(0, 0), 7, 7) + 3), -8.5f);
 }
 
-TEST_F(BoardWriterTest, MinimapSamplesTheElevationWindow) {
+TEST_F(BoardWriter, MinimapSamplesTheElevationWindow) {
   SetUpJob(76, 76, [](int x, int y) {
     return Rgb{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 7};
   });
@@ -316,7 +158,7 @@ TEST_F(BoardWriterTest, MinimapSamplesTheElevationWindow) {
   EXPECT_EQ(MinimapPixel(block, 127, 127)[1], 73);  // row 73
 }
 
-TEST_F(BoardWriterTest, MinimapImageReplacesTheElevationPicture) {
+TEST_F(BoardWriter, MinimapImageReplacesTheElevationPicture) {
   SetUpJob(76, 76, [](int, int) { return Rgb{1, 2, 3}; });
   job_.minimap = Open("minimap.tga", 76, 76, [](int x, int y) {
     return Rgb{static_cast<std::uint8_t>(y), 99, static_cast<std::uint8_t>(x)};
@@ -331,7 +173,7 @@ TEST_F(BoardWriterTest, MinimapImageReplacesTheElevationPicture) {
 
 // A texturing guide of three bands: red (slot 1), green (slot 2) and blue,
 // whose entry has both keys -1 (no texture).
-class TexturedBoardTest : public BoardWriterTest {
+class BoardWriterTextured : public BoardWriter {
  protected:
   void SetUp() override {
     SetUpJob(76, 76, [](int, int) { return Rgb{0, 0, 1}; });
@@ -363,7 +205,7 @@ class TexturedBoardTest : public BoardWriterTest {
   int entries_ = 0;
 };
 
-TEST_F(TexturedBoardTest, PaintsEachVertexWithTheNearestTexture) {
+TEST_F(BoardWriterTextured, PaintsEachVertexWithTheNearestTexture) {
   const std::uint32_t before = RandomSource::Program().State();
   const auto block = Block(0, 0);
   for (int x = 0; x < 76; ++x) {
@@ -375,7 +217,7 @@ TEST_F(TexturedBoardTest, PaintsEachVertexWithTheNearestTexture) {
   EXPECT_EQ(RandomSource::Program().State(), before);  // nothing drawn
 }
 
-TEST_F(TexturedBoardTest, VariesTexturedVerticesWithOneDrawEach) {
+TEST_F(BoardWriterTextured, VariesTexturedVerticesWithOneDrawEach) {
   job_.randomizeTextures = 1;
   std::uint32_t state = RandomSource::Program().State();
   const auto block = Block(0, 0);
@@ -396,7 +238,7 @@ TEST_F(TexturedBoardTest, VariesTexturedVerticesWithOneDrawEach) {
   EXPECT_EQ(RandomSource::Program().State(), state);
 }
 
-TEST_F(BoardWriterTest, UntexturedBoardsDrawNothing) {
+TEST_F(BoardWriter, UntexturedBoardsDrawNothing) {
   SetUpJob(76, 76, [](int, int) { return Rgb{5, 5, 5}; });
   job_.randomizeTextures = 1;
   const std::uint32_t before = RandomSource::Program().State();
@@ -406,22 +248,6 @@ TEST_F(BoardWriterTest, UntexturedBoardsDrawNothing) {
     ASSERT_EQ(block[4 + 10 * i + 2], 0);
   }
   EXPECT_EQ(RandomSource::Program().State(), before);
-}
-
-TEST(DecodeHeights, DecodesEveryPixelAtItsOwnIndex) {
-  TerrainJob job;
-  job.dataFormat = kGreyScale;
-  job.heightScale = 2.0f;
-  job.baseHeight = 1.0f;
-  std::vector<std::uint8_t> window(kWindowBytes);
-  for (int i = 0; i < kWindowPixels; ++i) {
-    window[3 * i] = window[3 * i + 1] = window[3 * i + 2] = static_cast<std::uint8_t>(i % 256);
-  }
-  std::vector<float> heights(kWindowPixels);
-  DecodeHeights(job, window.data(), heights.data());
-  for (int i = 0; i < kWindowPixels; i += 97) {
-    ASSERT_EQ(heights[i], DecodeHeight(job, window.data() + 3 * i)) << i;
-  }
 }
 
 }  // namespace

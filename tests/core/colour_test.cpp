@@ -20,7 +20,7 @@ struct HsvCase {
   float hue, saturation, value;
 };
 
-TEST(RgbToHsv, GivesExactValuesForGreysAndPureHues) {
+TEST(Colour, GivesExactValuesForGreysAndPureHues) {
   const float k = 1.0f / 255.0f;
   const std::vector<HsvCase> cases = {
       {0, 0, 0, -1.0f, 0.0f, 0.0f},
@@ -44,7 +44,7 @@ TEST(RgbToHsv, GivesExactValuesForGreysAndPureHues) {
   }
 }
 
-TEST(RgbToHsv, PureHuesStayExactAtEveryBrightness) {
+TEST(Colour, PureHuesStayExactAtEveryBrightness) {
   for (int m = 1; m < 256; ++m) {
     for (int low = 0; low < m; low += 17) {
       SCOPED_TRACE(testing::Message() << "max " << m << " min " << low);
@@ -58,7 +58,7 @@ TEST(RgbToHsv, PureHuesStayExactAtEveryBrightness) {
   }
 }
 
-TEST(RgbToHsv, HueJustBelowFullCircleForRedWithATouchOfBlue) {
+TEST(Colour, HueJustBelowFullCircleForRedWithATouchOfBlue) {
   const HsvColour hsv = RgbToHsv(255, 0, 1);
   EXPECT_EQ(hsv.hue, 0x1.67c3c4p+8f);  // about 359.76
   EXPECT_LT(hsv.hue, 360.0f);
@@ -66,13 +66,13 @@ TEST(RgbToHsv, HueJustBelowFullCircleForRedWithATouchOfBlue) {
 
 // Hues whose last bit depends on forming h, 60 x h and the + 360 in double
 // rather than in float.
-TEST(RgbToHsv, KeepsIntermediateStepsInDouble) {
+TEST(Colour, KeepsIntermediateStepsInDouble) {
   EXPECT_EQ(RgbToHsv(0, 7, 5).hue, 0x1.45b6dcp+7f);
   EXPECT_EQ(RgbToHsv(0, 7, 50).hue, 0x1.cf3334p+7f);
   EXPECT_EQ(RgbToHsv(0, 7, 55).hue, 0x1.d0ba2ep+7f);
 }
 
-TEST(HeightFactor, IsTheNearestFloatToEachFormatsFraction) {
+TEST(Colour, IsTheNearestFloatToEachFormatsFraction) {
   EXPECT_EQ(HeightFactor(kSpectrumColours), 0.0028571428f);
   EXPECT_EQ(HeightFactor(kTerrainColourScale), 0.0077519380f);
   EXPECT_EQ(HeightFactor(kChromaDepthColours), 0.0039370079f);
@@ -83,7 +83,7 @@ TEST(HeightFactor, IsTheNearestFloatToEachFormatsFraction) {
   EXPECT_EQ(HeightFactor(kChromaDepthColours), static_cast<float>(1.0 / 254.0));
 }
 
-TEST(HeightFactor, IsZeroForAnUnknownFormat) {
+TEST(Colour, IsZeroForAnUnknownFormat) {
   EXPECT_EQ(HeightFactor(-1), 0.0f);
   EXPECT_EQ(HeightFactor(5), 0.0f);
 }
@@ -95,7 +95,7 @@ struct CodeCase {
   double tolerance;  // 0: exact
 };
 
-TEST(ColourCode, GivesEachFormatsCodeForKnownColours) {
+TEST(Colour, GivesEachFormatsCodeForKnownColours) {
   const std::vector<CodeCase> cases = {
       {kSpectrumColours, 255, 0, 0, 300, 0},
       {kSpectrumColours, 128, 0, 0, 349.8, 0.01},
@@ -138,12 +138,12 @@ TEST(ColourCode, GivesEachFormatsCodeForKnownColours) {
   }
 }
 
-TEST(ColourCode, TwentyFourBitTakesBlueFromTheFirstWindowByte) {
+TEST(Colour, TwentyFourBitTakesBlueFromTheFirstWindowByte) {
   const std::uint8_t window[3] = {86, 52, 18};
   EXPECT_EQ(ColourCode(k24BitHeightCoding, window), 1193046.0);
 }
 
-TEST(ColourCode, SpectrumAndTerrainScaleUseTheFloatHue) {
+TEST(Colour, SpectrumAndTerrainScaleUseTheFloatHue) {
   const auto pixel = Pixel(0, 7, 5);
   const double hue = static_cast<double>(0x1.45b6dcp+7f);
   EXPECT_EQ(ColourCode(kSpectrumColours, pixel.data()), 300.0 - hue);
@@ -166,7 +166,7 @@ int ChromaBandFromHue(float hue) {
   return 0;
 }
 
-TEST(ColourCode, ChromaDepthAndGreyScaleAgreeWithTheHsvOfEveryColour) {
+TEST(Colour, ChromaDepthAndGreyScaleAgreeWithTheHsvOfEveryColour) {
   int mismatches = 0;
   for (int red = 0; red < 256; ++red) {
     for (int green = 0; green < 256; ++green) {
@@ -188,7 +188,7 @@ TEST(ColourCode, ChromaDepthAndGreyScaleAgreeWithTheHsvOfEveryColour) {
   EXPECT_EQ(mismatches, 0);
 }
 
-TEST(DecodeHeight, RoundsCodeTimesScalePlusBaseOnceToFloat) {
+TEST(Colour, RoundsCodeTimesScalePlusBaseOnceToFloat) {
   TerrainJob job;
   job.dataFormat = kChromaDepthColours;
   job.baseHeight = 12.5f;
@@ -203,7 +203,7 @@ TEST(DecodeHeight, RoundsCodeTimesScalePlusBaseOnceToFloat) {
   EXPECT_EQ(DecodeHeight(job, pixel.data()), -0x1.cc0702p+6f);
 }
 
-TEST(DecodeHeight, MapsTheTwentyFourBitRangeOntoTheHeightRange) {
+TEST(Colour, MapsTheTwentyFourBitRangeOntoTheHeightRange) {
   TerrainJob job;
   job.dataFormat = k24BitHeightCoding;
   job.baseHeight = -1000.0f;
@@ -218,7 +218,7 @@ TEST(DecodeHeight, MapsTheTwentyFourBitRangeOntoTheHeightRange) {
   EXPECT_EQ(DecodeHeight(job, middle.data()), 4000.0f);
 }
 
-TEST(DecodeHeight, FlatRangeGivesTheBaseHeightEverywhere) {
+TEST(Colour, FlatRangeGivesTheBaseHeightEverywhere) {
   TerrainJob job;
   job.baseHeight = 250.25f;
   job.heightScale = 0.0f;

@@ -53,7 +53,7 @@ void ExpectIdle(const TerrainJob& job) {
   EXPECT_EQ(job.boardCount, 0);
 }
 
-class GenerateTerrainTest : public ::testing::Test {
+class GenerateTerrainRun : public ::testing::Test {
  public:
   // For the arrangements of the failure cases.
   void Save(const std::string& name, int width, int height) { SaveImage(name, width, height); }
@@ -111,7 +111,7 @@ class GenerateTerrainTest : public ::testing::Test {
   RecordingHost host_;
 };
 
-TEST_F(GenerateTerrainTest, WritesALayoutOfOneBoard) {
+TEST_F(GenerateTerrainRun, WritesALayoutOfOneBoard) {
   ASSERT_TRUE(GenerateTerrain(job_, host_));
   EXPECT_TRUE(host_.Messages().empty());
   ExpectIdle(job_);
@@ -130,7 +130,7 @@ TEST_F(GenerateTerrainTest, WritesALayoutOfOneBoard) {
   EXPECT_EQ(Outputs(), std::vector<std::string>{"out.gnd"});
 }
 
-TEST_F(GenerateTerrainTest, ReportsProgressOncePerBoardPosition) {
+TEST_F(GenerateTerrainRun, ReportsProgressOncePerBoardPosition) {
   SaveImage("height.tga", 148, 148);
   ASSERT_TRUE(GenerateTerrain(job_, host_));
   ASSERT_EQ(host_.events.size(), 2u);
@@ -142,7 +142,7 @@ TEST_F(GenerateTerrainTest, ReportsProgressOncePerBoardPosition) {
   EXPECT_EQ(host_.pumps, 4);
 }
 
-TEST_F(GenerateTerrainTest, PutsTheAnchorFirstAndTheRestInRowMajorOrder) {
+TEST_F(GenerateTerrainRun, PutsTheAnchorFirstAndTheRestInRowMajorOrder) {
   SaveImage("height.tga", 148, 148);
   ASSERT_TRUE(GenerateTerrain(job_, host_));
   const auto file = Output();
@@ -164,7 +164,7 @@ TEST_F(GenerateTerrainTest, PutsTheAnchorFirstAndTheRestInRowMajorOrder) {
                                               308240, 0, -1, 373794, 431558}));
 }
 
-TEST_F(GenerateTerrainTest, FilterGuideWithoutMarkersStillWritesBoardZero) {
+TEST_F(GenerateTerrainRun, FilterGuideWithoutMarkersStillWritesBoardZero) {
   SaveImage("height.tga", 148, 76);
   SaveImage("filter.tga", 148, 76, [](int, int) { return Rgb{0, 0, 0}; });
   job_.filterGuidePath = dir_.File("filter.tga");
@@ -184,7 +184,7 @@ TEST_F(GenerateTerrainTest, FilterGuideWithoutMarkersStillWritesBoardZero) {
   EXPECT_EQ(host_.pumps, 4);
 }
 
-TEST_F(GenerateTerrainTest, OneMarkedBoardGivesOneBlock) {
+TEST_F(GenerateTerrainRun, OneMarkedBoardGivesOneBlock) {
   SaveImage("height.tga", 220, 76);
   // A cyan marker inside board 1 only (image columns 76 to 143).
   SaveImage("filter.tga", 220, 76, [](int x, int y) {
@@ -199,7 +199,7 @@ TEST_F(GenerateTerrainTest, OneMarkedBoardGivesOneBlock) {
   EXPECT_EQ(Height(file, 3792, 10, 10), static_cast<float>(1000 * 82 + 10));
 }
 
-TEST_F(GenerateTerrainTest, ASecondRunWritesTheSameFile) {
+TEST_F(GenerateTerrainRun, ASecondRunWritesTheSameFile) {
   SaveImage("height.tga", 148, 76);
   ASSERT_TRUE(GenerateTerrain(job_, host_));
   const auto first = Output();
@@ -209,13 +209,13 @@ TEST_F(GenerateTerrainTest, ASecondRunWritesTheSameFile) {
   EXPECT_EQ(Outputs(), std::vector<std::string>{"out.gnd"});
 }
 
-TEST_F(GenerateTerrainTest, ReplacesAnExistingLayout) {
+TEST_F(GenerateTerrainRun, ReplacesAnExistingLayout) {
   test::WriteText(job_.outputPath, "old layout");
   ASSERT_TRUE(GenerateTerrain(job_, host_));
   EXPECT_EQ(Output().size(), 127110u);
 }
 
-TEST_F(GenerateTerrainTest, UsesOnlyTheFirst780BytesOfTheTemplate) {
+TEST_F(GenerateTerrainRun, UsesOnlyTheFirst780BytesOfTheTemplate) {
   auto longer = test::SampleTemplate();
   longer.resize(5000, 0x5A);
   test::WriteFile(kTileTemplateFile, longer);
@@ -226,7 +226,7 @@ TEST_F(GenerateTerrainTest, UsesOnlyTheFirst780BytesOfTheTemplate) {
             test::SampleTemplate());
 }
 
-TEST_F(GenerateTerrainTest, MissingTextureListIsReportedAndTheRunGoesOn) {
+TEST_F(GenerateTerrainRun, MissingTextureListIsReportedAndTheRunGoesOn) {
   SaveImage("guide.tga", 76, 76, [](int, int) { return Rgb{0, 200, 0}; });
   job_.texturingGuidePath = dir_.File("guide.tga");
   job_.randomizeTextures = 1;
@@ -239,7 +239,7 @@ TEST_F(GenerateTerrainTest, MissingTextureListIsReportedAndTheRunGoesOn) {
   ExpectIdle(job_);
 }
 
-TEST_F(GenerateTerrainTest, ListsAndPaintsTheTexturesOfTheList) {
+TEST_F(GenerateTerrainRun, ListsAndPaintsTheTexturesOfTheList) {
   SaveImage("guide.tga", 76, 76, [](int x, int) {
     return x < 38 ? Rgb{0, 200, 0} : Rgb{90, 60, 30};
   });
@@ -256,7 +256,7 @@ TEST_F(GenerateTerrainTest, ListsAndPaintsTheTexturesOfTheList) {
   EXPECT_EQ(file[3792 + 4 + 10 * (76 * 75) + 1], 2);
 }
 
-TEST_F(GenerateTerrainTest, EqualBaseAndMaximumGiveFlatTerrain) {
+TEST_F(GenerateTerrainRun, EqualBaseAndMaximumGiveFlatTerrain) {
   job_.baseHeight = 250.0f;
   job_.maxHeight = 250.0f;
   ASSERT_TRUE(GenerateTerrain(job_, host_));
@@ -264,7 +264,7 @@ TEST_F(GenerateTerrainTest, EqualBaseAndMaximumGiveFlatTerrain) {
   EXPECT_EQ(Height(Output(), 3792, 33, 44), 250.0f);
 }
 
-TEST_F(GenerateTerrainTest, DerivesTheHeightScaleInDouble) {
+TEST_F(GenerateTerrainRun, DerivesTheHeightScaleInDouble) {
   job_.dataFormat = kGreyScale;
   job_.baseHeight = -3.5f;
   job_.maxHeight = 1000.25f;
@@ -276,13 +276,13 @@ TEST_F(GenerateTerrainTest, DerivesTheHeightScaleInDouble) {
 // existing layout untouched, the job idle.
 struct FailureCase {
   const char* name;
-  std::function<void(GenerateTerrainTest&, TerrainJob&)> arrange;
+  std::function<void(GenerateTerrainRun&, TerrainJob&)> arrange;
   std::vector<std::string> messages;
   LayoutOutputFactory factory = CreateLayoutOutput;
 };
 
-class GenerateTerrainFailureTest : public GenerateTerrainTest,
-                                   public ::testing::WithParamInterface<FailureCase> {};
+class GenerateTerrainFailure : public GenerateTerrainRun,
+                               public ::testing::WithParamInterface<FailureCase> {};
 
 test::TargaImage Image(int width, int height) {
   test::TargaImage image;
@@ -298,7 +298,7 @@ std::vector<std::uint8_t> Encoded(int width, int height, std::uint8_t type, std:
   return image.Encode();
 }
 
-TEST_P(GenerateTerrainFailureTest, StopsWithItsMessagesAndLeavesNoLayout) {
+TEST_P(GenerateTerrainFailure, StopsWithItsMessagesAndLeavesNoLayout) {
   const FailureCase& c = GetParam();
   test::WriteText(job_.outputPath, "old layout");
   c.arrange(*this, job_);
@@ -310,10 +310,21 @@ TEST_P(GenerateTerrainFailureTest, StopsWithItsMessagesAndLeavesNoLayout) {
   EXPECT_EQ(std::string(old.begin(), old.end()), "old layout");
 }
 
-using T = GenerateTerrainTest;
+using T = GenerateTerrainRun;
+
+// A guide of `width` x `height` beside the 76 x 76 height map; a guide must
+// match the map in both.
+FailureCase GuideOfSize(const char* name, std::string TerrainJob::*guide, int width, int height) {
+  return {name,
+          [guide, width, height](T& t, TerrainJob& job) {
+            t.Save("guide.tga", width, height);
+            job.*guide = t.Path("guide.tga");
+          },
+          {kSizeMessage}};
+}
 
 INSTANTIATE_TEST_SUITE_P(
-    Driver, GenerateTerrainFailureTest,
+    Driver, GenerateTerrainFailure,
     ::testing::Values(
         FailureCase{"TemplateMissing",
                     [](T&, TerrainJob&) { fs::remove(kTileTemplateFile); },
@@ -370,12 +381,12 @@ INSTANTIATE_TEST_SUITE_P(
         FailureCase{"MinimapMissing",
                     [](T& t, TerrainJob& job) { job.minimapPath = t.Path("none.tga"); },
                     {kNotFoundMessage}},
-        FailureCase{"TexturingGuideOfAnotherSize",
-                    [](T& t, TerrainJob& job) {
-                      t.Save("guide.tga", 148, 76);
-                      job.texturingGuidePath = t.Path("guide.tga");
-                    },
-                    {kSizeMessage}},
+        GuideOfSize("MinimapOfAnotherWidth", &TerrainJob::minimapPath, 148, 76),
+        GuideOfSize("MinimapOfAnotherHeight", &TerrainJob::minimapPath, 76, 148),
+        GuideOfSize("TexturingGuideOfAnotherWidth", &TerrainJob::texturingGuidePath, 148, 76),
+        GuideOfSize("TexturingGuideOfAnotherHeight", &TerrainJob::texturingGuidePath, 76, 148),
+        GuideOfSize("FilterGuideOfAnotherWidth", &TerrainJob::filterGuidePath, 148, 76),
+        GuideOfSize("FilterGuideOfAnotherHeight", &TerrainJob::filterGuidePath, 76, 148),
         FailureCase{"FilterGuideNotTarga",
                     [](T& t, TerrainJob& job) {
                       t.Raw("filter.tga", {0, 0, 2});
@@ -414,7 +425,7 @@ INSTANTIATE_TEST_SUITE_P(
                     test::FailingAfter(SIZE_MAX, true)}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
 
-TEST_F(GenerateTerrainTest, RefusesMoreBoardsThanALayoutCanIndex) {
+TEST_F(GenerateTerrainRun, RefusesMoreBoardsThanALayoutCanIndex) {
   // 910 x 20 = 18200 boards. The pixels are never read, so the file is left
   // sparse: only its header is written.
   const int width = 910 * 72 + 4;
@@ -446,7 +457,7 @@ class CancellingHost : public RecordingHost {
   }
 };
 
-TEST_F(GenerateTerrainTest, ReleasesTheJobWhenTheHostCancels) {
+TEST_F(GenerateTerrainRun, ReleasesTheJobWhenTheHostCancels) {
   SaveImage("height.tga", 220, 76);
   CancellingHost host;
   EXPECT_THROW(GenerateTerrain(job_, host), std::runtime_error);
@@ -454,7 +465,7 @@ TEST_F(GenerateTerrainTest, ReleasesTheJobWhenTheHostCancels) {
   EXPECT_TRUE(Outputs().empty());
 }
 
-TEST(ReportTargaOpenError, ShowsTheMessageOfEachCode) {
+TEST(GenerateTerrain, ShowsTheMessageOfEachCode) {
   const std::vector<std::pair<int, std::string>> cases = {
       {0, "Error: memory allocation failed."},
       {1, "Error: image not found or failed to open."},
@@ -469,7 +480,7 @@ TEST(ReportTargaOpenError, ShowsTheMessageOfEachCode) {
   }
 }
 
-TEST(ReleaseJob, ShowsItsMessageAndLeavesTheJobIdle) {
+TEST(GenerateTerrain, ShowsItsMessageAndLeavesTheJobIdle) {
   test::TempDir dir;
   TerrainJob job;
   job.output = CreateLayoutOutput(dir.File("out.gnd"));

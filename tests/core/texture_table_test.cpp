@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -76,16 +77,20 @@ TEST(TextureTable, EmptyGuidePathGivesAnEmptyTableWithoutReading) {
   EXPECT_TRUE(host.events.empty());
 }
 
-TEST(TextureTable, MissingListShowsTheInformationBoxAndGivesAnEmptyTable) {
+TEST(TextureTable, MissingOrUnreadableListShowsTheInformationBoxAndGivesAnEmptyTable) {
   TempDir dir;
-  RecordingHost host;
-  Load(Entries(5), host, dir);
-  const TextureTable& table = MakeTextureTable("guide.tga", host, dir.File("absent.txt"));
-  EXPECT_EQ(TableLength(table), 0);
-  ASSERT_EQ(host.events.size(), 1u);
-  EXPECT_EQ(host.events[0].kind, "information");
-  EXPECT_EQ(host.events[0].caption, kCaption);
-  EXPECT_EQ(host.events[0].text, kMissingText);
+  std::filesystem::create_directory(dir.File("folder.txt"));
+  for (const char* list : {"absent.txt", "folder.txt"}) {
+    SCOPED_TRACE(list);
+    RecordingHost host;
+    Load(Entries(5), host, dir);
+    const TextureTable& table = MakeTextureTable("guide.tga", host, dir.File(list));
+    EXPECT_EQ(TableLength(table), 0);
+    ASSERT_EQ(host.events.size(), 1u);
+    EXPECT_EQ(host.events[0].kind, "information");
+    EXPECT_EQ(host.events[0].caption, kCaption);
+    EXPECT_EQ(host.events[0].text, kMissingText);
+  }
 }
 
 TEST(TextureTable, ReadsTheListFromTheCurrentFolderByDefault) {
@@ -206,7 +211,7 @@ TEST(TextureTable, EntryWithKeyZeroEndsTheTableWhereItStands) {
   EXPECT_EQ(MatchTexture(table, RgbToHsv(9, 9, 9).hue, 0.0f, RgbToHsv(9, 9, 9).value), 1);
 }
 
-TEST(ColourDistance, WeighsEachComponentByAThirdWithoutWrappingHue) {
+TEST(TextureTable, WeighsEachComponentByAThirdWithoutWrappingHue) {
   const double k = 1.0f / 360.0f;
   EXPECT_EQ(ColourDistance(0, 0, 0, 0, 0, 0), 0.0f);
   EXPECT_EQ(ColourDistance(-1, 0, 0, 0, 0, 0), static_cast<float>(0.333 * k));
@@ -239,7 +244,7 @@ std::uint16_t Match(const TextureTable& table, int red, int green, int blue) {
   return MatchTexture(table, hsv.hue, hsv.saturation, hsv.value);
 }
 
-TEST(MatchTexture, PicksTheNearestColourAndTheEarliestOfEqualOnes) {
+TEST(TextureTable, PicksTheNearestColourAndTheEarliestOfEqualOnes) {
   const TextureTable table =
       TableOf({{1, 1, 255, 0, 0}, {2, 2, 0, 255, 0}, {3, 3, 0, 255, 0}, {4, 4, 0, 0, 255}});
   EXPECT_EQ(Match(table, 250, 10, 10), 1);
@@ -248,14 +253,14 @@ TEST(MatchTexture, PicksTheNearestColourAndTheEarliestOfEqualOnes) {
   EXPECT_EQ(Match(table, 0, 0, 128), 4);
 }
 
-TEST(MatchTexture, DoesNotWrapHueAroundTheCircle) {
+TEST(TextureTable, DoesNotWrapHueAroundTheCircle) {
   TextureTable table;
   table.entries[0] = {1, 1, 0, 0, 0, 1.0f, 0.5f, 0.5f};
   table.entries[1] = {2, 2, 0, 0, 0, 340.0f, 0.5f, 0.5f};
   EXPECT_EQ(MatchTexture(table, 359.0f, 0.5f, 0.5f), 2);
 }
 
-TEST(MatchTexture, NoTextureEntryAndEmptyTableGiveZero) {
+TEST(TextureTable, NoTextureEntryAndEmptyTableGiveZero) {
   const TextureTable table = TableOf({{1, 1, 255, 0, 0}, {-1, -1, 0, 0, 255}, {-1, 5, 0, 255, 0}});
   EXPECT_EQ(Match(table, 10, 10, 250), 0);
   EXPECT_EQ(Match(table, 10, 250, 10), 3);
@@ -263,7 +268,7 @@ TEST(MatchTexture, NoTextureEntryAndEmptyTableGiveZero) {
   EXPECT_EQ(Match(TableOf({}), 250, 10, 10), 0);
 }
 
-TEST(MatchTexture, OnlyTheFirst64EntriesCanBeChosen) {
+TEST(TextureTable, OnlyTheFirst64EntriesCanBeChosen) {
   std::vector<std::array<int, 5>> entries(70, {1, 1, 128, 128, 128});
   entries[66] = {5, 5, 255, 0, 0};
   const TextureTable table = TableOf(entries);

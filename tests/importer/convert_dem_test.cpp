@@ -101,7 +101,7 @@ class ConvertDem : public ::testing::Test {
   RecordingImportHost host_;
 };
 
-TEST(DemOutputPath, AppendsTga) {
+TEST(ConvertDemOutputPath, AppendsTga) {
   EXPECT_EQ(DemOutputPath("C:\\dem\\area.xyz"), "C:\\dem\\area.xyz.tga");
   EXPECT_EQ(DemOutputPath("/data/area"), "/data/area.tga");
 }

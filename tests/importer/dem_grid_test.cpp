@@ -35,9 +35,9 @@ void PrintTo(const SizeCase& c, std::ostream* os) {
   *os << c.low << " to " << c.high;
 }
 
-class GridSizeSide : public ::testing::TestWithParam<SizeCase> {};
+class DemGridSizeSide : public ::testing::TestWithParam<SizeCase> {};
 
-TEST_P(GridSizeSide, TruncatesTheExtentAtATenthPlusOne) {
+TEST_P(DemGridSizeSide, TruncatesTheExtentAtATenthPlusOne) {
   GridSize size;
   const bool fits = ComputeGridSize(Extents(GetParam().low, GetParam().high, 0.0f, 0.0f), size);
   EXPECT_EQ(fits, GetParam().side >= 0);
@@ -55,7 +55,7 @@ TEST_P(GridSizeSide, TruncatesTheExtentAtATenthPlusOne) {
 
 constexpr float kInf = std::numeric_limits<float>::infinity();
 
-INSTANTIATE_TEST_SUITE_P(Sides, GridSizeSide,
+INSTANTIATE_TEST_SUITE_P(Sides, DemGridSizeSide,
                          ::testing::Values(SizeCase{0, 0, 1}, SizeCase{0, 9.9f, 1},
                                            SizeCase{0, 10, 2}, SizeCase{0, 20, 3},
                                            SizeCase{-25, 5, 4}, SizeCase{0, 655340, 65535},
@@ -69,7 +69,7 @@ std::int64_t ExtendedTenths(float low, float high) {
                                    static_cast<long double>(0.1f));
 }
 
-TEST(TenthsBetween, TruncatesTheExtendedProduct) {
+TEST(DemGrid, TruncatesTheExtendedProduct) {
   EXPECT_EQ(TenthsBetween(0, 0), 0);
   EXPECT_EQ(TenthsBetween(0, 9.99f), 0);
   EXPECT_EQ(TenthsBetween(0, 10), 1);
@@ -94,7 +94,7 @@ TEST(TenthsBetween, TruncatesTheExtendedProduct) {
   }
 }
 
-TEST(SpacingOf, TruncatesTheFirstChangeTowardZero) {
+TEST(DemGrid, TruncatesTheFirstChangeTowardZero) {
   EXPECT_EQ(SpacingOf(20.0f, 0.0f), 20);
   EXPECT_EQ(SpacingOf(0.0f, 20.0f), -20);
   EXPECT_EQ(SpacingOf(10.9f, 0.0f), 10);
@@ -102,14 +102,14 @@ TEST(SpacingOf, TruncatesTheFirstChangeTowardZero) {
   EXPECT_EQ(SpacingOf(100.5f, 130.0f), -29);
 }
 
-TEST(SpacingOf, StaysInTheThirtyTwoBitRange) {
+TEST(DemGrid, StaysInTheThirtyTwoBitRange) {
   EXPECT_EQ(SpacingOf(1e30f, -1e30f), std::numeric_limits<std::int32_t>::max());
   EXPECT_EQ(SpacingOf(-1e30f, 0.0f), -std::numeric_limits<std::int32_t>::max());
   EXPECT_EQ(SpacingOf(kInf, kInf), 0);
   EXPECT_EQ(SpacingOf(kInf, 0.0f), std::numeric_limits<std::int32_t>::max());
 }
 
-TEST(GridStep, UsesTheMagnitudeOfTheSpacing) {
+TEST(DemGrid, UsesTheMagnitudeOfTheSpacing) {
   EXPECT_EQ(GridStep(20), 2);
   EXPECT_EQ(GridStep(-20), 2);
   EXPECT_EQ(GridStep(-35), 3);
@@ -119,7 +119,7 @@ TEST(GridStep, UsesTheMagnitudeOfTheSpacing) {
   EXPECT_EQ(GridStep(-std::numeric_limits<std::int32_t>::max()), 214748364);
 }
 
-TEST(DemPointArray, KeepsFileOrderThroughManyDoublings) {
+TEST(DemGrid, KeepsFileOrderThroughManyDoublings) {
   DemPointArray points;
   for (int i = 0; i < 100000; ++i) {
     ASSERT_TRUE(points.Append({static_cast<float>(i), 1.0f, 2.0f}));
@@ -134,7 +134,7 @@ TEST(DemPointArray, KeepsFileOrderThroughManyDoublings) {
   EXPECT_EQ(points.Count(), 0u);
 }
 
-TEST(DemExtents, TakesTheTrueSmallestAndLargest) {
+TEST(DemGrid, TakesTheTrueSmallestAndLargest) {
   DemExtents extents;
   extents.Include({5, -3, 0}, true);
   extents.Include({-7, 4, 0}, false);
@@ -167,7 +167,7 @@ std::vector<float> Cells(const HeightGrid& grid) {
   return std::vector<float>(grid.Cells(), grid.Cells() + grid.CellCount());
 }
 
-TEST(HeightGrid, StartsAtZeroAndPlacesNorthWestFirst) {
+TEST(DemGrid, StartsAtZeroAndPlacesNorthWestFirst) {
   HeightGrid grid;
   ASSERT_TRUE(grid.Allocate({3, 2}));
   EXPECT_EQ(Cells(grid), std::vector<float>(6, 0.0f));
@@ -179,14 +179,14 @@ TEST(HeightGrid, StartsAtZeroAndPlacesNorthWestFirst) {
   EXPECT_EQ(Cells(grid), (std::vector<float>{1, 0, 0, 0, 4, 2}));
 }
 
-TEST(HeightGrid, RefusesAByteSizeThatCannotBeRepresented) {
+TEST(DemGrid, RefusesAByteSizeThatCannotBeRepresented) {
   HeightGrid grid;
   const auto huge = std::numeric_limits<std::int64_t>::max() / 2;
   EXPECT_FALSE(grid.Allocate({huge, huge}));
   EXPECT_FALSE(grid.Allocate({0, 5}));
 }
 
-TEST(HeightGrid, RowPassLeavesCellsAfterTheLastFullInterval) {
+TEST(DemGrid, RowPassLeavesCellsAfterTheLastFullInterval) {
   // 6 columns with n 2: intervals 0-2 and 2-4; column 5 is beyond the last.
   HeightGrid grid = Grid(6, 1, {10, 0, 20, 0, 40, 7});
   std::vector<std::pair<std::int64_t, std::int64_t>> calls;
@@ -198,7 +198,7 @@ TEST(HeightGrid, RowPassLeavesCellsAfterTheLastFullInterval) {
   EXPECT_EQ(calls, (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, 4}}));
 }
 
-TEST(HeightGrid, RowPassWalksOnlySampleRows) {
+TEST(DemGrid, RowPassWalksOnlySampleRows) {
   HeightGrid grid = Grid(4, 4, {0, 0, 0, 9, 1, 0, 5, 0, 0, 0, 0, 0, 3, 0, 6, 0});
   std::vector<std::pair<std::int64_t, std::int64_t>> calls;
   ASSERT_TRUE(grid.InterpolateRows(2, [&](std::int64_t sr, std::int64_t scEnd) {
@@ -210,14 +210,14 @@ TEST(HeightGrid, RowPassWalksOnlySampleRows) {
   EXPECT_EQ(calls, (std::vector<std::pair<std::int64_t, std::int64_t>>{{0, 2}, {2, 2}}));
 }
 
-TEST(HeightGrid, WeightsAreDoubleQuotientsStoredAsFloat) {
+TEST(DemGrid, WeightsAreDoubleQuotientsStoredAsFloat) {
   HeightGrid grid = Grid(4, 1, {1, 0, 0, 2});
   ASSERT_TRUE(grid.InterpolateRows(3, [](std::int64_t, std::int64_t) { return true; }));
   EXPECT_EQ(grid.At(0, 1), static_cast<float>(1.0 + (1.0 / 3.0) * (2.0 - 1.0)));
   EXPECT_EQ(grid.At(0, 2), static_cast<float>(1.0 + (2.0 / 3.0) * (2.0 - 1.0)));
 }
 
-TEST(HeightGrid, ColumnPassFillsEveryColumnInOrder) {
+TEST(DemGrid, ColumnPassFillsEveryColumnInOrder) {
   // 40 columns cover more than one block of columns filled together.
   const std::int64_t cols = 40;
   std::vector<float> values(cols * 5, 0.0f);
@@ -240,7 +240,7 @@ TEST(HeightGrid, ColumnPassFillsEveryColumnInOrder) {
   }
 }
 
-TEST(HeightGrid, ColumnPassStopsWhenTold) {
+TEST(DemGrid, ColumnPassStopsWhenTold) {
   HeightGrid grid = Grid(20, 3, std::vector<float>(60, 1.0f));
   int calls = 0;
   EXPECT_FALSE(grid.InterpolateColumns(2, [&](std::int64_t col, std::int64_t) {
@@ -250,7 +250,7 @@ TEST(HeightGrid, ColumnPassStopsWhenTold) {
   EXPECT_EQ(calls, 5);
 }
 
-TEST(HeightGrid, PassesReportTheWalkEndWhenThereIsNoFullInterval) {
+TEST(DemGrid, PassesReportTheWalkEndWhenThereIsNoFullInterval) {
   HeightGrid grid = Grid(2, 2, {1, 2, 3, 4});
   std::vector<std::pair<std::int64_t, std::int64_t>> rows;
   std::vector<std::pair<std::int64_t, std::int64_t>> cols;
@@ -273,12 +273,12 @@ struct StepCase {
   std::int64_t n;
 };
 
-class HeightGridStep : public ::testing::TestWithParam<StepCase> {};
+class DemGridStep : public ::testing::TestWithParam<StepCase> {};
 
 // A grid that keeps only the samples and the cells after the last ones
 // reads, cell for cell and bit for bit, like the full grid after both passes,
 // and its passes report alike.
-TEST_P(HeightGridStep, ReadsLikeTheFullGridAfterBothPasses) {
+TEST_P(DemGridStep, ReadsLikeTheFullGridAfterBothPasses) {
   const StepCase& param = GetParam();
   HeightGrid full;
   HeightGrid sampled;
@@ -338,7 +338,7 @@ TEST_P(HeightGridStep, ReadsLikeTheFullGridAfterBothPasses) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, HeightGridStep,
+INSTANTIATE_TEST_SUITE_P(Sizes, DemGridStep,
                          ::testing::Values(StepCase{7, 11, 2}, StepCase{10, 10, 3},
                                            StepCase{5, 4, 3},  // one interval, no rows after it
                                            StepCase{5, 5, 3},  // one row after the last sample row
@@ -354,7 +354,7 @@ INSTANTIATE_TEST_SUITE_P(Sizes, HeightGridStep,
                                   std::to_string(info.param.n);
                          });
 
-TEST(HeightGrid, StepDropsPointsBetweenSampleRowsAndKeepsThoseAfterTheLast) {
+TEST(DemGrid, StepDropsPointsBetweenSampleRowsAndKeepsThoseAfterTheLast) {
   // Step 2 over 4 rows: sample rows 0 and 2, row 1 between them, row 3
   // after the last sample row.
   HeightGrid grid;
@@ -372,7 +372,7 @@ TEST(HeightGrid, StepDropsPointsBetweenSampleRowsAndKeepsThoseAfterTheLast) {
   EXPECT_EQ(grid.CellCount(), 8u);
 }
 
-TEST(HeightGrid, StepDropsPointsBetweenSampleColumnsAndKeepsThoseAfterTheLast) {
+TEST(DemGrid, StepDropsPointsBetweenSampleColumnsAndKeepsThoseAfterTheLast) {
   // Step 2 over 4 columns: sample columns 0 and 2, column 1 between them,
   // column 3 after the last sample column.
   HeightGrid grid;

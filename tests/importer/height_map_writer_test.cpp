@@ -27,14 +27,14 @@ void PrintTo(const CodeCase& c, std::ostream* os) {
   *os << "height " << c.height;
 }
 
-class HeightCodeOf : public ::testing::TestWithParam<CodeCase> {};
+class HeightMapWriterCode : public ::testing::TestWithParam<CodeCase> {};
 
-TEST_P(HeightCodeOf, TruncatesTheScaledHeightToTwentyFourBits) {
+TEST_P(HeightMapWriterCode, TruncatesTheScaledHeightToTwentyFourBits) {
   EXPECT_EQ(HeightCode(GetParam().height), GetParam().code) << GetParam().height;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Codes, HeightCodeOf,
+    Codes, HeightMapWriterCode,
     ::testing::Values(CodeCase{0.0f, 0x199999}, CodeCase{-1000.0f, 0}, CodeCase{9000.0f, 0xFFFFFF},
                       CodeCase{9001.0f, 0x00068D},
                       // Truncation toward zero, then two's complement low bits.
@@ -51,7 +51,7 @@ std::uint32_t ExtendedCode(float height) {
   return static_cast<std::uint32_t>(static_cast<std::int64_t>(code)) & 0xFFFFFF;
 }
 
-TEST(HeightCode, MatchesTheExtendedProductNearEveryCodeBoundary) {
+TEST(HeightMapWriter, MatchesTheExtendedProductNearEveryCodeBoundary) {
   std::mt19937 random(11);
   std::uniform_int_distribution<std::int64_t> codes(-(std::int64_t{1} << 31),
                                                     (std::int64_t{1} << 31) - 1);
@@ -77,7 +77,7 @@ TEST(HeightCode, MatchesTheExtendedProductNearEveryCodeBoundary) {
   }
 }
 
-TEST(HeightCode, WrapsHugeHeightsWithoutOverflow) {
+TEST(HeightMapWriter, WrapsHugeHeightsWithoutOverflow) {
   // Far beyond 64-bit integers the code is still the low 24 bits of the
   // truncated product; a multiple of 2^24 gives 0.
   EXPECT_EQ(HeightCode(1e30f), 0u);
@@ -86,7 +86,7 @@ TEST(HeightCode, WrapsHugeHeightsWithoutOverflow) {
   EXPECT_LE(HeightCode(3e15f), 0xFFFFFFu);
 }
 
-TEST(PutHeightCode, WritesLowByteFirst) {
+TEST(HeightMapWriter, WritesLowByteFirst) {
   std::uint8_t bytes[3] = {};
   PutHeightCode(0x123456, bytes);
   EXPECT_EQ(bytes[0], 0x56);
@@ -94,7 +94,7 @@ TEST(PutHeightCode, WritesLowByteFirst) {
   EXPECT_EQ(bytes[2], 0x12);
 }
 
-TEST(EncodeHeightPixels, CodesEveryPixelAsHeightCodeDoes) {
+TEST(HeightMapWriter, CodesEveryPixelAsHeightCodeDoes) {
   // Heights are coded in blocks, several at a time; every count, ordinary
   // heights, heights whose products lie next to whole codes and heights out
   // of range must come out as HeightCode gives them, and not one byte more.
@@ -141,7 +141,7 @@ TEST(EncodeHeightPixels, CodesEveryPixelAsHeightCodeDoes) {
   }
 }
 
-TEST(EncodeHeightMapHeader, DescribesATopDownTrueColourImage) {
+TEST(HeightMapWriter, DescribesATopDownTrueColourImage) {
   std::uint8_t header[kHeightMapHeaderSize];
   EncodeHeightMapHeader(0x1234, 65535, header);
   EXPECT_EQ(std::vector<std::uint8_t>(header, header + kHeightMapHeaderSize),
@@ -157,7 +157,7 @@ std::vector<std::string> Names(const test::TempDir& dir) {
   return names;
 }
 
-TEST(HeightMapOutput, CommitMovesTheTemporaryFileOverTheOutput) {
+TEST(HeightMapWriter, CommitMovesTheTemporaryFileOverTheOutput) {
   test::TempDir dir;
   const std::string path = dir.File("map.tga");
   test::WriteText(path, "old");
@@ -174,7 +174,7 @@ TEST(HeightMapOutput, CommitMovesTheTemporaryFileOverTheOutput) {
   EXPECT_EQ(Names(dir), std::vector<std::string>{"map.tga"});
 }
 
-TEST(HeightMapOutput, DiscardsAnUncommittedFile) {
+TEST(HeightMapWriter, DiscardsAnUncommittedFile) {
   test::TempDir dir;
   const std::string path = dir.File("map.tga");
   test::WriteText(path, "old");
@@ -188,7 +188,7 @@ TEST(HeightMapOutput, DiscardsAnUncommittedFile) {
   EXPECT_EQ(Names(dir), std::vector<std::string>{"map.tga"});
 }
 
-TEST(HeightMapOutput, IsNotCreatedForAFolderOrAMissingFolder) {
+TEST(HeightMapWriter, IsNotCreatedForAFolderOrAMissingFolder) {
   test::TempDir dir;
   EXPECT_EQ(CreateHeightMapOutput(dir.path().string()), nullptr);
   EXPECT_EQ(CreateHeightMapOutput(dir.File("missing/map.tga")), nullptr);
@@ -196,7 +196,7 @@ TEST(HeightMapOutput, IsNotCreatedForAFolderOrAMissingFolder) {
   EXPECT_TRUE(Names(dir).empty());
 }
 
-TEST(HeightMapOutput, GivesConcurrentOutputsTheirOwnTemporaryFiles) {
+TEST(HeightMapWriter, GivesConcurrentOutputsTheirOwnTemporaryFiles) {
   test::TempDir dir;
   auto first = CreateHeightMapOutput(dir.File("map.tga"));
   auto second = CreateHeightMapOutput(dir.File("map.tga"));

@@ -30,9 +30,9 @@ void PrintTo(const NumberCase& c, std::ostream* os) {
   *os << c.token;
 }
 
-class ParseXyzNumberValid : public ::testing::TestWithParam<NumberCase> {};
+class XyzReaderValid : public ::testing::TestWithParam<NumberCase> {};
 
-TEST_P(ParseXyzNumberValid, RoundsOnceToTheNearestFloat) {
+TEST_P(XyzReaderValid, RoundsOnceToTheNearestFloat) {
   float value = -12345.0f;
   ASSERT_TRUE(ParseXyzNumber(GetParam().token, value)) << GetParam().token;
   if (std::isinf(GetParam().value)) {
@@ -46,7 +46,7 @@ TEST_P(ParseXyzNumberValid, RoundsOnceToTheNearestFloat) {
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 INSTANTIATE_TEST_SUITE_P(
-    Grammar, ParseXyzNumberValid,
+    Grammar, XyzReaderValid,
     ::testing::Values(NumberCase{"0", 0.0f}, NumberCase{"-0", -0.0f}, NumberCase{"+0.0", 0.0f},
                       NumberCase{"42", 42.0f}, NumberCase{"1.", 1.0f}, NumberCase{".5", 0.5f},
                       NumberCase{"-.5", -0.5f}, NumberCase{"+2", 2.0f}, NumberCase{"1e3", 1000.0f},
@@ -71,7 +71,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Random decimals of every length, against the C library's correctly rounded
 // conversion: short ones take the quick division, long ones from_chars.
-TEST(ParseXyzNumber, AgreesWithStrtofOnRandomDecimals) {
+TEST(XyzReader, AgreesWithStrtofOnRandomDecimals) {
   std::mt19937_64 random(20261208);
   std::uniform_int_distribution<int> digit(0, 9);
   std::uniform_int_distribution<int> length(1, 24);
@@ -102,15 +102,15 @@ TEST(ParseXyzNumber, AgreesWithStrtofOnRandomDecimals) {
   }
 }
 
-class ParseXyzNumberInvalid : public ::testing::TestWithParam<const char*> {};
+class XyzReaderInvalid : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(ParseXyzNumberInvalid, IsNotANumber) {
+TEST_P(XyzReaderInvalid, IsNotANumber) {
   float value = 7.0f;
   EXPECT_FALSE(ParseXyzNumber(GetParam(), value)) << GetParam();
   EXPECT_EQ(value, 7.0f);
 }
 
-INSTANTIATE_TEST_SUITE_P(Grammar, ParseXyzNumberInvalid,
+INSTANTIATE_TEST_SUITE_P(Grammar, XyzReaderInvalid,
                          ::testing::Values("", "+", "-", ".", "+.", "e5", ".e5", "1e", "1e+", "1e-",
                                            "1.5.2", "1..", "--1", "+-1", "inf", "-inf", "INF",
                                            "infinity", "nan", "NaN", "nan(1)", "0x10", "0x1p3",
@@ -141,14 +141,14 @@ ReadResult ReadAll(const std::string& text, std::size_t blockSize) {
   return result;
 }
 
-TEST(XyzNumberReader, SeparatesNumbersByAnyWhiteSpace) {
+TEST(XyzReader, SeparatesNumbersByAnyWhiteSpace) {
   const ReadResult read = ReadAll(" 1\t2\r\n3\v4\f5\n\n 6", 64);
   EXPECT_EQ(read.values, (std::vector<float>{1, 2, 3, 4, 5, 6}));
   EXPECT_EQ(read.positions, (std::vector<std::uint64_t>{2, 4, 7, 9, 11, 15}));
   EXPECT_EQ(read.last, XyzNumberReader::Result::kEnd);
 }
 
-TEST(XyzNumberReader, ReadsTokensAcrossBlocksOfEverySize) {
+TEST(XyzReader, ReadsTokensAcrossBlocksOfEverySize) {
   const std::string text = "123456.75 -0.125\r\n1e-3\t\t98765.4321 .5 7.\n";
   const std::vector<float> expected = {123456.75f, -0.125f, 1e-3f, 98765.4321f, 0.5f, 7.0f};
   const std::vector<std::uint64_t> positions = {9, 16, 22, 34, 37, 40};
@@ -160,7 +160,7 @@ TEST(XyzNumberReader, ReadsTokensAcrossBlocksOfEverySize) {
   }
 }
 
-TEST(XyzNumberReader, ReadsEveryTokenAsParseXyzNumberDoes) {
+TEST(XyzReader, ReadsEveryTokenAsParseXyzNumberDoes) {
   // Short plain decimals take a quicker road than the rest; both must give
   // the same floats and positions wherever the blocks cut the tokens.
   std::mt19937 random(5);
@@ -205,29 +205,29 @@ TEST(XyzNumberReader, ReadsEveryTokenAsParseXyzNumberDoes) {
   }
 }
 
-TEST(XyzNumberReader, ReadsATokenLongerThanItsBlock) {
+TEST(XyzReader, ReadsATokenLongerThanItsBlock) {
   const std::string digits = "1" + std::string(5000, '0') + "e-5000";
   const ReadResult read = ReadAll("2 " + digits + " 3", 16);
   EXPECT_EQ(read.values, (std::vector<float>{2, 1, 3}));
 }
 
-TEST(XyzNumberReader, StopsAtTextThatIsNotANumber) {
+TEST(XyzReader, StopsAtTextThatIsNotANumber) {
   const ReadResult read = ReadAll("1 2 3\n4 five 6\n", 4);
   EXPECT_EQ(read.values, (std::vector<float>{1, 2, 3, 4}));
   EXPECT_EQ(read.last, XyzNumberReader::Result::kNotANumber);
 }
 
-TEST(XyzNumberReader, TakesTheWholeTokenAtTheEndOfTheFile) {
+TEST(XyzReader, TakesTheWholeTokenAtTheEndOfTheFile) {
   EXPECT_EQ(ReadAll("1 2 3e", 3).last, XyzNumberReader::Result::kNotANumber);
   EXPECT_EQ(ReadAll("1 2 3e1", 3).values, (std::vector<float>{1, 2, 30}));
 }
 
-TEST(XyzNumberReader, ReportsEmptyInputAsTheEnd) {
+TEST(XyzReader, ReportsEmptyInputAsTheEnd) {
   EXPECT_EQ(ReadAll("", 8).last, XyzNumberReader::Result::kEnd);
   EXPECT_EQ(ReadAll(" \n\t\r\n", 2).last, XyzNumberReader::Result::kEnd);
 }
 
-TEST(XyzNumberReader, ReportsAFileThatCannotBeRead) {
+TEST(XyzReader, ReportsAFileThatCannotBeRead) {
   test::TempDir dir;
   std::FILE* folder = std::fopen(dir.path().string().c_str(), "rb");
   if (folder == nullptr) {

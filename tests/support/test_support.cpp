@@ -27,7 +27,9 @@ class RecordingBar : public ProgressBar {
 
 }  // namespace
 
-void RecordingHost::ShowMessage(const std::string& text) { events.push_back({"message", "", text}); }
+void RecordingHost::ShowMessage(const std::string& text) {
+  events.push_back({"message", "", text});
+}
 
 void RecordingHost::ShowInformation(const std::string& caption, const std::string& text) {
   events.push_back({"information", caption, text});
@@ -84,7 +86,8 @@ void TempDir::Chdir() {
 
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 void WriteText(const std::string& path, const std::string& text) {
@@ -125,7 +128,9 @@ std::vector<std::uint8_t> TargaImage::Encode() const {
   return bytes;
 }
 
-void TargaImage::Save(const std::string& path) const { WriteFile(path, Encode()); }
+void TargaImage::Save(const std::string& path) const {
+  WriteFile(path, Encode());
+}
 
 std::vector<std::uint8_t> SampleTemplate() {
   std::vector<std::uint8_t> bytes(780);

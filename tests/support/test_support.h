@@ -25,8 +25,8 @@ class RecordingHost : public Host {
 
   void ShowMessage(const std::string& text) override;
   void ShowInformation(const std::string& caption, const std::string& text) override;
-  std::unique_ptr<ProgressBar> CreateProgressBar(const std::string& message, int size,
-                                                 int maximum, bool smooth, int pane) override;
+  std::unique_ptr<ProgressBar> CreateProgressBar(const std::string& message, int size, int maximum,
+                                                 bool smooth, int pane) override;
   bool PumpMessages() override;
 
   // Texts of the message boxes and information boxes, in order.

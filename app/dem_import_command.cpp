@@ -1,13 +1,13 @@
 // The Convert command of the main frame.
-#include "importer/dem_import_command.h"
+#include "app/dem_import_command.h"
 
 #include <optional>
 
 #include <wx/filedlg.h>
 #include <wx/frame.h>
 
+#include "app/dem_import_dlg.h"
 #include "app/ui_hooks.h"
-#include "importer/dem_import_dlg.h"
 
 namespace kem::app {
 

@@ -1,6 +1,6 @@
 // The importer's progress dialog, laid out in dialog units like the other
 // windows of the program.
-#include "importer/dem_import_dlg.h"
+#include "app/dem_import_dlg.h"
 
 #include <chrono>
 #include <cmath>

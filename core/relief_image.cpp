@@ -1,0 +1,261 @@
+#include "core/relief_image.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+#include "core/layout_file.h"
+
+namespace kem {
+namespace {
+
+using Rgb = std::array<double, 3>;
+
+constexpr std::array<std::uint8_t, 3> kBackground = {40, 40, 48};
+constexpr std::array<std::uint8_t, 3> kAnchorColour = {230, 40, 40};
+constexpr double kSampleSpacing = 10.0;  // units between neighbouring vertices
+constexpr double kShadowFloor = 0.6;     // brightness of a slope facing away from the light
+constexpr int kMinGridCell = 6;          // narrower boards get no grid lines
+constexpr double kGridDarkening = 0.55;
+
+// Height colours from the lowest to the highest ground.
+struct TintStop {
+  double at;
+  Rgb colour;
+};
+constexpr std::array<TintStop, 5> kTint = {{{0.0, {52, 104, 72}},
+                                            {0.3, {118, 158, 88}},
+                                            {0.55, {196, 188, 118}},
+                                            {0.8, {206, 168, 128}},
+                                            {1.0, {250, 248, 244}}}};
+
+Rgb Tint(double t) {
+  t = std::clamp(t, 0.0, 1.0);
+  for (std::size_t i = 1; i < kTint.size(); ++i) {
+    if (t <= kTint[i].at) {
+      const double f = (t - kTint[i - 1].at) / (kTint[i].at - kTint[i - 1].at);
+      Rgb colour{};
+      for (std::size_t c = 0; c < 3; ++c) {
+        colour[c] = kTint[i - 1].colour[c] + f * (kTint[i].colour[c] - kTint[i - 1].colour[c]);
+      }
+      return colour;
+    }
+  }
+  return kTint.back().colour;
+}
+
+std::uint8_t ToByte(double value) {
+  return static_cast<std::uint8_t>(std::clamp(value, 0.0, 255.0) + 0.5);
+}
+
+std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
+  return (a + b - 1) / b;
+}
+
+// The board column (or row) each picture column (or row) falls in: the board
+// of its middle sample.
+std::vector<std::int32_t> BoardOfPixel(int pixels, std::int64_t factor, std::int64_t samples,
+                                       std::int32_t boardSide) {
+  std::vector<std::int32_t> boards(static_cast<std::size_t>(pixels));
+  for (int p = 0; p < pixels; ++p) {
+    const std::int64_t middle = std::min(p * factor + factor / 2, samples - 1);
+    boards[static_cast<std::size_t>(p)] = static_cast<std::int32_t>(middle / boardSide);
+  }
+  return boards;
+}
+
+}  // namespace
+
+ReliefCanvas::ReliefCanvas(std::int64_t width, std::int64_t height)
+    : width_(std::max<std::int64_t>(width, 1)), height_(std::max<std::int64_t>(height, 1)) {
+  factor_ = std::max<std::int64_t>(1, CeilDiv(std::max(width_, height_), kPictureLongSide));
+  pictureWidth_ = static_cast<int>(CeilDiv(width_, factor_));
+  pictureHeight_ = static_cast<int>(CeilDiv(height_, factor_));
+  const auto pixels = static_cast<std::size_t>(pictureWidth_) * pictureHeight_;
+  sums_.assign(pixels, 0.0);
+  counts_.assign(pixels, 0);
+}
+
+void ReliefCanvas::Add(std::int64_t left, std::int64_t top, int columns, int rows,
+                       const float* values, std::ptrdiff_t columnStride, std::ptrdiff_t rowStride) {
+  const std::int64_t firstColumn = std::max<std::int64_t>(0, -left);
+  const std::int64_t endColumn = std::min<std::int64_t>(columns, width_ - left);
+  const std::int64_t firstRow = std::max<std::int64_t>(0, -top);
+  const std::int64_t endRow = std::min<std::int64_t>(rows, height_ - top);
+  for (std::int64_t j = firstRow; j < endRow; ++j) {
+    const std::int64_t y = top + j;
+    const std::size_t line = static_cast<std::size_t>(y / factor_) * pictureWidth_;
+    std::int64_t x = left + firstColumn;
+    std::int64_t pixel = x / factor_;
+    std::int64_t inPixel = x % factor_;
+    const float* value = values + j * rowStride + firstColumn * columnStride;
+    for (std::int64_t i = firstColumn; i < endColumn; ++i) {
+      sums_[line + static_cast<std::size_t>(pixel)] += *value;
+      ++counts_[line + static_cast<std::size_t>(pixel)];
+      value += columnStride;
+      if (++inPixel == factor_) {
+        inPixel = 0;
+        ++pixel;
+      }
+    }
+  }
+}
+
+RgbImage ReliefCanvas::Render(const BoardOverlay& overlay) const {
+  const int w = pictureWidth_;
+  const int h = pictureHeight_;
+  const auto at = [w](int x, int y) { return static_cast<std::size_t>(y) * w + x; };
+
+  std::vector<float> mean(sums_.size(), 0.0f);
+  bool any = false;
+  double low = 0.0;
+  double high = 0.0;
+  for (std::size_t i = 0; i < sums_.size(); ++i) {
+    if (counts_[i] == 0) {
+      continue;
+    }
+    const double m = sums_[i] / counts_[i];
+    mean[i] = static_cast<float>(m);
+    low = any ? std::min(low, m) : m;
+    high = any ? std::max(high, m) : m;
+    any = true;
+  }
+  const double range = high - low;
+
+  const double spacing = kSampleSpacing * static_cast<double>(factor_);
+  const double lightLength = std::sqrt(1.0 + 1.0 + 2.0);
+  const std::array<double, 3> light = {-1.0 / lightLength, 1.0 / lightLength,
+                                       std::sqrt(2.0) / lightLength};
+  // Neighbour height, or the pixel's own where the neighbour has no sample.
+  const auto heightAt = [&](int x, int y, int fromX, int fromY) {
+    if (x < 0 || y < 0 || x >= w || y >= h || counts_[at(x, y)] == 0) {
+      return static_cast<double>(mean[at(fromX, fromY)]);
+    }
+    return static_cast<double>(mean[at(x, y)]);
+  };
+
+  const std::int32_t side = std::max<std::int32_t>(overlay.boardSide, 1);
+  const std::vector<std::int32_t> boardCol = BoardOfPixel(w, factor_, width_, side);
+  const std::vector<std::int32_t> boardRow = BoardOfPixel(h, factor_, height_, side);
+  const bool gridLines = overlay.gridLines && side / factor_ >= kMinGridCell;
+  const int anchorBorder = side / factor_ >= 8 ? 2 : 1;
+  const auto shadeOf = [&](std::int32_t col, std::int32_t row) {
+    if (col >= overlay.boardCols || row >= overlay.boardRows) {
+      return BoardShade::kAbsent;
+    }
+    if (overlay.shades.empty()) {
+      return BoardShade::kShown;
+    }
+    return overlay.shades[static_cast<std::size_t>(row) * overlay.boardCols + col];
+  };
+
+  RgbImage image;
+  image.width = w;
+  image.height = h;
+  image.pixels.resize(static_cast<std::size_t>(w) * h * 3);
+  for (int y = 0; y < h; ++y) {
+    for (int x = 0; x < w; ++x) {
+      std::uint8_t* out = image.pixels.data() + at(x, y) * 3;
+      const std::int32_t col = boardCol[static_cast<std::size_t>(x)];
+      const std::int32_t row = boardRow[static_cast<std::size_t>(y)];
+      const BoardShade shade = shadeOf(col, row);
+      if (counts_[at(x, y)] == 0 || shade == BoardShade::kAbsent) {
+        std::copy(kBackground.begin(), kBackground.end(), out);
+        continue;
+      }
+      const double m = mean[at(x, y)];
+      const double east = (heightAt(x + 1, y, x, y) - heightAt(x - 1, y, x, y)) / (2 * spacing);
+      const double north = (heightAt(x, y - 1, x, y) - heightAt(x, y + 1, x, y)) / (2 * spacing);
+      const std::array<double, 3> normal = {-east, -north, 1.0};
+      const double length = std::sqrt(normal[0] * normal[0] + normal[1] * normal[1] + 1.0);
+      const double lit = std::max(
+          0.0, (normal[0] * light[0] + normal[1] * light[1] + normal[2] * light[2]) / length);
+      // Level ground comes out at its tint.
+      const double brightness = kShadowFloor + (1.0 - kShadowFloor) * lit / light[2];
+      Rgb colour = Tint(range > 0 ? (m - low) / range : 0.5);
+      for (double& c : colour) {
+        c *= brightness;
+        if (shade == BoardShade::kDimmed) {
+          c = 0.35 * c + 0.65 * kBackground[0];
+        }
+      }
+      const bool onGrid =
+          gridLines && ((x > 0 && boardCol[static_cast<std::size_t>(x - 1)] != col) ||
+                        (y > 0 && boardRow[static_cast<std::size_t>(y - 1)] != row));
+      if (onGrid) {
+        for (double& c : colour) {
+          c *= kGridDarkening;
+        }
+      }
+      for (std::size_t c = 0; c < 3; ++c) {
+        out[c] = ToByte(colour[c]);
+      }
+    }
+  }
+
+  // The anchor's outline goes over everything else.
+  if (overlay.anchorCol >= 0 && overlay.anchorRow >= 0) {
+    const auto [colFirst, colLast] =
+        std::equal_range(boardCol.begin(), boardCol.end(), overlay.anchorCol);
+    const auto [rowFirst, rowLast] =
+        std::equal_range(boardRow.begin(), boardRow.end(), overlay.anchorRow);
+    const int x0 = static_cast<int>(colFirst - boardCol.begin());
+    const int x1 = static_cast<int>(colLast - boardCol.begin());
+    const int y0 = static_cast<int>(rowFirst - boardRow.begin());
+    const int y1 = static_cast<int>(rowLast - boardRow.begin());
+    for (int y = y0; y < y1; ++y) {
+      for (int x = x0; x < x1; ++x) {
+        if (x - x0 < anchorBorder || x1 - 1 - x < anchorBorder || y - y0 < anchorBorder ||
+            y1 - 1 - y < anchorBorder) {
+          std::copy(kAnchorColour.begin(), kAnchorColour.end(), image.pixels.data() + at(x, y) * 3);
+        }
+      }
+    }
+  }
+  return image;
+}
+
+MinimapMosaic::MinimapMosaic(std::int32_t boardCols, std::int32_t boardRows)
+    : boardCols_(std::max<std::int32_t>(boardCols, 1)),
+      boardRows_(std::max<std::int32_t>(boardRows, 1)) {
+  cell_ = std::clamp(kPictureLongSide / std::max(boardCols_, boardRows_), 1, kMinimapSide);
+  image_.width = boardCols_ * cell_;
+  image_.height = boardRows_ * cell_;
+  image_.pixels.resize(static_cast<std::size_t>(image_.width) * image_.height * 3);
+  for (std::size_t i = 0; i < image_.pixels.size(); i += 3) {
+    std::copy(kBackground.begin(), kBackground.end(), image_.pixels.begin() + i);
+  }
+}
+
+void MinimapMosaic::Add(std::int32_t col, std::int32_t row, const std::uint8_t* minimap) {
+  if (col < 0 || row < 0 || col >= boardCols_ || row >= boardRows_) {
+    return;
+  }
+  for (int v = 0; v < cell_; ++v) {
+    const int q0 = v * kMinimapSide / cell_;
+    const int q1 = (v + 1) * kMinimapSide / cell_;
+    for (int u = 0; u < cell_; ++u) {
+      const int r0 = u * kMinimapSide / cell_;
+      const int r1 = (u + 1) * kMinimapSide / cell_;
+      std::array<std::uint32_t, 3> sum{};
+      for (int r = r0; r < r1; ++r) {
+        const std::uint8_t* pixel =
+            minimap + (static_cast<std::size_t>(r) * kMinimapSide + q0) * kMinimapPixelSize;
+        for (int q = q0; q < q1; ++q, pixel += kMinimapPixelSize) {
+          sum[0] += pixel[2];  // red
+          sum[1] += pixel[1];
+          sum[2] += pixel[0];
+        }
+      }
+      const auto count = static_cast<std::uint32_t>((r1 - r0) * (q1 - q0));
+      std::uint8_t* out =
+          image_.pixels.data() +
+          ((static_cast<std::size_t>(row) * cell_ + v) * image_.width + col * cell_ + u) * 3;
+      for (std::size_t c = 0; c < 3; ++c) {
+        out[c] = static_cast<std::uint8_t>((sum[c] + count / 2) / count);
+      }
+    }
+  }
+}
+
+}  // namespace kem

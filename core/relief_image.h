@@ -1,0 +1,106 @@
+// Pictures of a map for people to look at: a shaded relief of its heights
+// and a mosaic of its boards' minimap pictures, both downsampled to at most
+// 1024 pixels on the long side.
+//
+// Both are fed board by board and keep only the picture at its final size
+// (plus one sum and count per relief pixel), so a map of any size is drawn
+// in a few megabytes.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "core/targa_source.h"
+
+namespace kem {
+
+inline constexpr int kPictureLongSide = 1024;
+
+// An 8-bit RGB picture, rows from the top, three bytes a pixel.
+struct RgbImage {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint8_t> pixels;
+};
+
+// How a board of the grid is drawn.
+enum class BoardShade : std::uint8_t {
+  kAbsent,  // no board: background
+  kShown,
+  kDimmed,  // on the map but left out (by the filter guide)
+};
+
+// The board grid drawn over a relief: boardCols x boardRows boards of
+// boardSide x boardSide samples, from the top left of the height grid.
+struct BoardOverlay {
+  std::int32_t boardCols = 0;
+  std::int32_t boardRows = 0;
+  std::int32_t boardSide = kBoardSide;
+  std::vector<BoardShade> shades;  // row-major; empty draws every board as shown
+  bool gridLines = true;           // drawn where boards are at least 6 pixels wide
+  std::int32_t anchorCol = -1;     // the anchor board, outlined; -1 for none
+  std::int32_t anchorRow = -1;
+};
+
+// A shaded relief of a height grid of width x height samples, 10 units
+// apart, collected in pieces and drawn at the end.
+class ReliefCanvas {
+ public:
+  // Needs width and height of at least 1.
+  ReliefCanvas(std::int64_t width, std::int64_t height);
+
+  // Samples per picture pixel along each side (at least 1).
+  std::int64_t Factor() const { return factor_; }
+  int PictureWidth() const { return pictureWidth_; }
+  int PictureHeight() const { return pictureHeight_; }
+
+  // Adds the `columns` x `rows` samples whose top left is (left, top) in the
+  // grid: sample (i, j) of the piece is values[i * columnStride + j * rowStride]
+  // (strides may be negative). Samples outside the grid are ignored; a sample
+  // given twice counts twice.
+  void Add(std::int64_t left, std::int64_t top, int columns, int rows, const float* values,
+           std::ptrdiff_t columnStride, std::ptrdiff_t rowStride);
+
+  // Draws the picture: colour from the height (between the lowest and highest
+  // pixel), lit from the north-west; pixels that got no sample are background.
+  // `overlay` dims, outlines and grids the boards it names.
+  RgbImage Render(const BoardOverlay& overlay) const;
+
+ private:
+  std::int64_t width_;
+  std::int64_t height_;
+  std::int64_t factor_;
+  int pictureWidth_;
+  int pictureHeight_;
+  std::vector<double> sums_;
+  std::vector<std::uint32_t> counts_;
+};
+
+// A mosaic of 128 x 128 minimap pictures, one per board of a grid of
+// boardCols x boardRows, each shrunk to a square cell so the whole fits in
+// 1024 pixels on the long side (never enlarged).
+class MinimapMosaic {
+ public:
+  // Needs boardCols and boardRows of at least 1.
+  MinimapMosaic(std::int32_t boardCols, std::int32_t boardRows);
+
+  // Pixels per board side.
+  int CellSide() const { return cell_; }
+
+  // Places the minimap of board (col, row): 128 runs of 128 pixels of four
+  // bytes (blue, green, red, unused), run r being picture column r from the
+  // left and pixel q within it row q from the top. Boards outside the grid
+  // are ignored.
+  void Add(std::int32_t col, std::int32_t row, const std::uint8_t* minimap);
+
+  const RgbImage& Image() const { return image_; }
+
+ private:
+  std::int32_t boardCols_;
+  std::int32_t boardRows_;
+  int cell_;
+  RgbImage image_;
+};
+
+}  // namespace kem

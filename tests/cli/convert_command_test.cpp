@@ -1,0 +1,77 @@
+// kem-cli convert: the DEM conversion from the command line, its exit status,
+// its messages on standard error, and Ctrl+C.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/cli_runner.h"
+#include "support/test_support.h"
+
+namespace kem::test {
+namespace {
+
+TEST(CliConvert, WritesTheHeightMapAndExitsZero) {
+  TempDir dir;
+  WriteText(dir.File("area.xyz"), "0 0 5\n0 10 6\n10 0 7\n10 10 8\n");
+  const CliResult result = RunCli({"convert", dir.File("area.xyz")});
+  EXPECT_EQ(result.exitCode, 0);
+  EXPECT_EQ(ReadFile(dir.File("area.xyz.tga")).size(), 18u + 4 * 3);
+  EXPECT_EQ(result.err, "");
+}
+
+TEST(CliConvert, PrintsTheMessageAndExitsOneOnBadInput) {
+  TempDir dir;
+  WriteText(dir.File("area.xyz"), "0 0 5\n0 10\n");
+  const CliResult result = RunCli({"convert", dir.File("area.xyz")});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "Error: the DEM file holds text that is not a number.\n");
+  EXPECT_FALSE(std::filesystem::exists(dir.File("area.xyz.tga")));
+}
+
+TEST(CliConvert, ReportsAMissingInput) {
+  TempDir dir;
+  const CliResult result = RunCli({"convert", dir.File("missing.xyz")});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err, "Error: the DEM file could not be opened.\n");
+}
+
+TEST(CliConvert, CtrlCCancelsAtTheNextCancelTest) {
+  // The DEM comes through a pipe, so that Ctrl+C arrives while the scan is
+  // certainly running: the flag is seen at the 25000th point.
+  TempDir dir;
+  const std::string fifo = dir.File("area.xyz");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const CliResult result = RunCli({"convert", fifo}, [&](int pid) {
+    // Opening the pipe waits for kem-cli to open it, by which time it catches Ctrl+C.
+    const int pipe = open(fifo.c_str(), O_WRONLY);
+    if (pipe < 0 || kill(pid, SIGINT) != 0) {
+      return;
+    }
+    struct sigaction ignore = {};
+    struct sigaction previous = {};
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, &previous);
+    for (int point = 0; point < 30000; ++point) {
+      const std::string line =
+          std::to_string(point % 100 * 10) + " " + std::to_string(point / 100 * 10) + " 1\n";
+      if (write(pipe, line.data(), line.size()) < 0) {
+        break;  // kem-cli stopped reading
+      }
+    }
+    close(pipe);
+    sigaction(SIGPIPE, &previous, nullptr);
+  });
+  EXPECT_EQ(result.exitCode, 130);
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(FilesIn(dir.path().string()), (std::vector<std::string>{"area.xyz"}));
+}
+
+}  // namespace
+}  // namespace kem::test

@@ -1,0 +1,133 @@
+// kem-cli inspect FILE.gnd: the report of a sound layout, its pictures, and
+// the message and exit status for damaged, foreign and missing files.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "cli/cli_runner.h"
+#include "core/byte_io.h"
+#include "support/test_support.h"
+
+namespace kem::test {
+namespace {
+
+using Args = std::vector<std::string>;
+
+// Width and height from a PNG file's header chunk; 0 x 0 when it is not one.
+std::array<std::uint32_t, 2> PngSize(const std::string& path) {
+  const std::vector<std::uint8_t> bytes = ReadFile(path);
+  constexpr std::array<std::uint8_t, 8> kSignature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (bytes.size() < 24 || !std::equal(kSignature.begin(), kSignature.end(), bytes.begin())) {
+    return {0, 0};
+  }
+  const auto be32 = [&bytes](std::size_t at) {
+    return (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
+           (std::uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
+  };
+  return {be32(16), be32(20)};
+}
+
+// A folder, made current, holding a layout of 3 x 2 boards: l.gnd.
+class InspectFolder {
+ public:
+  InspectFolder() {
+    dir.Chdir();
+    WriteFile(dir.File("tile_blank.dat"), SampleTemplate());
+    TargaImage image;
+    image.width = 3 * 72 + 4;
+    image.height = 2 * 72 + 4;
+    image.pixel = [](int x, int y) {
+      return std::array<std::uint8_t, 3>{0, static_cast<std::uint8_t>(x),
+                                         static_cast<std::uint8_t>(y)};
+    };
+    image.Save(dir.File("h.tga"));
+    const CliResult made =
+        RunCli({"generate", "--height-map", "h.tga", "--format", "24bit", "--base-height", "0",
+                "--max-height", "16777216", "--no-interpolate", "--output", "l.gnd"});
+    EXPECT_EQ(made.exitCode, 0) << made.err;
+  }
+  std::string File(const std::string& name) const { return dir.File(name); }
+
+  TempDir dir;
+};
+
+TEST(CliInspect, ReportsASoundLayoutAndDrawsItsPictures) {
+  InspectFolder folder;
+  const CliResult result =
+      RunCli({"inspect", "l.gnd", "--preview", "p.png", "--minimaps", "m.png"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out,
+            "Layout file: l.gnd\n"
+            "Size: 743780 bytes, as a layout of 6 boards should be\n"
+            "Boards: 6 in a grid of 3 columns x 2 rows; the anchor (block 0) is at column 2, "
+            "row 1\n"
+            "  ###\n"
+            "  ##@\n"
+            "Textures: 0 entries\n"
+            "Heights: 0 to 56211 over the vertices of 6 board blocks\n"
+            "Structure: sound\n");
+  EXPECT_EQ(PngSize(folder.File("p.png")), (std::array<std::uint32_t, 2>{216, 144}));
+  EXPECT_EQ(PngSize(folder.File("m.png")), (std::array<std::uint32_t, 2>{384, 256}));
+
+  const CliResult json = RunCli({"inspect", folder.File("l.gnd"), "--json"});
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  EXPECT_NE(json.out.find("\"boards\": [{\"column\": 2, \"row\": 1}, {\"column\": 0, \"row\": 0}"),
+            std::string::npos)
+      << json.out;
+  EXPECT_NE(json.out.find("\"heights\": {\"min\": 0, \"max\": 56211}"), std::string::npos);
+  EXPECT_NE(json.out.find("\"fault\": null"), std::string::npos);
+}
+
+TEST(CliInspect, DamagedForeignAndMissingFilesStopWithAMessage) {
+  InspectFolder folder;
+  std::vector<std::uint8_t> layout = ReadFile(folder.File("l.gnd"));
+  WriteFile(folder.File("cut.gnd"), std::vector<std::uint8_t>(layout.begin(), layout.end() - 10));
+  PutLe32(layout.data() + 16, std::int32_t{-5});
+  WriteFile(folder.File("bad-index"), layout);  // a layout by its content, not its name
+  WriteText(folder.File("text.GND"), "not a layout\n");
+
+  struct Case {
+    Args args;
+    std::string err;
+    std::string out = "";  // a line the report holds
+  };
+  const Case cases[] = {
+      {{"inspect", "cut.gnd", "--preview", "p.png"},
+       "Error: cut.gnd is not a sound layout file: the file ends inside board block 5; a layout "
+       "of 6 boards is 743780 bytes (at byte 743770).\n",
+       "Size: 743770 bytes (a layout of 6 boards is 743780)\nStructure: damaged\n"},
+      {{"inspect", "bad-index", "--minimaps", "p.png"},
+       "Error: bad-index is not a sound layout file: board index entry 0 gives block offset -5, "
+       "outside the file; block 0's is at 3872 (at byte 16).\n"},
+      {{"inspect", "text.GND", "--json"},
+       "Error: text.GND is not a sound layout file: not a layout file: it does not start with "
+       "\"GND\" (at byte 0).\n",
+       "\"boardCount\": null"},
+      {{"inspect", "none.gnd"}, "Error: layout file not found or failed to open: none.gnd\n"},
+      {{"inspect", "l.gnd", "--preview", folder.dir.path().string()},
+       "Error: the preview could not be written to " + folder.dir.path().string() + ".\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[1]);
+    const CliResult result = RunCli(c.args);
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, c.err);
+    EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+    EXPECT_FALSE(std::filesystem::exists(folder.File("p.png")));
+  }
+}
+
+TEST(CliInspect, LeavesProjectsForTheSurvey) {
+  InspectFolder folder;
+  ASSERT_EQ(RunCli({"project", "new", "p.kem", "--height-map", "h.tga"}).exitCode, 0);
+  const CliResult result = RunCli({"inspect", "p.kem"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("survey of a project"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kem::test

@@ -1,0 +1,270 @@
+// The layout reader: hostile files (every truncated prefix, damaged sections,
+// foreign bytes) and a round trip through the generator in every data format.
+#include "core/layout_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/byte_io.h"
+#include "core/generate_terrain.h"
+#include "core/layout_file.h"
+#include "core/targa_source.h"
+#include "core/terrain_job.h"
+#include "support/test_support.h"
+
+namespace kem {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using Rgb = std::array<std::uint8_t, 3>;
+using PixelFn = std::function<Rgb(int x, int y)>;
+
+// The guide colours of the three textures of kTextureList, in slot order.
+constexpr std::array<Rgb, 3> kTextureColours = {{{255, 0, 0}, {0, 255, 0}, {0, 0, 255}}};
+constexpr const char* kTextureList = "11:1 255,0,0\n12:2 0,255,0\n13:3 0,0,255\n";
+
+int TextureIndexAt(int x, int y) {
+  return (x / 20 + y / 20) % 3;
+}
+
+// Generates a layout of boardCols x boardRows boards from `pixel` (interpolation
+// off) with a texturing guide of three textures, and returns its bytes.
+Bytes Generate(int boardCols, int boardRows, DataFormat format, float maxHeight,
+               const PixelFn& pixel) {
+  test::TempDir dir;
+  dir.Chdir();
+  test::WriteFile(kTileTemplateFile, test::SampleTemplate());
+  test::WriteText(kTextureListFile, kTextureList);
+  test::TargaImage image;
+  image.width = kBoardSide * boardCols + (kWindowSide - kBoardSide);
+  image.height = kBoardSide * boardRows + (kWindowSide - kBoardSide);
+  image.pixel = pixel;
+  image.Save(dir.File("height.tga"));
+  image.pixel = [](int x, int y) { return kTextureColours[TextureIndexAt(x, y)]; };
+  image.Save(dir.File("guide.tga"));
+
+  TerrainJob job;
+  job.heightMapPath = dir.File("height.tga");
+  job.texturingGuidePath = dir.File("guide.tga");
+  job.outputPath = dir.File("out.gnd");
+  job.dataFormat = format;
+  job.baseHeight = 0.0f;
+  job.maxHeight = maxHeight;
+  job.interpolate = 0;
+  test::RecordingHost host;
+  EXPECT_TRUE(GenerateTerrain(job, host));
+  return test::ReadFile(dir.File("out.gnd"));
+}
+
+LayoutContents Read(const Bytes& bytes, std::size_t size, const LayoutVisitor& visitor = {}) {
+  auto source = MemoryLayoutSource(bytes.data(), size);
+  return ReadLayout(*source, visitor);
+}
+
+// A 24-bit layout of two boards side by side.
+const Bytes& TwoBoards() {
+  static const Bytes bytes = Generate(2, 1, k24BitHeightCoding, 16777216.0f, [](int x, int y) {
+    return Rgb{0, static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y)};
+  });
+  return bytes;
+}
+
+TEST(LayoutReader, ReportsEveryTruncatedPrefixWhereItEnds) {
+  const Bytes bytes = Generate(1, 1, kGreyScale, 100.0f, [](int x, int y) {
+    return Rgb{static_cast<std::uint8_t>(x + y), 0, 0};
+  });
+  ASSERT_EQ(bytes.size(), static_cast<std::size_t>(LayoutFileSize(1)));
+  int boardsSeen = 0;
+  LayoutVisitor visitor;
+  visitor.board = [&boardsSeen](const LayoutBoardView&) { ++boardsSeen; };
+  for (std::size_t size = 0; size < bytes.size(); ++size) {
+    const LayoutContents contents = Read(bytes, size, visitor);
+    ASSERT_TRUE(contents.fault) << size;
+    ASSERT_EQ(contents.fault->offset, static_cast<std::int64_t>(size));
+    ASSERT_NE(contents.fault->message.find("the file ends inside"), std::string::npos) << size;
+  }
+  EXPECT_EQ(boardsSeen, 0);
+  EXPECT_FALSE(Read(bytes, bytes.size()).fault.has_value());
+}
+
+// Byte offset of field `field` of vertex (x, y) in block p of a 2-board file.
+std::int64_t VertexField(std::int64_t p, int x, int y, std::size_t field) {
+  return BoardBlockOffset(2, p) +
+         static_cast<std::int64_t>(kVertexRecordsOffset +
+                                   kVertexRecordSize * (kVertexRunLength * x + y) + field);
+}
+
+TEST(LayoutReader, ReportsTheFirstFaultAndWhereItLies) {
+  const std::int64_t textures = TextureSectionOffset(2);
+  const std::int64_t entry1 = kLayoutIndexOffset + kIndexOffsetsSize;
+  struct Case {
+    const char* name;
+    std::function<void(Bytes&)> damage;
+    std::int64_t faultAt;
+    const char* says;
+  };
+  const auto put32 = [](std::int64_t at, std::int32_t value) {
+    return [at, value](Bytes& b) { PutLe32(b.data() + at, value); };
+  };
+  const auto set = [](std::int64_t at, std::uint8_t value) {
+    return [at, value](Bytes& b) { b[static_cast<std::size_t>(at)] = value; };
+  };
+  const Case cases[] = {
+      {"foreign", [](Bytes& b) { std::memcpy(b.data(), "PK\3\4", 4); }, 0, "not a layout file"},
+      {"version", set(kLayoutVersionOffset, 11), 3, "layout version 11"},
+      {"negative count", put32(kLayoutHeadCountOffset, -1), 4, "board count -1"},
+      {"count too large", put32(kLayoutHeadCountOffset, kMaxLayoutBoards + 1), 4, "outside 0"},
+      {"count of one", put32(kLayoutHeadCountOffset, 1), LayoutFileSize(1), "follow the last"},
+      {"zero byte", set(12, 7), 12, "not zero"},
+      {"index past the end", put32(kLayoutIndexOffset, 0x7FFFFFFF), kLayoutIndexOffset,
+       "block offset 2147483647, outside the file"},
+      {"minimap offset", put32(entry1 + kIndexDeltasSize + kIndexMinimapOffsetField, 5),
+       entry1 + kIndexDeltasSize + kIndexMinimapOffsetField, "minimap offset 5"},
+      {"board after the anchor", put32(entry1 + kIndexColDeltaField, 1), entry1,
+       "out of row order"},
+      {"texture slot", put32(textures + kTextureRecordSize, 0x40800000), textures + 12,
+       "slot number 4"},
+      {"record after filler",
+       [&](Bytes& b) { std::memcpy(b.data() + textures + 4 * 12, b.data() + textures, 12); },
+       textures + 4 * 12, "follows a filler record"},
+      {"no end marker",
+       [&](Bytes& b) {
+         for (std::size_t i = 0; i < kTextureRecordCount; ++i) {
+           std::uint8_t* record = b.data() + textures + i * kTextureRecordSize;
+           PutFloat32(record + kTextureSlotField, static_cast<float>(i + 1));
+           PutLe32(record + kTextureKeyAField, std::int32_t{5});
+         }
+       },
+       textures + 128 * 12, "has no end"},
+      {"lead byte", set(BoardBlockOffset(2, 1) + 2, 1), BoardBlockOffset(2, 1) + 2, "lead byte"},
+      {"marker", set(VertexField(1, 5, 6, kVertexMarkerField), 0),
+       VertexField(1, 5, 6, kVertexMarkerField), "vertex (5, 6) of board block 1 has no vertex"},
+      {"slot", set(VertexField(0, 0, 0, kVertexSlotField), 4),
+       VertexField(0, 0, 0, kVertexSlotField), "texture slot"},
+      {"height", put32(VertexField(0, 75, 75, kVertexHeightField), 0x7FC00000),
+       VertexField(0, 75, 75, kVertexHeightField), "not a number"},
+      {"normal", set(VertexField(1, 3, 3, kVertexNormalUpField), 0x81),
+       VertexField(1, 3, 3, kVertexNormalTopField), "upward unit vector"},
+      {"minimap header", set(BoardBlockOffset(2, 0) + kMinimapHeaderOffset + 12, 64),
+       BoardBlockOffset(2, 0) + kMinimapHeaderOffset, "minimap header"},
+      {"minimap pad", set(BoardBlockOffset(2, 1) + kMinimapPixelsOffset + 4 * 9 + 3, 1),
+       BoardBlockOffset(2, 1) + kMinimapPixelsOffset + 4 * 9 + 3, "minimap pixel 9"},
+  };
+  for (const Case& c : cases) {
+    Bytes bytes = TwoBoards();
+    c.damage(bytes);
+    const LayoutContents contents = Read(bytes, bytes.size());
+    ASSERT_TRUE(contents.fault) << c.name;
+    EXPECT_EQ(contents.fault->offset, c.faultAt) << c.name;
+    EXPECT_NE(contents.fault->message.find(c.says), std::string::npos)
+        << c.name << ": " << contents.fault->message;
+  }
+}
+
+// Pixel colours and the colour codes they stand for in one data format.
+struct FormatCase {
+  DataFormat format;
+  float maxHeight;   // with base 0, a code step is maxHeight / codeRange
+  double codeRange;  // codes from base to maximum height
+  std::vector<std::pair<Rgb, double>> codes;
+};
+
+TEST(LayoutReader, ReadsBackWhatTheGeneratorWroteInEveryFormat) {
+  const FormatCase cases[] = {
+      {kSpectrumColours,
+       350.0f,
+       350.0,
+       {{{255, 0, 0}, 300}, {{0, 0, 0}, 400}, {{255, 0, 255}, 0}, {{0, 0, 255}, 60}}},
+      {kTerrainColourScale,
+       129.0f,
+       129.0,
+       {{{0, 255, 0}, 11}, {{128, 128, 128}, 132}, {{255, 0, 0}, 131}}},
+      {kChromaDepthColours,
+       254.0f,
+       254.0,
+       {{{255, 0, 255}, 272}, {{128, 0, 0}, 167}, {{0, 255, 255}, 102}, {{0, 0, 0}, -68}}},
+      {kGreyScale, 100.0f, 100.0, {{{51, 51, 51}, 20}, {{255, 255, 255}, 100}, {{0, 0, 0}, 0}}},
+      {k24BitHeightCoding,
+       16777216.0f,
+       16777216.0,
+       {{{18, 52, 86}, 1193046}, {{255, 255, 255}, 16777215}, {{1, 2, 3}, 66051}}},
+  };
+  constexpr int kCols = 3;
+  constexpr int kRows = 2;
+  for (const FormatCase& c : cases) {
+    const auto codeAt = [&c](int x, int y) {
+      return c.codes[static_cast<std::size_t>(x * 7 + y * 3) / 5 % c.codes.size()];
+    };
+    const Bytes bytes = Generate(kCols, kRows, c.format, c.maxHeight,
+                                 [&codeAt](int x, int y) { return codeAt(x, y).first; });
+    std::vector<LayoutBoardPlace> places;
+    int wrongHeights = 0;
+    int wrongSlots = 0;
+    LayoutVisitor visitor;
+    visitor.board = [&](const LayoutBoardView& board) {
+      places.push_back(board.place);
+      // Block 0 is the anchor, the last board of the bottom row.
+      const int left = kBoardSide * (kCols - 1 + board.place.colDelta);
+      const int top = kBoardSide * (kRows - 1 + board.place.rowDelta);
+      for (int x = 0; x < kWindowSide; ++x) {
+        for (int y = 0; y < kWindowSide; ++y) {
+          const double expected = codeAt(left + x, top + y).second * c.maxHeight / c.codeRange;
+          const std::size_t v = kVertexRunLength * x + y;
+          wrongHeights += std::abs(board.heights[v] - expected) > 1e-4 * (1 + std::abs(expected));
+          wrongSlots += board.slots[v] != TextureIndexAt(left + x, top + y) + 1;
+        }
+      }
+      // Without a minimap image the minimap shows the height map's colours,
+      // column by column from the left and top to bottom within a column.
+      const Rgb corner = codeAt(left + 2, top + 1).first;
+      EXPECT_EQ(board.minimap[0], corner[2]);
+      EXPECT_EQ(board.minimap[2], corner[0]);
+    };
+    const LayoutContents contents = Read(bytes, bytes.size(), visitor);
+    SCOPED_TRACE(c.format);
+    EXPECT_FALSE(contents.fault.has_value());
+    EXPECT_EQ(contents.boardCount, kCols * kRows);
+    EXPECT_EQ(contents.blocksRead, kCols * kRows);
+    const std::vector<std::pair<int, int>> expectedPlaces = {{0, 0},  {-1, -2}, {-1, -1},
+                                                             {-1, 0}, {0, -2},  {0, -1}};
+    ASSERT_EQ(places.size(), expectedPlaces.size());
+    for (std::size_t p = 0; p < places.size(); ++p) {
+      EXPECT_EQ(places[p].rowDelta, expectedPlaces[p].first) << p;
+      EXPECT_EQ(places[p].colDelta, expectedPlaces[p].second) << p;
+    }
+    ASSERT_EQ(contents.textures.size(), 3u);
+    for (std::int32_t i = 0; i < 3; ++i) {
+      EXPECT_EQ(contents.textures[i].slot, i + 1);
+      EXPECT_EQ(contents.textures[i].keyA, 11 + i);
+      EXPECT_EQ(contents.textures[i].keyB, 1 + i);
+    }
+    EXPECT_EQ(wrongHeights, 0);
+    EXPECT_EQ(wrongSlots, 0);
+  }
+}
+
+TEST(LayoutReader, ReadsTheUnindexedBlockOfALayoutOfNoBoard) {
+  const Bytes& bytes = TwoBoards();
+  // The file rebuilt as a layout of no board: head, template, textures, and
+  // the block of board (0, 0).
+  Bytes empty(bytes.begin(), bytes.begin() + kLayoutIndexOffset);
+  PutLe32(empty.data() + kLayoutHeadCountOffset, std::int32_t{0});
+  empty.insert(empty.end(), bytes.begin() + TemplateBlockOffset(2),
+               bytes.begin() + BoardBlockOffset(2, 0));
+  empty.insert(empty.end(), bytes.begin() + BoardBlockOffset(2, 1), bytes.end());
+  const LayoutContents contents = Read(empty, empty.size());
+  EXPECT_FALSE(contents.fault.has_value());
+  EXPECT_EQ(contents.boardCount, 0);
+  EXPECT_EQ(contents.blocksRead, 1);
+  EXPECT_EQ(contents.minHeight, 0.0f);
+  EXPECT_EQ(contents.maxHeight, 75.0f * 256 + 75.0f);
+}
+
+}  // namespace
+}  // namespace kem
