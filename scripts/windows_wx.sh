@@ -12,7 +12,7 @@ cxx="$host-g++-posix"
 configure_flags=(
   --host="$host" --build="$(gcc -dumpmachine)" --with-msw --disable-shared --enable-unicode
   --with-zlib=sys --without-libpng --without-libjpeg --without-libtiff --without-expat
-  --disable-xrc --with-regex=builtin --without-opengl --disable-webview
+  --disable-xrc --disable-svg --with-regex=builtin --without-opengl --disable-webview
   --disable-mediactrl --disable-stc --disable-richtext --disable-propgrid --disable-ribbon
   --disable-aui --disable-debug_info --disable-precomp-headers
 )
