@@ -12,7 +12,7 @@ set(CMAKE_RC_COMPILER ${KEM_MINGW_HOST}-windres)
 # Libraries and headers come from the mingw-w64 tree and the prefixes named in
 # CMAKE_PREFIX_PATH (wxWidgets, GoogleTest and the header-only libraries built
 # for Windows), never from the build machine's /usr/include.
-set(CMAKE_FIND_ROOT_PATH /usr/${KEM_MINGW_HOST})
+set(CMAKE_FIND_ROOT_PATH /usr/${KEM_MINGW_HOST} ${CMAKE_PREFIX_PATH})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -5,7 +5,9 @@
 #
 #   output_digests.sh KEM_CLI MAKE_HEIGHTMAP MAKE_DEM SOURCE_DIR [--update]
 #
-# With --update the digests are written instead of checked.
+# With --update the digests are written instead of checked. KEM_EMULATOR, when
+# set, runs the programs (Windows builds run through Wine): the outputs must
+# match the same digests on every platform.
 set -euo pipefail
 cli="$1"
 make_map="$2"
@@ -13,6 +15,13 @@ make_dem="$3"
 source_dir="$4"
 mode="${5:-check}"
 expected="$source_dir/tests/digests/expected.sha256"
+emulator=()
+if [ -n "${KEM_EMULATOR:-}" ]; then
+  read -r -a emulator <<<"$KEM_EMULATOR"
+fi
+run() {
+  "${emulator[@]}" "$@"
+}
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/kem-digests.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -22,16 +31,16 @@ cd "$work"
 awk 'BEGIN { for (i = 0; i < 780; i++) printf "%c", (i * 7 + 3) % 251 + 1 }' >tile_blank.dat
 cp "$source_dir/data/textures.txt" textures.txt
 
-"$make_map" --boards 3x2 --format chroma --out chroma.tga --texturing-guide guide.tga
-"$make_map" --boards 7x5 --format chroma --out wide.tga --filter-guide filter.tga
-"$make_map" --boards 3x2 --format spectrum --out spectrum.tga
-"$make_map" --boards 3x2 --format grey --out grey.tga --top-down
-"$make_map" --boards 3x2 --format 24bit --out 24bit.tga
+run "$make_map" --boards 3x2 --format chroma --out chroma.tga --texturing-guide guide.tga
+run "$make_map" --boards 7x5 --format chroma --out wide.tga --filter-guide filter.tga
+run "$make_map" --boards 3x2 --format spectrum --out spectrum.tga
+run "$make_map" --boards 3x2 --format grey --out grey.tga --top-down
+run "$make_map" --boards 3x2 --format 24bit --out 24bit.tga
 
 gen() {
   local name="$1"
   shift
-  "$cli" generate --yes --output "$name.gnd" "$@" >/dev/null
+  run "$cli" generate --yes --output "$name.gnd" "$@" >/dev/null
 }
 
 gen spectrum --height-map spectrum.tga --format spectrum --base-height -20 --max-height 480
@@ -52,24 +61,24 @@ for radius in 0 1 2; do
     --max-height 300 --filter-guide filter.tga --filter-radius "$radius"
 done
 
-"$cli" project new project.kem --height-map maps/vale.tga --format grey --base-height -3.5 \
+run "$cli" project new project.kem --height-map maps/vale.tga --format grey --base-height -3.5 \
   --max-height 1e3 --no-interpolate --minimap mini.tga --texturing-guide guide.tga \
   --randomize --filter-guide filter.tga --filter-radius 4 --output vale.gnd
-"$cli" project new default.kem
+run "$cli" project new default.kem
 
 # DEMs: a 10-unit grid and a 30-unit grid listed south to north, with CRLF ends.
-"$make_dem" --points 40x30 --spacing 10 --out dem10.xyz
-"$make_dem" --points 20x15 --spacing 30 --out dem30.xyz
+run "$make_dem" --points 40x30 --spacing 10 --out dem10.xyz
+run "$make_dem" --points 20x15 --spacing 30 --out dem30.xyz
 awk '{ lines[NR] = $0 } END { for (i = NR; i > 0; i--) printf "%s\r\n", lines[i] }' \
   dem30.xyz >dem30_crlf.xyz
 for dem in dem10 dem30 dem30_crlf; do
-  "$cli" convert "$dem.xyz" >/dev/null
+  run "$cli" convert "$dem.xyz" >/dev/null
 done
 
 mkdir demo
 cp "$source_dir"/data/{demo.kem,demo_heightmap.tga,demo_texturing_guide.tga,textures.txt} demo/
 cp tile_blank.dat demo/
-(cd demo && "$cli" generate demo.kem >/dev/null)
+(cd demo && run "$cli" generate demo.kem >/dev/null)
 
 actual="$work/actual.sha256"
 sha256sum ./*.gnd ./*.kem ./*.xyz.tga demo/*.gnd | sed 's| \./| |' >"$actual"

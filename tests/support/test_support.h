@@ -12,6 +12,15 @@
 
 #include "core/host.h"
 
+// Skips the running test on Windows, saying why, for checks that mean
+// nothing there (permission bits, signals, pseudo-terminals). Used inside a
+// test body only.
+#ifdef _WIN32
+#define KEM_SKIP_ON_WINDOWS(reason) GTEST_SKIP() << (reason)
+#else
+#define KEM_SKIP_ON_WINDOWS(reason) static_cast<void>(0)
+#endif
+
 namespace kem::test {
 
 // Records every message, information box and progress step in order.
