@@ -7,37 +7,28 @@
 #include <wx/frame.h>
 
 #include "app/dem_import_dlg.h"
+#include "app/main_frame.h"
 #include "app/ui_hooks.h"
 
 namespace kem::app {
 
 namespace {
 
-// Keeps the main window disabled for the length of a conversion and gives it
-// back, then destroys the importer window, however the conversion ends.
-class ConversionScope {
+// Destroys the importer window however the conversion ends.
+class DialogOwner {
  public:
-  ConversionScope(wxFrame* mainFrame, CDemImportDlg* dialog)
-      : m_mainFrame(mainFrame), m_dialog(dialog) {
-    if (m_mainFrame != nullptr) {
-      m_mainFrame->Disable();
-    }
-  }
-  ~ConversionScope() {
-    if (m_mainFrame != nullptr) {
-      m_mainFrame->Enable();
-    }
+  explicit DialogOwner(CDemImportDlg* dialog) : m_dialog(dialog) {}
+  ~DialogOwner() {
     if (m_dialog->GetHandle() != nullptr) {
       m_dialog->Destroy();
     } else {
       delete m_dialog;
     }
   }
-  ConversionScope(const ConversionScope&) = delete;
-  ConversionScope& operator=(const ConversionScope&) = delete;
+  DialogOwner(const DialogOwner&) = delete;
+  DialogOwner& operator=(const DialogOwner&) = delete;
 
  private:
-  wxFrame* m_mainFrame;
   CDemImportDlg* m_dialog;
 };
 
@@ -53,7 +44,7 @@ void CentreOver(wxTopLevelWindow* window, const wxFrame* mainFrame) {
 
 }  // namespace
 
-void RunDemImportCommand(wxFrame* mainFrame) {
+void RunDemImportCommand(CMainFrame* mainFrame) {
   const std::optional<wxString> path = ShowFileDialog(
       mainFrame,
       {wxS("Open"), wxString::FromUTF8(kDemFileFilter), wxFD_OPEN | wxFD_FILE_MUST_EXIST});
@@ -63,12 +54,14 @@ void RunDemImportCommand(wxFrame* mainFrame) {
   RunDemImport(mainFrame, *path);
 }
 
-kem::ConvertResult RunDemImport(wxFrame* mainFrame, const wxString& path,
-                                const std::function<void(CDemImportDlg&)>& onShown) {
+kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
+                             const std::function<void(CDemImportDlg&)>& onShown) {
   auto* dialog = new CDemImportDlg();
-  const ConversionScope scope(mainFrame, dialog);
+  const DialogOwner owner(dialog);
+  // The main window takes input again before the importer window goes.
+  const CMainFrame::RunScope scope(mainFrame);
   if (!dialog->Create(nullptr)) {
-    return kem::ConvertResult::kFailed;
+    return kem::RunOutcome::kFailed;
   }
   CentreOver(dialog, mainFrame);
   dialog->Show();

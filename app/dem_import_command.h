@@ -1,6 +1,6 @@
 // The main frame's Convert command: Tools > Convert > "ASCII .XYZ DEM to
 // 24-bit height map...". Picks a DEM file and converts it under the importer
-// dialog while the main window is disabled.
+// dialog while the main window takes no input.
 #pragma once
 
 #include <functional>
@@ -9,11 +9,10 @@
 
 #include "importer/convert_dem.h"
 
-class wxFrame;
-
 namespace kem::app {
 
 class CDemImportDlg;
+class CMainFrame;
 
 // Filter pairs of the command's file dialog. GTK matches patterns case by
 // case, so the DEM entry lists the lower-case spelling too.
@@ -22,13 +21,13 @@ inline constexpr char kDemFileFilter[] = "ASCII .XYZ DEM Files (*.XYZ)|*.XYZ;*.x
 // The whole command: a file dialog owned by `mainFrame` for an existing file;
 // when the user confirms one, RunDemImport on it. Cancelling the file dialog
 // ends the command with no importer window.
-void RunDemImportCommand(wxFrame* mainFrame);
+void RunDemImportCommand(CMainFrame* mainFrame);
 
-// The command after the file is chosen: disables `mainFrame`, shows the
-// modeless importer dialog (no parent), converts `path`, enables `mainFrame`
-// again whatever the outcome and destroys the dialog. `onShown`, when given,
+// The command after the file is chosen: holds a run scope on `mainFrame` (may
+// be null), shows the modeless importer dialog (no parent), converts `path`,
+// destroys the dialog and ends the scope whatever the outcome. `onShown`, when given,
 // runs with the shown dialog just before the conversion starts.
-kem::ConvertResult RunDemImport(wxFrame* mainFrame, const wxString& path,
-                                const std::function<void(CDemImportDlg&)>& onShown = {});
+kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
+                             const std::function<void(CDemImportDlg&)>& onShown = {});
 
 }  // namespace kem::app

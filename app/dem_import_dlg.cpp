@@ -103,7 +103,7 @@ bool CDemImportDlg::Create(wxWindow* parent) {
   return true;
 }
 
-kem::ConvertResult CDemImportDlg::convertdem(const wxString& path) {
+kem::RunOutcome CDemImportDlg::convertdem(const wxString& path) {
   return kem::convertdem(std::string(path.mb_str(*wxConvFileName)), *this);
 }
 
@@ -154,7 +154,7 @@ bool CDemImportDlg::TransferDataToWindow() {
 
 void CDemImportDlg::OnCancel() {
   DisableCancel();
-  m_cancelled = true;
+  RequestCancel();
 }
 
 void CDemImportDlg::OnInitDialog(wxInitDialogEvent& /*event*/) {
@@ -162,7 +162,6 @@ void CDemImportDlg::OnInitDialog(wxInitDialogEvent& /*event*/) {
   if (m_progress != nullptr) {
     m_progress->SetRange(kGaugeRange);
   }
-  m_cancelled = false;
   // The program's own icon, as the main window shows it.
   SetIcons(AppIcons());
 }

@@ -21,10 +21,8 @@ class wxStaticText;
 
 namespace kem::app {
 
-// Controls of the importer dialog (template 102). Cancel is the toolkit's own
-// cancel button, so Escape and the close box reach it as they do in any
-// dialog.
-inline constexpr int kImporterTemplate = 102;
+// Controls of the importer dialog. Cancel is the toolkit's own cancel
+// button, so Escape and the close box reach it as they do in any dialog.
 inline constexpr int kIdImporterCancel = wxID_CANCEL;
 inline constexpr int kIdImporterText = 1013;
 inline constexpr int kIdImporterProgress = 1014;
@@ -49,12 +47,11 @@ class CDemImportDlg : public wxDialog, public kem::ImportHost {
 
   // Converts the DEM at `path` into `path` + ".tga" while this dialog shows
   // the progress; returns when it is written, cancelled or failed.
-  kem::ConvertResult convertdem(const wxString& path);
+  kem::RunOutcome convertdem(const wxString& path);
 
   // What the conversion uses of its window.
   void Repaint() override;
   void SetProgress(const std::string& text, float percent) override;
-  bool IsCancelled() const override { return m_cancelled; }
   void DisableCancel() override;
   void ShowError(const std::string& caption, const std::string& text) override;
   bool PumpMessages() override;
@@ -63,7 +60,7 @@ class CDemImportDlg : public wxDialog, public kem::ImportHost {
   bool TransferDataToWindow() override;
 
   // Every way of cancelling ends here: the Cancel button is disabled and the
-  // flag set; the window stays until the conversion has stopped.
+  // cancel flag set; the window stays until the conversion has stopped.
   void OnCancel();
 
   // For tests: the controls and the shown status text.
@@ -79,7 +76,6 @@ class CDemImportDlg : public wxDialog, public kem::ImportHost {
   wxButton* m_cancelButton = nullptr;
   wxGauge* m_progress = nullptr;
   wxString m_statusText;
-  bool m_cancelled = false;
   wxStaticText* m_statusLabel = nullptr;
   bool m_pumpedOnce = false;
   std::chrono::steady_clock::time_point m_lastPump;

@@ -50,70 +50,56 @@ std::string FormatReal(float value) {
   return std::string(buffer, result.ptr);
 }
 
-std::optional<FormField> ReadForm(const FormValues& form, TerrainJob& job) {
-  job.heightMapPath = form.heightMapPath;
+std::optional<FormField> ReadForm(const FormValues& form, ProjectSettings& settings) {
+  settings.heightMapPath = form.heightMapPath;
   const auto base = ParseReal(form.baseHeight);
   if (!base) {
     return FormField::kBaseHeight;
   }
-  job.baseHeight = static_cast<float>(*base);
+  settings.baseHeight = static_cast<float>(*base);
   const auto max = ParseReal(form.maxHeight);
   if (!max) {
     return FormField::kMaxHeight;
   }
-  job.maxHeight = static_cast<float>(*max);
-  job.minimapPath = form.minimapPath;
-  job.outputPath = form.outputPath;
-  job.texturingGuidePath = form.texturingGuidePath;
-  job.randomizeTextures = form.randomize ? 1 : 0;
-  job.filterGuidePath = form.filterGuidePath;
-  job.filterRadius = form.filterRadius;
-  job.interpolate = form.interpolate ? 1 : 0;
-  job.dataFormat = form.dataFormat;
+  settings.maxHeight = static_cast<float>(*max);
+  settings.minimapPath = form.minimapPath;
+  settings.outputPath = form.outputPath;
+  settings.texturingGuidePath = form.texturingGuidePath;
+  settings.randomizeTextures = form.randomize ? 1 : 0;
+  settings.filterGuidePath = form.filterGuidePath;
+  settings.filterRadius = form.filterRadius;
+  settings.interpolate = form.interpolate ? 1 : 0;
+  settings.dataFormat = form.dataFormat;
   return std::nullopt;
 }
 
-FormValues WriteForm(const TerrainJob& job) {
+FormValues WriteForm(const ProjectSettings& settings) {
   FormValues form;
-  form.heightMapPath = job.heightMapPath;
-  form.baseHeight = FormatReal(job.baseHeight);
-  form.maxHeight = FormatReal(job.maxHeight);
-  form.minimapPath = job.minimapPath;
-  form.outputPath = job.outputPath;
-  form.texturingGuidePath = job.texturingGuidePath;
-  form.randomize = job.randomizeTextures != 0;
-  form.filterGuidePath = job.filterGuidePath;
-  form.filterRadius = job.filterRadius;
-  form.interpolate = job.interpolate != 0;
-  form.dataFormat = job.dataFormat;
+  form.heightMapPath = settings.heightMapPath;
+  form.baseHeight = FormatReal(settings.baseHeight);
+  form.maxHeight = FormatReal(settings.maxHeight);
+  form.minimapPath = settings.minimapPath;
+  form.outputPath = settings.outputPath;
+  form.texturingGuidePath = settings.texturingGuidePath;
+  form.randomize = settings.randomizeTextures != 0;
+  form.filterGuidePath = settings.filterGuidePath;
+  form.filterRadius = settings.filterRadius;
+  form.interpolate = settings.interpolate != 0;
+  form.dataFormat = settings.dataFormat;
   return form;
 }
 
-ControlStates EnablingRules(const TerrainJob& job) {
+ControlStates EnablingRules(const ProjectSettings& settings) {
   ControlStates states;
-  states.heightControls = !job.heightMapPath.empty();
-  states.randomize = !job.texturingGuidePath.empty();
-  states.filterRadius = !job.filterGuidePath.empty();
-  states.generate = !job.heightMapPath.empty() && !job.outputPath.empty();
+  states.heightControls = !settings.heightMapPath.empty();
+  states.randomize = !settings.texturingGuidePath.empty();
+  states.filterRadius = !settings.filterGuidePath.empty();
+  states.generate = !settings.heightMapPath.empty() && !settings.outputPath.empty();
   return states;
-}
-
-bool ApplyFormatPreset(TerrainJob& job) {
-  if (job.dataFormat != k24BitHeightCoding) {
-    return false;
-  }
-  job.baseHeight = -1000.0f;
-  job.maxHeight = 9000.0f;
-  job.interpolate = 0;
-  return true;
 }
 
 void ApplySpinDelta(float& height, int delta) {
   height = static_cast<float>(static_cast<double>(height) - static_cast<double>(delta));
-}
-
-bool IsFlatTerrain(float baseHeight, float maxHeight) {
-  return !(baseHeight < maxHeight) && !(baseHeight > maxHeight);
 }
 
 }  // namespace kem::app

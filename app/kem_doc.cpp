@@ -14,7 +14,7 @@ bool CKemDoc::OnNewDocument() {
   if (!wxDocument::OnNewDocument()) {
     return false;
   }
-  SetNewProjectDefaults(m_job);
+  m_settings = ProjectSettings{};
   UpdateAllViews();
   return true;
 }
@@ -60,7 +60,7 @@ bool CKemDoc::SaveAs() {
 }
 
 bool CKemDoc::DoSaveDocument(const wxString& file) {
-  if (SaveProjectFile(std::string(file.utf8_str()), m_job)) {
+  if (SaveProjectFile(std::string(file.utf8_str()), m_settings)) {
     return true;
   }
   ShowMessageBox(wxString::Format("Failed to save document %s.", file), "Kem",
@@ -69,7 +69,7 @@ bool CKemDoc::DoSaveDocument(const wxString& file) {
 }
 
 bool CKemDoc::DoOpenDocument(const wxString& file) {
-  if (LoadProjectFile(std::string(file.utf8_str()), m_job)) {
+  if (LoadProjectFile(std::string(file.utf8_str()), m_settings)) {
     return true;
   }
   ShowMessageBox(wxString::Format("Failed to open document %s.", file), "Kem",

@@ -1,6 +1,6 @@
 // CKemDoc: the one terrain project of the application. It owns the
-// TerrainJob that the form edits and the generator runs, and stores its
-// fourteen persisted fields in project files (no extension of their own).
+// ProjectSettings that the form edits and Generate runs, and stores them in
+// project files (no extension of their own).
 //
 // The project is never marked modified, so New, Open and Exit never ask
 // whether to save it. A file that cannot be read leaves the project as it was.
@@ -8,7 +8,7 @@
 
 #include <wx/docview.h>
 
-#include "core/terrain_job.h"
+#include "core/project_settings.h"
 
 namespace kem::app {
 
@@ -32,14 +32,14 @@ class CKemDoc : public wxDocument {
   bool OnSaveModified() override { return true; }
   void Modify(bool) override {}
 
-  TerrainJob& Job() { return m_job; }
+  ProjectSettings& Settings() { return m_settings; }
 
  protected:
   bool DoSaveDocument(const wxString& file) override;
   bool DoOpenDocument(const wxString& file) override;
 
  private:
-  TerrainJob m_job;
+  ProjectSettings m_settings;
 
   wxDECLARE_DYNAMIC_CLASS(CKemDoc);
 };

@@ -11,27 +11,26 @@
 #include "app/ui_hooks.h"
 #include "app/wx_host.h"
 #include "core/generate_terrain.h"
+#include "core/project_rules.h"
 
 namespace kem::app {
 namespace {
 
 constexpr char kNotANumber[] = "Please enter a number.";
-constexpr char kFlatTerrainQuestion[] =
-    "The defined height range will result in absolutely flat terrain. Are you sure it's OK?";
 constexpr char kTargaWildcard[] = "Targa Images (*.tga)|*.tga|All Files|*";
 constexpr char kLayoutWildcard[] = "Trainz Terrain Files (*.gnd)|*.gnd|All Files|*";
 
 struct Picker {
   int button;
-  std::string TerrainJob::*field;
+  std::string ProjectSettings::*field;
 };
 
 constexpr Picker kPickers[] = {
-    {kIdPickHeightMap, &TerrainJob::heightMapPath},
-    {kIdPickMinimap, &TerrainJob::minimapPath},
-    {kIdPickTexturingGuide, &TerrainJob::texturingGuidePath},
-    {kIdPickFilterGuide, &TerrainJob::filterGuidePath},
-    {kIdPickOutput, &TerrainJob::outputPath},
+    {kIdPickHeightMap, &ProjectSettings::heightMapPath},
+    {kIdPickMinimap, &ProjectSettings::minimapPath},
+    {kIdPickTexturingGuide, &ProjectSettings::texturingGuidePath},
+    {kIdPickFilterGuide, &ProjectSettings::filterGuidePath},
+    {kIdPickOutput, &ProjectSettings::outputPath},
 };
 
 // The output picker works like an Open dialog that may name a new file: a
@@ -112,9 +111,9 @@ void CKemView::Bindings() {
   form->Bind(wxEVT_CHOICE, &CKemView::OnFormatChanged, this, kIdDataFormat);
   form->filterRadius->Bind(wxEVT_LEFT_UP, &CKemView::OnTrackbarReleased, this);
   form->baseHeightSpin->SetDeltaHandler(
-      [this](int delta) { OnSpin(&TerrainJob::baseHeight, delta); });
+      [this](int delta) { OnSpin(&ProjectSettings::baseHeight, delta); });
   form->maxHeightSpin->SetDeltaHandler(
-      [this](int delta) { OnSpin(&TerrainJob::maxHeight, delta); });
+      [this](int delta) { OnSpin(&ProjectSettings::maxHeight, delta); });
   for (const Picker& picker : kPickers) {
     form->Bind(wxEVT_BUTTON, &CKemView::OnPick, this, picker.button);
   }
@@ -153,7 +152,7 @@ void CKemView::OnInitialUpdate() {
     frame->FitToForm();
   }
   m_form->FillFormatList();
-  m_form->filterRadius->SetRange(0, 8);
+  m_form->filterRadius->SetRange(kMinFilterRadius, kMaxFilterRadius);
   WriteToForm();
   UpdateControls();
   OnChangeFilename();
@@ -164,7 +163,7 @@ std::optional<FormField> CKemView::ReadFromForm() {
     return std::nullopt;
   }
   m_exchanging = true;
-  const auto bad = ReadForm(m_form->GetValues(), GetDocument()->Job());
+  const auto bad = ReadForm(m_form->GetValues(), GetDocument()->Settings());
   if (bad) {
     ShowMessageBox(kNotANumber, "Kem", wxOK | wxICON_EXCLAMATION, GetFrame());
     if (m_form) {
@@ -182,13 +181,13 @@ void CKemView::WriteToForm() {
     return;
   }
   m_exchanging = true;
-  m_form->SetValues(WriteForm(GetDocument()->Job()));
+  m_form->SetValues(WriteForm(GetDocument()->Settings()));
   m_exchanging = false;
 }
 
 void CKemView::UpdateControls() {
   if (m_form && GetDocument()) {
-    m_form->ApplyStates(EnablingRules(GetDocument()->Job()));
+    m_form->ApplyStates(EnablingRules(GetDocument()->Settings()));
   }
 }
 
@@ -217,7 +216,7 @@ void CKemView::OnFormatChanged(wxCommandEvent&) {
     return;
   }
   ReadFromForm();
-  if (ApplyFormatPreset(GetDocument()->Job())) {
+  if (ApplyFormatPreset(GetDocument()->Settings())) {
     WriteToForm();
   }
 }
@@ -232,16 +231,16 @@ void CKemView::OnTrackbarReleased(wxMouseEvent& event) {
   });
 }
 
-void CKemView::OnSpin(float TerrainJob::*height, int delta) {
+void CKemView::OnSpin(float ProjectSettings::*height, int delta) {
   if (m_exchanging || !GetDocument()) {
     return;
   }
-  ApplySpinDelta(GetDocument()->Job().*height, delta);
+  ApplySpinDelta(GetDocument()->Settings().*height, delta);
   WriteToForm();
 }
 
 void CKemView::OnPick(wxCommandEvent& event) {
-  TerrainJob& job = GetDocument()->Job();
+  ProjectSettings& settings = GetDocument()->Settings();
   for (const Picker& picker : kPickers) {
     if (picker.button != event.GetId()) {
       continue;
@@ -249,7 +248,7 @@ void CKemView::OnPick(wxCommandEvent& event) {
     const auto path =
         picker.button == kIdPickOutput ? PickOutputFile(GetFrame()) : PickImageFile(GetFrame());
     if (path) {
-      job.*picker.field = std::string(path->utf8_str());
+      settings.*picker.field = std::string(path->utf8_str());
       UpdateControls();
     }
     WriteToForm();
@@ -272,24 +271,19 @@ void CKemView::OnGenerate() {
   ReadFromForm();
   auto* frame = dynamic_cast<CMainFrame*>(GetFrame());
   m_form->generate->Disable();
-  if (frame) {
-    frame->BeginRun();
-  }
-  TerrainJob& job = GetDocument()->Job();
+  const CMainFrame::RunScope scope(frame);
+  const ProjectSettings& settings = GetDocument()->Settings();
   bool go = true;
-  if (IsFlatTerrain(job.baseHeight, job.maxHeight)) {
+  if (IsFlatTerrain(settings)) {
     go = ShowMessageBox(kFlatTerrainQuestion, "Kem",
                         wxOK | wxCANCEL | wxICON_QUESTION | wxCANCEL_DEFAULT, frame) == wxOK;
   }
   if (go) {
     WxHost host(frame);
-    GenerateTerrain(job, host);
+    GenerateTerrain(settings, host);
   }
   if (m_form) {
     m_form->generate->Enable();
-  }
-  if (frame) {
-    frame->EndRun();
   }
 }
 

@@ -1,5 +1,5 @@
 // CKemView: the project form in the main window. It keeps the document's
-// TerrainJob in step with the form at every change, enables the controls
+// ProjectSettings in step with the form at every change, enables the controls
 // that make sense for the paths given, offers the file pickers, turns spin
 // arrows into height steps, presets the range for the 24-bit height coding,
 // gives per-control help and runs the Generate command.
@@ -35,20 +35,19 @@ class CKemView : public wxView {
   // applies the enabling rules.
   void OnInitialUpdate();
 
-  // Reads the form into the job in exchange order; a height that is not a
+  // Reads the form into the settings in exchange order; a height that is not a
   // number shows "Please enter a number.", takes the focus and stops the
   // read. Returns the field that stopped it.
   std::optional<FormField> ReadFromForm();
-  // Writes the job into the form; notifications are ignored meanwhile.
+  // Writes the settings into the form; notifications are ignored meanwhile.
   void WriteToForm();
-  // Enables and disables the form's controls for the job's paths.
+  // Enables and disables the form's controls for the project's paths.
   void UpdateControls();
 
   // The Generate command (button, menu entry, Ctrl+G).
   void OnGenerate();
 
   CKemDoc* GetDocument() const;
-  ProjectForm* GetForm() const { return m_form.get(); }
 
  private:
   void Bindings();
@@ -57,7 +56,7 @@ class CKemView : public wxView {
   void OnCheckClicked(wxCommandEvent& event);
   void OnFormatChanged(wxCommandEvent& event);
   void OnTrackbarReleased(wxMouseEvent& event);
-  void OnSpin(float TerrainJob::*height, int delta);
+  void OnSpin(float ProjectSettings::*height, int delta);
   void OnPick(wxCommandEvent& event);
   void OnGenerateButton(wxCommandEvent& event);
   void OnGenerateCommand(wxCommandEvent& event);

@@ -152,6 +152,18 @@ void CMainFrame::OnSize(wxSizeEvent& event) {
   }
 }
 
+CMainFrame::RunScope::RunScope(CMainFrame* frame) : m_frame(frame) {
+  if (m_frame) {
+    m_frame->BeginRun();
+  }
+}
+
+CMainFrame::RunScope::~RunScope() {
+  if (m_frame) {
+    m_frame->EndRun();
+  }
+}
+
 void CMainFrame::BeginRun() {
   if (m_runs++ > 0) {
     return;

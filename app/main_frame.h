@@ -22,14 +22,24 @@ class CMainFrame : public wxDocParentFrame {
   // Sizes the window so that its client area holds the form exactly.
   void FitToForm();
 
-  // A long run (generation) starts and ends. Meanwhile the window takes no
-  // input at all (menu, keys, form), and a close requested during the run
-  // happens after it. On Windows the frame is disabled outright; on GTK,
-  // where a disabled window greys every child and the status-bar progress
-  // bar with it, the menu is disabled and input to the window is swallowed.
-  void BeginRun();
-  void EndRun();
-  bool IsRunning() const { return m_runs > 0; }
+  // The length of one long run (a generation or a DEM conversion): while a
+  // scope lives, the window takes no input at all (menu, keys, form), and a
+  // close requested meanwhile happens after it. On Windows the frame is
+  // disabled outright; on GTK, where a disabled window greys every child and
+  // the status-bar progress bar with it, the menus are disabled and input to
+  // the window is swallowed. Scopes nest; a null frame makes a scope that
+  // does nothing.
+  class RunScope {
+   public:
+    explicit RunScope(CMainFrame* frame);
+    ~RunScope();
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+   private:
+    wxWeakRef<CMainFrame> m_frame;
+  };
+
   bool IsClosePending() const { return m_closePending; }
 
   // The File menu, where the recent files go.
@@ -50,6 +60,9 @@ class CMainFrame : public wxDocParentFrame {
   void OnSize(wxSizeEvent& event);
 
   class InputBlocker;
+
+  void BeginRun();
+  void EndRun();
 
   wxWeakRef<wxWindow> m_form;
   std::unique_ptr<InputBlocker> m_blocker;

@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kFormWidthDlu = 239;
 constexpr int kFormHeightDlu = 316;
-constexpr int kFilterRadiusMax = 8;
 
 wxString Utf8(const std::string& text) {
   return wxString::FromUTF8(text);
@@ -110,8 +109,9 @@ ProjectForm::ProjectForm(wxWindow* parent)
   pickFilterGuide = button(kIdPickFilterGuide, 195, 203, 30, 12, "Pick...");
   {
     const wxRect r = Dlu(90, 220, 135, 10);
-    filterRadius = new wxSlider(this, kIdFilterRadius, 0, 0, kFilterRadiusMax, r.GetPosition(),
-                                wxSize(r.width, -1), wxSL_HORIZONTAL | wxSL_AUTOTICKS);
+    filterRadius =
+        new wxSlider(this, kIdFilterRadius, 0, kMinFilterRadius, kMaxFilterRadius, r.GetPosition(),
+                     wxSize(r.width, -1), wxSL_HORIZONTAL | wxSL_AUTOTICKS);
     filterRadius->SetTickFreq(1);
   }
   outputPath = AddPathBox(kIdOutputPath, 90, 268, 105);
@@ -181,8 +181,8 @@ void ProjectForm::ApplyStates(const ControlStates& states) {
 
 void ProjectForm::FillFormatList() {
   dataFormat->Clear();
-  for (const char* name : kDataFormatNames) {
-    dataFormat->Append(name);
+  for (const DataFormatName& name : kDataFormatNames) {
+    dataFormat->Append(name.label);
   }
 }
 

@@ -16,11 +16,6 @@
 
 namespace kem::app {
 
-// Texts of the data format list, in DataFormat order.
-inline constexpr const char* kDataFormatNames[] = {"Spectrum colours", "Terrrain colour scale",
-                                                   "Chroma depth colours", "Grey scale",
-                                                   "24-bit height coding"};
-
 class ProjectForm : public wxPanel {
  public:
   explicit ProjectForm(wxWindow* parent);

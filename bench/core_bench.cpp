@@ -12,7 +12,7 @@
 #include "core/board_normals.h"
 #include "core/board_writer.h"
 #include "core/layout_file.h"
-#include "core/layout_output.h"
+#include "core/output_file.h"
 #include "core/targa_source.h"
 #include "core/terrain_job.h"
 
@@ -87,7 +87,7 @@ void BM_NormalsOfABoard(benchmark::State& state) {
 }
 BENCHMARK(BM_NormalsOfABoard);
 
-class DiscardingOutput : public LayoutOutput {
+class DiscardingOutput : public OutputFile {
  public:
   void Write(const std::uint8_t* data, std::size_t size) override {
     benchmark::DoNotOptimize(data);

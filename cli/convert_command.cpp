@@ -4,40 +4,10 @@
 
 #include "cli/commands.h"
 #include "cli/terminal.h"
+#include "cli/terminal_host.h"
 #include "importer/convert_dem.h"
-#include "importer/import_host.h"
 
 namespace kem::cli {
-namespace {
-
-// Progress as one line "<text> NN%" redrawn in place when standard error is
-// a terminal; messages as their text and a newline on standard error. Ctrl+C,
-// caught by the InterruptCatcher around the conversion, is the cancel flag.
-class TerminalImportHost : public ImportHost {
- public:
-  void Repaint() override {}
-
-  void SetProgress(const std::string& text, float percent) override {
-    progress_.Draw(text + " " + std::to_string(static_cast<int>(percent)) + "%");
-  }
-
-  bool IsCancelled() const override { return Interrupted(); }
-
-  // Writing is not cancellable; a Ctrl+C from here on is ignored.
-  void DisableCancel() override {}
-
-  void ShowError(const std::string&, const std::string& text) override {
-    progress_.Clear();
-    WriteMessageLine(text);
-  }
-
-  bool PumpMessages() override { return true; }
-
- private:
-  ProgressLine progress_;
-};
-
-}  // namespace
 
 int RunConvert(const std::string& path) {
   // Every Ctrl+C only sets the cancel flag: once the conversion writes, the
@@ -45,11 +15,11 @@ int RunConvert(const std::string& path) {
   InterruptCatcher interrupts(SecondInterrupt::kIsCaught);
   TerminalImportHost host;
   switch (convertdem(path, host)) {
-    case ConvertResult::kWritten:
+    case RunOutcome::kWritten:
       return kExitOk;
-    case ConvertResult::kCancelled:
+    case RunOutcome::kCancelled:
       return kExitCancelled;
-    case ConvertResult::kFailed:
+    case RunOutcome::kFailed:
       break;
   }
   return kExitFailed;

@@ -4,12 +4,8 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cmath>
-#include <cstdint>
-#include <filesystem>
 #include <iostream>
 #include <string>
-#include <system_error>
 
 #include "cli/commands.h"
 #include "cli/job_options.h"
@@ -17,25 +13,12 @@
 #include "cli/terminal.h"
 #include "cli/terminal_host.h"
 #include "core/generate_terrain.h"
-#include "core/layout_output.h"
-#include "core/terrain_job.h"
+#include "core/project_rules.h"
+#include "core/project_settings.h"
 
 namespace kem::cli {
 
 namespace {
-
-constexpr const char* kFlatTerrainQuestion =
-    "The defined height range will result in absolutely flat terrain. Are you sure it's OK?";
-
-// Sizes that give the number of boards from a layout file's size.
-constexpr std::uintmax_t kLayoutFixedBytes = 3776;
-constexpr std::uintmax_t kLayoutBytesPerBoard = 123334;
-
-// Equal heights give flat terrain; a height that is not a number counts as
-// equal too, since no range can be made of it.
-bool HeightRangeIsFlat(const TerrainJob& job) {
-  return job.baseHeight == job.maxHeight || std::isnan(job.baseHeight) || std::isnan(job.maxHeight);
-}
 
 // The flat-terrain question: answered OK by --yes, asked on a terminal, and
 // otherwise not confirmed (it is then shown, so the reason is on record).
@@ -61,36 +44,31 @@ bool ConfirmFlatTerrain(bool yes) {
 }  // namespace
 
 int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions& options) {
-  TerrainJob job;
-  SetNewProjectDefaults(job);
-  if (projectPath && !LoadProject(*projectPath, job)) {
+  ProjectSettings settings;
+  if (projectPath && !LoadProject(*projectPath, settings)) {
     return kExitFailed;
   }
-  ApplyJobOptions(options, job);
+  ApplyJobOptions(options, settings);
 
-  if (HeightRangeIsFlat(job) && !ConfirmFlatTerrain(options.yes)) {
+  if (IsFlatTerrain(settings) && !ConfirmFlatTerrain(options.yes)) {
     return kExitNotConfirmed;
   }
 
   TerminalHost host;
-  // On Ctrl+C the unfinished layout file is discarded; the file at the output
-  // path, if any, stays as it was.
-  host.SetInterruptAction([&job] { job.output.reset(); });
+  // Ctrl+C cancels the run, which discards the unfinished layout file; the
+  // file at the output path, if any, stays as it was.
   InterruptCatcher interrupts(SecondInterrupt::kEndsProcess);
-  if (!GenerateTerrain(job, host)) {
-    return kExitFailed;
+  const GenerateResult result = GenerateTerrain(settings, host);
+  switch (result.outcome) {
+    case RunOutcome::kWritten:
+      break;
+    case RunOutcome::kCancelled:
+      return kExitCancelled;
+    case RunOutcome::kFailed:
+      return kExitFailed;
   }
-
-  std::error_code error;
-  const std::uintmax_t bytes = std::filesystem::file_size(job.outputPath, error);
-  if (error) {
-    std::cout << "Wrote " << job.outputPath << '\n';
-  } else {
-    const std::uintmax_t boards =
-        bytes > kLayoutFixedBytes ? (bytes - kLayoutFixedBytes) / kLayoutBytesPerBoard : 0;
-    std::cout << "Wrote " << job.outputPath << ": " << boards
-              << (boards == 1 ? " board, " : " boards, ") << bytes << " bytes\n";
-  }
+  std::cout << "Wrote " << settings.outputPath << ": " << result.boards
+            << (result.boards == 1 ? " board, " : " boards, ") << result.bytes << " bytes\n";
   return kExitOk;
 }
 

@@ -2,11 +2,12 @@
 // `generate` and `project new`.
 #pragma once
 
-#include <cstdint>
+#include <array>
 #include <optional>
 #include <string>
+#include <utility>
 
-#include "core/terrain_job.h"
+#include "core/project_settings.h"
 
 namespace CLI {
 class App;
@@ -14,20 +15,18 @@ class App;
 
 namespace kem::cli {
 
-// Each field is set only when its option was given.
+// The fields given on the command line, to override a project's.
 struct JobOptions {
-  std::optional<std::string> heightMapPath;
-  std::optional<DataFormat> dataFormat;
-  std::optional<float> baseHeight;
-  std::optional<float> maxHeight;
-  std::optional<std::int32_t> interpolate;
-  std::optional<std::string> minimapPath;
-  std::optional<std::string> texturingGuidePath;
-  std::optional<std::int32_t> randomizeTextures;
-  std::optional<std::string> filterGuidePath;
-  std::optional<std::int32_t> filterRadius;
-  std::optional<std::string> outputPath;
-  bool yes = false;  // answers OK to the flat-terrain question
+  ProjectSettings values;                        // the value of each field given
+  std::array<bool, kProjectFieldCount> given{};  // by position in kProjectFields
+  bool yes = false;                              // answers OK to the flat-terrain question
+
+  // Records `value` for the field `member`.
+  template <typename Value>
+  void Set(Value ProjectSettings::*member, Value value) {
+    values.*member = std::move(value);
+    given[ProjectFieldIndex(member)] = true;
+  }
 };
 
 // Adds --height-map, --format, --base-height, --max-height,
@@ -37,8 +36,8 @@ struct JobOptions {
 // Malformed values are usage errors.
 void AddJobOptions(CLI::App& command, JobOptions& options);
 
-// Overrides the job's fields with the options that were given.
-void ApplyJobOptions(const JobOptions& options, TerrainJob& job);
+// Overrides the fields of `settings` that were given as options.
+void ApplyJobOptions(const JobOptions& options, ProjectSettings& settings);
 
 // The data format named by `text`: a number 0 to 4 or one of spectrum,
 // terrain, chroma, grey, 24bit (any case).

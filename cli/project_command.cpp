@@ -9,15 +9,14 @@
 #include "cli/project_io.h"
 #include "cli/terminal.h"
 #include "core/project_file.h"
-#include "core/terrain_job.h"
+#include "core/project_settings.h"
 
 namespace kem::cli {
 
 int RunProjectNew(const std::string& path, const JobOptions& options) {
-  TerrainJob job;
-  SetNewProjectDefaults(job);
-  ApplyJobOptions(options, job);
-  if (!SaveProjectFile(path, job)) {
+  ProjectSettings settings;
+  ApplyJobOptions(options, settings);
+  if (!SaveProjectFile(path, settings)) {
     WriteMessageLine("Error: project file " + path + " could not be written.");
     return kExitFailed;
   }
@@ -25,12 +24,11 @@ int RunProjectNew(const std::string& path, const JobOptions& options) {
 }
 
 int RunProjectShow(const std::string& path) {
-  TerrainJob job;
-  SetNewProjectDefaults(job);
-  if (!LoadProject(path, job)) {
+  ProjectSettings settings;
+  if (!LoadProject(path, settings)) {
     return kExitFailed;
   }
-  std::cout << DescribeProject(job) << std::flush;
+  std::cout << DescribeProject(settings) << std::flush;
   return kExitOk;
 }
 

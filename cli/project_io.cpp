@@ -9,8 +9,8 @@
 
 namespace kem::cli {
 
-bool LoadProject(const std::string& path, TerrainJob& job) {
-  if (LoadProjectFile(path, job)) {
+bool LoadProject(const std::string& path, ProjectSettings& settings) {
+  if (LoadProjectFile(path, settings)) {
     return true;
   }
   std::error_code error;

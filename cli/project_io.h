@@ -4,12 +4,12 @@
 
 #include <string>
 
-#include "core/terrain_job.h"
+#include "core/project_settings.h"
 
 namespace kem::cli {
 
-// Reads the project at `path` into `job`. When it cannot be read, writes why
-// to standard error and returns false with the job unchanged.
-bool LoadProject(const std::string& path, TerrainJob& job);
+// Reads the project at `path` into `settings`. When it cannot be read, writes
+// why to standard error and returns false with the settings unchanged.
+bool LoadProject(const std::string& path, ProjectSettings& settings);
 
 }  // namespace kem::cli

@@ -1,9 +1,5 @@
 #include "cli/terminal_host.h"
 
-#include <cstdlib>
-
-#include "cli/commands.h"
-
 namespace kem::cli {
 
 namespace {
@@ -45,30 +41,13 @@ class TerminalProgressBar : public ProgressBar {
 
 }  // namespace
 
-void TerminalHost::ShowMessage(const std::string& text) {
-  progress_.Clear();
-  WriteMessageLine(text);
-}
-
-void TerminalHost::ShowInformation(const std::string&, const std::string& text) {
-  progress_.Clear();
-  WriteMessageLine(text);
-}
-
 std::unique_ptr<ProgressBar> TerminalHost::CreateProgressBar(const std::string& message, int,
                                                              int maximum, bool, int) {
   return std::make_unique<TerminalProgressBar>(progress_, message, maximum);
 }
 
-bool TerminalHost::PumpMessages() {
-  if (Interrupted()) {
-    progress_.Clear();
-    if (interruptAction_) {
-      interruptAction_();
-    }
-    std::_Exit(kExitCancelled);
-  }
-  return true;
+void TerminalImportHost::SetProgress(const std::string& text, float percent) {
+  progress_.Draw(text + " " + std::to_string(static_cast<int>(percent)) + "%");
 }
 
 }  // namespace kem::cli

@@ -5,7 +5,7 @@
 #include "core/byte_io.h"
 #include "core/colour.h"
 #include "core/layout_file.h"
-#include "core/layout_output.h"
+#include "core/output_file.h"
 #include "core/random_source.h"
 #include "core/texture_table.h"
 
@@ -126,11 +126,6 @@ void WriteBoard(int col, int row, TerrainJob& job, std::vector<std::uint8_t>& bl
   }
   BuildBoardBlock(col, row, job, block.data());
   job.output->Write(block.data(), block.size());
-}
-
-void WriteBoard(int col, int row, TerrainJob& job) {
-  std::vector<std::uint8_t> block;
-  WriteBoard(col, row, job, block);
 }
 
 }  // namespace kem

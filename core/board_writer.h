@@ -16,9 +16,6 @@ namespace kem {
 // job.randomizeTextures is set. Write failures are left to job.output.
 void WriteBoard(int col, int row, TerrainJob& job, std::vector<std::uint8_t>& block);
 
-// The same with scratch space of its own.
-void WriteBoard(int col, int row, TerrainJob& job);
-
 // Builds board (col, row)'s block into `block` (123318 bytes) without writing
 // it: reads the windows, fills job.elevation->heights, and draws the random
 // values, exactly as WriteBoard does.

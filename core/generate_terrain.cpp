@@ -9,6 +9,7 @@
 #include "core/board_writer.h"
 #include "core/colour.h"
 #include "core/layout_file.h"
+#include "core/replacing_file.h"
 #include "core/targa_source.h"
 #include "core/texture_table.h"
 
@@ -34,6 +35,10 @@ constexpr const char* kFilteringCaption = "Filtering boards ::";
 constexpr const char* kTerraformingCaption = "Terraforming boards ::";
 constexpr int kProgressSize = 99;  // per cent of the pane after the text
 constexpr int kStatusPane = 0;
+
+// Board blocks arrive 123318 bytes at a time; a large stream buffer keeps the
+// number of system calls low.
+constexpr std::size_t kLayoutBufferSize = std::size_t{1} << 20;
 
 enum class TemplateLoad { kLoaded, kMissing, kShort, kNoMemory };
 
@@ -68,13 +73,23 @@ bool IsMarked(const TerrainJob& job, int col, int row) {
                          static_cast<std::size_t>(col)] == kBoardMarked;
 }
 
+// Lets the host's events run and tells whether the user has cancelled since.
+bool PumpAndTestCancel(Host& host) {
+  host.PumpMessages();
+  return host.IsCancelled();
+}
+
 // The run once the template is loaded, from the elevation image to the
 // committed layout. Every exit goes through ReleaseJob.
-bool RunLoaded(TerrainJob& job, Host& host, const LayoutOutputFactory& createOutput,
-               std::vector<std::uint8_t>& templateBuffer) {
+GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& createOutput,
+                         std::vector<std::uint8_t>& templateBuffer) {
   auto stop = [&](const std::string& message) {
     ReleaseJob(message, job, templateBuffer, host);
-    return false;
+    return GenerateResult{};
+  };
+  auto cancel = [&] {
+    ReleaseJob("", job, templateBuffer, host);
+    return GenerateResult{RunOutcome::kCancelled, 0, 0};
   };
 
   // Elevation image.
@@ -148,7 +163,9 @@ bool RunLoaded(TerrainJob& job, Host& host, const LayoutOutputFactory& createOut
     for (int row = 0; row < job.boardRows; ++row) {
       for (int col = 0; col < job.boardCols; ++col) {
         bar->StepIt();
-        host.PumpMessages();
+        if (PumpAndTestCancel(host)) {
+          return cancel();
+        }
         FilterBoard(col, row, job);
       }
     }
@@ -178,7 +195,7 @@ bool RunLoaded(TerrainJob& job, Host& host, const LayoutOutputFactory& createOut
   job.anchorRowOffset = anchorRow - job.boardRows;
 
   // Everything in front of the board blocks.
-  LayoutOutput& output = *job.output;
+  OutputFile& output = *job.output;
   WriteLayoutHead(output, job.boardCount);
   WriteBoardIndex(output, *job.boardMap, job.boardCols, job.boardRows, job.boardCount, anchorCol,
                   anchorRow);
@@ -202,7 +219,9 @@ bool RunLoaded(TerrainJob& job, Host& host, const LayoutOutputFactory& createOut
   for (int row = 0; row < job.boardRows; ++row) {
     for (int col = 0; col < job.boardCols; ++col) {
       bar->StepIt();
-      host.PumpMessages();
+      if (PumpAndTestCancel(host)) {
+        return cancel();
+      }
       if (!IsMarked(job, col, row)) {
         continue;
       }
@@ -219,37 +238,44 @@ bool RunLoaded(TerrainJob& job, Host& host, const LayoutOutputFactory& createOut
   if (!output.Commit()) {
     return stop(kWriteFailedMessage);
   }
+  const GenerateResult result{RunOutcome::kWritten, job.boardCount,
+                              static_cast<std::uint64_t>(LayoutFileSize(job.boardCount))};
   ReleaseJob("", job, templateBuffer, host);
   bar.reset();
-  return true;
+  return result;
 }
 
 }  // namespace
 
-bool GenerateTerrain(TerrainJob& job, Host& host) {
-  return GenerateTerrain(job, host, CreateLayoutOutput);
+GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host) {
+  return GenerateTerrain(settings, host, [](const std::string& path) {
+    return std::unique_ptr<OutputFile>(ReplacingFile::Create(path, kLayoutBufferSize));
+  });
 }
 
-bool GenerateTerrain(TerrainJob& job, Host& host, const LayoutOutputFactory& createOutput) {
+GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
+                               const OutputFileFactory& createOutput) {
   std::vector<std::uint8_t> templateBuffer;
   switch (LoadTemplate(templateBuffer)) {
     case TemplateLoad::kLoaded:
       break;
     case TemplateLoad::kMissing:
       host.ShowMessage(kTemplateMissingMessage);
-      return false;
+      return {};
     case TemplateLoad::kShort:
       host.ShowMessage(kTemplateShortMessage);
-      return false;
+      return {};
     case TemplateLoad::kNoMemory:
       host.ShowMessage(kTemplateNoMemoryMessage);
-      return false;
+      return {};
   }
+  // The job holds everything the run opens; it is idle again on every return.
+  TerrainJob job(settings);
   try {
     return RunLoaded(job, host, createOutput, templateBuffer);
   } catch (const std::bad_alloc&) {
     ReleaseJob(kNoMemoryMessage, job, templateBuffer, host);
-    return false;
+    return {};
   } catch (...) {
     ReleaseJob("", job, templateBuffer, host);
     throw;

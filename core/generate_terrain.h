@@ -1,4 +1,4 @@
-// The generation driver: one terrain job to one .gnd layout file.
+// The generation driver: one project's settings to one .gnd layout file.
 #pragma once
 
 #include <cstdint>
@@ -6,25 +6,37 @@
 #include <vector>
 
 #include "core/host.h"
-#include "core/layout_output.h"
+#include "core/output_file.h"
+#include "core/project_settings.h"
 #include "core/terrain_job.h"
 
 namespace kem {
 
 inline constexpr const char* kTileTemplateFile = "tile_blank.dat";
 
-// Runs one generation for `job`, reporting every outcome through `host`.
-// tile_blank.dat and textures.txt are read from the current folder. Returns
-// true when the layout file was written; false when the run stopped with a
-// message. On return every handle of the job is null and boardCount is 0, and
-// a failed run has left no file at job.outputPath (nor touched one that was
-// there). Should the host throw (a front end cancelling from the message
-// pump), the job is released silently and the exception passes on.
-bool GenerateTerrain(TerrainJob& job, Host& host);
+// What a run did. A written layout indexes `boards` boards and takes `bytes`
+// bytes (with no board marked, 0 boards and one unindexed block); a run that
+// failed or was cancelled wrote nothing and reports 0 for both.
+struct GenerateResult {
+  RunOutcome outcome = RunOutcome::kFailed;
+  std::int32_t boards = 0;
+  std::uint64_t bytes = 0;
+};
 
-// The same, creating the layout output with `createOutput` instead of
-// CreateLayoutOutput.
-bool GenerateTerrain(TerrainJob& job, Host& host, const LayoutOutputFactory& createOutput);
+// Runs one generation of the project `settings` into settings.outputPath,
+// reporting every outcome through `host`. tile_blank.dat and textures.txt are
+// read from the current folder. Between boards it pumps the host's messages
+// and tests its cancel flag: once set, the run stops without a message and
+// returns kCancelled. A run that fails or is cancelled leaves no file at the
+// output path and does not touch one that was there. Should the host throw
+// from the message pump, the run is released silently and the exception
+// passes on.
+GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host);
+
+// The same, writing through the output that `createOutput` makes for
+// settings.outputPath instead of a ReplacingFile.
+GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
+                               const OutputFileFactory& createOutput);
 
 // Ends a run: shows `message` if it is not empty, then closes the output
 // (discarding it unless it was committed), frees the board map, drops the

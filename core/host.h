@@ -9,6 +9,8 @@
 #include <memory>
 #include <string>
 
+#include "core/run_host.h"
+
 namespace kem {
 
 // A progress bar placed in a status-bar pane for the length of one phase of a
@@ -21,10 +23,8 @@ class ProgressBar {
   virtual int StepIt() = 0;
 };
 
-class Host {
+class Host : public RunHost {
  public:
-  virtual ~Host() = default;
-
   // An application message box with an OK button; returns when dismissed.
   virtual void ShowMessage(const std::string& text) = 0;
 
@@ -37,10 +37,6 @@ class Host {
   // bar that does nothing.
   virtual std::unique_ptr<ProgressBar> CreateProgressBar(const std::string& message, int size,
                                                          int maximum, bool smooth, int pane) = 0;
-
-  // Lets pending user-interface events run. Returns false when a quit request
-  // was seen (it stays pending and takes effect after the run).
-  virtual bool PumpMessages() = 0;
 };
 
 }  // namespace kem

@@ -4,7 +4,7 @@
 
 namespace kem {
 
-void WriteLayoutHead(LayoutOutput& output, std::int32_t boardCount) {
+void WriteLayoutHead(OutputFile& output, std::int32_t boardCount) {
   std::array<std::uint8_t, kLayoutHeadSize + kLayoutZeroBytes> bytes{};
   for (std::size_t i = 0; i < kLayoutMagic.size(); ++i) {
     bytes[i] = kLayoutMagic[i];
@@ -13,7 +13,7 @@ void WriteLayoutHead(LayoutOutput& output, std::int32_t boardCount) {
   output.Write(bytes.data(), bytes.size());
 }
 
-void WriteBoardIndex(LayoutOutput& output, const BoardMap& boardMap, std::int32_t boardCols,
+void WriteBoardIndex(OutputFile& output, const BoardMap& boardMap, std::int32_t boardCols,
                      std::int32_t boardRows, std::int32_t boardCount, std::int32_t anchorCol,
                      std::int32_t anchorRow) {
   // Marked board m gives the offsets of block m and, being stored in block
@@ -41,11 +41,11 @@ void WriteBoardIndex(LayoutOutput& output, const BoardMap& boardMap, std::int32_
   }
 }
 
-void WriteTemplateBlock(LayoutOutput& output, const std::uint8_t* templateBytes) {
+void WriteTemplateBlock(OutputFile& output, const std::uint8_t* templateBytes) {
   output.Write(templateBytes, kTemplateBlockSize);
 }
 
-void WriteTextureSection(LayoutOutput& output, const TextureTable* table) {
+void WriteTextureSection(OutputFile& output, const TextureTable* table) {
   std::array<std::uint8_t, kTextureSectionSize> bytes{};
   std::size_t records = 0;
   if (table != nullptr) {

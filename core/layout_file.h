@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/layout_output.h"
+#include "core/output_file.h"
 #include "core/terrain_job.h"
 #include "core/texture_table.h"
 
@@ -135,21 +135,21 @@ constexpr bool LayoutFits(std::int64_t boardCount) {
 }
 
 // Writes the head carrying the board count, and the eight zero bytes.
-void WriteLayoutHead(LayoutOutput& output, std::int32_t boardCount);
+void WriteLayoutHead(OutputFile& output, std::int32_t boardCount);
 
 // Writes the board index in one pass over the marked boards in row-major
 // order. The anchor board (anchorCol, anchorRow) is the last marked one; its
 // block comes first, the others follow in row-major order with their row and
 // column relative to it. Writes nothing when boardCount is 0.
-void WriteBoardIndex(LayoutOutput& output, const BoardMap& boardMap, std::int32_t boardCols,
+void WriteBoardIndex(OutputFile& output, const BoardMap& boardMap, std::int32_t boardCols,
                      std::int32_t boardRows, std::int32_t boardCount, std::int32_t anchorCol,
                      std::int32_t anchorRow);
 
 // Writes the 780-byte template block (templateBytes holds at least 780 bytes).
-void WriteTemplateBlock(LayoutOutput& output, const std::uint8_t* templateBytes);
+void WriteTemplateBlock(OutputFile& output, const std::uint8_t* templateBytes);
 
 // Writes the texture section: a record per table entry before the end marker
 // (all filler for a null table), then filler records up to 249.
-void WriteTextureSection(LayoutOutput& output, const TextureTable* table);
+void WriteTextureSection(OutputFile& output, const TextureTable* table);
 
 }  // namespace kem

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "core/byte_io.h"
+#include "core/file_ptr.h"
 #include "core/layout_file.h"
 #include "core/texture_table.h"
 
@@ -50,7 +51,7 @@ class FileSource : public LayoutSource {
   }
 
  private:
-  std::unique_ptr<std::FILE, FileCloser> file_;
+  FilePtr file_;
   std::int64_t size_;
 };
 

@@ -19,24 +19,6 @@ constexpr std::uint16_t kWideLengthMarker = 0xFFFF;  // a 32-bit length follows
 constexpr std::size_t kShortLengthLimit = 255;       // lengths below take one byte
 constexpr std::size_t kWideLengthLimit = 65534;      // lengths below take 16 bits
 
-// The persisted fields, read completely before any of them reaches the job.
-struct ProjectFields {
-  std::string heightMapPath;
-  std::int32_t reservedA = 0;
-  std::string minimapPath;
-  std::int32_t reservedB = 0;
-  std::int32_t randomizeTextures = 0;
-  std::string texturingGuidePath;
-  std::int32_t reservedC = 0;
-  std::int32_t filterRadius = 0;
-  std::string filterGuidePath;
-  std::string outputPath;
-  float baseHeight = 0.0f;
-  float maxHeight = 0.0f;
-  std::int32_t dataFormat = 0;
-  std::int32_t interpolate = 0;
-};
-
 class ProjectWriter {
  public:
   void PutByte(std::uint8_t value) { bytes_.push_back(value); }
@@ -53,14 +35,14 @@ class ProjectWriter {
     bytes_.insert(bytes_.end(), field, field + 4);
   }
 
-  void PutInt(std::int32_t value) { PutLe32(static_cast<std::uint32_t>(value)); }
-  void PutReal(float value) {
+  void Put(std::int32_t value) { PutLe32(static_cast<std::uint32_t>(value)); }
+  void Put(float value) {
     std::uint8_t field[4];
     kem::PutFloat32(field, value);
     bytes_.insert(bytes_.end(), field, field + 4);
   }
 
-  void PutString(const std::string& text) {
+  void Put(const std::string& text) {
     const std::size_t length = text.size();
     if (length < kShortLengthLimit) {
       PutByte(static_cast<std::uint8_t>(length));
@@ -89,6 +71,19 @@ class ProjectReader {
 
   bool ok() const { return ok_; }
 
+  void Get(std::int32_t& value) { value = static_cast<std::int32_t>(GetLe32()); }
+  void Get(float& value) {
+    if (!Have(4)) {
+      value = 0.0f;
+      return;
+    }
+    value = kem::GetFloat32(bytes_.data() + position_);
+    position_ += 4;
+  }
+
+  void Get(std::string& text) { text = GetString(); }
+
+ private:
   std::uint8_t GetByte() {
     if (!Have(1)) {
       return 0;
@@ -114,16 +109,6 @@ class ProjectReader {
     return value;
   }
 
-  std::int32_t GetInt() { return static_cast<std::int32_t>(GetLe32()); }
-  float GetReal() {
-    if (!Have(4)) {
-      return 0.0f;
-    }
-    const float value = kem::GetFloat32(bytes_.data() + position_);
-    position_ += 4;
-    return value;
-  }
-
   std::string GetString() {
     std::size_t length = GetByte();
     if (length == kLongLengthMarker) {
@@ -142,7 +127,6 @@ class ProjectReader {
     return std::string(first, length);
   }
 
- private:
   bool Have(std::size_t count) {
     if (ok_ && count > bytes_.size() - position_) {
       ok_ = false;
@@ -155,76 +139,45 @@ class ProjectReader {
   bool ok_ = true;
 };
 
-std::string FormatReal(float value) {
+std::string FormatValue(float value) {
   char text[64];
   const auto result = std::to_chars(text, text + sizeof text, value);
   return std::string(text, result.ptr);
 }
 
+std::string FormatValue(std::int32_t value) {
+  return std::to_string(value);
+}
+
+const std::string& FormatValue(const std::string& value) {
+  return value;
+}
+
 }  // namespace
 
-std::vector<std::uint8_t> EncodeProject(const TerrainJob& job) {
+std::vector<std::uint8_t> EncodeProject(const ProjectSettings& settings) {
   ProjectWriter writer;
-  writer.PutString(job.heightMapPath);
-  writer.PutInt(job.reservedA);
-  writer.PutString(job.minimapPath);
-  writer.PutInt(job.reservedB);
-  writer.PutInt(job.randomizeTextures);
-  writer.PutString(job.texturingGuidePath);
-  writer.PutInt(job.reservedC);
-  writer.PutInt(job.filterRadius);
-  writer.PutString(job.filterGuidePath);
-  writer.PutString(job.outputPath);
-  writer.PutReal(job.baseHeight);
-  writer.PutReal(job.maxHeight);
-  writer.PutInt(job.dataFormat);
-  writer.PutInt(job.interpolate);
+  ForEachProjectField(settings, [&writer](const char*, const auto& value) { writer.Put(value); });
   return writer.Take();
 }
 
-bool DecodeProject(std::span<const std::uint8_t> bytes, TerrainJob& job) {
+bool DecodeProject(std::span<const std::uint8_t> bytes, ProjectSettings& settings) {
+  // Every field is read before any of them reaches `settings`.
   ProjectReader reader(bytes);
-  ProjectFields fields;
-  fields.heightMapPath = reader.GetString();
-  fields.reservedA = reader.GetInt();
-  fields.minimapPath = reader.GetString();
-  fields.reservedB = reader.GetInt();
-  fields.randomizeTextures = reader.GetInt();
-  fields.texturingGuidePath = reader.GetString();
-  fields.reservedC = reader.GetInt();
-  fields.filterRadius = reader.GetInt();
-  fields.filterGuidePath = reader.GetString();
-  fields.outputPath = reader.GetString();
-  fields.baseHeight = reader.GetReal();
-  fields.maxHeight = reader.GetReal();
-  fields.dataFormat = reader.GetInt();
-  fields.interpolate = reader.GetInt();
+  ProjectSettings read;
+  ForEachProjectField(read, [&reader](const char*, auto& value) { reader.Get(value); });
   if (!reader.ok()) {
     return false;
   }
-
-  job.heightMapPath = std::move(fields.heightMapPath);
-  job.reservedA = fields.reservedA;
-  job.minimapPath = std::move(fields.minimapPath);
-  job.reservedB = fields.reservedB;
-  job.randomizeTextures = fields.randomizeTextures;
-  job.texturingGuidePath = std::move(fields.texturingGuidePath);
-  job.reservedC = fields.reservedC;
-  job.filterRadius = fields.filterRadius;
-  job.filterGuidePath = std::move(fields.filterGuidePath);
-  job.outputPath = std::move(fields.outputPath);
-  job.baseHeight = fields.baseHeight;
-  job.maxHeight = fields.maxHeight;
-  job.dataFormat = fields.dataFormat;
-  job.interpolate = fields.interpolate;
+  settings = std::move(read);
   return true;
 }
 
-bool SaveProjectFile(const std::string& path, const TerrainJob& job) {
+bool SaveProjectFile(const std::string& path, const ProjectSettings& settings) {
   if (path.empty()) {
     return false;
   }
-  const std::vector<std::uint8_t> bytes = EncodeProject(job);
+  const std::vector<std::uint8_t> bytes = EncodeProject(settings);
 
   auto file = ReplacingFile::Create(path);
   if (!file) {
@@ -234,7 +187,7 @@ bool SaveProjectFile(const std::string& path, const TerrainJob& job) {
   return file->Commit();
 }
 
-bool LoadProjectFile(const std::string& path, TerrainJob& job) {
+bool LoadProjectFile(const std::string& path, ProjectSettings& settings) {
   if (path.empty()) {
     return false;
   }
@@ -258,31 +211,17 @@ bool LoadProjectFile(const std::string& path, TerrainJob& job) {
   if (file.bad() || bytes.size() > kMaxProjectFileSize) {
     return false;
   }
-  return DecodeProject(bytes, job);
+  return DecodeProject(bytes, settings);
 }
 
-std::string DescribeProject(const TerrainJob& job) {
+std::string DescribeProject(const ProjectSettings& settings) {
   std::string text;
-  const auto line = [&text](const char* name, const std::string& value) {
+  ForEachProjectField(settings, [&text](const char* name, const auto& value) {
     text += name;
     text += ": ";
-    text += value;
+    text += FormatValue(value);
     text += '\n';
-  };
-  line("heightMapPath", job.heightMapPath);
-  line("reservedA", std::to_string(job.reservedA));
-  line("minimapPath", job.minimapPath);
-  line("reservedB", std::to_string(job.reservedB));
-  line("randomizeTextures", std::to_string(job.randomizeTextures));
-  line("texturingGuidePath", job.texturingGuidePath);
-  line("reservedC", std::to_string(job.reservedC));
-  line("filterRadius", std::to_string(job.filterRadius));
-  line("filterGuidePath", job.filterGuidePath);
-  line("outputPath", job.outputPath);
-  line("baseHeight", FormatReal(job.baseHeight));
-  line("maxHeight", FormatReal(job.maxHeight));
-  line("dataFormat", std::to_string(job.dataFormat));
-  line("interpolate", std::to_string(job.interpolate));
+  });
   return text;
 }
 

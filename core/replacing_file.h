@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "core/output_file.h"
+
 namespace kem {
 
-class ReplacingFile {
+class ReplacingFile final : public OutputFile {
  public:
   // Creates a fresh "<targetPath>.tmp-XXXXXX" beside the target, exclusively.
   // `bufferSize` sets the stream buffer (0 keeps the default). Null when the
@@ -23,23 +25,21 @@ class ReplacingFile {
                                                std::size_t bufferSize = 0);
 
   // Removes the temporary file unless it was committed.
-  ~ReplacingFile();
+  ~ReplacingFile() override;
 
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
   // Appends bytes. A failure is remembered; later writes are ignored.
-  void Write(const std::uint8_t* data, std::size_t size);
+  void Write(const std::uint8_t* data, std::size_t size) override;
 
   // True once any write has failed.
-  bool Failed() const { return failed_; }
+  bool Failed() const override { return failed_; }
 
   // Flushes and closes the file and moves it over the target, which keeps the
   // permissions of a file it replaces. Returns false, and discards the file,
   // when anything failed. Can be called once.
-  bool Commit();
-
-  const std::string& temporaryPath() const { return temporaryPath_; }
+  bool Commit() override;
 
  private:
   ReplacingFile(std::FILE* file, std::string temporaryPath, std::string targetPath);

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/file_ptr.h"
+
 namespace kem {
 
 class Host;
@@ -62,11 +64,6 @@ struct TargaHeader {
   std::uint8_t pixelDepth = 0;
   std::uint8_t descriptor = 0;
 };
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 struct TargaSource {
   std::string path;

@@ -12,7 +12,9 @@
 #include <system_error>
 #include <vector>
 
+#include "core/replacing_file.h"
 #include "importer/dem_grid.h"
+#include "importer/height_map_writer.h"
 #include "importer/xyz_reader.h"
 
 namespace kem {
@@ -54,10 +56,10 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 // whichever step it stopped at.
 class Conversion {
  public:
-  Conversion(const std::string& path, ImportHost& host, const HeightMapOutputFactory& createOutput)
+  Conversion(const std::string& path, ImportHost& host, const OutputFileFactory& createOutput)
       : path_(path), host_(host), createOutput_(createOutput) {}
 
-  ConvertResult Run() {
+  RunOutcome Run() {
     host_.Repaint();
     if (!Scan()) {
       return result_;
@@ -75,21 +77,21 @@ class Conversion {
       return Fail(kOutOfMemory);
     }
     if (!Place()) {
-      return ConvertResult::kCancelled;
+      return RunOutcome::kCancelled;
     }
     // Every point is in the grid now; the rest needs only the grid.
     points_.Release();
     if (n_ >= 2 && !Interpolate()) {
-      return ConvertResult::kCancelled;
+      return RunOutcome::kCancelled;
     }
     host_.DisableCancel();
     return Write();
   }
 
  private:
-  ConvertResult Fail(const char* text) {
+  RunOutcome Fail(const char* text) {
     host_.ShowError(kCaption, text);
-    result_ = ConvertResult::kFailed;
+    result_ = RunOutcome::kFailed;
     return result_;
   }
 
@@ -135,7 +137,7 @@ class Conversion {
       if (points_.Count() % kProgressInterval == 0) {
         host_.SetProgress(kScanText, ScanPercent(reader.Position(), error ? 0 : length));
         if (host_.IsCancelled()) {
-          result_ = ConvertResult::kCancelled;
+          result_ = RunOutcome::kCancelled;
           return false;
         }
       }
@@ -201,8 +203,8 @@ class Conversion {
     return true;
   }
 
-  ConvertResult Write() {
-    std::unique_ptr<HeightMapOutput> output = createOutput_(DemOutputPath(path_));
+  RunOutcome Write() {
+    std::unique_ptr<OutputFile> output = createOutput_(DemOutputPath(path_));
     if (!output) {
       return Fail(kCannotCreate);
     }
@@ -245,13 +247,13 @@ class Conversion {
     if (!output->Commit()) {
       return Fail(kWriteFailed);
     }
-    return ConvertResult::kWritten;
+    return RunOutcome::kWritten;
   }
 
   const std::string& path_;
   ImportHost& host_;
-  const HeightMapOutputFactory& createOutput_;
-  ConvertResult result_ = ConvertResult::kFailed;
+  const OutputFileFactory& createOutput_;
+  RunOutcome result_ = RunOutcome::kFailed;
 
   DemPointArray points_;
   DemExtents extents_;
@@ -268,19 +270,21 @@ std::string DemOutputPath(const std::string& inputPath) {
   return inputPath + ".tga";
 }
 
-ConvertResult convertdem(const std::string& path, ImportHost& host) {
-  return convertdem(path, host, CreateHeightMapOutput);
+RunOutcome convertdem(const std::string& path, ImportHost& host) {
+  return convertdem(path, host, [](const std::string& outputPath) {
+    return std::unique_ptr<OutputFile>(ReplacingFile::Create(outputPath));
+  });
 }
 
-ConvertResult convertdem(const std::string& path, ImportHost& host,
-                         const HeightMapOutputFactory& createOutput) {
+RunOutcome convertdem(const std::string& path, ImportHost& host,
+                      const OutputFileFactory& createOutput) {
   try {
     Conversion conversion(path, host, createOutput);
     return conversion.Run();
   } catch (const std::bad_alloc&) {
     // A working buffer could not be had; what was taken is already freed.
     host.ShowError(kCaption, kOutOfMemory);
-    return ConvertResult::kFailed;
+    return RunOutcome::kFailed;
   }
 }
 

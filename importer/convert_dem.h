@@ -4,30 +4,25 @@
 
 #include <string>
 
-#include "importer/height_map_writer.h"
+#include "core/output_file.h"
+#include "core/run_host.h"
 #include "importer/import_host.h"
 
 namespace kem {
 
-enum class ConvertResult {
-  kWritten,    // the height map was written
-  kFailed,     // stopped with a message; nothing written
-  kCancelled,  // stopped at a cancel test; nothing written
-};
-
 // Output path of a conversion: the input path with ".tga" appended.
 std::string DemOutputPath(const std::string& inputPath);
 
-// Converts the DEM at `path` into DemOutputPath(path), reporting progress and
-// failures through `host`: it repaints the host, shows progress, tests the
+// Converts the DEM at `path` into DemOutputPath(path) (a ReplacingFile),
+// reporting progress and failures through `host`: it repaints the host, shows progress, tests the
 // cancel flag and runs the message pump between units of work, and disables
 // Cancel before it writes. On failure or cancel no output file is left behind
 // and an existing file of that name is untouched.
-ConvertResult convertdem(const std::string& path, ImportHost& host);
+RunOutcome convertdem(const std::string& path, ImportHost& host);
 
 // The same, writing through the output that `createOutput` makes for
 // DemOutputPath(path).
-ConvertResult convertdem(const std::string& path, ImportHost& host,
-                         const HeightMapOutputFactory& createOutput);
+RunOutcome convertdem(const std::string& path, ImportHost& host,
+                      const OutputFileFactory& createOutput);
 
 }  // namespace kem

@@ -240,19 +240,6 @@ float HeightGrid::At(std::int64_t row, std::int64_t col) const {
               static_cast<double>(k) / static_cast<double>(step_));
 }
 
-const float* HeightGrid::Row(std::int64_t row, float* scratch) const {
-  if (step_ == 1) {
-    return FullRow(row);
-  }
-  if (row > lastSample_) {
-    return TailRow(row);
-  }
-  for (std::int64_t col = 0; col < size_.cols; ++col) {
-    scratch[col] = At(row, col);
-  }
-  return scratch;
-}
-
 void HeightGrid::Place(const DemPoint& point, const DemExtents& extents) {
   // The grid size was computed from these extents, so both indexes lie in
   // the grid; the test only guards the memory.

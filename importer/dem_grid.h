@@ -124,14 +124,6 @@ class HeightGrid {
   // samples around it.
   float At(std::int64_t row, std::int64_t col) const;
 
-  // The heights of one row: the stored row itself, or the row worked out
-  // cell by cell into `scratch` (room for Cols() floats) and returned. To
-  // read every row, HeightRowReader is much faster.
-  const float* Row(std::int64_t row, float* scratch) const;
-
-  // Every cell in row-major order; only for a grid allocated without a step.
-  const float* Cells() const { return cells_; }
-
   // Frees the cells.
   void Release();
 

@@ -1,4 +1,4 @@
-// Header, pixel coding and output file of the converted height map.
+// Header and pixel coding of the converted height map.
 #include "importer/height_map_writer.h"
 
 #include <algorithm>
@@ -11,7 +11,6 @@
 #endif
 
 #include "core/byte_io.h"
-#include "core/replacing_file.h"
 
 namespace kem {
 namespace {
@@ -98,17 +97,6 @@ bool QuickHeightCodes(const float* heights, std::size_t count, std::uint32_t* co
 #endif
 }
 
-class FileHeightMapOutput : public HeightMapOutput {
- public:
-  explicit FileHeightMapOutput(std::unique_ptr<ReplacingFile> file) : file_(std::move(file)) {}
-
-  void Write(const std::uint8_t* data, std::size_t size) override { file_->Write(data, size); }
-  bool Commit() override { return file_->Commit(); }
-
- private:
-  std::unique_ptr<ReplacingFile> file_;
-};
-
 }  // namespace
 
 void EncodeHeightMapHeader(std::int64_t cols, std::int64_t rows,
@@ -161,14 +149,6 @@ void EncodeHeightPixels(const float* heights, std::size_t count, std::uint8_t* o
     heights += size;
     count -= size;
   }
-}
-
-std::unique_ptr<HeightMapOutput> CreateHeightMapOutput(const std::string& outputPath) {
-  auto file = ReplacingFile::Create(outputPath);
-  if (!file) {
-    return nullptr;
-  }
-  return std::make_unique<FileHeightMapOutput>(std::move(file));
 }
 
 }  // namespace kem

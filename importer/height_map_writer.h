@@ -1,12 +1,9 @@
-// The 24-bit Targa height map written by the DEM conversion: its header, the
-// height coding of its pixels, and the file it is written to.
+// The 24-bit Targa height map written by the DEM conversion: its header and
+// the height coding of its pixels.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <memory>
-#include <string>
 
 #include "core/targa_source.h"
 
@@ -40,32 +37,5 @@ inline void PutHeightCode(std::uint32_t code, std::uint8_t* out) {
 
 // Writes the pixels of `count` heights, 3 bytes each, to `out`.
 void EncodeHeightPixels(const float* heights, std::size_t count, std::uint8_t* out);
-
-// The height map being written: a temporary file beside the output path that
-// replaces the output only when the conversion succeeds, so a failure never
-// leaves a partial height map behind nor destroys the one that was there.
-class HeightMapOutput {
- public:
-  // An output that was not committed is discarded: its temporary file is
-  // removed and the file at the output path is left as it was.
-  virtual ~HeightMapOutput() = default;
-
-  // Appends bytes. A failure is remembered and reported by Commit; later
-  // writes are ignored.
-  virtual void Write(const std::uint8_t* data, std::size_t size) = 0;
-
-  // Flushes and closes the file and moves it over the output path. Returns
-  // false (and discards the file) when anything failed.
-  virtual bool Commit() = 0;
-};
-
-// Creates "<outputPath>.tmp-XXXXXX" (a fresh name) beside the output. Null
-// when the output path names a folder or the temporary file cannot be created.
-std::unique_ptr<HeightMapOutput> CreateHeightMapOutput(const std::string& outputPath);
-
-// How a conversion obtains its output; CreateHeightMapOutput in normal use, a
-// writer that fails where a test needs one.
-using HeightMapOutputFactory =
-    std::function<std::unique_ptr<HeightMapOutput>(const std::string& outputPath)>;
 
 }  // namespace kem

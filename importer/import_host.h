@@ -5,12 +5,12 @@
 
 #include <string>
 
+#include "core/run_host.h"
+
 namespace kem {
 
-class ImportHost {
+class ImportHost : public RunHost {
  public:
-  virtual ~ImportHost() = default;
-
   // Repaints the host window at once, so it is visible before work starts.
   virtual void Repaint() = 0;
 
@@ -18,19 +18,12 @@ class ImportHost {
   // truncated toward zero.
   virtual void SetProgress(const std::string& text, float percent) = 0;
 
-  // The cancel flag, set when the user asked to cancel.
-  virtual bool IsCancelled() const = 0;
-
   // Disables the Cancel button: from here on the conversion cannot be cancelled.
   virtual void DisableCancel() = 0;
 
   // A message box owned by the host window with the error (stop) icon, an OK
   // button and a caption.
   virtual void ShowError(const std::string& caption, const std::string& text) = 0;
-
-  // Lets pending user-interface events run (where Cancel is pressed). Returns
-  // false when a quit request was seen; it stays pending.
-  virtual bool PumpMessages() = 0;
 };
 
 }  // namespace kem

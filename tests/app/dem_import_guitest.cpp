@@ -1,6 +1,7 @@
 // The importer dialog and the Convert command on a real display: the dialog's
 // controls, whole-percentage progress, what Cancel does, and the main window
-// disabled during a conversion and enabled after it whatever the outcome.
+// taking no input during a conversion and taking it again after it whatever
+// the outcome.
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,7 +18,10 @@
 
 #include "app/dem_import_command.h"
 #include "app/dem_import_dlg.h"
+#include "app/kem_app.h"
+#include "app/main_frame.h"
 #include "app/ui_hooks.h"
+#include "frame_input.h"
 #include "support/test_support.h"
 
 namespace kem::app {
@@ -100,13 +104,13 @@ TEST_F(DemImportDlg, EscapeCancelsWithoutClosing) {
   }
 }
 
-// A main window that a conversion disables, with scripted message boxes and
-// file dialogs.
+// The application's main window, which a conversion blocks, with scripted
+// message boxes and file dialogs.
 class DemImportCommand : public testing::Test {
  protected:
   void SetUp() override {
-    m_frame = new wxFrame(nullptr, wxID_ANY, wxS("Kem"));
-    m_frame->Show();
+    m_frame = CKemApp::Get()->MainFrame();
+    ASSERT_NE(m_frame, nullptr);
     m_demPath = m_folder.File("area.xyz");
     test::WriteText(m_demPath, kSmallDem);
     SetMessageBoxAnswer([this](const wxString& text, const wxString& caption, long style) {
@@ -117,7 +121,6 @@ class DemImportCommand : public testing::Test {
   void TearDown() override {
     SetMessageBoxAnswer({});
     SetFileDialogAnswer({});
-    delete m_frame;
   }
 
   struct Message {
@@ -128,33 +131,33 @@ class DemImportCommand : public testing::Test {
 
   test::TempDir m_folder;
   std::string m_demPath;
-  wxFrame* m_frame = nullptr;
+  CMainFrame* m_frame = nullptr;
   std::vector<Message> m_messages;
 };
 
 TEST_F(DemImportCommand, WritesTheHeightMapBesideTheDem) {
-  bool frameEnabledDuringRun = true;
+  bool frameTookInputDuringRun = true;
   CDemImportDlg* shown = nullptr;
-  const ConvertResult result = RunDemImport(m_frame, m_demPath, [&](CDemImportDlg& dialog) {
-    frameEnabledDuringRun = m_frame->IsEnabled();
+  const RunOutcome result = RunDemImport(m_frame, m_demPath, [&](CDemImportDlg& dialog) {
+    frameTookInputDuringRun = FrameTakesInput(*m_frame);
     shown = &dialog;
     EXPECT_TRUE(dialog.IsShown());
     EXPECT_EQ(dialog.GetParent(), nullptr);
   });
-  EXPECT_EQ(result, ConvertResult::kWritten);
-  EXPECT_FALSE(frameEnabledDuringRun);
-  EXPECT_TRUE(m_frame->IsEnabled());
+  EXPECT_EQ(result, RunOutcome::kWritten);
+  EXPECT_FALSE(frameTookInputDuringRun);
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
   EXPECT_TRUE(wxTheApp->IsScheduledForDestruction(shown));
   EXPECT_EQ(std::filesystem::file_size(m_demPath + ".tga"), kSmallMapBytes);
   EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(DemImportCommand, CancelBeforeTheFirstTestWritesNothing) {
-  const ConvertResult result =
+  const RunOutcome result =
       RunDemImport(m_frame, m_demPath, [](CDemImportDlg& dialog) { ClickCancel(dialog); });
-  EXPECT_EQ(result, ConvertResult::kCancelled);
+  EXPECT_EQ(result, RunOutcome::kCancelled);
   EXPECT_FALSE(std::filesystem::exists(m_demPath + ".tga"));
-  EXPECT_TRUE(m_frame->IsEnabled());
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
 }
 
 TEST_F(DemImportCommand, CancelPressedWhileConvertingStopsIt) {
@@ -167,7 +170,7 @@ TEST_F(DemImportCommand, CancelPressedWhileConvertingStopsIt) {
     }
   }
   test::WriteText(m_demPath, dem);
-  ConvertResult result = ConvertResult::kWritten;
+  RunOutcome result = RunOutcome::kWritten;
   wxGUIEventLoop loop;
   wxTheApp->CallAfter([&] {
     result = RunDemImport(m_frame, m_demPath, [](CDemImportDlg& dialog) {
@@ -178,15 +181,15 @@ TEST_F(DemImportCommand, CancelPressedWhileConvertingStopsIt) {
     loop.Exit();
   });
   loop.Run();
-  EXPECT_EQ(result, ConvertResult::kCancelled);
+  EXPECT_EQ(result, RunOutcome::kCancelled);
   EXPECT_FALSE(std::filesystem::exists(m_demPath + ".tga"));
-  EXPECT_TRUE(m_frame->IsEnabled());
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
 }
 
 TEST_F(DemImportCommand, FailedConversionShowsAnErrorAndEnablesTheWindow) {
-  const ConvertResult result = RunDemImport(m_frame, m_folder.File("missing.xyz"));
-  EXPECT_EQ(result, ConvertResult::kFailed);
-  EXPECT_TRUE(m_frame->IsEnabled());
+  const RunOutcome result = RunDemImport(m_frame, m_folder.File("missing.xyz"));
+  EXPECT_EQ(result, RunOutcome::kFailed);
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
   ASSERT_EQ(m_messages.size(), 1U);
   EXPECT_EQ(m_messages[0].caption, wxS("RezozorUduzuvur.convertdem"));
   EXPECT_EQ(m_messages[0].style, wxOK | wxICON_ERROR);
@@ -203,7 +206,7 @@ TEST_F(DemImportCommand, AsksForAnExistingDemFile) {
   EXPECT_EQ(asked->wildcard, wxS("ASCII .XYZ DEM Files (*.XYZ)|*.XYZ;*.xyz|All Files|*.*"));
   EXPECT_EQ(asked->style, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   EXPECT_TRUE(std::filesystem::exists(m_demPath + ".tga"));
-  EXPECT_TRUE(m_frame->IsEnabled());
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
 }
 
 TEST_F(DemImportCommand, CancelledFileDialogOpensNoImporter) {
@@ -211,7 +214,7 @@ TEST_F(DemImportCommand, CancelledFileDialogOpensNoImporter) {
   const size_t windowsBefore = wxTopLevelWindows.GetCount();
   RunDemImportCommand(m_frame);
   EXPECT_EQ(wxTopLevelWindows.GetCount(), windowsBefore);
-  EXPECT_TRUE(m_frame->IsEnabled());
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
   EXPECT_FALSE(std::filesystem::exists(m_demPath + ".tga"));
 }
 

@@ -70,58 +70,50 @@ FormValues FilledForm() {
 }
 
 TEST(FormLogic, ReadsAllElevenFields) {
-  TerrainJob job;
-  EXPECT_EQ(ReadForm(FilledForm(), job), std::nullopt);
-  EXPECT_EQ(job.heightMapPath, "vale.tga");
-  EXPECT_EQ(job.baseHeight, 10.0f);
-  EXPECT_EQ(job.maxHeight, 250.5f);
-  EXPECT_EQ(job.minimapPath, "mini.tga");
-  EXPECT_EQ(job.outputPath, "vale.gnd");
-  EXPECT_EQ(job.texturingGuidePath, "guide.tga");
-  EXPECT_EQ(job.randomizeTextures, 1);
-  EXPECT_EQ(job.filterGuidePath, "filter.tga");
-  EXPECT_EQ(job.filterRadius, 5);
-  EXPECT_EQ(job.interpolate, 0);
-  EXPECT_EQ(job.dataFormat, kGreyScale);
+  ProjectSettings settings;
+  EXPECT_EQ(ReadForm(FilledForm(), settings), std::nullopt);
+  EXPECT_EQ(settings.heightMapPath, "vale.tga");
+  EXPECT_EQ(settings.baseHeight, 10.0f);
+  EXPECT_EQ(settings.maxHeight, 250.5f);
+  EXPECT_EQ(settings.minimapPath, "mini.tga");
+  EXPECT_EQ(settings.outputPath, "vale.gnd");
+  EXPECT_EQ(settings.texturingGuidePath, "guide.tga");
+  EXPECT_EQ(settings.randomizeTextures, 1);
+  EXPECT_EQ(settings.filterGuidePath, "filter.tga");
+  EXPECT_EQ(settings.filterRadius, 5);
+  EXPECT_EQ(settings.interpolate, 0);
+  EXPECT_EQ(settings.dataFormat, kGreyScale);
 }
 
 TEST(FormLogic, BadBaseHeightKeepsItAndEveryLaterField) {
-  TerrainJob job;
-  job.baseHeight = 3.0f;
+  ProjectSettings settings;
+  settings.baseHeight = 3.0f;
   FormValues form = FilledForm();
   form.baseHeight = "high";
-  EXPECT_EQ(ReadForm(form, job), FormField::kBaseHeight);
-  EXPECT_EQ(job.heightMapPath, "vale.tga");  // read before the bad field
-  EXPECT_EQ(job.baseHeight, 3.0f);
-  EXPECT_EQ(job.maxHeight, 0.0f);
-  EXPECT_EQ(job.minimapPath, "");
-  EXPECT_EQ(job.filterRadius, 2);
-  EXPECT_EQ(job.dataFormat, kChromaDepthColours);
+  EXPECT_EQ(ReadForm(form, settings), FormField::kBaseHeight);
+  EXPECT_EQ(settings.heightMapPath, "vale.tga");  // read before the bad field
+  EXPECT_EQ(settings.baseHeight, 3.0f);
+  EXPECT_EQ(settings.maxHeight, 0.0f);
+  EXPECT_EQ(settings.minimapPath, "");
+  EXPECT_EQ(settings.filterRadius, 2);
+  EXPECT_EQ(settings.dataFormat, kChromaDepthColours);
 }
 
 TEST(FormLogic, BadMaximumHeightStopsAfterTheBase) {
-  TerrainJob job;
+  ProjectSettings settings;
   FormValues form = FilledForm();
   form.maxHeight = "";
-  EXPECT_EQ(ReadForm(form, job), FormField::kMaxHeight);
-  EXPECT_EQ(job.baseHeight, 10.0f);
-  EXPECT_EQ(job.maxHeight, 0.0f);
-  EXPECT_EQ(job.outputPath, "");
-  EXPECT_EQ(job.interpolate, 1);
-}
-
-TEST(FormLogic, ExchangeOrderNamesTheControls) {
-  EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kHeightMapPath)], 1002);
-  EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kBaseHeight)], 1005);
-  EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kMaxHeight)], 1007);
-  EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kFilterRadius)], 1017);
-  EXPECT_EQ(kFormFieldControls[static_cast<int>(FormField::kDataFormat)], 1021);
+  EXPECT_EQ(ReadForm(form, settings), FormField::kMaxHeight);
+  EXPECT_EQ(settings.baseHeight, 10.0f);
+  EXPECT_EQ(settings.maxHeight, 0.0f);
+  EXPECT_EQ(settings.outputPath, "");
+  EXPECT_EQ(settings.interpolate, 1);
 }
 
 TEST(FormLogic, RoundTripsThroughReadForm) {
-  TerrainJob original;
+  ProjectSettings original;
   ASSERT_EQ(ReadForm(FilledForm(), original), std::nullopt);
-  TerrainJob copy;
+  ProjectSettings copy;
   ASSERT_EQ(ReadForm(WriteForm(original), copy), std::nullopt);
   EXPECT_EQ(copy.maxHeight, 250.5f);
   EXPECT_EQ(copy.filterGuidePath, "filter.tga");
@@ -129,11 +121,11 @@ TEST(FormLogic, RoundTripsThroughReadForm) {
 }
 
 TEST(FormLogic, FormatOutsideTheListSelectsNothing) {
-  TerrainJob job;
-  job.dataFormat = 9;
-  EXPECT_EQ(WriteForm(job).dataFormat, 9);
-  job.dataFormat = -1;
-  FormValues form = WriteForm(job);
+  ProjectSettings settings;
+  settings.dataFormat = 9;
+  EXPECT_EQ(WriteForm(settings).dataFormat, 9);
+  settings.dataFormat = -1;
+  FormValues form = WriteForm(settings);
   EXPECT_EQ(form.dataFormat, -1);
 }
 
@@ -154,12 +146,12 @@ class FormLogicEnabling : public testing::TestWithParam<EnablingCase> {};
 
 TEST_P(FormLogicEnabling, FollowThePathsGiven) {
   const EnablingCase& c = GetParam();
-  TerrainJob job;
-  job.heightMapPath = c.heightMap;
-  job.outputPath = c.output;
-  job.texturingGuidePath = c.texturingGuide;
-  job.filterGuidePath = c.filterGuide;
-  const ControlStates states = EnablingRules(job);
+  ProjectSettings settings;
+  settings.heightMapPath = c.heightMap;
+  settings.outputPath = c.output;
+  settings.texturingGuidePath = c.texturingGuide;
+  settings.filterGuidePath = c.filterGuide;
+  const ControlStates states = EnablingRules(settings);
   EXPECT_EQ(states.heightControls, c.expected.heightControls);
   EXPECT_EQ(states.randomize, c.expected.randomize);
   EXPECT_EQ(states.filterRadius, c.expected.filterRadius);
@@ -177,30 +169,6 @@ INSTANTIATE_TEST_SUITE_P(
                     // Paths count when not empty, whether the files exist or not.
                     EnablingCase{" ", " ", " ", " ", {true, true, true, true}}));
 
-TEST(FormLogic, TwentyFourBitCodingSetsTheRangeAndClearsInterpolate) {
-  TerrainJob job;
-  job.dataFormat = k24BitHeightCoding;
-  job.baseHeight = 4.0f;
-  EXPECT_TRUE(ApplyFormatPreset(job));
-  EXPECT_EQ(job.baseHeight, -1000.0f);
-  EXPECT_EQ(job.maxHeight, 9000.0f);
-  EXPECT_EQ(job.interpolate, 0);
-}
-
-TEST(FormLogic, OtherFormatsLeaveTheJobAlone) {
-  for (DataFormat format : {kSpectrumColours, kTerrainColourScale, kChromaDepthColours, kGreyScale,
-                            DataFormat{-1}, DataFormat{7}}) {
-    TerrainJob job;
-    job.dataFormat = format;
-    job.baseHeight = 4.0f;
-    job.maxHeight = 8.0f;
-    EXPECT_FALSE(ApplyFormatPreset(job)) << format;
-    EXPECT_EQ(job.baseHeight, 4.0f);
-    EXPECT_EQ(job.maxHeight, 8.0f);
-    EXPECT_EQ(job.interpolate, 1);
-  }
-}
-
 TEST(FormLogic, UpArrowRaisesAndDownArrowLowers) {
   float height = 12.5f;
   ApplySpinDelta(height, -1);
@@ -211,17 +179,6 @@ TEST(FormLogic, UpArrowRaisesAndDownArrowLowers) {
   height = 100.0f;
   ApplySpinDelta(height, -20);
   EXPECT_EQ(height, 120.0f);
-}
-
-TEST(FormLogic, EqualHeightsOrANanAreFlat) {
-  const float nan = std::numeric_limits<float>::quiet_NaN();
-  EXPECT_TRUE(IsFlatTerrain(0.0f, 0.0f));
-  EXPECT_TRUE(IsFlatTerrain(-0.0f, 0.0f));
-  EXPECT_TRUE(IsFlatTerrain(250.0f, 250.0f));
-  EXPECT_TRUE(IsFlatTerrain(nan, 10.0f));
-  EXPECT_TRUE(IsFlatTerrain(10.0f, nan));
-  EXPECT_FALSE(IsFlatTerrain(0.0f, 1.0f));
-  EXPECT_FALSE(IsFlatTerrain(9000.0f, -1000.0f));
 }
 
 }  // namespace

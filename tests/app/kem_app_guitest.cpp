@@ -30,8 +30,10 @@
 #include "app/kem_doc.h"
 #include "app/kem_view.h"
 #include "app/main_frame.h"
+#include "app/project_form.h"
 #include "app/ui_hooks.h"
 #include "core/project_file.h"
+#include "frame_input.h"
 #include "support/test_support.h"
 
 namespace kem::app {
@@ -91,7 +93,7 @@ class KemApp : public testing::Test {
     ASSERT_NE(m_frame, nullptr);
     SetMessageBoxAnswer([this](const wxString& text, const wxString& caption, long style) {
       m_messages.push_back({text, caption, style});
-      m_frameEnabledAtMessage.push_back(m_frame->IsEnabled() && !m_frame->IsRunning());
+      m_frameEnabledAtMessage.push_back(FrameTakesInput(*m_frame));
       if (style & wxYES_NO) {
         return m_answerYes ? wxYES : wxNO;
       }
@@ -112,11 +114,16 @@ class KemApp : public testing::Test {
     Menu(wxID_NEW);
     m_view = dynamic_cast<CKemView*>(m_app->DocManager()->GetCurrentView());
     ASSERT_NE(m_view, nullptr);
-    m_form = m_view->GetForm();
+    m_form = nullptr;
+    for (wxWindow* child : m_frame->GetChildren()) {
+      if (auto* form = dynamic_cast<ProjectForm*>(child)) {
+        m_form = form;
+      }
+    }
     ASSERT_NE(m_form, nullptr);
   }
 
-  TerrainJob& Job() { return m_view->GetDocument()->Job(); }
+  ProjectSettings& Settings() { return m_view->GetDocument()->Settings(); }
 
   void Menu(int id) {
     wxCommandEvent event(wxEVT_MENU, id);
@@ -272,7 +279,7 @@ TEST_F(KemApp, StatusBarCanBeHiddenAndShown) {
 
 TEST_F(KemApp, TypingPathsEnablesTheControlsThatNeedThem) {
   Type(m_form->heightMapPath, "vale.tga");
-  EXPECT_EQ(Job().heightMapPath, "vale.tga");
+  EXPECT_EQ(Settings().heightMapPath, "vale.tga");
   EXPECT_TRUE(m_form->dataFormat->IsEnabled());
   EXPECT_TRUE(m_form->interpolate->IsEnabled());
   EXPECT_TRUE(m_form->baseHeight->IsEnabled());
@@ -289,17 +296,17 @@ TEST_F(KemApp, TypingPathsEnablesTheControlsThatNeedThem) {
   Type(m_form->filterGuidePath, "filter.tga");
   EXPECT_TRUE(m_form->filterRadius->IsEnabled());
   Type(m_form->minimapPath, "mini.tga");
-  EXPECT_EQ(Job().minimapPath, "mini.tga");
+  EXPECT_EQ(Settings().minimapPath, "mini.tga");
   EXPECT_TRUE(m_messages.empty());
 }
 
 TEST_F(KemApp, TwentyFourBitFormatPresetsTheHeightRange) {
   Type(m_form->heightMapPath, "vale.tga");
   Choose(k24BitHeightCoding);
-  EXPECT_EQ(Job().dataFormat, k24BitHeightCoding);
-  EXPECT_EQ(Job().baseHeight, -1000.0f);
-  EXPECT_EQ(Job().maxHeight, 9000.0f);
-  EXPECT_EQ(Job().interpolate, 0);
+  EXPECT_EQ(Settings().dataFormat, k24BitHeightCoding);
+  EXPECT_EQ(Settings().baseHeight, -1000.0f);
+  EXPECT_EQ(Settings().maxHeight, 9000.0f);
+  EXPECT_EQ(Settings().interpolate, 0);
   EXPECT_EQ(m_form->baseHeight->GetValue(), "-1000");
   EXPECT_EQ(m_form->maxHeight->GetValue(), "9000");
   EXPECT_FALSE(m_form->interpolate->GetValue());
@@ -307,8 +314,8 @@ TEST_F(KemApp, TwentyFourBitFormatPresetsTheHeightRange) {
   Type(m_form->baseHeight, "5");
   Tick(m_form->interpolate, true);
   Choose(kGreyScale);
-  EXPECT_EQ(Job().baseHeight, 5.0f);
-  EXPECT_EQ(Job().interpolate, 1);
+  EXPECT_EQ(Settings().baseHeight, 5.0f);
+  EXPECT_EQ(Settings().interpolate, 1);
   Choose(k24BitHeightCoding);
   EXPECT_EQ(m_form->baseHeight->GetValue(), "-1000");
   EXPECT_FALSE(m_form->interpolate->GetValue());
@@ -318,10 +325,10 @@ TEST_F(KemApp, SpinArrowsStepTheHeightsByOne) {
   Type(m_form->heightMapPath, "vale.tga");
   Type(m_form->baseHeight, "12.5");
   ClickArrow(m_form->baseHeightSpin, true);
-  EXPECT_EQ(Job().baseHeight, 13.5f);
+  EXPECT_EQ(Settings().baseHeight, 13.5f);
   EXPECT_EQ(m_form->baseHeight->GetValue(), "13.5");
   ClickArrow(m_form->maxHeightSpin, false);
-  EXPECT_EQ(Job().maxHeight, -1.0f);
+  EXPECT_EQ(Settings().maxHeight, -1.0f);
   EXPECT_EQ(m_form->maxHeight->GetValue(), "-1");
 }
 
@@ -334,8 +341,8 @@ TEST_F(KemApp, HeightThatIsNotANumberAsksForOneAndStopsTheRead) {
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_EQ(m_messages[0].text, "Please enter a number.");
   EXPECT_EQ(m_messages[0].style & wxOK, wxOK);
-  EXPECT_EQ(Job().baseHeight, 7.0f);
-  EXPECT_EQ(Job().minimapPath, "");
+  EXPECT_EQ(Settings().baseHeight, 7.0f);
+  EXPECT_EQ(Settings().minimapPath, "");
   EXPECT_EQ(wxWindow::FindFocus(), m_form->baseHeight);
 }
 
@@ -396,7 +403,7 @@ TEST_F(KemApp, ProjectThatCannotBeReadLeavesTheProjectAsItWas) {
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(m_messages[0].text.Contains("broken"));
   EXPECT_EQ(m_frame->GetTitle(), "Kem - Untitled");
-  EXPECT_EQ(Job().heightMapPath, "vale.tga");
+  EXPECT_EQ(Settings().heightMapPath, "vale.tga");
   EXPECT_EQ(m_form->heightMapPath->GetValue(), "vale.tga");
 }
 
@@ -435,7 +442,7 @@ TEST_F(KemApp, OutputPickerAddsTheExtensionAndAsksBeforeANewFile) {
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(m_messages[0].text.Contains("valley.gnd"));
   EXPECT_TRUE(m_messages[0].style & wxYES_NO);
-  EXPECT_EQ(Job().outputPath, m_folder.File("valley.gnd"));
+  EXPECT_EQ(Settings().outputPath, m_folder.File("valley.gnd"));
   EXPECT_EQ(m_form->outputPath->GetValue(), wxString::FromUTF8(m_folder.File("valley.gnd")));
   EXPECT_TRUE(m_fileRequests.back().wildcard.StartsWith("Trainz Terrain Files (*.gnd)|*.gnd"));
   EXPECT_FALSE(m_fileRequests.back().style & wxFD_OVERWRITE_PROMPT);
@@ -446,21 +453,21 @@ TEST_F(KemApp, OutputPickerAddsTheExtensionAndAsksBeforeANewFile) {
   AnswerFileDialog(m_folder.File("old.gnd"));
   Click(m_form->pickOutput);
   EXPECT_TRUE(m_messages.empty());
-  EXPECT_EQ(Job().outputPath, m_folder.File("old.gnd"));
+  EXPECT_EQ(Settings().outputPath, m_folder.File("old.gnd"));
 }
 
 TEST_F(KemApp, ImagePickerFillsThePathAndACancelKeepsIt) {
   AnswerFileDialog(m_folder.File("vale.tga"));
   Click(m_form->pickHeightMap);
-  EXPECT_EQ(Job().heightMapPath, m_folder.File("vale.tga"));
+  EXPECT_EQ(Settings().heightMapPath, m_folder.File("vale.tga"));
   EXPECT_TRUE(m_form->dataFormat->IsEnabled());
   EXPECT_TRUE(m_fileRequests.back().style & wxFD_FILE_MUST_EXIST);
   EXPECT_TRUE(m_fileRequests.back().wildcard.StartsWith("Targa Images (*.tga)|*.tga"));
 
   SetFileDialogAnswer([](const FileDialogRequest&) -> std::optional<wxString> { return {}; });
   Click(m_form->pickMinimap);
-  EXPECT_EQ(Job().minimapPath, "");
-  EXPECT_EQ(Job().heightMapPath, m_folder.File("vale.tga"));
+  EXPECT_EQ(Settings().minimapPath, "");
+  EXPECT_EQ(Settings().heightMapPath, m_folder.File("vale.tga"));
 }
 
 TEST_F(KemApp, GenerateButtonWritesTheLayoutAndComesBackEnabled) {
@@ -523,13 +530,13 @@ TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
   m_frame->Bind(wxEVT_IDLE, sample);
   Click(m_form->generate);
   m_frame->Unbind(wxEVT_IDLE, sample);
-  EXPECT_FALSE(m_frame->IsRunning());
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
   EXPECT_TRUE(shot);
   EXPECT_FALSE(menuEnabledDuringRun);
-  EXPECT_EQ(Job().maxHeight, maxBefore);
+  EXPECT_EQ(Settings().maxHeight, maxBefore);
   EXPECT_TRUE(m_frame->GetMenuBar()->IsEnabledTop(0));
   ClickArrow(m_form->maxHeightSpin, true);
-  EXPECT_EQ(Job().maxHeight, maxBefore + 1.0f);
+  EXPECT_EQ(Settings().maxHeight, maxBefore + 1.0f);
   EXPECT_TRUE(fs::exists(m_folder.path() / "large.gnd")) << testing::PrintToString(MessageTexts());
   EXPECT_NE(std::find(paneTexts.begin(), paneTexts.end(), "Terraforming boards ::"),
             paneTexts.end());
@@ -603,23 +610,23 @@ TEST_F(KemApp, ConvertCommandConvertsADemAndACancelWritesNothing) {
     }
   }
   test::WriteText(dem, text);
-  bool frameDisabled = false;
-  const ConvertResult written =
+  bool frameTookInput = true;
+  const RunOutcome written =
       RunDemImport(m_frame, wxString::FromUTF8(dem), [&](CDemImportDlg& dialog) {
-        frameDisabled = !m_frame->IsEnabled();
+        frameTookInput = FrameTakesInput(*m_frame);
         Screenshot(&dialog, "importer_dialog.png");
       });
-  EXPECT_EQ(written, ConvertResult::kWritten);
-  EXPECT_TRUE(frameDisabled);
+  EXPECT_EQ(written, RunOutcome::kWritten);
+  EXPECT_FALSE(frameTookInput);
   EXPECT_TRUE(fs::exists(dem + ".tga"));
-  EXPECT_TRUE(m_frame->IsEnabled());
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
 
   fs::remove(dem + ".tga");
-  const ConvertResult cancelled = RunDemImport(m_frame, wxString::FromUTF8(dem),
-                                               [](CDemImportDlg& dialog) { dialog.OnCancel(); });
-  EXPECT_EQ(cancelled, ConvertResult::kCancelled);
+  const RunOutcome cancelled = RunDemImport(m_frame, wxString::FromUTF8(dem),
+                                            [](CDemImportDlg& dialog) { dialog.OnCancel(); });
+  EXPECT_EQ(cancelled, RunOutcome::kCancelled);
   EXPECT_FALSE(fs::exists(dem + ".tga"));
-  EXPECT_TRUE(m_frame->IsEnabled());
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
 }
 
 TEST_F(KemApp, ToolsMenuConvertsTheChosenDem) {
@@ -628,7 +635,7 @@ TEST_F(KemApp, ToolsMenuConvertsTheChosenDem) {
   SetFileDialogAnswer([](const FileDialogRequest&) -> std::optional<wxString> { return {}; });
   Menu(kIdConvert);
   EXPECT_FALSE(fs::exists(dem + ".tga"));
-  EXPECT_TRUE(m_frame->IsEnabled());
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
 
   AnswerFileDialog(dem);
   Menu(kIdConvert);

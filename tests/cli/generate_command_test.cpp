@@ -12,7 +12,7 @@
 
 #include "cli/cli_runner.h"
 #include "core/project_file.h"
-#include "core/terrain_job.h"
+#include "core/project_settings.h"
 #include "support/test_support.h"
 
 namespace kem::test {
@@ -184,13 +184,12 @@ TEST(CliGenerate, DriverFailuresGiveTheirMessagesAndLeaveTheOldOutput) {
 
 TEST(CliGenerate, UnknownFormatFromAProjectStops) {
   GenerateFolder folder;
-  TerrainJob job;
-  SetNewProjectDefaults(job);
-  job.heightMapPath = "h.tga";
-  job.outputPath = "o.gnd";
-  job.maxHeight = 10.0f;
-  job.dataFormat = 5;
-  WriteFile(folder.File("p"), EncodeProject(job));
+  ProjectSettings settings;
+  settings.heightMapPath = "h.tga";
+  settings.outputPath = "o.gnd";
+  settings.maxHeight = 10.0f;
+  settings.dataFormat = 5;
+  WriteFile(folder.File("p"), EncodeProject(settings));
   const CliResult result = RunCli({"generate", "p"});
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err, "Error: unknown height data format.\n");

@@ -6,7 +6,7 @@
 
 #include "cli/cli_runner.h"
 #include "core/project_file.h"
-#include "core/terrain_job.h"
+#include "core/project_settings.h"
 #include "generated/version.h"
 #include "support/test_support.h"
 
@@ -68,9 +68,8 @@ TEST(CliProject, NewWithoutOptionsWritesTheNewProject) {
   ASSERT_EQ(result.exitCode, 0) << result.err;
   EXPECT_EQ(result.err, "");
 
-  TerrainJob job;
-  SetNewProjectDefaults(job);
-  EXPECT_EQ(ReadFile(dir.File("vale")), EncodeProject(job));
+  ProjectSettings settings;
+  EXPECT_EQ(ReadFile(dir.File("vale")), EncodeProject(settings));
   EXPECT_EQ(ReadFile(dir.File("vale")).size(), 41u);
 }
 
@@ -140,11 +139,10 @@ TEST(CliProject, FormatAcceptsNumbersAndNames) {
 TEST(CliProject, ShowPrintsWhatTheFileHoldsEvenOutOfRange) {
   TempDir dir;
   dir.Chdir();
-  TerrainJob job;
-  SetNewProjectDefaults(job);
-  job.dataFormat = 9;
-  job.filterRadius = -4;
-  WriteFile(dir.File("odd"), EncodeProject(job));
+  ProjectSettings settings;
+  settings.dataFormat = 9;
+  settings.filterRadius = -4;
+  WriteFile(dir.File("odd"), EncodeProject(settings));
   const CliResult shown = RunCli({"project", "show", "odd"});
   ASSERT_EQ(shown.exitCode, 0);
   EXPECT_NE(shown.out.find("\nfilterRadius: -4\n"), std::string::npos);
@@ -154,9 +152,8 @@ TEST(CliProject, ShowPrintsWhatTheFileHoldsEvenOutOfRange) {
 TEST(CliProject, UnreadableProjectsStopWithAMessage) {
   TempDir dir;
   dir.Chdir();
-  TerrainJob job;
-  SetNewProjectDefaults(job);
-  auto bytes = EncodeProject(job);
+  ProjectSettings settings;
+  auto bytes = EncodeProject(settings);
   bytes.resize(40);
   WriteFile(dir.File("short"), bytes);
   WriteFile(dir.File("hostile"), {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF});

@@ -11,7 +11,7 @@
 #include "core/layout_file.h"
 #include "core/random_source.h"
 #include "core/texture_table.h"
-#include "layout_test_outputs.h"
+#include "support/test_outputs.h"
 #include "support/test_support.h"
 
 namespace kem {
@@ -78,7 +78,8 @@ TEST_F(BoardWriter, AppendsOneBlockOfTheDefinedShape) {
   SetUpJob(76, 76, [](int, int) { return Rgb{0, 0, 9}; });
   test::MemoryOutput* output = new test::MemoryOutput;
   job_.output.reset(output);
-  WriteBoard(0, 0, job_);
+  std::vector<std::uint8_t> scratch;
+  WriteBoard(0, 0, job_, scratch);
   const auto& block = output->bytes;
   ASSERT_EQ(block.size(), 123318u);
   EXPECT_EQ((std::vector<std::uint8_t>(block.begin(), block.begin() + 4)),

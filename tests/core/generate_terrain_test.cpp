@@ -10,9 +10,11 @@
 #include <vector>
 
 #include "core/byte_io.h"
+#include "core/colour.h"
 #include "core/layout_file.h"
-#include "core/layout_output.h"
-#include "layout_test_outputs.h"
+#include "core/replacing_file.h"
+#include "core/terrain_job.h"
+#include "support/test_outputs.h"
 #include "support/test_support.h"
 
 namespace kem {
@@ -67,12 +69,12 @@ class GenerateTerrainRun : public ::testing::Test {
     dir_.Chdir();
     test::WriteFile(kTileTemplateFile, test::SampleTemplate());
     SaveImage("height.tga", 76, 76);
-    job_.heightMapPath = dir_.File("height.tga");
-    job_.outputPath = dir_.File("out.gnd");
-    job_.dataFormat = k24BitHeightCoding;
-    job_.baseHeight = 0.0f;
-    job_.maxHeight = 16777216.0f;  // one unit per code step
-    job_.interpolate = 0;
+    settings_.heightMapPath = dir_.File("height.tga");
+    settings_.outputPath = dir_.File("out.gnd");
+    settings_.dataFormat = k24BitHeightCoding;
+    settings_.baseHeight = 0.0f;
+    settings_.maxHeight = 16777216.0f;  // one unit per code step
+    settings_.interpolate = 0;
   }
 
   void SaveImage(const std::string& name, int width, int height,
@@ -97,7 +99,7 @@ class GenerateTerrainRun : public ::testing::Test {
     return names;
   }
 
-  std::vector<std::uint8_t> Output() const { return test::ReadFile(job_.outputPath); }
+  std::vector<std::uint8_t> Output() const { return test::ReadFile(settings_.outputPath); }
 
   // Height of vertex (x, y) of block p of a layout file.
   static float Height(const std::vector<std::uint8_t>& file, std::int64_t blockOffset, int x,
@@ -107,14 +109,13 @@ class GenerateTerrainRun : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  TerrainJob job_;
+  ProjectSettings settings_;
   RecordingHost host_;
 };
 
 TEST_F(GenerateTerrainRun, WritesALayoutOfOneBoard) {
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   EXPECT_TRUE(host_.Messages().empty());
-  ExpectIdle(job_);
   const auto file = Output();
   ASSERT_EQ(file.size(), 127110u);
   EXPECT_EQ((std::vector<std::uint8_t>(file.begin(), file.begin() + 16)),
@@ -132,7 +133,7 @@ TEST_F(GenerateTerrainRun, WritesALayoutOfOneBoard) {
 
 TEST_F(GenerateTerrainRun, ReportsProgressOncePerBoardPosition) {
   SaveImage("height.tga", 148, 148);
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   ASSERT_EQ(host_.events.size(), 2u);
   EXPECT_EQ(host_.events[0].kind, "progress");
   EXPECT_EQ(host_.events[0].text, "Terraforming boards ::");
@@ -144,9 +145,12 @@ TEST_F(GenerateTerrainRun, ReportsProgressOncePerBoardPosition) {
 
 TEST_F(GenerateTerrainRun, PutsTheAnchorFirstAndTheRestInRowMajorOrder) {
   SaveImage("height.tga", 148, 148);
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
+  const GenerateResult result = GenerateTerrain(settings_, host_);
+  ASSERT_EQ(result.outcome, RunOutcome::kWritten);
   const auto file = Output();
   ASSERT_EQ(file.size(), static_cast<std::size_t>(3776 + 123334 * 4));
+  EXPECT_EQ(result.boards, 4);
+  EXPECT_EQ(result.bytes, file.size());
   // Vertex (10, 10) of board (col, row) is picture pixel (72 col + 10, 72 row + 10).
   const std::vector<std::array<int, 2>> order = {{1, 1}, {0, 0}, {1, 0}, {0, 1}};
   for (std::size_t p = 0; p < order.size(); ++p) {
@@ -167,11 +171,13 @@ TEST_F(GenerateTerrainRun, PutsTheAnchorFirstAndTheRestInRowMajorOrder) {
 TEST_F(GenerateTerrainRun, FilterGuideWithoutMarkersStillWritesBoardZero) {
   SaveImage("height.tga", 148, 76);
   SaveImage("filter.tga", 148, 76, [](int, int) { return Rgb{0, 0, 0}; });
-  job_.filterGuidePath = dir_.File("filter.tga");
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
-  ExpectIdle(job_);
+  settings_.filterGuidePath = dir_.File("filter.tga");
+  const GenerateResult result = GenerateTerrain(settings_, host_);
+  ASSERT_EQ(result.outcome, RunOutcome::kWritten);
   const auto file = Output();
   ASSERT_EQ(file.size(), 127102u);
+  EXPECT_EQ(result.boards, 0);
+  EXPECT_EQ(result.bytes, file.size());
   EXPECT_EQ(GetLe32Signed(file.data() + 4), 0);
   EXPECT_EQ((std::vector<std::uint8_t>(file.begin() + 16, file.begin() + 796)),
             test::SampleTemplate());
@@ -190,9 +196,9 @@ TEST_F(GenerateTerrainRun, OneMarkedBoardGivesOneBlock) {
   SaveImage("filter.tga", 220, 76, [](int x, int y) {
     return x == 100 && y == 30 ? Rgb{0, 255, 255} : Rgb{0, 0, 0};
   });
-  job_.filterGuidePath = dir_.File("filter.tga");
-  job_.filterRadius = 0;
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
+  settings_.filterGuidePath = dir_.File("filter.tga");
+  settings_.filterRadius = 0;
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   const auto file = Output();
   ASSERT_EQ(file.size(), 127110u);
   EXPECT_EQ(GetLe32Signed(file.data() + 4), 1);
@@ -201,17 +207,16 @@ TEST_F(GenerateTerrainRun, OneMarkedBoardGivesOneBlock) {
 
 TEST_F(GenerateTerrainRun, ASecondRunWritesTheSameFile) {
   SaveImage("height.tga", 148, 76);
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   const auto first = Output();
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
-  ExpectIdle(job_);
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   EXPECT_EQ(Output(), first);
   EXPECT_EQ(Outputs(), std::vector<std::string>{"out.gnd"});
 }
 
 TEST_F(GenerateTerrainRun, ReplacesAnExistingLayout) {
-  test::WriteText(job_.outputPath, "old layout");
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
+  test::WriteText(settings_.outputPath, "old layout");
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   EXPECT_EQ(Output().size(), 127110u);
 }
 
@@ -219,7 +224,7 @@ TEST_F(GenerateTerrainRun, UsesOnlyTheFirst780BytesOfTheTemplate) {
   auto longer = test::SampleTemplate();
   longer.resize(5000, 0x5A);
   test::WriteFile(kTileTemplateFile, longer);
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   const auto file = Output();
   ASSERT_EQ(file.size(), 127110u);
   EXPECT_EQ((std::vector<std::uint8_t>(file.begin() + 24, file.begin() + 804)),
@@ -228,15 +233,14 @@ TEST_F(GenerateTerrainRun, UsesOnlyTheFirst780BytesOfTheTemplate) {
 
 TEST_F(GenerateTerrainRun, MissingTextureListIsReportedAndTheRunGoesOn) {
   SaveImage("guide.tga", 76, 76, [](int, int) { return Rgb{0, 200, 0}; });
-  job_.texturingGuidePath = dir_.File("guide.tga");
-  job_.randomizeTextures = 1;
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
+  settings_.texturingGuidePath = dir_.File("guide.tga");
+  settings_.randomizeTextures = 1;
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   ASSERT_EQ(host_.events.size(), 3u);
   EXPECT_EQ(host_.events[0].kind, "information");
   EXPECT_EQ(host_.events[0].caption, "Vurazuz.MakeTextureTable");
   const auto file = Output();
   EXPECT_EQ(file[3792 + 4 + 1], 0);  // unpainted
-  ExpectIdle(job_);
 }
 
 TEST_F(GenerateTerrainRun, ListsAndPaintsTheTexturesOfTheList) {
@@ -244,8 +248,8 @@ TEST_F(GenerateTerrainRun, ListsAndPaintsTheTexturesOfTheList) {
     return x < 38 ? Rgb{0, 200, 0} : Rgb{90, 60, 30};
   });
   test::WriteText("textures.txt", "7:70 0,255,0\n8:80 100,50,25\n");
-  job_.texturingGuidePath = dir_.File("guide.tga");
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
+  settings_.texturingGuidePath = dir_.File("guide.tga");
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   EXPECT_TRUE(host_.Messages().empty());
   const auto file = Output();
   EXPECT_EQ(GetFloat32(file.data() + 804), 1.0f);
@@ -257,28 +261,32 @@ TEST_F(GenerateTerrainRun, ListsAndPaintsTheTexturesOfTheList) {
 }
 
 TEST_F(GenerateTerrainRun, EqualBaseAndMaximumGiveFlatTerrain) {
-  job_.baseHeight = 250.0f;
-  job_.maxHeight = 250.0f;
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
-  EXPECT_EQ(job_.heightScale, 0.0f);
+  settings_.baseHeight = 250.0f;
+  settings_.maxHeight = 250.0f;
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
   EXPECT_EQ(Height(Output(), 3792, 33, 44), 250.0f);
 }
 
 TEST_F(GenerateTerrainRun, DerivesTheHeightScaleInDouble) {
-  job_.dataFormat = kGreyScale;
-  job_.baseHeight = -3.5f;
-  job_.maxHeight = 1000.25f;
-  ASSERT_TRUE(GenerateTerrain(job_, host_));
-  EXPECT_EQ(job_.heightScale, static_cast<float>((1000.25 - -3.5) * static_cast<double>(0.01f)));
+  settings_.dataFormat = kGreyScale;
+  settings_.baseHeight = -3.5f;
+  settings_.maxHeight = 1000.25f;
+  ASSERT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kWritten);
+  // Vertex (40, 30) shows picture pixel (40, 30), decoded with that scale.
+  TerrainJob expected(settings_);
+  expected.heightScale = static_cast<float>((1000.25 - -3.5) * static_cast<double>(0.01f));
+  const Rgb rgb = PositionCode(40, 30);
+  const std::uint8_t pixel[3] = {rgb[2], rgb[1], rgb[0]};
+  EXPECT_EQ(Height(Output(), 3792, 40, 30), DecodeHeight(expected, pixel));
 }
 
 // Every way a run can stop: the messages in order, no layout left behind, an
-// existing layout untouched, the job idle.
+// existing layout untouched.
 struct FailureCase {
   const char* name;
-  std::function<void(GenerateTerrainRun&, TerrainJob&)> arrange;
+  std::function<void(GenerateTerrainRun&, ProjectSettings&)> arrange;
   std::vector<std::string> messages;
-  LayoutOutputFactory factory = CreateLayoutOutput;
+  OutputFileFactory factory = nullptr;  // the run's own output when null
 };
 
 class GenerateTerrainFailure : public GenerateTerrainRun,
@@ -300,11 +308,14 @@ std::vector<std::uint8_t> Encoded(int width, int height, std::uint8_t type, std:
 
 TEST_P(GenerateTerrainFailure, StopsWithItsMessagesAndLeavesNoLayout) {
   const FailureCase& c = GetParam();
-  test::WriteText(job_.outputPath, "old layout");
-  c.arrange(*this, job_);
-  EXPECT_FALSE(GenerateTerrain(job_, host_, c.factory));
+  test::WriteText(settings_.outputPath, "old layout");
+  c.arrange(*this, settings_);
+  const GenerateResult result =
+      c.factory ? GenerateTerrain(settings_, host_, c.factory) : GenerateTerrain(settings_, host_);
+  EXPECT_EQ(result.outcome, RunOutcome::kFailed);
+  EXPECT_EQ(result.boards, 0);
+  EXPECT_EQ(result.bytes, 0u);
   EXPECT_EQ(host_.Messages(), c.messages);
-  ExpectIdle(job_);
   EXPECT_EQ(Outputs(), std::vector<std::string>{"out.gnd"});
   const auto old = test::ReadFile(Path("out.gnd"));
   EXPECT_EQ(std::string(old.begin(), old.end()), "old layout");
@@ -314,11 +325,12 @@ using T = GenerateTerrainRun;
 
 // A guide of `width` x `height` beside the 76 x 76 height map; a guide must
 // match the map in both.
-FailureCase GuideOfSize(const char* name, std::string TerrainJob::*guide, int width, int height) {
+FailureCase GuideOfSize(const char* name, std::string ProjectSettings::*guide, int width,
+                        int height) {
   return {name,
-          [guide, width, height](T& t, TerrainJob& job) {
+          [guide, width, height](T& t, ProjectSettings& settings) {
             t.Save("guide.tga", width, height);
-            job.*guide = t.Path("guide.tga");
+            settings.*guide = t.Path("guide.tga");
           },
           {kSizeMessage}};
 }
@@ -327,100 +339,103 @@ INSTANTIATE_TEST_SUITE_P(
     Driver, GenerateTerrainFailure,
     ::testing::Values(
         FailureCase{"TemplateMissing",
-                    [](T&, TerrainJob&) { fs::remove(kTileTemplateFile); },
+                    [](T&, ProjectSettings&) { fs::remove(kTileTemplateFile); },
                     {"Error: tile template file tile_blank.dat not found or failed to open."}},
         FailureCase{"TemplateShort",
-                    [](T&, TerrainJob&) {
+                    [](T&, ProjectSettings&) {
                       auto bytes = test::SampleTemplate();
                       bytes.pop_back();
                       test::WriteFile(kTileTemplateFile, bytes);
                     },
                     {"Error: tile template file tile_blank.dat is shorter than 780 bytes."}},
         FailureCase{"TemplateEmpty",
-                    [](T&, TerrainJob&) { test::WriteFile(kTileTemplateFile, {}); },
+                    [](T&, ProjectSettings&) { test::WriteFile(kTileTemplateFile, {}); },
                     {"Error: tile template file tile_blank.dat is shorter than 780 bytes."}},
-        FailureCase{"HeightMapMissing",
-                    [](T& t, TerrainJob& job) { job.heightMapPath = t.Path("none.tga"); },
-                    {kNotFoundMessage}},
+        FailureCase{
+            "HeightMapMissing",
+            [](T& t, ProjectSettings& settings) { settings.heightMapPath = t.Path("none.tga"); },
+            {kNotFoundMessage}},
         FailureCase{"HeightMapPathEmpty",
-                    [](T&, TerrainJob& job) { job.heightMapPath.clear(); },
+                    [](T&, ProjectSettings& settings) { settings.heightMapPath.clear(); },
                     {kNotFoundMessage}},
         FailureCase{"HeightMapNotTarga",
-                    [](T& t, TerrainJob&) {
+                    [](T& t, ProjectSettings&) {
                       t.Raw("height.tga", {1, 2, 3, 4, 5});
                     },
                     {kNotTargaMessage}},
         FailureCase{"HeightMapRunLengthEncoded",
-                    [](T& t, TerrainJob&) { t.Raw("height.tga", Encoded(76, 76, 10)); },
+                    [](T& t, ProjectSettings&) { t.Raw("height.tga", Encoded(76, 76, 10)); },
                     {kWrongTypeMessage}},
         FailureCase{"HeightMapRightToLeft",
-                    [](T& t, TerrainJob&) { t.Raw("height.tga", Encoded(76, 76, 2, 0x10)); },
+                    [](T& t, ProjectSettings&) { t.Raw("height.tga", Encoded(76, 76, 2, 0x10)); },
                     {kRightToLeftMessage}},
         FailureCase{"HeightMapThreePixelsWideAndColourMapped",
-                    [](T& t, TerrainJob&) { t.Raw("height.tga", Encoded(3, 76, 1)); },
+                    [](T& t, ProjectSettings&) { t.Raw("height.tga", Encoded(3, 76, 1)); },
                     {kWrongTypeMessage, kDimensionsMessage}},
         FailureCase{"HeightMapNarrowerThanABoard",
-                    [](T& t, TerrainJob&) { t.Save("height.tga", 75, 76); },
+                    [](T& t, ProjectSettings&) { t.Save("height.tga", 75, 76); },
                     {kDimensionsMessage}},
         FailureCase{"HeightMapLowerThanABoard",
-                    [](T& t, TerrainJob&) { t.Save("height.tga", 200, 75); },
+                    [](T& t, ProjectSettings&) { t.Save("height.tga", 200, 75); },
                     {kDimensionsMessage}},
         FailureCase{"HeightMapIncomplete",
-                    [](T& t, TerrainJob&) {
+                    [](T& t, ProjectSettings&) {
                       auto bytes = Image(76, 76).Encode();
                       bytes.pop_back();
                       t.Raw("height.tga", bytes);
                     },
                     {"Error: targa image data is incomplete."}},
         FailureCase{"UnknownDataFormat",
-                    [](T&, TerrainJob& job) { job.dataFormat = 5; },
+                    [](T&, ProjectSettings& settings) { settings.dataFormat = 5; },
                     {"Error: unknown height data format."}},
         FailureCase{"NegativeDataFormat",
-                    [](T&, TerrainJob& job) { job.dataFormat = -1; },
+                    [](T&, ProjectSettings& settings) { settings.dataFormat = -1; },
                     {"Error: unknown height data format."}},
-        FailureCase{"MinimapMissing",
-                    [](T& t, TerrainJob& job) { job.minimapPath = t.Path("none.tga"); },
-                    {kNotFoundMessage}},
-        GuideOfSize("MinimapOfAnotherWidth", &TerrainJob::minimapPath, 148, 76),
-        GuideOfSize("MinimapOfAnotherHeight", &TerrainJob::minimapPath, 76, 148),
-        GuideOfSize("TexturingGuideOfAnotherWidth", &TerrainJob::texturingGuidePath, 148, 76),
-        GuideOfSize("TexturingGuideOfAnotherHeight", &TerrainJob::texturingGuidePath, 76, 148),
-        GuideOfSize("FilterGuideOfAnotherWidth", &TerrainJob::filterGuidePath, 148, 76),
-        GuideOfSize("FilterGuideOfAnotherHeight", &TerrainJob::filterGuidePath, 76, 148),
+        FailureCase{
+            "MinimapMissing",
+            [](T& t, ProjectSettings& settings) { settings.minimapPath = t.Path("none.tga"); },
+            {kNotFoundMessage}},
+        GuideOfSize("MinimapOfAnotherWidth", &ProjectSettings::minimapPath, 148, 76),
+        GuideOfSize("MinimapOfAnotherHeight", &ProjectSettings::minimapPath, 76, 148),
+        GuideOfSize("TexturingGuideOfAnotherWidth", &ProjectSettings::texturingGuidePath, 148, 76),
+        GuideOfSize("TexturingGuideOfAnotherHeight", &ProjectSettings::texturingGuidePath, 76, 148),
+        GuideOfSize("FilterGuideOfAnotherWidth", &ProjectSettings::filterGuidePath, 148, 76),
+        GuideOfSize("FilterGuideOfAnotherHeight", &ProjectSettings::filterGuidePath, 76, 148),
         FailureCase{"FilterGuideNotTarga",
-                    [](T& t, TerrainJob& job) {
+                    [](T& t, ProjectSettings& settings) {
                       t.Raw("filter.tga", {0, 0, 2});
-                      job.filterGuidePath = t.Path("filter.tga");
+                      settings.filterGuidePath = t.Path("filter.tga");
                     },
                     {kNotTargaMessage}},
         FailureCase{"FilterGuideRightToLeftOfAnotherSize",
-                    [](T& t, TerrainJob& job) {
+                    [](T& t, ProjectSettings& settings) {
                       t.Raw("filter.tga", Encoded(80, 76, 2, 0x10));
-                      job.filterGuidePath = t.Path("filter.tga");
+                      settings.filterGuidePath = t.Path("filter.tga");
                     },
                     {kRightToLeftMessage, kSizeMessage}},
-        FailureCase{"OutputFolderMissing",
-                    [](T& t, TerrainJob& job) { job.outputPath = t.Path("no/out.gnd"); },
-                    {kCannotCreateMessage}},
+        FailureCase{
+            "OutputFolderMissing",
+            [](T& t, ProjectSettings& settings) { settings.outputPath = t.Path("no/out.gnd"); },
+            {kCannotCreateMessage}},
         FailureCase{"OutputPathEmpty",
-                    [](T&, TerrainJob& job) { job.outputPath.clear(); },
+                    [](T&, ProjectSettings& settings) { settings.outputPath.clear(); },
                     {kCannotCreateMessage}},
         FailureCase{"OutputPathIsAFolder",
-                    [](T& t, TerrainJob& job) {
+                    [](T& t, ProjectSettings& settings) {
                       fs::create_directory(t.Path("folder"));
-                      job.outputPath = t.Path("folder");
+                      settings.outputPath = t.Path("folder");
                     },
                     {kCannotCreateMessage}},
         FailureCase{"WriteFailsInTheHead",
-                    [](T&, TerrainJob&) {},
+                    [](T&, ProjectSettings&) {},
                     {kWriteFailedMessage},
                     test::FailingAfter(10)},
         FailureCase{"WriteFailsInTheBoards",
-                    [](T& t, TerrainJob&) { t.Save("height.tga", 220, 148); },
+                    [](T& t, ProjectSettings&) { t.Save("height.tga", 220, 148); },
                     {kWriteFailedMessage},
                     test::FailingAfter(3 * 123318)},
         FailureCase{"CommitFails",
-                    [](T&, TerrainJob&) {},
+                    [](T&, ProjectSettings&) {},
                     {kWriteFailedMessage},
                     test::FailingAfter(SIZE_MAX, true)}),
     [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.name; });
@@ -434,18 +449,37 @@ TEST_F(GenerateTerrainRun, RefusesMoreBoardsThanALayoutCanIndex) {
   header.resize(18);
   PutLe16(header.data() + 12, static_cast<std::uint16_t>(width));
   PutLe16(header.data() + 14, static_cast<std::uint16_t>(height));
-  test::WriteFile(job_.heightMapPath, header);
-  fs::resize_file(job_.heightMapPath, 18 + std::uintmax_t{3} * width * height);
-  test::WriteText(job_.outputPath, "old layout");
-  EXPECT_FALSE(GenerateTerrain(job_, host_));
+  test::WriteFile(settings_.heightMapPath, header);
+  fs::resize_file(settings_.heightMapPath, 18 + std::uintmax_t{3} * width * height);
+  test::WriteText(settings_.outputPath, "old layout");
+  EXPECT_EQ(GenerateTerrain(settings_, host_).outcome, RunOutcome::kFailed);
   EXPECT_EQ(host_.Messages(),
             std::vector<std::string>{"Error: too many boards for one layout file."});
-  ExpectIdle(job_);
   EXPECT_EQ(Outputs(), std::vector<std::string>{"out.gnd"});
-  EXPECT_EQ(test::ReadFile(job_.outputPath).size(), 10u);
+  EXPECT_EQ(test::ReadFile(settings_.outputPath).size(), 10u);
 }
 
-// A front end may cancel by throwing from the message pump.
+TEST_F(GenerateTerrainRun, StopsAtTheCancelFlagAndDiscardsTheLayout) {
+  SaveImage("height.tga", 220, 76);
+  SaveImage("filter.tga", 220, 76, [](int, int) { return Rgb{0, 255, 255}; });
+  settings_.filterGuidePath = dir_.File("filter.tga");
+  // Three boards: pumps 1 to 3 while filtering, 4 to 6 while writing.
+  for (const std::int64_t pump : {1, 3, 4, 6}) {
+    SCOPED_TRACE(pump);
+    test::WriteText(settings_.outputPath, "old layout");
+    RecordingHost host;
+    host.cancelAtPump = pump;
+    const GenerateResult result = GenerateTerrain(settings_, host);
+    EXPECT_EQ(result.outcome, RunOutcome::kCancelled);
+    EXPECT_EQ(result.bytes, 0u);
+    EXPECT_TRUE(host.Messages().empty());
+    EXPECT_EQ(host.pumps, pump);
+    EXPECT_EQ(Outputs(), std::vector<std::string>{"out.gnd"});
+    EXPECT_EQ(test::ReadFile(settings_.outputPath).size(), 10u);
+  }
+}
+
+// A front end may also stop a run by throwing from the message pump.
 class CancellingHost : public RecordingHost {
  public:
   bool PumpMessages() override {
@@ -460,8 +494,7 @@ class CancellingHost : public RecordingHost {
 TEST_F(GenerateTerrainRun, ReleasesTheJobWhenTheHostCancels) {
   SaveImage("height.tga", 220, 76);
   CancellingHost host;
-  EXPECT_THROW(GenerateTerrain(job_, host), std::runtime_error);
-  ExpectIdle(job_);
+  EXPECT_THROW(GenerateTerrain(settings_, host), std::runtime_error);
   EXPECT_TRUE(Outputs().empty());
 }
 
@@ -483,7 +516,7 @@ TEST(GenerateTerrain, ShowsTheMessageOfEachCode) {
 TEST(GenerateTerrain, ShowsItsMessageAndLeavesTheJobIdle) {
   test::TempDir dir;
   TerrainJob job;
-  job.output = CreateLayoutOutput(dir.File("out.gnd"));
+  job.output = ReplacingFile::Create(dir.File("out.gnd"));
   job.boardMap = std::make_unique<BoardMap>(4, kBoardMarked);
   job.boardCount = 4;
   std::vector<std::uint8_t> templateBuffer(780);

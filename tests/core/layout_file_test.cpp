@@ -5,9 +5,8 @@
 #include <vector>
 
 #include "core/byte_io.h"
-#include "core/layout_output.h"
 #include "core/texture_table.h"
-#include "layout_test_outputs.h"
+#include "support/test_outputs.h"
 #include "support/test_support.h"
 
 namespace kem {

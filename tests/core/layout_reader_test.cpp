@@ -49,16 +49,16 @@ Bytes Generate(int boardCols, int boardRows, DataFormat format, float maxHeight,
   image.pixel = [](int x, int y) { return kTextureColours[TextureIndexAt(x, y)]; };
   image.Save(dir.File("guide.tga"));
 
-  TerrainJob job;
-  job.heightMapPath = dir.File("height.tga");
-  job.texturingGuidePath = dir.File("guide.tga");
-  job.outputPath = dir.File("out.gnd");
-  job.dataFormat = format;
-  job.baseHeight = 0.0f;
-  job.maxHeight = maxHeight;
-  job.interpolate = 0;
+  ProjectSettings settings;
+  settings.heightMapPath = dir.File("height.tga");
+  settings.texturingGuidePath = dir.File("guide.tga");
+  settings.outputPath = dir.File("out.gnd");
+  settings.dataFormat = format;
+  settings.baseHeight = 0.0f;
+  settings.maxHeight = maxHeight;
+  settings.interpolate = 0;
   test::RecordingHost host;
-  EXPECT_TRUE(GenerateTerrain(job, host));
+  EXPECT_EQ(GenerateTerrain(settings, host).outcome, RunOutcome::kWritten);
   return test::ReadFile(dir.File("out.gnd"));
 }
 

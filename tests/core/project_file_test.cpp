@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "core/terrain_job.h"
+#include "core/project_settings.h"
 #include "support/test_support.h"
 
 namespace kem {
@@ -15,28 +15,27 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A job whose fourteen fields all differ from a new project's, with strings in
+// A settings whose fourteen fields all differ from a new project's, with strings in
 // each of the three length forms.
-void FillJob(TerrainJob& job) {
-  job.heightMapPath = "/maps/vale.tga";
-  job.reservedA = 7;
-  job.minimapPath = std::string(300, 'm');
-  job.reservedB = -8;
-  job.randomizeTextures = 1;
-  job.texturingGuidePath = std::string(70000, 't');
-  job.reservedC = 0x12345678;
-  job.filterRadius = 5;
-  job.filterGuidePath = "filter guide.tga";
-  job.outputPath = "out/vale.gnd";
-  job.baseHeight = -12.5f;
-  job.maxHeight = 812.25f;
-  job.dataFormat = k24BitHeightCoding;
-  job.interpolate = 0;
+void FillSettings(ProjectSettings& settings) {
+  settings.heightMapPath = "/maps/vale.tga";
+  settings.reservedA = 7;
+  settings.minimapPath = std::string(300, 'm');
+  settings.reservedB = -8;
+  settings.randomizeTextures = 1;
+  settings.texturingGuidePath = std::string(70000, 't');
+  settings.reservedC = 0x12345678;
+  settings.filterRadius = 5;
+  settings.filterGuidePath = "filter guide.tga";
+  settings.outputPath = "out/vale.gnd";
+  settings.baseHeight = -12.5f;
+  settings.maxHeight = 812.25f;
+  settings.dataFormat = k24BitHeightCoding;
+  settings.interpolate = 0;
 }
 
 TEST(ProjectFile, NewProjectIsTheFortyOneByteFile) {
-  TerrainJob job;
-  SetNewProjectDefaults(job);
+  ProjectSettings settings;
   const Bytes expected = {0x00,                     // heightMapPath
                           0x00, 0x00, 0x00, 0x00,   // reservedA
                           0x00,                     // minimapPath
@@ -51,14 +50,41 @@ TEST(ProjectFile, NewProjectIsTheFortyOneByteFile) {
                           0x00, 0x00, 0x00, 0x00,   // maxHeight
                           0x02, 0x00, 0x00, 0x00,   // dataFormat
                           0x01, 0x00, 0x00, 0x00};  // interpolate
-  EXPECT_EQ(EncodeProject(job), expected);
+  EXPECT_EQ(EncodeProject(settings), expected);
+}
+
+TEST(ProjectSettings, DefaultIsANewProjectAndComparesByValue) {
+  ProjectSettings filled;
+  FillSettings(filled);
+  ProjectSettings read;
+  ASSERT_TRUE(DecodeProject(EncodeProject(filled), read));
+  EXPECT_EQ(read, filled);
+  EXPECT_NE(read, ProjectSettings{});
+  ProjectSettings copy = read;
+  copy.reservedB += 1;
+  EXPECT_NE(copy, read);
+}
+
+TEST(ProjectSettings, EachFieldOfTheTableIsADifferentMember) {
+  ProjectSettings filled;
+  FillSettings(filled);
+  ProjectSettings all;
+  for (std::size_t i = 0; i < kProjectFieldCount; ++i) {
+    ProjectSettings one;
+    CopyProjectField(i, filled, one);
+    EXPECT_NE(one, ProjectSettings{}) << kProjectFields[i].name;
+    CopyProjectField(i, filled, all);
+  }
+  EXPECT_EQ(all, filled);
+  EXPECT_EQ(ProjectFieldIndex(&ProjectSettings::heightMapPath), 0u);
+  EXPECT_EQ(ProjectFieldIndex(&ProjectSettings::interpolate), 13u);
 }
 
 TEST(ProjectFile, HeightsAreLittleEndianSinglePrecision) {
-  TerrainJob job;
-  job.baseHeight = -1000.0f;
-  job.maxHeight = 9000.0f;
-  const Bytes bytes = EncodeProject(job);
+  ProjectSettings settings;
+  settings.baseHeight = -1000.0f;
+  settings.maxHeight = 9000.0f;
+  const Bytes bytes = EncodeProject(settings);
   ASSERT_EQ(bytes.size(), 41u);
   EXPECT_EQ(Bytes(bytes.begin() + 25, bytes.begin() + 29), (Bytes{0x00, 0x00, 0x7A, 0xC4}));
   EXPECT_EQ(Bytes(bytes.begin() + 29, bytes.begin() + 33), (Bytes{0x00, 0xA0, 0x0C, 0x46}));
@@ -83,38 +109,37 @@ TEST(ProjectFile, StringLengthTakesTheFormOfItsSize) {
   };
   for (const auto& form : forms) {
     SCOPED_TRACE(form.length);
-    TerrainJob job;
-    job.heightMapPath.assign(form.length, 'x');
-    const Bytes bytes = EncodeProject(job);
+    ProjectSettings settings;
+    settings.heightMapPath.assign(form.length, 'x');
+    const Bytes bytes = EncodeProject(settings);
     ASSERT_EQ(bytes.size(), 40 + form.prefix.size() + form.length);
     EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + static_cast<long>(form.prefix.size())),
               form.prefix);
 
-    TerrainJob read;
+    ProjectSettings read;
     ASSERT_TRUE(DecodeProject(bytes, read));
-    EXPECT_EQ(read.heightMapPath, job.heightMapPath);
+    EXPECT_EQ(read.heightMapPath, settings.heightMapPath);
     EXPECT_EQ(EncodeProject(read), bytes);
   }
 }
 
 TEST(ProjectFile, ReadsEveryFieldBackAndWritesIdenticalBytes) {
-  TerrainJob job;
-  FillJob(job);
-  const Bytes bytes = EncodeProject(job);
+  ProjectSettings settings;
+  FillSettings(settings);
+  const Bytes bytes = EncodeProject(settings);
 
-  TerrainJob read;
-  SetNewProjectDefaults(read);
+  ProjectSettings read;
   ASSERT_TRUE(DecodeProject(bytes, read));
-  EXPECT_EQ(read.heightMapPath, job.heightMapPath);
+  EXPECT_EQ(read.heightMapPath, settings.heightMapPath);
   EXPECT_EQ(read.reservedA, 7);
-  EXPECT_EQ(read.minimapPath, job.minimapPath);
+  EXPECT_EQ(read.minimapPath, settings.minimapPath);
   EXPECT_EQ(read.reservedB, -8);
   EXPECT_EQ(read.randomizeTextures, 1);
-  EXPECT_EQ(read.texturingGuidePath, job.texturingGuidePath);
+  EXPECT_EQ(read.texturingGuidePath, settings.texturingGuidePath);
   EXPECT_EQ(read.reservedC, 0x12345678);
   EXPECT_EQ(read.filterRadius, 5);
-  EXPECT_EQ(read.filterGuidePath, job.filterGuidePath);
-  EXPECT_EQ(read.outputPath, job.outputPath);
+  EXPECT_EQ(read.filterGuidePath, settings.filterGuidePath);
+  EXPECT_EQ(read.outputPath, settings.outputPath);
   EXPECT_EQ(read.baseHeight, -12.5f);
   EXPECT_EQ(read.maxHeight, 812.25f);
   EXPECT_EQ(read.dataFormat, k24BitHeightCoding);
@@ -123,14 +148,14 @@ TEST(ProjectFile, ReadsEveryFieldBackAndWritesIdenticalBytes) {
 }
 
 TEST(ProjectFile, KeepsOutOfRangeValuesAndNanAsRead) {
-  TerrainJob job;
-  job.dataFormat = 9;
-  job.filterRadius = -3;
-  job.randomizeTextures = 42;
-  job.baseHeight = std::nanf("");
-  const Bytes bytes = EncodeProject(job);
+  ProjectSettings settings;
+  settings.dataFormat = 9;
+  settings.filterRadius = -3;
+  settings.randomizeTextures = 42;
+  settings.baseHeight = std::nanf("");
+  const Bytes bytes = EncodeProject(settings);
 
-  TerrainJob read;
+  ProjectSettings read;
   ASSERT_TRUE(DecodeProject(bytes, read));
   EXPECT_EQ(read.dataFormat, 9);
   EXPECT_EQ(read.filterRadius, -3);
@@ -140,7 +165,7 @@ TEST(ProjectFile, KeepsOutOfRangeValuesAndNanAsRead) {
 }
 
 TEST(ProjectFile, AcceptsWiderLengthFormsForShortStrings) {
-  TerrainJob reference;
+  ProjectSettings reference;
   reference.heightMapPath = "abc";
   Bytes tail = EncodeProject(reference);
   tail.erase(tail.begin(), tail.begin() + 4);  // drop the one-byte form and "abc"
@@ -153,41 +178,40 @@ TEST(ProjectFile, AcceptsWiderLengthFormsForShortStrings) {
     Bytes bytes = prefix;
     bytes.insert(bytes.end(), {'a', 'b', 'c'});
     bytes.insert(bytes.end(), tail.begin(), tail.end());
-    TerrainJob read;
+    ProjectSettings read;
     ASSERT_TRUE(DecodeProject(bytes, read));
     EXPECT_EQ(read.heightMapPath, "abc");
   }
 }
 
 TEST(ProjectFile, IgnoresBytesAfterTheLastField) {
-  TerrainJob job;
-  FillJob(job);
-  Bytes bytes = EncodeProject(job);
+  ProjectSettings settings;
+  FillSettings(settings);
+  Bytes bytes = EncodeProject(settings);
   const Bytes exact = bytes;
   bytes.insert(bytes.end(), {1, 2, 3, 4, 5});
-  TerrainJob read;
+  ProjectSettings read;
   ASSERT_TRUE(DecodeProject(bytes, read));
   EXPECT_EQ(EncodeProject(read), exact);
 }
 
-TEST(ProjectFile, RefusesEveryTruncatedFileAndKeepsTheJob) {
-  TerrainJob source;
-  FillJob(source);
+TEST(ProjectFile, RefusesEveryTruncatedFileAndKeepsTheSettings) {
+  ProjectSettings source;
+  FillSettings(source);
   source.texturingGuidePath.assign(65534, 't');
   const Bytes bytes = EncodeProject(source);
 
-  TerrainJob job;
-  SetNewProjectDefaults(job);
-  job.heightMapPath = "previous.tga";
-  job.outputPath = "previous.gnd";
-  job.maxHeight = 50.0f;
-  const Bytes before = EncodeProject(job);
+  ProjectSettings settings;
+  settings.heightMapPath = "previous.tga";
+  settings.outputPath = "previous.gnd";
+  settings.maxHeight = 50.0f;
+  const Bytes before = EncodeProject(settings);
 
   for (std::size_t size = 0; size < bytes.size(); ++size) {
-    ASSERT_FALSE(DecodeProject(std::span(bytes.data(), size), job)) << size;
-    ASSERT_EQ(EncodeProject(job), before) << size;
+    ASSERT_FALSE(DecodeProject(std::span(bytes.data(), size), settings)) << size;
+    ASSERT_EQ(EncodeProject(settings), before) << size;
   }
-  EXPECT_TRUE(DecodeProject(bytes, job));
+  EXPECT_TRUE(DecodeProject(bytes, settings));
 }
 
 TEST(ProjectFile, RefusesHostileLengthsWithoutAllocatingThem) {
@@ -203,29 +227,29 @@ TEST(ProjectFile, RefusesHostileLengthsWithoutAllocatingThem) {
       {0x00, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0},
   };
   for (const auto& bytes : files) {
-    TerrainJob job;
-    job.heightMapPath = "kept";
-    EXPECT_FALSE(DecodeProject(bytes, job));
-    EXPECT_EQ(job.heightMapPath, "kept");
+    ProjectSettings settings;
+    settings.heightMapPath = "kept";
+    EXPECT_FALSE(DecodeProject(bytes, settings));
+    EXPECT_EQ(settings.heightMapPath, "kept");
   }
 }
 
 TEST(ProjectFile, SavesAndLoadsThroughAFile) {
   test::TempDir dir;
   const std::string path = dir.File("vale project");
-  TerrainJob job;
-  FillJob(job);
-  ASSERT_TRUE(SaveProjectFile(path, job));
-  EXPECT_EQ(test::ReadFile(path), EncodeProject(job));
+  ProjectSettings settings;
+  FillSettings(settings);
+  ASSERT_TRUE(SaveProjectFile(path, settings));
+  EXPECT_EQ(test::ReadFile(path), EncodeProject(settings));
 
-  TerrainJob read;
+  ProjectSettings read;
   ASSERT_TRUE(LoadProjectFile(path, read));
-  EXPECT_EQ(EncodeProject(read), EncodeProject(job));
+  EXPECT_EQ(EncodeProject(read), EncodeProject(settings));
 
   // Saving again replaces the file and leaves nothing else beside it.
-  job.outputPath = "second.gnd";
-  ASSERT_TRUE(SaveProjectFile(path, job));
-  EXPECT_EQ(test::ReadFile(path), EncodeProject(job));
+  settings.outputPath = "second.gnd";
+  ASSERT_TRUE(SaveProjectFile(path, settings));
+  EXPECT_EQ(test::ReadFile(path), EncodeProject(settings));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
@@ -234,35 +258,35 @@ TEST(ProjectFile, SavingOverAProjectKeepsItsPermissions) {
   namespace fs = std::filesystem;
   test::TempDir dir;
   const std::string path = dir.File("project");
-  TerrainJob job;
-  ASSERT_TRUE(SaveProjectFile(path, job));
+  ProjectSettings settings;
+  ASSERT_TRUE(SaveProjectFile(path, settings));
   const auto kept = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
   fs::permissions(path, kept);
-  job.maxHeight = 3.0f;
-  ASSERT_TRUE(SaveProjectFile(path, job));
+  settings.maxHeight = 3.0f;
+  ASSERT_TRUE(SaveProjectFile(path, settings));
   EXPECT_EQ(fs::status(path).permissions(), kept);
-  EXPECT_EQ(test::ReadFile(path), EncodeProject(job));
+  EXPECT_EQ(test::ReadFile(path), EncodeProject(settings));
 }
 
 TEST(ProjectFile, FailedSaveLeavesNothingBehind) {
   test::TempDir dir;
-  TerrainJob job;
-  EXPECT_FALSE(SaveProjectFile("", job));
-  EXPECT_FALSE(SaveProjectFile(dir.File("missing/project"), job));
+  ProjectSettings settings;
+  EXPECT_FALSE(SaveProjectFile("", settings));
+  EXPECT_FALSE(SaveProjectFile(dir.File("missing/project"), settings));
 
   // A folder in the way cannot be replaced: it stays, and no temporary file is left.
   const std::string folder = dir.File("taken");
   std::filesystem::create_directory(folder);
   test::WriteText(folder + "/inside", "x");
-  EXPECT_FALSE(SaveProjectFile(folder, job));
+  EXPECT_FALSE(SaveProjectFile(folder, settings));
   EXPECT_TRUE(std::filesystem::is_directory(folder));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
-TEST(ProjectFile, LoadRefusesUnreadableFilesAndKeepsTheJob) {
+TEST(ProjectFile, LoadRefusesUnreadableFilesAndKeepsTheSettings) {
   test::TempDir dir;
-  TerrainJob saved;
-  FillJob(saved);
+  ProjectSettings saved;
+  FillSettings(saved);
   Bytes truncated = EncodeProject(saved);
   truncated.pop_back();
   test::WriteFile(dir.File("truncated"), truncated);
@@ -274,23 +298,22 @@ TEST(ProjectFile, LoadRefusesUnreadableFilesAndKeepsTheJob) {
 
   for (const char* name : {"missing", "truncated", "empty", "huge", ""}) {
     SCOPED_TRACE(name);
-    TerrainJob job;
-    job.heightMapPath = "kept";
-    EXPECT_FALSE(LoadProjectFile(*name ? dir.File(name) : std::string(), job));
-    EXPECT_EQ(job.heightMapPath, "kept");
+    ProjectSettings settings;
+    settings.heightMapPath = "kept";
+    EXPECT_FALSE(LoadProjectFile(*name ? dir.File(name) : std::string(), settings));
+    EXPECT_EQ(settings.heightMapPath, "kept");
   }
-  TerrainJob job;
-  EXPECT_FALSE(LoadProjectFile(dir.path().string(), job));
+  ProjectSettings settings;
+  EXPECT_FALSE(LoadProjectFile(dir.path().string(), settings));
 }
 
 TEST(ProjectFile, DescribesTheFourteenFieldsByName) {
-  TerrainJob job;
-  SetNewProjectDefaults(job);
-  job.heightMapPath = "/x/y.tga";
-  job.outputPath = "/x/y.gnd";
-  job.baseHeight = -1000.0f;
-  job.maxHeight = 812.25f;
-  EXPECT_EQ(DescribeProject(job),
+  ProjectSettings settings;
+  settings.heightMapPath = "/x/y.tga";
+  settings.outputPath = "/x/y.gnd";
+  settings.baseHeight = -1000.0f;
+  settings.maxHeight = 812.25f;
+  EXPECT_EQ(DescribeProject(settings),
             "heightMapPath: /x/y.tga\n"
             "reservedA: 0\n"
             "minimapPath: \n"

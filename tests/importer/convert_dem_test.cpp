@@ -13,8 +13,10 @@
 #include <vector>
 
 #include "core/colour.h"
+#include "core/replacing_file.h"
 #include "core/terrain_job.h"
 #include "importer/recording_import_host.h"
+#include "support/test_outputs.h"
 #include "support/test_support.h"
 
 namespace kem {
@@ -84,7 +86,7 @@ std::vector<std::string> OtherFiles(const TempDir& dir, const std::string& keep)
 class ConvertDem : public ::testing::Test {
  protected:
   // Writes `text` as the DEM and converts it.
-  ConvertResult Convert(const std::string& text) {
+  RunOutcome Convert(const std::string& text) {
     test::WriteText(input_, text);
     return convertdem(input_, host_);
   }
@@ -107,7 +109,7 @@ TEST(ConvertDemOutputPath, AppendsTga) {
 }
 
 TEST_F(ConvertDem, InterpolatesTheTwentyUnitExample) {
-  ASSERT_EQ(Convert("0 0 0\n0 20 40\n20 0 20\n20 20 60\n"), ConvertResult::kWritten);
+  ASSERT_EQ(Convert("0 0 0\n0 20 40\n20 0 20\n20 20 60\n"), RunOutcome::kWritten);
   const std::vector<std::uint8_t> bytes = test::ReadFile(output_);
   const std::vector<std::uint8_t> header(bytes.begin(), bytes.begin() + 18);
   EXPECT_EQ(header,
@@ -117,7 +119,7 @@ TEST_F(ConvertDem, InterpolatesTheTwentyUnitExample) {
 }
 
 TEST_F(ConvertDem, TwentyUnitExampleReportsEachSampleRowAndColumn) {
-  ASSERT_EQ(Convert("0 0 0\n0 20 40\n20 0 20\n20 20 60\n"), ConvertResult::kWritten);
+  ASSERT_EQ(Convert("0 0 0\n0 20 40\n20 0 20\n20 20 60\n"), RunOutcome::kWritten);
   // n 2, d 4: two sample rows, then three columns, each with its cancel test
   // and pump, after one per point of placement.
   const auto fill = host_.Progress("Completing generated surface");
@@ -132,7 +134,7 @@ TEST_F(ConvertDem, TwentyUnitExampleReportsEachSampleRowAndColumn) {
 }
 
 TEST_F(ConvertDem, TenUnitExampleIsPlacedWithoutInterpolation) {
-  ASSERT_EQ(Convert("0 0 5\n0 10 6\n10 0 7\n10 10 8\n"), ConvertResult::kWritten);
+  ASSERT_EQ(Convert("0 0 5\n0 10 6\n10 0 7\n10 10 8\n"), RunOutcome::kWritten);
   const HeightMap map = Output();
   EXPECT_EQ(map.width, 2);
   EXPECT_EQ(map.height, 2);
@@ -147,12 +149,12 @@ TEST_F(ConvertDem, TenUnitExampleIsPlacedWithoutInterpolation) {
 TEST_F(ConvertDem, RepaintsFirstAndDisablesCancelBeforeCreatingTheOutput) {
   test::WriteText(input_, "0 0 5\n0 10 6\n10 0 7\n10 10 8\n");
   bool disabledWhenCreated = false;
-  const ConvertResult result =
-      convertdem(input_, host_, [&](const std::string& path) -> std::unique_ptr<HeightMapOutput> {
+  const RunOutcome result =
+      convertdem(input_, host_, [&](const std::string& path) -> std::unique_ptr<OutputFile> {
         disabledWhenCreated = host_.cancelDisabled;
-        return CreateHeightMapOutput(path);
+        return ReplacingFile::Create(path);
       });
-  EXPECT_EQ(result, ConvertResult::kWritten);
+  EXPECT_EQ(result, RunOutcome::kWritten);
   ASSERT_FALSE(host_.events.empty());
   EXPECT_EQ(host_.events.front().kind, "repaint");
   EXPECT_TRUE(disabledWhenCreated);
@@ -170,7 +172,7 @@ void PrintTo(const CodingCase& c, std::ostream* os) {
 class ConvertDemCoding : public ConvertDem, public ::testing::WithParamInterface<CodingCase> {};
 
 TEST_P(ConvertDemCoding, WritesTheLowTwentyFourBitsLowByteFirst) {
-  ASSERT_EQ(Convert(std::string("100 200 ") + GetParam().height + "\n"), ConvertResult::kWritten);
+  ASSERT_EQ(Convert(std::string("100 200 ") + GetParam().height + "\n"), RunOutcome::kWritten);
   const std::vector<std::uint8_t> bytes = test::ReadFile(output_);
   ASSERT_EQ(bytes.size(), 21u);
   EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 18, bytes.end()), GetParam().pixel);
@@ -187,7 +189,7 @@ TEST_F(ConvertDem, FiveUnitGridKeepsTheLastPointOfEachCell) {
   // Spacing 5 gives n 0: no interpolation, every 10 x 10 cell holds the last
   // point that fell into it.
   ASSERT_EQ(Convert("0 0 1\n0 5 2\n5 0 3\n5 5 4\n10 0 5\n10 5 6\n0 10 7\n5 10 8\n10 10 9\n"),
-            ConvertResult::kWritten);
+            RunOutcome::kWritten);
   const HeightMap map = Output();
   EXPECT_EQ(map.width, 2);
   EXPECT_EQ(map.height, 2);
@@ -197,7 +199,7 @@ TEST_F(ConvertDem, FiveUnitGridKeepsTheLastPointOfEachCell) {
 }
 
 TEST_F(ConvertDem, ConstantYLineGivesOneRow) {
-  ASSERT_EQ(Convert("0 7 1\n10 7 2\n20 7 3\n30 7 4\n"), ConvertResult::kWritten);
+  ASSERT_EQ(Convert("0 7 1\n10 7 2\n20 7 3\n30 7 4\n"), RunOutcome::kWritten);
   const HeightMap map = Output();
   EXPECT_EQ(map.width, 4);
   EXPECT_EQ(map.height, 1);
@@ -205,10 +207,10 @@ TEST_F(ConvertDem, ConstantYLineGivesOneRow) {
 }
 
 TEST_F(ConvertDem, NorthToSouthListingIsInterpolatedLikeSouthToNorth) {
-  ASSERT_EQ(Convert("0 20 40\n20 20 60\n0 0 0\n20 0 20\n"), ConvertResult::kWritten);
+  ASSERT_EQ(Convert("0 20 40\n20 20 60\n0 0 0\n20 0 20\n"), RunOutcome::kWritten);
   EXPECT_EQ(Output().codes, Codes({40, 50, 60, 20, 30, 40, 0, 10, 20}));
   // North to south with the rows listed west to east in a 30-unit grid.
-  ASSERT_EQ(Convert("0 30 30\n30 30 60\n0 0 0\n30 0 30\n"), ConvertResult::kWritten);
+  ASSERT_EQ(Convert("0 30 30\n30 30 60\n0 0 0\n30 0 30\n"), RunOutcome::kWritten);
   EXPECT_EQ(Output().codes, Codes({30, 40, 50, 60, 20, 30, 40, 50, 10, 20, 30, 40, 0, 10, 20, 30}));
 }
 
@@ -220,7 +222,7 @@ TEST_F(ConvertDem, PointsBetweenSampleRowsGiveWayAndRowsAfterTheLastKeepTheirs) 
                     "0 0 7\n"       // row 5, after the last sample row
                     "20 10 5\n"     // row 4
                     "21 9 6\n"),    // the same cell: the later point stays
-            ConvertResult::kWritten);
+            RunOutcome::kWritten);
   const HeightMap map = Output();
   ASSERT_EQ(map.width, 4);
   ASSERT_EQ(map.height, 6);
@@ -248,7 +250,7 @@ class ConvertDemForms : public ConvertDem, public ::testing::WithParamInterface<
 
 // Every way of writing the ten-unit example gives the same image.
 TEST_P(ConvertDemForms, ReadsTheSamePoints) {
-  ASSERT_EQ(Convert(GetParam().text), ConvertResult::kWritten) << GetParam().name;
+  ASSERT_EQ(Convert(GetParam().text), RunOutcome::kWritten) << GetParam().name;
   const HeightMap map = Output();
   EXPECT_EQ(map.width, 2);
   EXPECT_EQ(map.height, 2);
@@ -280,7 +282,7 @@ struct RejectCase {
 class ConvertDemRejects : public ConvertDem, public ::testing::WithParamInterface<RejectCase> {};
 
 TEST_P(ConvertDemRejects, ShowsItsMessageAndWritesNothing) {
-  EXPECT_EQ(Convert(GetParam().text), ConvertResult::kFailed);
+  EXPECT_EQ(Convert(GetParam().text), RunOutcome::kFailed);
   ASSERT_EQ(host_.Errors(), std::vector<std::string>{GetParam().message});
   EXPECT_EQ(host_.events.back().caption, kCaption);
   EXPECT_FALSE(host_.cancelDisabled);
@@ -316,38 +318,38 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(ConvertDem, RejectsANulByteAfterThePoints) {
   test::WriteFile(input_, {'0', ' ', '0', ' ', '1', '\n', 0, '\n'});
-  EXPECT_EQ(convertdem(input_, host_), ConvertResult::kFailed);
+  EXPECT_EQ(convertdem(input_, host_), RunOutcome::kFailed);
   EXPECT_EQ(host_.Errors(), std::vector<std::string>{kNotANumber});
   ExpectNoOutput();
 }
 
 TEST_F(ConvertDem, AcceptsTheWidestImageATargaHeaderDescribes) {
   // 655340 units at 0.1 per unit give 65535 columns; 10 units more would not fit.
-  ASSERT_EQ(Convert("0 0 1\n655340 0 2\n"), ConvertResult::kWritten);
+  ASSERT_EQ(Convert("0 0 1\n655340 0 2\n"), RunOutcome::kWritten);
   const HeightMap map = Output();
   EXPECT_EQ(map.width, 65535);
   EXPECT_EQ(map.height, 1);
   EXPECT_EQ(map.codes.front(), Code(1));
   EXPECT_EQ(map.codes.back(), Code(2));
-  EXPECT_EQ(Convert("0 0 1\n655350 0 2\n"), ConvertResult::kFailed);
+  EXPECT_EQ(Convert("0 0 1\n655350 0 2\n"), RunOutcome::kFailed);
   EXPECT_EQ(host_.Errors(), std::vector<std::string>{kTooLarge});
 }
 
 TEST_F(ConvertDem, ReportsAnInputThatCannotBeOpened) {
-  EXPECT_EQ(convertdem(dir_.File("missing.xyz"), host_), ConvertResult::kFailed);
+  EXPECT_EQ(convertdem(dir_.File("missing.xyz"), host_), RunOutcome::kFailed);
   EXPECT_EQ(host_.Errors(), std::vector<std::string>{kCannotOpen});
   EXPECT_EQ(host_.events.back().caption, kCaption);
 }
 
 TEST_F(ConvertDem, ReportsAFolderGivenAsInput) {
   std::filesystem::create_directory(dir_.File("folder.xyz"));
-  EXPECT_EQ(convertdem(dir_.File("folder.xyz"), host_), ConvertResult::kFailed);
+  EXPECT_EQ(convertdem(dir_.File("folder.xyz"), host_), RunOutcome::kFailed);
   EXPECT_EQ(host_.Errors(), std::vector<std::string>{kCannotOpen});
 }
 
 TEST_F(ConvertDem, ReportsAnOutputThatCannotBeCreated) {
   std::filesystem::create_directory(output_);  // a folder holds the output's name
-  EXPECT_EQ(Convert("0 0 1\n"), ConvertResult::kFailed);
+  EXPECT_EQ(Convert("0 0 1\n"), RunOutcome::kFailed);
   EXPECT_EQ(host_.Errors(), std::vector<std::string>{kCannotCreate});
   EXPECT_TRUE(std::filesystem::is_directory(output_));
   EXPECT_TRUE(std::filesystem::is_empty(output_));
@@ -364,7 +366,7 @@ TEST_F(ConvertDem, ReportsAnUnwritableOutputFolder) {
   const bool writable = std::ofstream((folder / "probe").string()).is_open();
   std::filesystem::remove(folder / "probe");
   if (!writable) {
-    EXPECT_EQ(convertdem(input, host_), ConvertResult::kFailed);
+    EXPECT_EQ(convertdem(input, host_), RunOutcome::kFailed);
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
     EXPECT_EQ(host_.Errors(), std::vector<std::string>{kCannotCreate});
     EXPECT_FALSE(std::filesystem::exists(folder / "area.xyz.tga"));
@@ -380,24 +382,15 @@ TEST_F(ConvertDem, ReportsAnUnwritableOutputFolder) {
     std::fclose(open);
     GTEST_SKIP() << "no folder here refuses new files";
   }
-  EXPECT_EQ(convertdem(viaProc, host_), ConvertResult::kFailed);
+  EXPECT_EQ(convertdem(viaProc, host_), RunOutcome::kFailed);
   std::fclose(open);
   EXPECT_EQ(host_.Errors(), std::vector<std::string>{kCannotCreate});
 }
 
-// An output whose writes fail, like a full disk.
-class FailingOutput : public HeightMapOutput {
- public:
-  void Write(const std::uint8_t*, std::size_t) override {}
-  bool Commit() override { return false; }
-};
-
 TEST_F(ConvertDem, ReportsAFailedWriteAndKeepsTheExistingFile) {
   test::WriteText(output_, "previous height map");
   test::WriteText(input_, "0 0 1\n");
-  EXPECT_EQ(convertdem(input_, host_,
-                       [](const std::string&) { return std::make_unique<FailingOutput>(); }),
-            ConvertResult::kFailed);
+  EXPECT_EQ(convertdem(input_, host_, test::FailingAfter(0)), RunOutcome::kFailed);
   EXPECT_EQ(host_.Errors(), std::vector<std::string>{kWriteFailed});
   const std::vector<std::uint8_t> kept = test::ReadFile(output_);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous height map");
@@ -405,7 +398,7 @@ TEST_F(ConvertDem, ReportsAFailedWriteAndKeepsTheExistingFile) {
 
 TEST_F(ConvertDem, KeepsTheExistingFileWhenTheInputIsBad) {
   test::WriteText(output_, "previous height map");
-  EXPECT_EQ(Convert("0 0 1\n10 0\n"), ConvertResult::kFailed);
+  EXPECT_EQ(Convert("0 0 1\n10 0\n"), RunOutcome::kFailed);
   const std::vector<std::uint8_t> kept = test::ReadFile(output_);
   EXPECT_EQ(std::string(kept.begin(), kept.end()), "previous height map");
   EXPECT_EQ(OtherFiles(dir_, "area.xyz"), std::vector<std::string>{"area.xyz.tga"});
@@ -413,7 +406,7 @@ TEST_F(ConvertDem, KeepsTheExistingFileWhenTheInputIsBad) {
 
 TEST_F(ConvertDem, ReplacesAnExistingFileOnSuccess) {
   test::WriteText(output_, "previous height map");
-  ASSERT_EQ(Convert("0 0 0\n"), ConvertResult::kWritten);
+  ASSERT_EQ(Convert("0 0 0\n"), RunOutcome::kWritten);
   EXPECT_EQ(test::ReadFile(output_).size(), 21u);
   EXPECT_EQ(OtherFiles(dir_, "area.xyz"), std::vector<std::string>{"area.xyz.tga"});
 }
@@ -441,7 +434,7 @@ std::string GridDem(int cols, int rows, int spacing, std::size_t mark = 0,
 TEST_F(ConvertDem, ReportsProgressEvery25000PointsAndCells) {
   std::size_t offset = 0;
   const std::string text = GridDem(200, 130, 10, 25000, &offset);
-  ASSERT_EQ(Convert(text), ConvertResult::kWritten);
+  ASSERT_EQ(Convert(text), RunOutcome::kWritten);
   const auto scan = host_.Progress("Processing source file");
   const auto place = host_.Progress("Generating surface from imported data");
   const auto write = host_.Progress("Writing output .tga image");
@@ -469,7 +462,7 @@ TEST_F(ConvertDem, ReportsProgressEvery25000PointsAndCells) {
 
 TEST_F(ConvertDem, ReportsEveryPhaseOfAnInterpolatedGrid) {
   // 160 x 160 points 20 units apart: 319 x 319 cells, n 2, d 4.
-  ASSERT_EQ(Convert(GridDem(160, 160, 20)), ConvertResult::kWritten);
+  ASSERT_EQ(Convert(GridDem(160, 160, 20)), RunOutcome::kWritten);
   const auto place = host_.Progress("Generating surface from imported data");
   const auto fill = host_.Progress("Completing generated surface");
   const auto write = host_.Progress("Writing output .tga image");
@@ -503,7 +496,7 @@ TEST_F(ConvertDem, ReportsEveryPhaseOfAnInterpolatedGrid) {
 
 TEST_F(ConvertDem, CancelDuringTheScanStopsAtItsNextTest) {
   host_.cancelOnProgress = "Processing source file";
-  EXPECT_EQ(Convert(GridDem(200, 130, 10)), ConvertResult::kCancelled);
+  EXPECT_EQ(Convert(GridDem(200, 130, 10)), RunOutcome::kCancelled);
   EXPECT_EQ(host_.cancelTests, 1);
   EXPECT_EQ(host_.pumps, 24999);
   EXPECT_EQ(host_.ProgressCount(), 1u);
@@ -515,7 +508,7 @@ TEST_F(ConvertDem, CancelDuringTheScanStopsAtItsNextTest) {
 TEST_F(ConvertDem, CancelDuringPlacementStopsAtTheNextPoint) {
   test::WriteText(output_, "previous height map");
   host_.cancelAtPump = 4 + 2;  // inside the pump after the second placed point
-  EXPECT_EQ(Convert("0 0 5\n0 10 6\n10 0 7\n10 10 8\n"), ConvertResult::kCancelled);
+  EXPECT_EQ(Convert("0 0 5\n0 10 6\n10 0 7\n10 10 8\n"), RunOutcome::kCancelled);
   EXPECT_EQ(host_.cancelTests, 3);
   EXPECT_TRUE(host_.Errors().empty());
   EXPECT_FALSE(host_.cancelDisabled);
@@ -526,7 +519,7 @@ TEST_F(ConvertDem, CancelDuringPlacementStopsAtTheNextPoint) {
 
 TEST_F(ConvertDem, CancelDuringInterpolationWritesNothing) {
   host_.cancelOnProgress = "Completing generated surface";
-  EXPECT_EQ(Convert("0 0 0\n0 20 40\n20 0 20\n20 20 60\n"), ConvertResult::kCancelled);
+  EXPECT_EQ(Convert("0 0 0\n0 20 40\n20 0 20\n20 20 60\n"), RunOutcome::kCancelled);
   EXPECT_EQ(host_.ProgressCount(), 1u);
   EXPECT_FALSE(host_.cancelDisabled);
   ExpectNoOutput();
@@ -539,7 +532,7 @@ TEST_F(ConvertDem, HeightsRoundTripThroughTheTwentyFourBitCoding) {
   for (std::size_t i = 0; i < heights.size(); ++i) {
     text += std::to_string(i * 10) + " 0 " + std::to_string(heights[i]) + "\n";
   }
-  ASSERT_EQ(Convert(text), ConvertResult::kWritten);
+  ASSERT_EQ(Convert(text), RunOutcome::kWritten);
   const std::vector<std::uint8_t> bytes = test::ReadFile(output_);
   TerrainJob job;
   job.dataFormat = k24BitHeightCoding;

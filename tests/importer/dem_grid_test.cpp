@@ -164,7 +164,13 @@ HeightGrid Grid(std::int64_t cols, std::int64_t rows, const std::vector<float>& 
 }
 
 std::vector<float> Cells(const HeightGrid& grid) {
-  return std::vector<float>(grid.Cells(), grid.Cells() + grid.CellCount());
+  std::vector<float> cells;
+  for (std::int64_t row = 0; row < grid.Rows(); ++row) {
+    for (std::int64_t col = 0; col < grid.Cols(); ++col) {
+      cells.push_back(grid.At(row, col));
+    }
+  }
+  return cells;
 }
 
 TEST(DemGrid, StartsAtZeroAndPlacesNorthWestFirst) {
@@ -312,7 +318,6 @@ TEST_P(DemGridStep, ReadsLikeTheFullGridAfterBothPasses) {
   run(full, fullCalls);
   run(sampled, sampledCalls);
   EXPECT_EQ(sampledCalls, fullCalls);
-  std::vector<float> scratch(static_cast<std::size_t>(param.cols));
   // The reader in order, as the height map is written, and backwards.
   HeightRowReader reader(sampled);
   for (std::int64_t pass = 0; pass < 2; ++pass) {
@@ -327,12 +332,9 @@ TEST_P(DemGridStep, ReadsLikeTheFullGridAfterBothPasses) {
     }
   }
   for (std::int64_t r = 0; r < param.rows; ++r) {
-    const float* cells = sampled.Row(r, scratch.data());
     for (std::int64_t c = 0; c < param.cols; ++c) {
       ASSERT_EQ(std::bit_cast<std::uint32_t>(sampled.At(r, c)),
                 std::bit_cast<std::uint32_t>(full.At(r, c)))
-          << "row " << r << " column " << c;
-      ASSERT_EQ(std::bit_cast<std::uint32_t>(cells[c]), std::bit_cast<std::uint32_t>(full.At(r, c)))
           << "row " << r << " column " << c;
     }
   }

@@ -8,10 +8,11 @@
 #include <vector>
 
 #include "importer/import_host.h"
+#include "support/recording_run.h"
 
 namespace kem::test {
 
-class RecordingImportHost : public ImportHost {
+class RecordingImportHost : public RecordingRun<ImportHost> {
  public:
   struct Event {
     std::string kind;  // "repaint", "progress", "disable", "error"
@@ -25,13 +26,8 @@ class RecordingImportHost : public ImportHost {
   void SetProgress(const std::string& text, float percent) override {
     events.push_back({"progress", text, percent, ""});
     if (cancelOnProgress && *cancelOnProgress == text) {
-      cancelled = true;
+      RequestCancel();
     }
-  }
-
-  bool IsCancelled() const override {
-    ++cancelTests;
-    return cancelled;
   }
 
   void DisableCancel() override {
@@ -41,14 +37,6 @@ class RecordingImportHost : public ImportHost {
 
   void ShowError(const std::string& caption, const std::string& text) override {
     events.push_back({"error", text, 0.0f, caption});
-  }
-
-  bool PumpMessages() override {
-    ++pumps;
-    if (cancelAtPump && *cancelAtPump == pumps) {
-      cancelled = true;
-    }
-    return true;
   }
 
   // The texts of the error boxes, in order.
@@ -82,12 +70,8 @@ class RecordingImportHost : public ImportHost {
   }
 
   std::vector<Event> events;
-  bool cancelled = false;
   bool cancelDisabled = false;
-  mutable std::int64_t cancelTests = 0;
-  std::int64_t pumps = 0;
   std::optional<std::string> cancelOnProgress;  // press Cancel when this text is shown
-  std::optional<std::int64_t> cancelAtPump;     // press Cancel inside this pump call (from 1)
 };
 
 }  // namespace kem::test

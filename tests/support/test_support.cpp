@@ -41,11 +41,6 @@ std::unique_ptr<ProgressBar> RecordingHost::CreateProgressBar(const std::string&
   return std::make_unique<RecordingBar>(*this);
 }
 
-bool RecordingHost::PumpMessages() {
-  ++pumps;
-  return true;
-}
-
 std::vector<std::string> RecordingHost::Messages() const {
   std::vector<std::string> texts;
   for (const auto& event : events) {

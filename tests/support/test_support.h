@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "core/host.h"
+#include "support/recording_run.h"
 
 // Skips the running test on Windows, saying why, for checks that mean
 // nothing there (permission bits, signals, pseudo-terminals). Used inside a
@@ -24,7 +25,7 @@
 namespace kem::test {
 
 // Records every message, information box and progress step in order.
-class RecordingHost : public Host {
+class RecordingHost : public RecordingRun<Host> {
  public:
   struct Event {
     std::string kind;  // "message", "information", "progress", "step", "pump"
@@ -36,14 +37,12 @@ class RecordingHost : public Host {
   void ShowInformation(const std::string& caption, const std::string& text) override;
   std::unique_ptr<ProgressBar> CreateProgressBar(const std::string& message, int size, int maximum,
                                                  bool smooth, int pane) override;
-  bool PumpMessages() override;
 
   // Texts of the message boxes and information boxes, in order.
   std::vector<std::string> Messages() const;
 
   std::vector<Event> events;
   int steps = 0;
-  int pumps = 0;
 };
 
 // A fresh folder under the system temporary folder, removed with its content

@@ -1,5 +1,6 @@
-// Layout outputs for tests: one that keeps the bytes in memory, and one that
-// fails after a given number of bytes, the way a full disk does.
+// Outputs for tests of layout files and height maps: one that keeps the bytes
+// in memory, and one that fails after a given number of bytes, the way a full
+// disk does.
 #pragma once
 
 #include <cstddef>
@@ -9,11 +10,12 @@
 #include <utility>
 #include <vector>
 
-#include "core/layout_output.h"
+#include "core/output_file.h"
+#include "core/replacing_file.h"
 
 namespace kem::test {
 
-class MemoryOutput : public LayoutOutput {
+class MemoryOutput : public OutputFile {
  public:
   void Write(const std::uint8_t* data, std::size_t size) override {
     bytes.insert(bytes.end(), data, data + size);
@@ -26,9 +28,9 @@ class MemoryOutput : public LayoutOutput {
 
 // Passes writes to a real output until `limit` bytes have gone through, then
 // fails every write; or fails only when committed.
-class FailingOutput : public LayoutOutput {
+class FailingOutput : public OutputFile {
  public:
-  FailingOutput(std::unique_ptr<LayoutOutput> inner, std::size_t limit, bool failCommit)
+  FailingOutput(std::unique_ptr<OutputFile> inner, std::size_t limit, bool failCommit)
       : inner_(std::move(inner)), limit_(limit), failCommit_(failCommit) {}
 
   void Write(const std::uint8_t* data, std::size_t size) override {
@@ -43,7 +45,7 @@ class FailingOutput : public LayoutOutput {
   bool Commit() override { return !failCommit_ && !Failed() && inner_->Commit(); }
 
  private:
-  std::unique_ptr<LayoutOutput> inner_;
+  std::unique_ptr<OutputFile> inner_;
   std::size_t limit_;
   bool failCommit_;
   std::size_t written_ = 0;
@@ -51,9 +53,9 @@ class FailingOutput : public LayoutOutput {
 };
 
 // A factory that wraps the real output in a FailingOutput.
-inline LayoutOutputFactory FailingAfter(std::size_t limit, bool failCommit = false) {
-  return [limit, failCommit](const std::string& path) -> std::unique_ptr<LayoutOutput> {
-    auto inner = CreateLayoutOutput(path);
+inline OutputFileFactory FailingAfter(std::size_t limit, bool failCommit = false) {
+  return [limit, failCommit](const std::string& path) -> std::unique_ptr<OutputFile> {
+    std::unique_ptr<OutputFile> inner = ReplacingFile::Create(path);
     if (!inner) {
       return nullptr;
     }
