@@ -1,13 +1,19 @@
 // Standard error as kem-cli's screen, shared by the generator's and the
 // importer's terminal hosts: message lines, one progress line redrawn in place
 // on a terminal, and Ctrl+C caught as a flag the work polls between steps.
+//
+// What differs between systems (finding a terminal, catching Ctrl+C) lives in
+// console_posix.cpp and console_windows.cpp; the build compiles one of them.
 #pragma once
 
-#include <signal.h>
-
 #include <string>
+#include <vector>
 
 namespace kem::cli {
+
+// The program's arguments, its name first, as UTF-8 whatever the system hands
+// main() (Windows gives main() the arguments in the local code page).
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 // Writes `text` and a newline to standard error and flushes it, so the whole
 // message is out before the run goes on or ends.
@@ -15,6 +21,13 @@ void WriteMessageLine(const std::string& text);
 
 // True when standard error is a terminal, where a line can be redrawn in place.
 bool StderrIsTerminal();
+
+// True when standard input is a terminal, where a question can be answered.
+bool StdinIsTerminal();
+
+// Has standard error's terminal act on the escape sequences the progress line
+// draws with (a Windows console needs this switched on). False when it cannot.
+bool EnableTerminalEscapes();
 
 // The progress line at the bottom of a terminal, drawn as "\r<line>\033[K" so
 // each state overwrites the last. When standard error is not a terminal it
@@ -49,23 +62,27 @@ enum class SecondInterrupt {
 };
 
 // While it lives, Ctrl+C only sets the flag that Interrupted() reports, and
-// system calls it arrives in are resumed rather than failed. One at a time.
+// system calls it arrives in are resumed rather than failed. On Windows,
+// Ctrl+Break and closing the console window set it too. One at a time.
 class InterruptCatcher {
  public:
-  // Clears the flag and catches SIGINT; `second` says what a repeated Ctrl+C
+  // Clears the flag and catches Ctrl+C; `second` says what a repeated Ctrl+C
   // does.
   explicit InterruptCatcher(SecondInterrupt second);
 
-  // Puts back the SIGINT handling that was in place before.
+  // Puts back the Ctrl+C handling that was in place before.
   ~InterruptCatcher();
 
   InterruptCatcher(const InterruptCatcher&) = delete;
   InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 
  private:
-  struct sigaction previous_ = {};
   bool installed_ = false;
 };
+
+// Sets or clears the flag Interrupted() reports; the system's Ctrl+C handling
+// calls it.
+void SetInterrupted(bool interrupted);
 
 // True once Ctrl+C was pressed while the current InterruptCatcher lived.
 bool Interrupted();

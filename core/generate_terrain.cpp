@@ -8,6 +8,7 @@
 #include "core/board_selection.h"
 #include "core/board_writer.h"
 #include "core/colour.h"
+#include "core/file_system.h"
 #include "core/layout_file.h"
 #include "core/replacing_file.h"
 #include "core/targa_source.h"
@@ -44,7 +45,7 @@ enum class TemplateLoad { kLoaded, kMissing, kShort, kNoMemory };
 
 // Reads the first 780 bytes of tile_blank.dat; nothing more of it is used.
 TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer) {
-  FilePtr file(std::fopen(kTileTemplateFile, "rb"));
+  FilePtr file(OpenFile(kTileTemplateFile, "rb"));
   if (!file) {
     return TemplateLoad::kMissing;
   }

@@ -8,6 +8,8 @@
 #include <random>
 #include <system_error>
 
+#include "core/file_system.h"
+
 namespace kem {
 
 namespace {
@@ -41,15 +43,15 @@ std::string TemporaryName(const std::string& targetPath, std::mt19937& random) {
 std::unique_ptr<ReplacingFile> ReplacingFile::Create(const std::string& targetPath,
                                                      std::size_t bufferSize) {
   std::error_code error;
-  if (targetPath.empty() || std::filesystem::is_directory(targetPath, error)) {
+  if (targetPath.empty() || std::filesystem::is_directory(FileSystemPath(targetPath), error)) {
     return nullptr;
   }
   std::mt19937 random = SeededRandom();
   for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
     std::string temporaryPath = TemporaryName(targetPath, random);
     errno = 0;
-    // "x": never reuse a file that is already there.
-    std::FILE* file = std::fopen(temporaryPath.c_str(), "wbx");
+    // Never reuse a file that is already there.
+    std::FILE* file = CreateNewFile(temporaryPath);
     if (file == nullptr) {
       if (errno != EEXIST) {
         return nullptr;
@@ -61,7 +63,7 @@ std::unique_ptr<ReplacingFile> ReplacingFile::Create(const std::string& targetPa
       replacing.reset(new ReplacingFile(file, std::move(temporaryPath), targetPath));
     } catch (const std::bad_alloc&) {
       std::fclose(file);
-      std::remove(temporaryPath.c_str());
+      std::filesystem::remove(FileSystemPath(temporaryPath), error);
       return nullptr;
     }
     if (bufferSize > 0) {
@@ -89,7 +91,8 @@ ReplacingFile::~ReplacingFile() {
     std::fclose(file_);
   }
   if (!committed_) {
-    std::remove(temporaryPath_.c_str());
+    std::error_code error;
+    std::filesystem::remove(FileSystemPath(temporaryPath_), error);
   }
 }
 
@@ -112,17 +115,16 @@ bool ReplacingFile::Commit() {
   file_ = nullptr;
   if (ok) {
     std::error_code error;
-    const auto existing = std::filesystem::status(targetPath_, error);
+    const auto existing = std::filesystem::status(FileSystemPath(targetPath_), error);
     if (!error && std::filesystem::is_regular_file(existing)) {
-      std::filesystem::permissions(temporaryPath_, existing.permissions(), error);
+      std::filesystem::permissions(FileSystemPath(temporaryPath_), existing.permissions(), error);
     }
-    error.clear();
-    std::filesystem::rename(temporaryPath_, targetPath_, error);
-    ok = !error;
+    ok = MoveFileOver(temporaryPath_, targetPath_);
   }
   if (!ok) {
     failed_ = true;
-    std::remove(temporaryPath_.c_str());
+    std::error_code error;
+    std::filesystem::remove(FileSystemPath(temporaryPath_), error);
     return false;
   }
   committed_ = true;

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "core/byte_io.h"
+#include "core/file_system.h"
 #include "core/host.h"
 
 namespace kem {
@@ -113,7 +114,7 @@ std::unique_ptr<TargaSource> OpenTargaSource(const std::string& path, int& code)
   }
 
   code = kTargaOpenCannotOpen;
-  source->file.reset(std::fopen(path.c_str(), "rb"));
+  source->file.reset(OpenFile(path, "rb"));
   if (!source->file) {
     return nullptr;
   }

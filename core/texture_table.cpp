@@ -7,6 +7,7 @@
 #include <limits>
 
 #include "core/colour.h"
+#include "core/file_system.h"
 #include "core/host.h"
 #include "core/targa_source.h"
 
@@ -194,7 +195,7 @@ const TextureTable& MakeTextureTable(const std::string& texturingGuidePath, Host
     table.entries[0].keyA = 0;
     return table;
   }
-  const FilePtr file(std::fopen(listPath.c_str(), "r"));
+  const FilePtr file(OpenFile(listPath, "r"));
   if (!file) {
     host.ShowInformation(kTableCaption, kMissingListText);
     table.entries[0].keyA = 0;

@@ -42,7 +42,10 @@ INSTANTIATE_TEST_SUITE_P(
                     RealCase{"-", false, 0}, RealCase{"-0", false, 0}, RealCase{"abc", false, 0},
                     RealCase{"7x", false, 0}, RealCase{"12 5", false, 0}, RealCase{"1,5", false, 0},
                     RealCase{"nan", true, std::numeric_limits<double>::quiet_NaN()},
-                    RealCase{"inf", true, std::numeric_limits<double>::infinity()}));
+                    RealCase{"inf", true, std::numeric_limits<double>::infinity()},
+                    RealCase{"-Infinity", true, -std::numeric_limits<double>::infinity()},
+                    RealCase{"0x10", false, 0}, RealCase{"1e999", false, 0},
+                    RealCase{"+-1", false, 0}));
 
 TEST(FormLogic, WritesUpToSixSignificantDigits) {
   EXPECT_EQ(FormatReal(0.0f), "0");

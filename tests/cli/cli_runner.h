@@ -1,5 +1,8 @@
 // Runs the kem-cli binary named by the environment variable KEM_CLI as a child
 // process in the current folder and captures what it writes.
+//
+// cli_runner_posix.cpp and cli_runner_windows.cpp start processes the two
+// systems' ways; the build compiles one of them.
 #pragma once
 
 #include <functional>
@@ -28,6 +31,10 @@ CliResult RunCli(const std::vector<std::string>& args,
 // read; a child still running after two minutes is killed.
 CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& input,
                            const std::string& typeAfter = "");
+
+// Presses Ctrl+C for the running kem-cli `pid` (on Windows, Ctrl+Break, which
+// takes the same path). True when it was delivered.
+bool PressCtrlC(int pid);
 
 // The names of the files in `folder`, sorted.
 std::vector<std::string> FilesIn(const std::string& folder);

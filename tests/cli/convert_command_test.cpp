@@ -1,11 +1,12 @@
 // kem-cli convert: the DEM conversion from the command line, its exit status,
 // its messages on standard error, and Ctrl+C.
+#include <gtest/gtest.h>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -43,6 +44,9 @@ TEST(CliConvert, ReportsAMissingInput) {
 }
 
 TEST(CliConvert, CtrlCCancelsAtTheNextCancelTest) {
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no named pipes in folders to feed the DEM slowly through";
+#else
   // The DEM comes through a pipe, so that Ctrl+C arrives while the scan is
   // certainly running: the flag is seen at the 25000th point.
   TempDir dir;
@@ -71,6 +75,7 @@ TEST(CliConvert, CtrlCCancelsAtTheNextCancelTest) {
   EXPECT_EQ(result.exitCode, 130);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(FilesIn(dir.path().string()), (std::vector<std::string>{"area.xyz"}));
+#endif
 }
 
 }  // namespace

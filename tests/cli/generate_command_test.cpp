@@ -1,7 +1,5 @@
 // kem-cli generate: the front end of a generation run, from the command line
 // or a project file to a layout file, a message and an exit status.
-#include <signal.h>
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -230,7 +228,7 @@ TEST(CliGenerate, CtrlCDiscardsTheUnfinishedLayout) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
       if (folder.Files().size() > before.size()) {
-        interrupted = kill(pid, SIGINT) == 0;
+        interrupted = PressCtrlC(pid);
         return;
       }
       std::this_thread::sleep_for(std::chrono::microseconds(200));

@@ -174,6 +174,10 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::stri
   return result;
 }
 
+bool PressCtrlC(int pid) {
+  return kill(pid, SIGINT) == 0;
+}
+
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {

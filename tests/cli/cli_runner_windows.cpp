@@ -1,0 +1,131 @@
+#include "cli/cli_runner.h"
+
+// windows.h first: the other system headers build on it.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+#include "support/test_support.h"
+
+namespace kem::test {
+
+namespace {
+
+// Longest a run may take, even on a busy machine.
+constexpr DWORD kRunTimeoutMilliseconds = 120000;
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::wstring Wide(const std::string& text) {
+  return std::filesystem::path(text).wstring();
+}
+
+// One argument as the runtime's command-line parser reads it back.
+std::wstring Quoted(const std::wstring& argument) {
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (const wchar_t c : argument) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+
+HANDLE Inheritable(const std::wstring& path, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES attributes = {sizeof attributes, nullptr, TRUE};
+  const HANDLE file = CreateFileW(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                  &attributes, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    throw std::runtime_error("cannot open a file for kem-cli's standard streams");
+  }
+  return file;
+}
+
+}  // namespace
+
+CliResult RunCli(const std::vector<std::string>& args,
+                 const std::function<void(int pid)>& whileRunning) {
+  const char* program = std::getenv("KEM_CLI");
+  if (program == nullptr || *program == '\0') {
+    throw std::runtime_error("KEM_CLI is not set");
+  }
+  TempDir capture;
+  const std::string outPath = capture.File("out");
+  const std::string errPath = capture.File("err");
+
+  std::wstring commandLine = Quoted(Wide(program));
+  for (const std::string& arg : args) {
+    commandLine += L" " + Quoted(Wide(arg));
+  }
+  const HANDLE input = Inheritable(L"NUL", GENERIC_READ, OPEN_EXISTING);
+  const HANDLE output = Inheritable(Wide(outPath), GENERIC_WRITE, CREATE_ALWAYS);
+  const HANDLE error = Inheritable(Wide(errPath), GENERIC_WRITE, CREATE_ALWAYS);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = input;
+  startup.hStdOutput = output;
+  startup.hStdError = error;
+  PROCESS_INFORMATION process = {};
+  // A process group of its own, so that Ctrl+Break reaches kem-cli alone.
+  const BOOL started =
+      CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, CREATE_NEW_PROCESS_GROUP,
+                     nullptr, nullptr, &startup, &process);
+  CloseHandle(input);
+  CloseHandle(output);
+  CloseHandle(error);
+  if (!started) {
+    throw std::runtime_error(std::string("cannot start ") + program);
+  }
+  if (whileRunning) {
+    whileRunning(static_cast<int>(process.dwProcessId));
+  }
+  CliResult result;
+  if (WaitForSingleObject(process.hProcess, kRunTimeoutMilliseconds) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 1);
+    WaitForSingleObject(process.hProcess, INFINITE);
+  } else {
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    result.exitCode = static_cast<int>(code);
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  result.out = ReadText(outPath);
+  result.err = ReadText(errPath);
+  return result;
+}
+
+CliResult RunCliOnTerminal(const std::vector<std::string>&, const std::string&,
+                           const std::string&) {
+  throw std::runtime_error("no pseudo-terminal on Windows");
+}
+
+bool PressCtrlC(int pid) {
+  return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(pid)) != 0;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace kem::test
