@@ -1,6 +1,7 @@
 // The subcommands of kem-cli. Each returns the process exit status:
 // 0 output written, 1 stopped with a message, 2 bad usage, 3 the flat-terrain
-// question was not confirmed, 130 cancelled with Ctrl+C.
+// question was not confirmed, 128 + the signal's number when Ctrl+C, SIGTERM
+// or SIGHUP cancelled the run (130, 143, 129).
 #pragma once
 
 #include <optional>
@@ -14,7 +15,6 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailed = 1;
 inline constexpr int kExitUsage = 2;
 inline constexpr int kExitNotConfirmed = 3;
-inline constexpr int kExitCancelled = 130;
 
 // `generate [PROJECT]`: one generation run with the project's fields (a new
 // project's without PROJECT), overridden by `options`. Asks the flat-terrain

@@ -1,6 +1,9 @@
-// The terminal and Ctrl+C on POSIX systems: isatty and SIGINT.
+// The terminal and requests to end on POSIX systems: isatty, and SIGINT,
+// SIGTERM and SIGHUP.
 #include <signal.h>
 #include <unistd.h>
+
+#include <iterator>
 
 #include "cli/terminal.h"
 
@@ -8,11 +11,14 @@ namespace kem::cli {
 
 namespace {
 
-// The SIGINT handling an InterruptCatcher replaced; one catcher at a time.
-struct sigaction gPrevious = {};
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
-extern "C" void OnInterrupt(int) {
-  SetInterrupted(true);
+// The handling an InterruptCatcher replaced; one catcher at a time.
+struct sigaction gPrevious[std::size(kSignals)] = {};
+bool gInstalled[std::size(kSignals)] = {};
+
+extern "C" void OnInterrupt(int signal) {
+  RecordInterrupt(signal);
 }
 
 }  // namespace
@@ -34,7 +40,7 @@ bool EnableTerminalEscapes() {
 }
 
 InterruptCatcher::InterruptCatcher(SecondInterrupt second) {
-  SetInterrupted(false);
+  ClearInterrupt();
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
@@ -44,12 +50,18 @@ InterruptCatcher::InterruptCatcher(SecondInterrupt second) {
   if (second == SecondInterrupt::kEndsProcess) {
     action.sa_flags |= SA_RESETHAND;
   }
-  installed_ = sigaction(SIGINT, &action, &gPrevious) == 0;
+  installed_ = true;
+  for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+    gInstalled[i] = sigaction(kSignals[i], &action, &gPrevious[i]) == 0;
+  }
 }
 
 InterruptCatcher::~InterruptCatcher() {
-  if (installed_) {
-    sigaction(SIGINT, &gPrevious, nullptr);
+  for (std::size_t i = 0; i < std::size(kSignals); ++i) {
+    if (gInstalled[i]) {
+      sigaction(kSignals[i], &gPrevious[i], nullptr);
+      gInstalled[i] = false;
+    }
   }
 }
 

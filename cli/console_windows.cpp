@@ -1,4 +1,4 @@
-// The terminal and Ctrl+C on Windows: the console's own calls.
+// The terminal and requests to end on Windows: the console's own calls.
 // windows.h first: the other system headers build on it.
 #include <windows.h>
 
@@ -17,6 +17,11 @@ namespace {
 // unfinished file; Windows ends the process after about five seconds anyway.
 constexpr DWORD kCloseGraceMilliseconds = 4000;
 
+// The POSIX signal numbers whose exit statuses the requests give, so that a
+// script sees the same status on both systems.
+constexpr int kInterruptSignal = 2;  // SIGINT: Ctrl+C and Ctrl+Break
+constexpr int kHangUpSignal = 1;     // SIGHUP: the console window closed
+
 bool gEndOnSecond = false;
 
 BOOL WINAPI OnConsoleEvent(DWORD event) {
@@ -26,11 +31,11 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
       if (gEndOnSecond && Interrupted()) {
         return FALSE;  // the default handling ends the process
       }
-      SetInterrupted(true);
+      RecordInterrupt(kInterruptSignal);
       return TRUE;
     case CTRL_CLOSE_EVENT:
       // The process ends when this returns: give the run time to cancel.
-      SetInterrupted(true);
+      RecordInterrupt(kHangUpSignal);
       Sleep(kCloseGraceMilliseconds);
       return TRUE;
     default:
@@ -89,7 +94,7 @@ bool EnableTerminalEscapes() {
 }
 
 InterruptCatcher::InterruptCatcher(SecondInterrupt second) {
-  SetInterrupted(false);
+  ClearInterrupt();
   gEndOnSecond = second == SecondInterrupt::kEndsProcess;
   installed_ = SetConsoleCtrlHandler(OnConsoleEvent, TRUE) != 0;
 }

@@ -18,7 +18,7 @@ int RunConvert(const std::string& path) {
     case RunOutcome::kWritten:
       return kExitOk;
     case RunOutcome::kCancelled:
-      return kExitCancelled;
+      return InterruptedExitStatus();
     case RunOutcome::kFailed:
       break;
   }

@@ -61,7 +61,7 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
     case RunOutcome::kWritten:
       break;
     case RunOutcome::kCancelled:
-      return kExitCancelled;
+      return InterruptedExitStatus();
     case RunOutcome::kFailed:
       return kExitFailed;
   }

@@ -11,8 +11,8 @@
 #include "cli/commands.h"
 #include "cli/terminal.h"
 #include "core/file_ptr.h"
-#include "core/file_system.h"
 #include "core/layout_reader.h"
+#include "core/open_file.h"
 
 namespace kem::cli {
 namespace {

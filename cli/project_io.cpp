@@ -5,7 +5,7 @@
 
 #include "cli/terminal.h"
 #include "core/file_ptr.h"
-#include "core/file_system.h"
+#include "core/open_file.h"
 #include "core/project_file.h"
 
 namespace kem::cli {

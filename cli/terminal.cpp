@@ -1,6 +1,7 @@
 #include "cli/terminal.h"
 
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 
 namespace kem::cli {
@@ -10,8 +11,12 @@ namespace {
 // The erase-to-end-of-line sequence that ends every drawn line.
 constexpr const char* kEraseToEndOfLine = "\033[K";
 
-std::atomic<bool> gInterrupted{false};
-static_assert(std::atomic<bool>::is_always_lock_free, "the Ctrl+C flag is set in a signal handler");
+// The first signal caught, 0 before any.
+std::atomic<int> gInterruptSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free, "the Ctrl+C flag is set in a signal handler");
+
+// The shell's convention for a process ended by a signal.
+constexpr int kSignalExitBase = 128;
 
 void WriteToStderr(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
@@ -49,12 +54,22 @@ void ProgressLine::Clear() {
   }
 }
 
-void SetInterrupted(bool interrupted) {
-  gInterrupted.store(interrupted);
+void RecordInterrupt(int signal) {
+  int none = 0;
+  gInterruptSignal.compare_exchange_strong(none, signal);
+}
+
+void ClearInterrupt() {
+  gInterruptSignal.store(0);
 }
 
 bool Interrupted() {
-  return gInterrupted.load();
+  return gInterruptSignal.load() != 0;
+}
+
+int InterruptedExitStatus() {
+  const int signal = gInterruptSignal.load();
+  return kSignalExitBase + (signal != 0 ? signal : SIGINT);
 }
 
 }  // namespace kem::cli

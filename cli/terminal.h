@@ -1,9 +1,11 @@
 // Standard error as kem-cli's screen, shared by the generator's and the
 // importer's terminal hosts: message lines, one progress line redrawn in place
-// on a terminal, and Ctrl+C caught as a flag the work polls between steps.
+// on a terminal, and Ctrl+C (or a request to end: SIGTERM, SIGHUP) caught as
+// a flag the work polls between steps.
 //
-// What differs between systems (finding a terminal, catching Ctrl+C) lives in
-// console_posix.cpp and console_windows.cpp; the build compiles one of them.
+// What differs between systems (finding a terminal, catching Ctrl+C, the
+// command line's encoding) lives in console_posix.cpp and console_windows.cpp;
+// the build compiles one of them.
 #pragma once
 
 #include <string>
@@ -55,22 +57,24 @@ class ProgressLine {
   std::string shown_;
 };
 
-// What a second Ctrl+C does while an InterruptCatcher lives.
+// What a second Ctrl+C (or SIGTERM, SIGHUP) does while an InterruptCatcher
+// lives.
 enum class SecondInterrupt {
   kIsCaught,     // it only sets the flag, like the first
   kEndsProcess,  // only the first is caught; a second ends the process at once
 };
 
-// While it lives, Ctrl+C only sets the flag that Interrupted() reports, and
-// system calls it arrives in are resumed rather than failed. On Windows,
-// Ctrl+Break and closing the console window set it too. One at a time.
+// While it lives, Ctrl+C, SIGTERM and SIGHUP only set the flag that
+// Interrupted() reports, so that a run asked to end discards its unfinished
+// output; system calls they arrive in are resumed rather than failed. One at
+// a time.
 class InterruptCatcher {
  public:
-  // Clears the flag and catches Ctrl+C; `second` says what a repeated Ctrl+C
-  // does.
+  // Clears the flag and catches the three signals; `second` says what a
+  // repeated one does.
   explicit InterruptCatcher(SecondInterrupt second);
 
-  // Puts back the Ctrl+C handling that was in place before.
+  // Puts back the handling that was in place before.
   ~InterruptCatcher();
 
   InterruptCatcher(const InterruptCatcher&) = delete;
@@ -80,11 +84,20 @@ class InterruptCatcher {
   bool installed_ = false;
 };
 
-// Sets or clears the flag Interrupted() reports; the system's Ctrl+C handling
-// calls it.
-void SetInterrupted(bool interrupted);
+// For the system's handlers: records the first request to end, by the POSIX
+// signal number whose exit status it gives (Windows' Ctrl+C and Ctrl+Break
+// count as SIGINT, closing the console as SIGHUP).
+void RecordInterrupt(int signal);
 
-// True once Ctrl+C was pressed while the current InterruptCatcher lived.
+// Forgets any request to end; each InterruptCatcher starts with none.
+void ClearInterrupt();
+
+// True once one of the signals arrived while the current InterruptCatcher
+// lived.
 bool Interrupted();
+
+// The exit status of a run the first such signal ended: 128 plus its number
+// (130 for Ctrl+C, 143 for SIGTERM, 129 for SIGHUP).
+int InterruptedExitStatus();
 
 }  // namespace kem::cli

@@ -1,33 +1,70 @@
-// Files by path: the one place where a path becomes a file the system opens,
-// creates or replaces. Paths are UTF-8 everywhere in Kem; on Windows they are
-// turned into the system's wide-character paths here and nowhere else.
+// The operating system's side of writing an output file: what sits at a path,
+// creating a private temporary file beside it, bringing data to the disk and
+// moving the finished file into place.
 //
-// file_system_posix.cpp and file_system_windows.cpp hold the two systems'
-// versions; the build compiles one of them.
+// ReplacingFile speaks only to this interface, so that each system keeps its
+// own calls in one file (file_system_posix.cpp, file_system_windows.cpp) and a
+// test can make any step fail.
 #pragma once
 
 #include <cstdio>
-#include <filesystem>
 #include <string>
 
 namespace kem {
 
-// Opens the file at the UTF-8 `path` with an fopen mode ("rb", "r", "wb").
-// Returns null when it cannot be opened. The caller closes it (see FilePtr).
-std::FILE* OpenFile(const std::string& path, const char* mode);
+// What the final target of an output path is.
+enum class PathKind {
+  kMissing,  // nothing there yet: a new regular file will be made
+  kRegularFile,
+  kFolder,
+  kOther,  // a device, a pipe or a socket: written in place, never replaced
+};
 
-// Creates a new, empty file at `path` and opens it for binary writing, only if
-// nothing is there yet: an existing file is never reused. Returns null when it
-// cannot be created, with errno EEXIST when the name is taken.
-std::FILE* CreateNewFile(const std::string& path);
+// How creating a temporary file went.
+enum class CreateResult {
+  kCreated,
+  kNameTaken,  // a file of that name exists; another name may work
+  kFailed,
+};
 
-// Moves the file `from` over `to`, replacing a file there, and has the move
-// reach the disk before it returns where the system offers that. A read-only
-// file at `to` is replaced like any other and the result stays read-only.
-// Returns false when the move failed; both files are then as they were.
-bool MoveFileOver(const std::string& from, const std::string& to);
+class FileSystem {
+ public:
+  virtual ~FileSystem() = default;
 
-// The UTF-8 `path` as a std::filesystem path, for asking about a file.
-std::filesystem::path FileSystemPath(const std::string& path);
+  // The system's own calls.
+  static FileSystem& Native();
+
+  // Follows symbolic links at `path` (a chain of them too) to the path they
+  // finally name; `path` itself when it is not a link. A link to nothing
+  // still gives the path it names, so writing through it creates the file.
+  virtual std::string ResolveLinks(const std::string& path) = 0;
+
+  // What is at `path`, looking through links.
+  virtual PathKind KindOf(const std::string& path) = 0;
+
+  // Creates `path` for writing only if nothing is there, readable and
+  // writable by this user alone. Sets `file` when it returns kCreated.
+  virtual CreateResult CreateExclusive(const std::string& path, std::FILE*& file) = 0;
+
+  // Opens an existing device or pipe at `path` for writing. Null on failure.
+  virtual std::FILE* OpenInPlace(const std::string& path) = 0;
+
+  // Flushes `file`'s buffer and brings its data to the disk.
+  virtual bool SyncFile(std::FILE* file) = 0;
+
+  // Gives the temporary file at `path` the permissions of the regular file at
+  // `replaced`, or, when there is none, those of a new file for this user.
+  virtual bool SetFinalMode(const std::string& path, const std::string& replaced) = 0;
+
+  // Moves `from` over `to` (which may exist) in one step.
+  virtual bool Replace(const std::string& from, const std::string& to) = 0;
+
+  // Brings the folder entry of `path` to the disk, so a replaced file stays
+  // replaced after a power cut.
+  virtual bool SyncFolderOf(const std::string& path) = 0;
+
+  // Deletes the file at `path`, if any.
+  virtual void Remove(const std::string& path) = 0;
+};
 
 }  // namespace kem

@@ -8,7 +8,7 @@
 #include "core/board_selection.h"
 #include "core/board_writer.h"
 #include "core/colour.h"
-#include "core/file_system.h"
+#include "core/open_file.h"
 #include "core/layout_file.h"
 #include "core/replacing_file.h"
 #include "core/targa_source.h"

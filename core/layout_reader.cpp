@@ -10,7 +10,7 @@
 
 #include "core/byte_io.h"
 #include "core/file_ptr.h"
-#include "core/file_system.h"
+#include "core/open_file.h"
 #include "core/layout_file.h"
 #include "core/texture_table.h"
 

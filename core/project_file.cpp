@@ -7,7 +7,7 @@
 
 #include "core/byte_io.h"
 #include "core/file_ptr.h"
-#include "core/file_system.h"
+#include "core/open_file.h"
 #include "core/replacing_file.h"
 
 namespace kem {

@@ -1,14 +1,9 @@
 #include "core/replacing_file.h"
 
-#include <cerrno>
 #include <chrono>
 #include <exception>
-#include <filesystem>
 #include <new>
 #include <random>
-#include <system_error>
-
-#include "core/file_system.h"
 
 namespace kem {
 
@@ -41,58 +36,75 @@ std::string TemporaryName(const std::string& targetPath, std::mt19937& random) {
 }  // namespace
 
 std::unique_ptr<ReplacingFile> ReplacingFile::Create(const std::string& targetPath,
-                                                     std::size_t bufferSize) {
-  std::error_code error;
-  if (targetPath.empty() || std::filesystem::is_directory(FileSystemPath(targetPath), error)) {
+                                                     std::size_t bufferSize,
+                                                     FileSystem& fileSystem) {
+  if (targetPath.empty()) {
     return nullptr;
   }
-  std::mt19937 random = SeededRandom();
-  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
-    std::string temporaryPath = TemporaryName(targetPath, random);
-    errno = 0;
-    // Never reuse a file that is already there.
-    std::FILE* file = CreateNewFile(temporaryPath);
-    if (file == nullptr) {
-      if (errno != EEXIST) {
-        return nullptr;
-      }
-      continue;
-    }
-    std::unique_ptr<ReplacingFile> replacing;
-    try {
-      replacing.reset(new ReplacingFile(file, std::move(temporaryPath), targetPath));
-    } catch (const std::bad_alloc&) {
-      std::fclose(file);
-      std::filesystem::remove(FileSystemPath(temporaryPath), error);
+  std::string finalPath = fileSystem.ResolveLinks(targetPath);
+  std::FILE* file = nullptr;
+  std::string temporaryPath;
+  switch (fileSystem.KindOf(finalPath)) {
+    case PathKind::kFolder:
       return nullptr;
-    }
-    if (bufferSize > 0) {
-      // A large buffer keeps system calls few; without it the stream's own
-      // buffer still works, only slower.
-      try {
-        replacing->buffer_.resize(bufferSize);
-        if (std::setvbuf(file, replacing->buffer_.data(), _IOFBF, bufferSize) != 0) {
-          replacing->buffer_.clear();
+    case PathKind::kOther:
+      file = fileSystem.OpenInPlace(finalPath);
+      break;
+    case PathKind::kMissing:
+    case PathKind::kRegularFile: {
+      std::mt19937 random = SeededRandom();
+      for (int attempt = 0; attempt < kNameAttempts && file == nullptr; ++attempt) {
+        temporaryPath = TemporaryName(finalPath, random);
+        const CreateResult created = fileSystem.CreateExclusive(temporaryPath, file);
+        if (created == CreateResult::kFailed) {
+          return nullptr;
         }
-      } catch (const std::bad_alloc&) {
+      }
+      break;
+    }
+  }
+  if (file == nullptr) {
+    return nullptr;
+  }
+  std::unique_ptr<ReplacingFile> replacing;
+  try {
+    replacing.reset(
+        new ReplacingFile(fileSystem, file, std::move(temporaryPath), std::move(finalPath)));
+  } catch (const std::bad_alloc&) {
+    std::fclose(file);
+    if (!temporaryPath.empty()) {
+      fileSystem.Remove(temporaryPath);
+    }
+    return nullptr;
+  }
+  if (bufferSize > 0) {
+    // A large buffer keeps system calls few; without it the stream's own
+    // buffer still works, only slower.
+    try {
+      replacing->buffer_.resize(bufferSize);
+      if (std::setvbuf(file, replacing->buffer_.data(), _IOFBF, bufferSize) != 0) {
         replacing->buffer_.clear();
       }
+    } catch (const std::bad_alloc&) {
+      replacing->buffer_.clear();
     }
-    return replacing;
   }
-  return nullptr;
+  return replacing;
 }
 
-ReplacingFile::ReplacingFile(std::FILE* file, std::string temporaryPath, std::string targetPath)
-    : file_(file), temporaryPath_(std::move(temporaryPath)), targetPath_(std::move(targetPath)) {}
+ReplacingFile::ReplacingFile(FileSystem& fileSystem, std::FILE* file, std::string temporaryPath,
+                             std::string targetPath)
+    : fileSystem_(fileSystem),
+      file_(file),
+      temporaryPath_(std::move(temporaryPath)),
+      targetPath_(std::move(targetPath)) {}
 
 ReplacingFile::~ReplacingFile() {
   if (file_ != nullptr) {
     std::fclose(file_);
   }
-  if (!committed_) {
-    std::error_code error;
-    std::filesystem::remove(FileSystemPath(temporaryPath_), error);
+  if (!committed_ && !temporaryPath_.empty()) {
+    fileSystem_.Remove(temporaryPath_);
   }
 }
 
@@ -106,28 +118,37 @@ void ReplacingFile::Write(const std::uint8_t* data, std::size_t size) {
   }
 }
 
+bool ReplacingFile::CommitInPlace() {
+  bool ok = !failed_ && std::fflush(file_) == 0 && std::ferror(file_) == 0;
+  ok = std::fclose(file_) == 0 && ok;
+  file_ = nullptr;
+  failed_ = !ok;
+  committed_ = ok;
+  return ok;
+}
+
 bool ReplacingFile::Commit() {
   if (file_ == nullptr || committed_) {
     return false;
   }
-  bool ok = !failed_ && std::fflush(file_) == 0 && std::ferror(file_) == 0;
+  if (temporaryPath_.empty()) {
+    return CommitInPlace();
+  }
+  bool ok = !failed_ && fileSystem_.SyncFile(file_) && std::ferror(file_) == 0;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;
-  if (ok) {
-    std::error_code error;
-    const auto existing = std::filesystem::status(FileSystemPath(targetPath_), error);
-    if (!error && std::filesystem::is_regular_file(existing)) {
-      std::filesystem::permissions(FileSystemPath(temporaryPath_), existing.permissions(), error);
-    }
-    ok = MoveFileOver(temporaryPath_, targetPath_);
-  }
+  ok = ok && fileSystem_.SetFinalMode(temporaryPath_, targetPath_) &&
+       fileSystem_.Replace(temporaryPath_, targetPath_);
   if (!ok) {
     failed_ = true;
-    std::error_code error;
-    std::filesystem::remove(FileSystemPath(temporaryPath_), error);
+    fileSystem_.Remove(temporaryPath_);
     return false;
   }
   committed_ = true;
+  // The new file is in place whatever this says: a folder that cannot be
+  // brought to the disk (some network and virtual file systems refuse) is no
+  // reason to report the write failed.
+  fileSystem_.SyncFolderOf(targetPath_);
   return true;
 }
 

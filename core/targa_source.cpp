@@ -11,7 +11,7 @@
 #include <new>
 
 #include "core/byte_io.h"
-#include "core/file_system.h"
+#include "core/open_file.h"
 #include "core/host.h"
 
 namespace kem {

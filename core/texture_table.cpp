@@ -7,7 +7,7 @@
 #include <limits>
 
 #include "core/colour.h"
-#include "core/file_system.h"
+#include "core/open_file.h"
 #include "core/host.h"
 #include "core/targa_source.h"
 

@@ -12,7 +12,7 @@
 #include <system_error>
 #include <vector>
 
-#include "core/file_system.h"
+#include "core/open_file.h"
 #include "core/replacing_file.h"
 #include "importer/dem_grid.h"
 #include "importer/height_map_writer.h"

@@ -5,7 +5,10 @@
 // systems' ways; the build compiles one of them.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -32,9 +35,34 @@ CliResult RunCli(const std::vector<std::string>& args,
 CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::string& input,
                            const std::string& typeAfter = "");
 
-// Presses Ctrl+C for the running kem-cli `pid` (on Windows, Ctrl+Break, which
-// takes the same path). True when it was delivered.
-bool PressCtrlC(int pid);
+// A signal that stops a run, and the exit status it must give.
+struct StopSignal {
+  const char* name;
+  int number;
+  int exitStatus;
+};
+
+// Ctrl+C, SIGTERM and SIGHUP, by their POSIX numbers (Windows has Ctrl+C and
+// Ctrl+Break, which give Ctrl+C's status, and none of the other two).
+inline constexpr StopSignal kStopSignals[] = {
+    {"CtrlC", 2, 130}, {"Terminate", 15, 143}, {"HangUp", 1, 129}};
+
+// Sends `stop` to the running kem-cli `pid` (on Windows, Ctrl+C as
+// Ctrl+Break, which takes the same path). True when it was delivered.
+bool SendStop(int pid, const StopSignal& stop);
+
+// Why `stop` cannot be sent to a program on this system; null when it can.
+const char* StopUnavailable(const StopSignal& stop);
+
+// Shows the signal by name in a failure message.
+inline void PrintTo(const StopSignal& signal, std::ostream* out) {
+  *out << signal.name;
+}
+
+// Names a test instance after its signal.
+inline std::string StopSignalName(const testing::TestParamInfo<StopSignal>& info) {
+  return info.param.name;
+}
 
 // The names of the files in `folder`, sorted.
 std::vector<std::string> FilesIn(const std::string& folder);

@@ -174,8 +174,12 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::stri
   return result;
 }
 
-bool PressCtrlC(int pid) {
-  return kill(pid, SIGINT) == 0;
+bool SendStop(int pid, const StopSignal& stop) {
+  return kill(pid, stop.number) == 0;
+}
+
+const char* StopUnavailable(const StopSignal&) {
+  return nullptr;
 }
 
 std::vector<std::string> FilesIn(const std::string& folder) {

@@ -115,8 +115,16 @@ CliResult RunCliOnTerminal(const std::vector<std::string>&, const std::string&,
   throw std::runtime_error("no pseudo-terminal on Windows");
 }
 
-bool PressCtrlC(int pid) {
-  return GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(pid)) != 0;
+bool SendStop(int pid, const StopSignal& stop) {
+  return StopUnavailable(stop) == nullptr &&
+         GenerateConsoleCtrlEvent(CTRL_BREAK_EVENT, static_cast<DWORD>(pid)) != 0;
+}
+
+const char* StopUnavailable(const StopSignal& stop) {
+  if (stop.exitStatus != kStopSignals[0].exitStatus) {
+    return "Windows sends console programs Ctrl+C and Ctrl+Break, no SIGTERM or SIGHUP";
+  }
+  return nullptr;
 }
 
 std::vector<std::string> FilesIn(const std::string& folder) {

@@ -43,19 +43,23 @@ TEST(CliConvert, ReportsAMissingInput) {
   EXPECT_EQ(result.err, "Error: the DEM file could not be opened.\n");
 }
 
-TEST(CliConvert, CtrlCCancelsAtTheNextCancelTest) {
+// Ctrl+C, SIGTERM and SIGHUP cancel the conversion and leave no file.
+class CliConvertStop : public testing::TestWithParam<StopSignal> {};
+
+TEST_P(CliConvertStop, CancelsAtTheNextCancelTest) {
+  // The DEM comes through a pipe, so that the signal arrives while the scan
+  // is certainly running: the flag is seen at the 25000th point.
 #ifdef _WIN32
   GTEST_SKIP() << "Windows has no named pipes in folders to feed the DEM slowly through";
 #else
-  // The DEM comes through a pipe, so that Ctrl+C arrives while the scan is
-  // certainly running: the flag is seen at the 25000th point.
   TempDir dir;
   const std::string fifo = dir.File("area.xyz");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   const CliResult result = RunCli({"convert", fifo}, [&](int pid) {
-    // Opening the pipe waits for kem-cli to open it, by which time it catches Ctrl+C.
+    // Opening the pipe waits for kem-cli to open it, by which time it catches
+    // the signal.
     const int pipe = open(fifo.c_str(), O_WRONLY);
-    if (pipe < 0 || kill(pid, SIGINT) != 0) {
+    if (pipe < 0 || kill(pid, GetParam().number) != 0) {
       return;
     }
     struct sigaction ignore = {};
@@ -72,11 +76,13 @@ TEST(CliConvert, CtrlCCancelsAtTheNextCancelTest) {
     close(pipe);
     sigaction(SIGPIPE, &previous, nullptr);
   });
-  EXPECT_EQ(result.exitCode, 130);
+  EXPECT_EQ(result.exitCode, GetParam().exitStatus);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(FilesIn(dir.path().string()), (std::vector<std::string>{"area.xyz"}));
 #endif
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliConvertStop, testing::ValuesIn(kStopSignals), StopSignalName);
 
 }  // namespace
 }  // namespace kem::test

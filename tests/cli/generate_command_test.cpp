@@ -216,7 +216,34 @@ TEST(CliGenerate, FilterGuideWithoutMarkersStillWritesTheAnchorBlock) {
   EXPECT_EQ(result.out, "Wrote o.gnd: 0 boards, 127102 bytes\n");
 }
 
-TEST(CliGenerate, CtrlCDiscardsTheUnfinishedLayout) {
+// The output path as the user gave it: a link is written through and stays a
+// link; a device is written in place, its errors reported as usual.
+TEST(CliGenerate, WritesThroughLinksAndIntoDevices) {
+  GenerateFolder folder;
+  std::filesystem::create_directory(folder.File("store"));
+  WriteText(folder.File("store/real.gnd"), "previous layout");
+  std::filesystem::create_symlink("store/real.gnd", folder.File("link.gnd"));
+  ASSERT_EQ(RunCli(RunArgs({"--output", "link.gnd"})).exitCode, 0);
+  EXPECT_TRUE(std::filesystem::is_symlink(folder.File("link.gnd")));
+  EXPECT_EQ(std::filesystem::file_size(folder.File("store/real.gnd")), kOneBoardLayoutSize);
+  EXPECT_EQ(FilesIn(folder.File("store")), std::vector<std::string>{"real.gnd"});
+
+  EXPECT_EQ(RunCli(RunArgs({"--output", "/dev/null"})).exitCode, 0);
+  if (std::filesystem::exists("/dev/full")) {
+    const CliResult full = RunCli(RunArgs({"--output", "/dev/full"}));
+    EXPECT_EQ(full.exitCode, 1);
+    EXPECT_EQ(full.err, "Error: failed to write layout file.\n");
+  }
+}
+
+// Ctrl+C, and a request to end (SIGTERM from a shutdown, SIGHUP from a closed
+// terminal), discard the unfinished layout and keep the one that was there.
+class CliStopSignal : public testing::TestWithParam<StopSignal> {};
+
+TEST_P(CliStopSignal, GenerateDiscardsTheUnfinishedLayout) {
+  if (const char* why = StopUnavailable(GetParam())) {
+    GTEST_SKIP() << why;
+  }
   GenerateFolder folder;
   HeightMap(20 * 72 + 4, 5 * 72 + 4).Save(folder.File("h.tga"));  // 100 boards
   WriteText(folder.File("o.gnd"), "previous layout");
@@ -224,11 +251,11 @@ TEST(CliGenerate, CtrlCDiscardsTheUnfinishedLayout) {
 
   bool interrupted = false;
   const CliResult result = RunCli(RunArgs({}), [&](int pid) {
-    // Wait for the temporary layout file to appear, then press Ctrl+C.
+    // Wait for the temporary layout file to appear, then send the signal.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
     while (std::chrono::steady_clock::now() < deadline) {
       if (folder.Files().size() > before.size()) {
-        interrupted = PressCtrlC(pid);
+        interrupted = SendStop(pid, GetParam());
         return;
       }
       std::this_thread::sleep_for(std::chrono::microseconds(200));
@@ -236,13 +263,15 @@ TEST(CliGenerate, CtrlCDiscardsTheUnfinishedLayout) {
   });
   ASSERT_TRUE(interrupted);
   if (result.exitCode == 0) {
-    GTEST_SKIP() << "the run finished before Ctrl+C arrived";
+    GTEST_SKIP() << "the run finished before the signal arrived";
   }
-  EXPECT_EQ(result.exitCode, 130);
+  EXPECT_EQ(result.exitCode, GetParam().exitStatus);
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(folder.Files(), before);
   EXPECT_EQ(ReadFile(folder.File("o.gnd")).size(), 15u);
 }
+
+INSTANTIATE_TEST_SUITE_P(Signals, CliStopSignal, testing::ValuesIn(kStopSignals), StopSignalName);
 
 }  // namespace
 }  // namespace kem::test

@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/test_support.h"
@@ -118,6 +123,193 @@ TEST(ReplacingFile, FailedCommitRemovesTheTemporaryFileAtOnce) {
   EXPECT_FALSE(fs::exists(temporary));
   EXPECT_EQ(Names(dir), std::vector<std::string>{"out.gnd"});
   EXPECT_TRUE(fs::is_directory(dir.File("out.gnd")));
+}
+
+std::size_t FileCount(const fs::path& folder) {
+  return static_cast<std::size_t>(
+      std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
+}
+
+std::string Text(const std::string& path) {
+  const auto bytes = test::ReadFile(path);
+  return std::string(bytes.begin(), bytes.end());
+}
+
+// The system's file calls, recorded in order, with one step made to fail.
+class FaultyFileSystem final : public FileSystem {
+ public:
+  explicit FaultyFileSystem(std::string failing) : failing_(std::move(failing)) {}
+
+  std::string ResolveLinks(const std::string& path) override { return native_.ResolveLinks(path); }
+  PathKind KindOf(const std::string& path) override { return native_.KindOf(path); }
+  CreateResult CreateExclusive(const std::string& path, std::FILE*& file) override {
+    return native_.CreateExclusive(path, file);
+  }
+  std::FILE* OpenInPlace(const std::string& path) override { return native_.OpenInPlace(path); }
+  bool SyncFile(std::FILE* file) override { return Step("sync") && native_.SyncFile(file); }
+  bool SetFinalMode(const std::string& path, const std::string& replaced) override {
+    return Step("mode") && native_.SetFinalMode(path, replaced);
+  }
+  bool Replace(const std::string& from, const std::string& to) override {
+    return Step("replace") && native_.Replace(from, to);
+  }
+  bool SyncFolderOf(const std::string& path) override {
+    return Step("sync folder") && native_.SyncFolderOf(path);
+  }
+  void Remove(const std::string& path) override { native_.Remove(path); }
+
+  std::vector<std::string> steps;
+
+ private:
+  bool Step(const std::string& name) {
+    steps.push_back(name);
+    return name != failing_;
+  }
+
+  FileSystem& native_ = FileSystem::Native();
+  std::string failing_;
+};
+
+TEST(ReplacingFile, DataReachesTheDiskBeforeTheOldFileIsReplaced) {
+  test::TempDir dir;
+  FaultyFileSystem fileSystem("");
+  auto output = ReplacingFile::Create(dir.File("out.gnd"), 0, fileSystem);
+  ASSERT_TRUE(output);
+  Write(*output, "new");
+  ASSERT_TRUE(output->Commit());
+  EXPECT_EQ(fileSystem.steps, (std::vector<std::string>{"sync", "mode", "replace", "sync folder"}));
+}
+
+// A failure anywhere between the last write and the move leaves the old file
+// whole and no temporary file behind.
+class ReplacingFileFault : public testing::TestWithParam<const char*> {};
+
+TEST_P(ReplacingFileFault, KeepsTheOldFileAndLeavesNoTemporary) {
+  test::TempDir dir;
+  test::WriteText(dir.File("out.gnd"), "old");
+  FaultyFileSystem fileSystem(GetParam());
+  auto output = ReplacingFile::Create(dir.File("out.gnd"), 0, fileSystem);
+  ASSERT_TRUE(output);
+  Write(*output, "new");
+  EXPECT_FALSE(output->Commit());
+  EXPECT_TRUE(output->Failed());
+  EXPECT_EQ(Names(dir), std::vector<std::string>{"out.gnd"});
+  EXPECT_EQ(Text(dir.File("out.gnd")), "old");
+}
+
+INSTANTIATE_TEST_SUITE_P(Steps, ReplacingFileFault, testing::Values("sync", "mode", "replace"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param);
+                         });
+
+TEST(ReplacingFile, AFolderThatCannotBeSyncedStillCountsAsWritten) {
+  test::TempDir dir;
+  FaultyFileSystem fileSystem("sync folder");
+  auto output = ReplacingFile::Create(dir.File("out.gnd"), 0, fileSystem);
+  ASSERT_TRUE(output);
+  Write(*output, "new");
+  EXPECT_TRUE(output->Commit());
+  EXPECT_EQ(Text(dir.File("out.gnd")), "new");
+}
+
+mode_t Mode(const std::string& path) {
+  struct stat info = {};
+  EXPECT_EQ(::stat(path.c_str(), &info), 0) << path;
+  return info.st_mode & 07777;
+}
+
+TEST(ReplacingFile, KeepsTheModeOfTheFileItReplacesAndGivesANewOneTheUsualMode) {
+  test::TempDir dir;
+  test::WriteText(dir.File("old.gnd"), "old");
+  ASSERT_EQ(::chmod(dir.File("old.gnd").c_str(), 0640), 0);
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  for (const char* name : {"old.gnd", "new.gnd"}) {
+    auto output = ReplacingFile::Create(dir.File(name));
+    ASSERT_TRUE(output);
+    EXPECT_EQ(Mode(dir.File(Names(dir).back())) & 077, 0u) << "the temporary file is private";
+    ASSERT_TRUE(output->Commit());
+  }
+  EXPECT_EQ(Mode(dir.File("old.gnd")), 0640u);
+  EXPECT_EQ(Mode(dir.File("new.gnd")), 0666u & ~mask);
+}
+
+// A link at the output path is written through: the file it finally names is
+// replaced, its temporary beside it, and the link stays a link.
+struct LinkCase {
+  const char* name;
+  std::vector<std::pair<const char*, const char*>> links;  // link, what it names
+  const char* target;                                      // the file finally written
+  bool targetExists;
+};
+
+class ReplacingFileLink : public testing::TestWithParam<LinkCase> {};
+
+TEST_P(ReplacingFileLink, WritesThroughTheLink) {
+  const LinkCase& link = GetParam();
+  test::TempDir dir;
+  fs::create_directory(dir.File("data"));
+  fs::create_directory(dir.File("out"));
+  if (link.targetExists) {
+    test::WriteText(dir.File(link.target), "old");
+  }
+  for (const auto& [from, to] : link.links) {
+    fs::create_symlink(to, dir.File(from));
+  }
+  auto output = ReplacingFile::Create(dir.File("out/out.gnd"));
+  ASSERT_TRUE(output);
+  Write(*output, "new");
+  EXPECT_EQ(FileCount(dir.path() / "data"), link.targetExists ? 2u : 1u)
+      << "the temporary file sits beside the target";
+  ASSERT_TRUE(output->Commit());
+  EXPECT_EQ(Text(dir.File(link.target)), "new");
+  EXPECT_TRUE(fs::is_symlink(dir.File("out/out.gnd")));
+  EXPECT_EQ(FileCount(dir.path() / "data"), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Links, ReplacingFileLink,
+    testing::Values(
+        LinkCase{"ToAFile", {{"out/out.gnd", "../data/real.gnd"}}, "data/real.gnd", true},
+        LinkCase{"Chain",
+                 {{"out/out.gnd", "step.gnd"}, {"out/step.gnd", "../data/real.gnd"}},
+                 "data/real.gnd",
+                 true},
+        LinkCase{"ToNothingYet", {{"out/out.gnd", "../data/new.gnd"}}, "data/new.gnd", false}),
+    [](const testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
+
+TEST(ReplacingFile, WritesADeviceInPlaceAndReportsItsErrors) {
+  auto sink = ReplacingFile::Create("/dev/null");
+  ASSERT_TRUE(sink);
+  Write(*sink, "bytes");
+  EXPECT_TRUE(sink->Commit());
+
+  if (fs::exists("/dev/full")) {
+    auto full = ReplacingFile::Create("/dev/full");
+    ASSERT_TRUE(full);
+    Write(*full, "bytes");
+    EXPECT_FALSE(full->Commit());
+    EXPECT_TRUE(full->Failed());
+  }
+}
+
+TEST(ReplacingFile, WritesAPipeInPlace) {
+  test::TempDir dir;
+  const std::string pipe = dir.File("pipe");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  std::string received;
+  std::thread reader([&] {
+    std::ifstream in(pipe, std::ios::binary);
+    received.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  });
+  auto output = ReplacingFile::Create(pipe);
+  ASSERT_TRUE(output);
+  Write(*output, "through the pipe");
+  EXPECT_TRUE(output->Commit());
+  output.reset();
+  reader.join();
+  EXPECT_EQ(received, "through the pipe");
+  EXPECT_EQ(Names(dir), std::vector<std::string>{"pipe"});
 }
 
 }  // namespace
