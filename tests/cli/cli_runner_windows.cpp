@@ -19,9 +19,19 @@ namespace {
 // Longest a run may take, even on a busy machine.
 constexpr DWORD kRunTimeoutMilliseconds = 120000;
 
+// What kem-cli wrote, with Windows' text line ends ("\r\n", from its text-mode
+// standard streams) read as "\n", so that the suites expect the same text on
+// both systems.
 std::string ReadText(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string raw{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string text;
+  for (std::size_t i = 0; i < raw.size(); ++i) {
+    if (raw[i] != '\r' || i + 1 == raw.size() || raw[i + 1] != '\n') {
+      text += raw[i];
+    }
+  }
+  return text;
 }
 
 std::wstring Wide(const std::string& text) {
