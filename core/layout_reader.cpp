@@ -10,8 +10,8 @@
 
 #include "core/byte_io.h"
 #include "core/file_ptr.h"
-#include "core/open_file.h"
 #include "core/layout_file.h"
+#include "core/open_file.h"
 #include "core/texture_table.h"
 
 namespace kem {

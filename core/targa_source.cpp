@@ -11,8 +11,8 @@
 #include <new>
 
 #include "core/byte_io.h"
-#include "core/open_file.h"
 #include "core/host.h"
+#include "core/open_file.h"
 
 namespace kem {
 

@@ -7,8 +7,8 @@
 #include <limits>
 
 #include "core/colour.h"
-#include "core/open_file.h"
 #include "core/host.h"
+#include "core/open_file.h"
 #include "core/targa_source.h"
 
 namespace kem {

@@ -35,7 +35,7 @@ std::string ReadText(const std::string& path) {
 }
 
 std::wstring Wide(const std::string& text) {
-  return std::filesystem::path(text).wstring();
+  return Utf8Path(text).wstring();
 }
 
 // One argument as the runtime's command-line parser reads it back.

@@ -60,7 +60,11 @@ class TempDir {
   std::filesystem::path previous_;
 };
 
-// Whole-file helpers.
+// A UTF-8 path as std::filesystem takes it on every system (Windows would
+// read a plain string in the local code page).
+std::filesystem::path Utf8Path(const std::string& path);
+
+// Whole-file helpers; paths are UTF-8.
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 std::vector<std::uint8_t> ReadFile(const std::string& path);
