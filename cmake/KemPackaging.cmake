@@ -10,7 +10,6 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Terrain generator: colour-coded height maps to .gnd layout files, DEMs to height maps")
 set(CPACK_PACKAGE_INSTALL_DIRECTORY Kem)
 set(CPACK_STRIP_FILES ON)
-set(CPACK_PACKAGE_CHECKSUM "")
 set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/KemPackageNames.cmake)
 
 if(WIN32)
