@@ -47,7 +47,12 @@ if [ -e "$installed/share/applications" ]; then
 fi
 check "kem-$version-win64-setup.exe" "$(wine "C:\\Program Files\\Kem\\bin\\kem-cli.exe" --version)"
 wine "C:\\Program Files\\Kem\\Uninstall.exe" /S
-wineserver -w
+# The uninstaller runs on from a copy of itself; wait for it to finish.
+for _ in $(seq 1 30); do
+  wineserver -w
+  [ -e "$installed/bin/kem-cli.exe" ] || break
+  sleep 1
+done
 if [ -e "$installed/bin/kem-cli.exe" ]; then
   echo "the Windows uninstaller left the programs behind" >&2
   exit 1
