@@ -2,7 +2,9 @@
 # Prepares a cross-build of Kem for 64-bit Windows: installs what is missing,
 # gets wxWidgets for Windows (built once and cached by windows_wx.sh), builds
 # GoogleTest for Windows once into a cached prefix with the header-only
-# libraries, and configures BUILD_FOLDER with the mingw-w64 toolchain.
+# libraries, and configures BUILD_FOLDER with the mingw-w64 toolchain: a
+# release build fit to package (its programs look for their help book only
+# where they are installed; the tests are not installed).
 #
 #   scripts/windows_configure.sh BUILD_FOLDER [CMAKE_ARGS...]
 set -euo pipefail
@@ -66,4 +68,5 @@ fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$extras" \
-  -DwxWidgets_CONFIG_EXECUTABLE="$wx_config" -DKEM_BUILD_BENCH=OFF "$@" >/dev/null
+  -DwxWidgets_CONFIG_EXECUTABLE="$wx_config" -DKEM_BUILD_BENCH=OFF -DKEM_HELP_FROM_SOURCE=OFF \
+  "$@" >/dev/null
