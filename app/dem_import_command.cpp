@@ -42,20 +42,31 @@ void CentreOver(wxTopLevelWindow* window, const wxFrame* mainFrame) {
   window->Move(over.x + (over.width - size.x) / 2, over.y + (over.height - size.y) / 2);
 }
 
-}  // namespace
-
-void RunDemImportCommand(CMainFrame* mainFrame) {
-  const std::optional<wxString> path = ShowFileDialog(
-      mainFrame,
-      {wxS("Open"), wxString::FromUTF8(kDemFileFilter), wxFD_OPEN | wxFD_FILE_MUST_EXIST});
+// A file dialog owned by `mainFrame` with `filter`, then RunDemImport.
+void PickAndConvert(CMainFrame* mainFrame, const char* filter) {
+  kem::ConvertOptions options;
+  const std::optional<wxString> path =
+      ShowFileDialog(mainFrame, {wxS("Open"), wxString::FromUTF8(filter),
+                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST, &options.fitBoards});
   if (!path) {
     return;
   }
-  RunDemImport(mainFrame, *path);
+  RunDemImport(mainFrame, *path, {}, options);
+}
+
+}  // namespace
+
+void RunDemImportCommand(CMainFrame* mainFrame) {
+  PickAndConvert(mainFrame, kDemFileFilter);
+}
+
+void RunRasterImportCommand(CMainFrame* mainFrame) {
+  PickAndConvert(mainFrame, kRasterFileFilter);
 }
 
 kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
-                             const std::function<void(CDemImportDlg&)>& onShown) {
+                             const std::function<void(CDemImportDlg&)>& onShown,
+                             const kem::ConvertOptions& options) {
   auto* dialog = new CDemImportDlg();
   const DialogOwner owner(dialog);
   // The main window takes input again before the importer window goes.
@@ -69,7 +80,7 @@ kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
   if (onShown) {
     onShown(*dialog);
   }
-  return dialog->convertdem(path);
+  return dialog->convertdem(path, options);
 }
 
 }  // namespace kem::app

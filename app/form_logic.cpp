@@ -1,10 +1,15 @@
 #include "app/form_logic.h"
 
 #include <charconv>
+#include <cmath>
 #include <system_error>
 
 namespace kem::app {
 namespace {
+
+// The least magnitude that rounds to an infinite 32-bit float: the largest
+// float plus half its last step.
+constexpr double kFloatRoundingLimit = 0x1.ffffffp127;
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -14,7 +19,7 @@ bool IsBlank(char c) {
 
 std::optional<double> ParseReal(const std::string& text) {
   // from_chars reads the same way whatever locale the toolkit has set for the
-  // user: a point for the decimals, "inf" and "nan" as themselves, no hex.
+  // user: a point for the decimals, no hex.
   const char* p = text.data();
   const char* const end = p + text.size();
   while (p != end && IsBlank(*p)) {
@@ -35,6 +40,11 @@ std::optional<double> ParseReal(const std::string& text) {
     ++p;
   }
   if (p != end) {
+    return std::nullopt;
+  }
+  // The height is kept as a 32-bit real: what would not be a finite one is
+  // no number for the form.
+  if (!(std::fabs(value) < kFloatRoundingLimit)) {
     return std::nullopt;
   }
   return value;

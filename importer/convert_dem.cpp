@@ -41,6 +41,8 @@ constexpr char kTooLarge[] = "Error: the DEM is too large for a targa image.";
 constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
 constexpr char kCannotCreate[] = "Error: the height map file could not be created.";
 constexpr char kWriteFailed[] = "Error: failed to write the height map file.";
+constexpr char kFinerThanAUnit[] =
+    "Error: the DEM's point spacing is less than one unit; use projected coordinates in metres.";
 
 // Points or cells between two progress updates.
 constexpr std::uint64_t kProgressInterval = 25000;
@@ -57,8 +59,9 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 // whichever step it stopped at.
 class Conversion {
  public:
-  Conversion(const std::string& path, ImportHost& host, const OutputFileFactory& createOutput)
-      : path_(path), host_(host), createOutput_(createOutput) {}
+  Conversion(const std::string& path, ImportHost& host, const OutputFileFactory& createOutput,
+             const ConvertOptions& options)
+      : path_(path), host_(host), createOutput_(createOutput), options_(options) {}
 
   RunOutcome Run() {
     host_.Repaint();
@@ -70,6 +73,10 @@ class Conversion {
     }
     if (!ComputeGridSize(extents_, size_)) {
       return Fail(kTooLarge);
+    }
+    window_ = WholeGrid(size_.cols, size_.rows);
+    if (options_.fitBoards && !FitWholeBoards(size_.cols, size_.rows, window_)) {
+      return Fail(kSmallerThanABoard);
     }
     n_ = GridStep(spacing_);
     d_ = n_ == 1 ? 2 : 4;
@@ -134,6 +141,12 @@ class Conversion {
         firstY = point.y;
       } else if (spacing_ == 0) {
         spacing_ = SpacingOf(point.y, firstY);
+        // A first change of y under one unit: degrees, or a grid finer than
+        // the height map could ever show.
+        if (spacing_ == 0 && point.y != firstY) {
+          Fail(kFinerThanAUnit);
+          return false;
+        }
       }
       if (points_.Count() % kProgressInterval == 0) {
         host_.SetProgress(kScanText, ScanPercent(reader.Position(), error ? 0 : length));
@@ -205,24 +218,24 @@ class Conversion {
   }
 
   RunOutcome Write() {
-    std::unique_ptr<OutputFile> output = createOutput_(DemOutputPath(path_));
+    std::unique_ptr<OutputFile> output = createOutput_(OutputPathFor(path_, options_));
     if (!output) {
       return Fail(kCannotCreate);
     }
     std::uint8_t header[kHeightMapHeaderSize];
-    EncodeHeightMapHeader(size_.cols, size_.rows, header);
+    EncodeHeightMapHeader(window_.cols, window_.rows, header);
     output->Write(header, sizeof header);
 
-    const auto cols = static_cast<std::size_t>(size_.cols);
-    const std::size_t cellCount = grid_.CellCount();
+    const auto cols = static_cast<std::size_t>(window_.cols);
+    const std::size_t cellCount = cols * static_cast<std::size_t>(window_.rows);
     const double base = 50.0 + 50.0 * (d_ - 1) / d_;
     const double scale = static_cast<double>(cellCount) * d_;
     std::vector<std::uint8_t> chunk(kWriteChunkCells * kHeightMapBytesPerPixel);
     HeightRowReader reader(grid_);
     std::size_t used = 0;  // bytes in chunk
     std::size_t j = 0;     // cells coded
-    for (std::int64_t row = 0; row < size_.rows; ++row) {
-      const float* cells = reader.Row(row);
+    for (std::int64_t row = window_.row; row < window_.row + window_.rows; ++row) {
+      const float* cells = reader.Row(row) + window_.col;
       std::size_t col = 0;
       while (col < cols) {
         // Up to the next progress update, the end of the chunk or the end of
@@ -254,12 +267,14 @@ class Conversion {
   const std::string& path_;
   ImportHost& host_;
   const OutputFileFactory& createOutput_;
+  const ConvertOptions& options_;
   RunOutcome result_ = RunOutcome::kFailed;
 
   DemPointArray points_;
   DemExtents extents_;
   std::int32_t spacing_ = 0;
   GridSize size_;
+  HeightMapWindow window_;
   std::int64_t n_ = 0;
   int d_ = 4;
   HeightGrid grid_;
@@ -267,20 +282,31 @@ class Conversion {
 
 }  // namespace
 
+const char kSmallerThanABoard[] =
+    "Error: the height map is smaller than one board (76 x 76 pixels); it cannot be cut to whole "
+    "boards.";
+
 std::string DemOutputPath(const std::string& inputPath) {
   return inputPath + ".tga";
 }
 
+std::string OutputPathFor(const std::string& inputPath, const ConvertOptions& options) {
+  return options.outputPath.empty() ? DemOutputPath(inputPath) : options.outputPath;
+}
+
 RunOutcome convertdem(const std::string& path, ImportHost& host) {
-  return convertdem(path, host, [](const std::string& outputPath) {
-    return std::unique_ptr<OutputFile>(ReplacingFile::Create(outputPath));
-  });
+  return convertdem(path, host, CreateHeightMapOutput);
 }
 
 RunOutcome convertdem(const std::string& path, ImportHost& host,
                       const OutputFileFactory& createOutput) {
+  return convertdem(path, host, createOutput, ConvertOptions());
+}
+
+RunOutcome convertdem(const std::string& path, ImportHost& host,
+                      const OutputFileFactory& createOutput, const ConvertOptions& options) {
   try {
-    Conversion conversion(path, host, createOutput);
+    Conversion conversion(path, host, createOutput, options);
     return conversion.Run();
   } catch (const std::bad_alloc&) {
     // A working buffer could not be had; what was taken is already freed.
