@@ -23,3 +23,6 @@ find_program(KEM_WINE NAMES wine)
 if(KEM_WINE)
   set(CMAKE_CROSSCOMPILING_EMULATOR ${KEM_WINE})
 endif()
+
+# Static programs take the static zlib, not the import library of its DLL.
+set(ZLIB_USE_STATIC_LIBS ON)
