@@ -24,6 +24,30 @@ wxString RecentFileLabel(size_t index, const wxString& path) {
 
 }  // namespace
 
+namespace {
+
+wxString RecentFileValue(size_t index) {
+  return wxString::Format("%s/File%zu", kRecentFileKey, index + 1);
+}
+
+}  // namespace
+
+void SaveRecentFiles(const wxFileHistory& history, wxConfigBase& config) {
+  config.DeleteGroup(kRecentFileKey);
+  for (size_t i = 0; i < history.GetCount(); ++i) {
+    config.Write(RecentFileValue(i), history.GetHistoryFile(i));
+  }
+}
+
+void LoadRecentFiles(wxFileHistory& history, const wxConfigBase& config) {
+  for (size_t i = static_cast<size_t>(kRecentFileCount); i-- > 0;) {
+    wxString file;
+    if (config.Read(RecentFileValue(i), &file) && !file.empty()) {
+      history.AddFileToHistory(file);
+    }
+  }
+}
+
 CKemDocManager::CKemDocManager() : wxDocManager(0, false) {
   // Initialize here rather than in the base constructor, so that our history
   // of four is the one created.
@@ -87,8 +111,16 @@ void CKemDocManager::RemoveFileFromHistory(size_t i) {
 }
 
 void CKemDocManager::FileHistoryLoad(const wxConfigBase& config) {
-  wxDocManager::FileHistoryLoad(config);
+  if (GetFileHistory()) {
+    LoadRecentFiles(*GetFileHistory(), config);
+  }
   RefreshRecentFileMenu();
+}
+
+void CKemDocManager::FileHistorySave(wxConfigBase& config) {
+  if (GetFileHistory()) {
+    SaveRecentFiles(*GetFileHistory(), config);
+  }
 }
 
 void CKemDocManager::SetRecentFileMenu(wxMenu* fileMenu) {

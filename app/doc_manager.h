@@ -7,12 +7,26 @@
 // menu where its "Recent File" placeholder stands.
 #pragma once
 
+#include <wx/confbase.h>
 #include <wx/docview.h>
+#include <wx/filehistory.h>
 #include <wx/menu.h>
 
 namespace kem::app {
 
 inline constexpr int kRecentFileCount = 4;
+
+// Where the settings keep the recent-file list: this key, with values "File1"
+// (the newest) to "File4", as Windows programs of this kind name them. On
+// Windows the settings are the registry key the application names; elsewhere
+// a settings file with the same layout.
+inline constexpr char kRecentFileKey[] = "Recent File List";
+
+// Writes the list under kRecentFileKey, replacing what was there.
+void SaveRecentFiles(const wxFileHistory& history, wxConfigBase& config);
+
+// Adds the files listed under kRecentFileKey to `history`, the newest on top.
+void LoadRecentFiles(wxFileHistory& history, const wxConfigBase& config);
 
 class CKemDocManager : public wxDocManager {
  public:
@@ -28,6 +42,7 @@ class CKemDocManager : public wxDocManager {
   void AddFileToHistory(const wxString& file) override;
   void RemoveFileFromHistory(size_t i) override;
   void FileHistoryLoad(const wxConfigBase& config) override;
+  void FileHistorySave(wxConfigBase& config) override;
 
   // The File menu whose "Recent File" placeholder the recent files replace.
   void SetRecentFileMenu(wxMenu* fileMenu);

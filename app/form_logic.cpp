@@ -1,21 +1,11 @@
 #include "app/form_logic.h"
 
-#include <cerrno>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
-
-#include <locale.h>
-#include <clocale>
+#include <system_error>
 
 namespace kem::app {
 namespace {
-
-// strtod in the C locale, whatever locale the toolkit has set for the user.
-double StrtodC(const char* text, char** end) {
-  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
-  return strtod_l(text, end, cLocale);
-}
 
 // The least magnitude that rounds to an infinite 32-bit float: the largest
 // float plus half its last step.
@@ -28,21 +18,28 @@ bool IsBlank(char c) {
 }  // namespace
 
 std::optional<double> ParseReal(const std::string& text) {
-  const char* p = text.c_str();
-  while (IsBlank(*p)) {
+  // from_chars reads the same way whatever locale the toolkit has set for the
+  // user: a point for the decimals, no hex.
+  const char* p = text.data();
+  const char* const end = p + text.size();
+  while (p != end && IsBlank(*p)) {
     ++p;
   }
-  const char first = *p;
-  char* end = nullptr;
-  const double value = StrtodC(p, &end);
-  if (value == 0.0 && first != '0') {
+  const char first = p != end ? *p : '\0';
+  // A plus sign is allowed before the number; from_chars does not take one.
+  if (first == '+' && p + 1 != end && p[1] != '-' && p[1] != '+') {
+    ++p;
+  }
+  double value = 0.0;
+  const auto [stop, error] = std::from_chars(p, end, value);
+  if (error != std::errc() || (value == 0.0 && first != '0')) {
     return std::nullopt;
   }
-  p = end;
-  while (IsBlank(*p)) {
+  p = stop;
+  while (p != end && IsBlank(*p)) {
     ++p;
   }
-  if (*p != '\0' || p != text.c_str() + text.size()) {
+  if (p != end) {
     return std::nullopt;
   }
   // The height is kept as a 32-bit real: what would not be a finite one is

@@ -46,10 +46,11 @@ struct FormValues {
   int dataFormat = -1;
 };
 
-// Parses a height box: optional blanks, a decimal number as strtod reads it
-// in the C locale, optional blanks, nothing else. A text that converts to 0
-// must start with the digit 0, so "", "-" and "-0" are not numbers; nor are
-// "nan", "inf" and values too large for a finite 32-bit real.
+// Parses a height box: optional blanks, a decimal number (a point for the
+// decimals, an optional sign, an exponent; whatever the user's locale),
+// optional blanks, nothing else. A text that converts to 0 must start with the
+// digit 0, so "", "-" and "-0" are not numbers; nor are "nan", "inf", hex and
+// values too large for a finite 32-bit real.
 std::optional<double> ParseReal(const std::string& text);
 
 // The text a height box shows for `value`: up to six significant digits,

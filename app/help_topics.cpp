@@ -65,11 +65,20 @@ wxString FindHelpBook() {
   if (wxGetEnv("KEM_HELP_DIR", &dir) && IsBook(dir)) {
     return wxFileName(dir, "kem.hhp").GetFullPath();
   }
-  wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
-  exe.RemoveLastDir();
-  const wxString installed = exe.GetPath() + "/share/kem/help";
-  if (IsBook(installed)) {
-    return installed + "/kem.hhp";
+  // Where an installed program has it: "help" beside the executable (the
+  // Windows zip), or ../share/kem/help from it (Linux and the Windows setup).
+  const wxFileName exe(wxStandardPaths::Get().GetExecutablePath());
+  wxFileName beside = wxFileName::DirName(exe.GetPath());
+  beside.AppendDir("help");
+  wxFileName shared = wxFileName::DirName(exe.GetPath());
+  shared.RemoveLastDir();
+  shared.AppendDir("share");
+  shared.AppendDir("kem");
+  shared.AppendDir("help");
+  for (const wxFileName& folder : {beside, shared}) {
+    if (IsBook(folder.GetPath())) {
+      return wxFileName(folder.GetPath(), "kem.hhp").GetFullPath();
+    }
   }
 #ifdef KEM_SOURCE_HELP_DIR
   if (IsBook(KEM_SOURCE_HELP_DIR)) {

@@ -26,8 +26,9 @@ std::string HelpTopicPage(std::uint32_t context);
 // The book's contents page.
 inline constexpr char kHelpContentsPage[] = "index.html";
 
-// Where the help book (kem.hhp) is: $KEM_HELP_DIR, the installed
-// share/kem/help beside the program, or the source tree's help/.
+// Where the help book (kem.hhp) is: $KEM_HELP_DIR, help/ beside the program,
+// ../share/kem/help from it (the installed layouts), or, in a build made to
+// run from its build folder, the source tree's help/.
 wxString FindHelpBook();
 
 // The help viewer of the application, created on first use.

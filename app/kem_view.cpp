@@ -93,7 +93,7 @@ bool CKemView::OnCreate(wxDocument* doc, long flags) {
   SetFrame(frame);
   m_form = new ProjectForm(frame);
   Bindings();
-  frame->SetForm(m_form.get());
+  frame->ShowProjectForm(m_form.get());
   Activate(true);
   return true;
 }

@@ -130,7 +130,7 @@ void CMainFrame::BuildAccelerators() {
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(entries)), entries));
 }
 
-void CMainFrame::SetForm(wxWindow* form) {
+void CMainFrame::ShowProjectForm(wxWindow* form) {
   m_form = form;
   FitToForm();
 }

@@ -18,7 +18,7 @@ class CMainFrame : public wxDocParentFrame {
   ~CMainFrame() override;
 
   // The form that fills the client area; the frame is fitted to it.
-  void SetForm(wxWindow* form);
+  void ShowProjectForm(wxWindow* form);
   // Sizes the window so that its client area holds the form exactly.
   void FitToForm();
 

@@ -1,7 +1,5 @@
 // `kem-cli generate`: one generation run, like the application's Generate
 // command.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <iostream>
@@ -26,7 +24,7 @@ bool ConfirmFlatTerrain(bool yes) {
   if (yes) {
     return true;
   }
-  if (isatty(STDIN_FILENO) != 1 || !StderrIsTerminal()) {
+  if (!StdinIsTerminal() || !StderrIsTerminal()) {
     WriteMessageLine(kFlatTerrainQuestion);
     return false;
   }

@@ -6,11 +6,13 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
-#include <fstream>
+#include <cstdio>
 
 #include "cli/commands.h"
 #include "cli/terminal.h"
+#include "core/file_ptr.h"
 #include "core/layout_reader.h"
+#include "core/open_file.h"
 
 namespace kem::cli {
 namespace {
@@ -55,9 +57,9 @@ bool IsLayoutTarget(const std::string& path) {
     return true;
   }
   std::array<std::uint8_t, 4> head{};
-  std::ifstream file(path, std::ios::binary);
-  file.read(reinterpret_cast<char*>(head.data()), head.size());
-  return LooksLikeLayout(head.data(), static_cast<std::size_t>(file.gcount()));
+  const FilePtr file(OpenFile(path, "rb"));
+  const std::size_t read = file ? std::fread(head.data(), 1, head.size(), file.get()) : 0;
+  return LooksLikeLayout(head.data(), read);
 }
 
 int RunInspect(const InspectOptions& options) {

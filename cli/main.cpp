@@ -3,10 +3,12 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/inspect_command.h"
 #include "cli/job_options.h"
+#include "cli/terminal.h"
 #include "generated/version.h"
 
 int main(int argc, char** argv) {
@@ -65,7 +67,12 @@ int main(int argc, char** argv) {
   CLI::App* inspect = AddInspectCommand(app, inspectOptions);
 
   try {
-    app.parse(argc, argv);
+    std::vector<std::string> arguments = CommandLineArguments(argc, argv);
+    std::vector<char*> pointers;
+    for (std::string& argument : arguments) {
+      pointers.push_back(argument.data());
+    }
+    app.parse(static_cast<int>(pointers.size()), pointers.data());
   } catch (const CLI::CallForHelp& help) {
     return app.exit(help);
   } catch (const CLI::CallForAllHelp& help) {

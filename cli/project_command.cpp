@@ -1,6 +1,5 @@
 // `kem-cli project new` and `kem-cli project show`.
 #include <cstdio>
-#include <fstream>
 #include <iostream>
 #include <string>
 

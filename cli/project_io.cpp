@@ -1,10 +1,11 @@
 #include "cli/project_io.h"
 
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "cli/terminal.h"
+#include "core/file_ptr.h"
+#include "core/open_file.h"
 #include "core/project_file.h"
 
 namespace kem::cli {
@@ -14,7 +15,8 @@ bool LoadProject(const std::string& path, ProjectSettings& settings) {
     return true;
   }
   std::error_code error;
-  if (std::filesystem::is_directory(path, error) || !std::ifstream(path, std::ios::binary)) {
+  const FilePtr file(OpenFile(path, "rb"));
+  if (std::filesystem::is_directory(FileSystemPath(path), error) || !file) {
     WriteMessageLine("Error: project file " + path + " not found or failed to open.");
   } else {
     WriteMessageLine("Error: " + path + " is not a complete project file.");

@@ -1,8 +1,7 @@
 #include "cli/terminal.h"
 
-#include <unistd.h>
-
 #include <atomic>
+#include <csignal>
 #include <cstdio>
 
 namespace kem::cli {
@@ -19,11 +18,6 @@ static_assert(std::atomic<int>::is_always_lock_free, "the Ctrl+C flag is set in 
 // The shell's convention for a process ended by a signal.
 constexpr int kSignalExitBase = 128;
 
-extern "C" void OnInterrupt(int signal) {
-  int none = 0;
-  gInterruptSignal.compare_exchange_strong(none, signal);
-}
-
 void WriteToStderr(const std::string& text) {
   std::fwrite(text.data(), 1, text.size(), stderr);
   std::fflush(stderr);
@@ -35,11 +29,7 @@ void WriteMessageLine(const std::string& text) {
   WriteToStderr(text + "\n");
 }
 
-bool StderrIsTerminal() {
-  return isatty(STDERR_FILENO) == 1;
-}
-
-ProgressLine::ProgressLine() : terminal_(StderrIsTerminal()) {}
+ProgressLine::ProgressLine() : terminal_(StderrIsTerminal() && EnableTerminalEscapes()) {}
 
 ProgressLine::~ProgressLine() {
   Clear();
@@ -64,28 +54,13 @@ void ProgressLine::Clear() {
   }
 }
 
-InterruptCatcher::InterruptCatcher(SecondInterrupt second) {
-  gInterruptSignal.store(0);
-  struct sigaction action = {};
-  action.sa_handler = OnInterrupt;
-  sigemptyset(&action.sa_mask);
-  // A read in progress (the DEM may come through a pipe) must not fail
-  // because Ctrl+C arrived; the flag alone decides what happens.
-  action.sa_flags = SA_RESTART;
-  if (second == SecondInterrupt::kEndsProcess) {
-    action.sa_flags |= SA_RESETHAND;
-  }
-  for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-    installed_[i] = sigaction(kSignals[i], &action, &previous_[i]) == 0;
-  }
+void RecordInterrupt(int signal) {
+  int none = 0;
+  gInterruptSignal.compare_exchange_strong(none, signal);
 }
 
-InterruptCatcher::~InterruptCatcher() {
-  for (std::size_t i = 0; i < std::size(kSignals); ++i) {
-    if (installed_[i]) {
-      sigaction(kSignals[i], &previous_[i], nullptr);
-    }
-  }
+void ClearInterrupt() {
+  gInterruptSignal.store(0);
 }
 
 bool Interrupted() {

@@ -2,14 +2,20 @@
 // importer's terminal hosts: message lines, one progress line redrawn in place
 // on a terminal, and Ctrl+C (or a request to end: SIGTERM, SIGHUP) caught as
 // a flag the work polls between steps.
+//
+// What differs between systems (finding a terminal, catching Ctrl+C, the
+// command line's encoding) lives in console_posix.cpp and console_windows.cpp;
+// the build compiles one of them.
 #pragma once
 
-#include <signal.h>
-
-#include <iterator>
 #include <string>
+#include <vector>
 
 namespace kem::cli {
+
+// The program's arguments, its name first, as UTF-8 whatever the system hands
+// main() (Windows gives main() the arguments in the local code page).
+std::vector<std::string> CommandLineArguments(int argc, char** argv);
 
 // Writes `text` and a newline to standard error and flushes it, so the whole
 // message is out before the run goes on or ends.
@@ -17,6 +23,13 @@ void WriteMessageLine(const std::string& text);
 
 // True when standard error is a terminal, where a line can be redrawn in place.
 bool StderrIsTerminal();
+
+// True when standard input is a terminal, where a question can be answered.
+bool StdinIsTerminal();
+
+// Has standard error's terminal act on the escape sequences the progress line
+// draws with (a Windows console needs this switched on). False when it cannot.
+bool EnableTerminalEscapes();
 
 // The progress line at the bottom of a terminal, drawn as "\r<line>\033[K" so
 // each state overwrites the last. When standard error is not a terminal it
@@ -68,11 +81,16 @@ class InterruptCatcher {
   InterruptCatcher& operator=(const InterruptCatcher&) = delete;
 
  private:
-  static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-
-  struct sigaction previous_[std::size(kSignals)] = {};
-  bool installed_[std::size(kSignals)] = {};
+  bool installed_ = false;
 };
+
+// For the system's handlers: records the first request to end, by the POSIX
+// signal number whose exit status it gives (Windows' Ctrl+C and Ctrl+Break
+// count as SIGINT, closing the console as SIGHUP).
+void RecordInterrupt(int signal);
+
+// Forgets any request to end; each InterruptCatcher starts with none.
+void ClearInterrupt();
 
 // True once one of the signals arrived while the current InterruptCatcher
 // lived.

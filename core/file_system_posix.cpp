@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "core/file_system.h"
+#include "core/open_file.h"
 
 namespace kem {
 
@@ -114,6 +115,15 @@ class PosixFileSystem final : public FileSystem {
 FileSystem& FileSystem::Native() {
   static PosixFileSystem native;
   return native;
+}
+
+// Paths are bytes here: UTF-8 passes through unchanged.
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  return std::fopen(path.c_str(), mode);
+}
+
+std::filesystem::path FileSystemPath(const std::string& path) {
+  return std::filesystem::path(path);
 }
 
 }  // namespace kem

@@ -12,6 +12,7 @@
 #include "core/colour.h"
 #include "core/generator_messages.h"
 #include "core/layout_file.h"
+#include "core/open_file.h"
 #include "core/replacing_file.h"
 #include "core/targa_source.h"
 #include "core/texture_table.h"
@@ -221,7 +222,7 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
 }  // namespace
 
 TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer, const std::string& path) {
-  FilePtr file(std::fopen(path.c_str(), "rb"));
+  FilePtr file(OpenFile(path, "rb"));
   if (!file) {
     return TemplateLoad::kMissing;
   }

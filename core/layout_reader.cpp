@@ -11,6 +11,7 @@
 #include "core/byte_io.h"
 #include "core/file_ptr.h"
 #include "core/layout_file.h"
+#include "core/open_file.h"
 #include "core/texture_table.h"
 
 namespace kem {
@@ -382,14 +383,14 @@ std::unique_ptr<LayoutSource> MemoryLayoutSource(const std::uint8_t* bytes, std:
 
 std::unique_ptr<LayoutSource> FileLayoutSource(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
+  if (!std::filesystem::is_regular_file(FileSystemPath(path), error)) {
     return nullptr;
   }
-  const auto size = std::filesystem::file_size(path, error);
+  const auto size = std::filesystem::file_size(FileSystemPath(path), error);
   if (error) {
     return nullptr;
   }
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = OpenFile(path, "rb");
   if (file == nullptr) {
     return nullptr;
   }

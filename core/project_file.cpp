@@ -3,10 +3,11 @@
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "core/byte_io.h"
+#include "core/file_ptr.h"
+#include "core/open_file.h"
 #include "core/replacing_file.h"
 
 namespace kem {
@@ -191,7 +192,7 @@ bool LoadProjectFile(const std::string& path, ProjectSettings& settings) {
   if (path.empty()) {
     return false;
   }
-  std::ifstream file(path, std::ios::binary);
+  const FilePtr file(OpenFile(path, "rb"));
   if (!file) {
     return false;
   }
@@ -199,16 +200,15 @@ bool LoadProjectFile(const std::string& path, ProjectSettings& settings) {
   // more than the limit.
   std::vector<std::uint8_t> bytes;
   constexpr std::size_t kChunk = 64 * 1024;
-  while (file) {
+  while (!std::feof(file.get()) && !std::ferror(file.get())) {
     const std::size_t used = bytes.size();
     if (used > kMaxProjectFileSize) {
       return false;
     }
     bytes.resize(used + kChunk);
-    file.read(reinterpret_cast<char*>(bytes.data() + used), static_cast<std::streamsize>(kChunk));
-    bytes.resize(used + static_cast<std::size_t>(file.gcount()));
+    bytes.resize(used + std::fread(bytes.data() + used, 1, kChunk, file.get()));
   }
-  if (file.bad() || bytes.size() > kMaxProjectFileSize) {
+  if (std::ferror(file.get()) || bytes.size() > kMaxProjectFileSize) {
     return false;
   }
   return DecodeProject(bytes, settings);

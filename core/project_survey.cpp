@@ -15,6 +15,7 @@
 #include "core/colour.h"
 #include "core/generator_messages.h"
 #include "core/layout_file.h"
+#include "core/open_file.h"
 #include "core/project_rules.h"
 #include "core/targa_source.h"
 
@@ -64,7 +65,7 @@ bool OutputCanBeCreated(const std::string& path) {
     return false;
   }
   std::error_code error;
-  const std::filesystem::path output(path);
+  const std::filesystem::path output = FileSystemPath(path);
   if (std::filesystem::is_directory(output, error)) {
     return false;
   }

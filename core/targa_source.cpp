@@ -12,6 +12,7 @@
 
 #include "core/byte_io.h"
 #include "core/host.h"
+#include "core/open_file.h"
 
 namespace kem {
 
@@ -114,7 +115,7 @@ std::unique_ptr<TargaSource> OpenTargaSource(const std::string& path, int& code)
   }
 
   code = kTargaOpenCannotOpen;
-  source->file.reset(std::fopen(path.c_str(), "rb"));
+  source->file.reset(OpenFile(path, "rb"));
   if (!source->file) {
     return nullptr;
   }

@@ -8,6 +8,7 @@
 
 #include "core/colour.h"
 #include "core/host.h"
+#include "core/open_file.h"
 #include "core/targa_source.h"
 
 namespace kem {
@@ -200,7 +201,7 @@ void LoadTextureTable(TextureTable& table, const std::string& texturingGuidePath
     table.entries[0].keyA = 0;
     return;
   }
-  const FilePtr file(std::fopen(listPath.c_str(), "r"));
+  const FilePtr file(OpenFile(listPath, "r"));
   if (!file) {
     host.ShowInformation(kTableCaption, kMissingListText);
     table.entries[0].keyA = 0;

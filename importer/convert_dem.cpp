@@ -12,7 +12,11 @@
 #include <system_error>
 #include <vector>
 
+<<<<<<< HEAD
 #include "core/file_ptr.h"
+=======
+#include "core/open_file.h"
+>>>>>>> issue9-windows
 #include "core/replacing_file.h"
 #include "importer/dem_grid.h"
 #include "importer/height_map_writer.h"
@@ -85,13 +89,17 @@ class Conversion {
   // Reads every point, keeping the extents and the spacing (the first change
   // of y). Returns false when the conversion stops.
   bool Scan() {
+<<<<<<< HEAD
     FilePtr file(std::fopen(path_.c_str(), "rb"));
+=======
+    InputFile file(OpenFile(path_, "rb"));
+>>>>>>> issue9-windows
     if (!file) {
       Fail(kCannotOpen);
       return false;
     }
     std::error_code error;
-    const std::uintmax_t length = std::filesystem::file_size(path_, error);
+    const std::uintmax_t length = std::filesystem::file_size(FileSystemPath(path_), error);
     XyzNumberReader reader(file.get());
     float firstY = 0.0f;
     for (;;) {

@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <memory>
 
+#include "core/open_file.h"
+
 namespace kem {
 namespace {
 
@@ -31,10 +33,10 @@ bool IsTextByte(unsigned char byte) {
 
 Opening LookAtOpening(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) {
+  if (!std::filesystem::is_regular_file(FileSystemPath(path), error)) {
     return Opening::kNotAFile;
   }
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), std::fclose);
   if (!file) {
     return Opening::kNotAFile;
   }
@@ -65,7 +67,7 @@ constexpr char kNeedsGdal[] =
 
 // An ESRI ASCII grid opens with its column count.
 bool IsAsciiGrid(const std::string& path) {
-  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), std::fclose);
   char head[5] = {};
   if (!file || std::fread(head, 1, sizeof head, file.get()) != sizeof head) {
     return false;

@@ -87,14 +87,19 @@ TEST(DocManager, SurviveTheSettingsFile) {
     wxFileHistory history(kRecentFileCount);
     history.AddFileToHistory("/p/one");
     history.AddFileToHistory("/p/two");
-    history.Save(config);
+    SaveRecentFiles(history, config);
   }
   wxFileConfig config("Kem", "Local AppWizard-Generated Applications", file, wxString(),
                       wxCONFIG_USE_LOCAL_FILE);
+  // The value names Windows programs of this kind use, newest first.
+  EXPECT_EQ(config.Read("Recent File List/File1"), "/p/two");
+  EXPECT_EQ(config.Read("Recent File List/File2"), "/p/one");
+  EXPECT_FALSE(config.Exists("Recent File List/File3"));
   wxFileHistory history(kRecentFileCount);
-  history.Load(config);
+  LoadRecentFiles(history, config);
   ASSERT_EQ(history.GetCount(), 2u);
   EXPECT_EQ(history.GetHistoryFile(0), "/p/two");
+  EXPECT_EQ(history.GetHistoryFile(1), "/p/one");
 }
 
 }  // namespace

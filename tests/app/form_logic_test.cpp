@@ -43,7 +43,8 @@ INSTANTIATE_TEST_SUITE_P(
                     RealCase{"3.4028235e38", true, 3.4028235e38}, RealCase{"nan", false, 0},
                     RealCase{"inf", false, 0}, RealCase{"-infinity", false, 0},
                     RealCase{"3.5e38", false, 0}, RealCase{"-1e300", false, 0},
-                    RealCase{"1e400", false, 0}));
+                    RealCase{"1e400", false, 0}, RealCase{"0x10", false, 0},
+                    RealCase{"+-1", false, 0}));
 
 TEST(FormLogic, WritesUpToSixSignificantDigits) {
   EXPECT_EQ(FormatReal(0.0f), "0");

@@ -3,6 +3,7 @@
 # command line and checks that its main window comes up with the project's
 # name in the caption.
 #   run_app_start.sh KEM_BINARY SOURCE_DIR
+# KEM_EMULATOR, when set, runs the program (Windows builds run through Wine).
 set -euo pipefail
 kem="$(realpath "$1")"
 source_dir="$(realpath "$2")"
@@ -19,7 +20,8 @@ export HOME="$work"
 export NO_AT_BRIDGE=1
 cd "$work"
 
-"$kem" demo.kem &
+# shellcheck disable=SC2086
+${KEM_EMULATOR:-} "$kem" demo.kem &
 pid=$!
 found=1
 for _ in $(seq 1 150); do

@@ -2,7 +2,8 @@
 # Runs the desktop application's GUI tests under a virtual X server.
 #   run_gui_tests.sh GUI_TEST_BINARY OUTPUT_FOLDER [gtest options]
 # Screenshots are written to OUTPUT_FOLDER. Settings go to a fresh HOME, so
-# the user's recent-file list is never touched.
+# the user's recent-file list is never touched. KEM_EMULATOR, when set, runs
+# the binary (Windows builds run through Wine).
 set -euo pipefail
 binary="$1"
 out="$(cd "$2" && pwd)"
@@ -23,4 +24,5 @@ if ! command -v xvfb-run >/dev/null 2>&1; then
   exit 1
 fi
 # -n: a first display number of its own, so that parallel test runs do not race for one.
-exec xvfb-run -a -n 91 -s "-screen 0 1280x1024x24" "$binary" "$@"
+# shellcheck disable=SC2086
+exec xvfb-run -a -n 91 -s "-screen 0 1280x1024x24" ${KEM_EMULATOR:-} "$binary" "$@"

@@ -1,9 +1,11 @@
 // Runs the kem-cli binary named by the environment variable KEM_CLI as a child
 // process in the current folder and captures what it writes.
+//
+// cli_runner_posix.cpp and cli_runner_windows.cpp start processes the two
+// systems' ways; the build compiles one of them.
 #pragma once
 
 #include <gtest/gtest.h>
-#include <signal.h>
 
 #include <functional>
 #include <ostream>
@@ -40,9 +42,17 @@ struct StopSignal {
   int exitStatus;
 };
 
-// Ctrl+C, SIGTERM and SIGHUP.
+// Ctrl+C, SIGTERM and SIGHUP, by their POSIX numbers (Windows has Ctrl+C and
+// Ctrl+Break, which give Ctrl+C's status, and none of the other two).
 inline constexpr StopSignal kStopSignals[] = {
-    {"CtrlC", SIGINT, 130}, {"Terminate", SIGTERM, 143}, {"HangUp", SIGHUP, 129}};
+    {"CtrlC", 2, 130}, {"Terminate", 15, 143}, {"HangUp", 1, 129}};
+
+// Sends `stop` to the running kem-cli `pid` (on Windows, Ctrl+C as
+// Ctrl+Break, which takes the same path). True when it was delivered.
+bool SendStop(int pid, const StopSignal& stop);
+
+// Why `stop` cannot be sent to a program on this system; null when it can.
+const char* StopUnavailable(const StopSignal& stop);
 
 // Shows the signal by name in a failure message.
 inline void PrintTo(const StopSignal& signal, std::ostream* out) {

@@ -1,11 +1,12 @@
 // kem-cli convert: the DEM conversion from the command line, its exit status,
 // its messages on standard error, and Ctrl+C.
+#include <gtest/gtest.h>
+#ifndef _WIN32
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
+#endif
 
 #include <filesystem>
 #include <string>
@@ -18,12 +19,15 @@ namespace kem::test {
 namespace {
 
 TEST(CliConvert, WritesTheHeightMapAndExitsZero) {
-  TempDir dir;
-  WriteText(dir.File("area.xyz"), "0 0 5\n0 10 6\n10 0 7\n10 10 8\n");
-  const CliResult result = RunCli({"convert", dir.File("area.xyz")});
-  EXPECT_EQ(result.exitCode, 0);
-  EXPECT_EQ(ReadFile(dir.File("area.xyz.tga")).size(), 18u + 4 * 3);
-  EXPECT_EQ(result.err, "");
+  // Names beyond ASCII reach the file system whole on every system.
+  for (const std::string name : {"area", "hügel_東京"}) {
+    TempDir dir;
+    WriteText(dir.File(name + ".xyz"), "0 0 5\n0 10 6\n10 0 7\n10 10 8\n");
+    const CliResult result = RunCli({"convert", dir.File(name + ".xyz")});
+    EXPECT_EQ(result.exitCode, 0) << name;
+    EXPECT_EQ(ReadFile(dir.File(name + ".xyz.tga")).size(), 18u + 4 * 3) << name;
+    EXPECT_EQ(result.err, "") << name;
+  }
 }
 
 TEST(CliConvert, PrintsTheMessageAndExitsOneOnBadInput) {
@@ -48,6 +52,9 @@ class CliConvertStop : public testing::TestWithParam<StopSignal> {};
 TEST_P(CliConvertStop, CancelsAtTheNextCancelTest) {
   // The DEM comes through a pipe, so that the signal arrives while the scan
   // is certainly running: the flag is seen at the 25000th point.
+#ifdef _WIN32
+  GTEST_SKIP() << "Windows has no named pipes in folders to feed the DEM slowly through";
+#else
   TempDir dir;
   const std::string fifo = dir.File("area.xyz");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
@@ -75,6 +82,7 @@ TEST_P(CliConvertStop, CancelsAtTheNextCancelTest) {
   EXPECT_EQ(result.exitCode, GetParam().exitStatus);
   EXPECT_EQ(result.err, "");
   EXPECT_EQ(FilesIn(dir.path().string()), (std::vector<std::string>{"area.xyz"}));
+#endif
 }
 
 INSTANTIATE_TEST_SUITE_P(Signals, CliConvertStop, testing::ValuesIn(kStopSignals), StopSignalName);

@@ -33,6 +33,7 @@ class TerminalFolder {
 };
 
 TEST(CliTerminal, AsksTheFlatTerrainQuestionAndGoesOnOnYes) {
+  KEM_SKIP_ON_WINDOWS("the suite drives a pseudo-terminal, which Windows consoles are not");
   for (const char* answer : {"y\n", "YES\n"}) {
     SCOPED_TRACE(answer);
     TerminalFolder folder;
@@ -45,6 +46,7 @@ TEST(CliTerminal, AsksTheFlatTerrainQuestionAndGoesOnOnYes) {
 }
 
 TEST(CliTerminal, AnythingButYesIsNotConfirmed) {
+  KEM_SKIP_ON_WINDOWS("the suite drives a pseudo-terminal, which Windows consoles are not");
   for (const char* answer : {"n\n", "\n", "ok\n"}) {
     SCOPED_TRACE(answer);
     TerminalFolder folder;
@@ -57,6 +59,7 @@ TEST(CliTerminal, AnythingButYesIsNotConfirmed) {
 }
 
 TEST(CliTerminal, DrawsProgressLinesInPlaceAndClearsThem) {
+  KEM_SKIP_ON_WINDOWS("the suite drives a pseudo-terminal, which Windows consoles are not");
   TerminalFolder folder;
   const CliResult result =
       RunCliOnTerminal({"generate", "--height-map", "h.tga", "--max-height", "10", "--output",
@@ -78,6 +81,7 @@ TEST(CliTerminal, DrawsProgressLinesInPlaceAndClearsThem) {
 }
 
 TEST(CliTerminal, ShowsMessagesAsTheirExactText) {
+  KEM_SKIP_ON_WINDOWS("the suite drives a pseudo-terminal, which Windows consoles are not");
   TerminalFolder folder;
   const CliResult result = RunCliOnTerminal(
       {"generate", "--height-map", "missing.tga", "--output", "o.gnd", "--yes"}, "");

@@ -6,9 +6,19 @@
 # without undefined behaviour.
 #
 #   non_finite_heights.sh KEM_CLI SOURCE_DIR
+#
+# KEM_EMULATOR, when set, runs kem-cli (Windows builds run through Wine): the
+# layouts must match the same digests on every platform.
 set -euo pipefail
 cli="$1"
 source_dir="$2"
+emulator=()
+if [ -n "${KEM_EMULATOR:-}" ]; then
+  read -r -a emulator <<<"$KEM_EMULATOR"
+fi
+run() {
+  "${emulator[@]}" "$@"
+}
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/kem-non-finite.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -20,7 +30,7 @@ cp "$source_dir"/data/{demo_heightmap.tga,demo_texturing_guide.tga,textures.txt,
 project_with_max_height() {
   local name="$1" bytes="$2"
   shift 2
-  "$cli" project new "$name.kem" --height-map demo_heightmap.tga --output "$name.gnd" "$@"
+  run "$cli" project new "$name.kem" --height-map demo_heightmap.tga --output "$name.gnd" "$@"
   local size
   size=$(stat -c %s "$name.kem")
   printf "$bytes" | dd of="$name.kem" bs=1 seek=$((size - 12)) conv=notrunc status=none
@@ -30,11 +40,11 @@ project_with_max_height infinite '\x00\x00\x80\x7f'
 project_with_max_height nan '\x00\x00\xc0\x7f'
 project_with_max_height minus_infinite '\x00\x00\x80\xff' --format grey --no-interpolate
 for name in infinite nan minus_infinite; do
-  "$cli" generate "$name.kem" --yes >/dev/null
+  run "$cli" generate "$name.kem" --yes >/dev/null
 done
-"$cli" generate --height-map demo_heightmap.tga --format terrain --base-height -3.4e38 \
+run "$cli" generate --height-map demo_heightmap.tga --format terrain --base-height -3.4e38 \
   --max-height 3.4e38 --output overflow.gnd >/dev/null
-"$cli" generate --height-map demo_heightmap.tga --format 24bit --base-height -3.4e38 \
+run "$cli" generate --height-map demo_heightmap.tga --format 24bit --base-height -3.4e38 \
   --max-height 3.4e38 --texturing-guide demo_texturing_guide.tga --output overflow_24bit.gnd \
   >/dev/null
 

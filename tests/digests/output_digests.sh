@@ -5,7 +5,9 @@
 #
 #   output_digests.sh KEM_CLI MAKE_HEIGHTMAP MAKE_DEM SOURCE_DIR [--update]
 #
-# With --update the digests are written instead of checked.
+# With --update the digests are written instead of checked. KEM_EMULATOR, when
+# set, runs the programs (Windows builds run through Wine): the outputs must
+# match the same digests on every platform.
 set -euo pipefail
 cli="$1"
 make_map="$2"
@@ -13,6 +15,13 @@ make_dem="$3"
 source_dir="$4"
 mode="${5:-check}"
 expected="$source_dir/tests/digests/expected.sha256"
+emulator=()
+if [ -n "${KEM_EMULATOR:-}" ]; then
+  read -r -a emulator <<<"$KEM_EMULATOR"
+fi
+run() {
+  "${emulator[@]}" "$@"
+}
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/kem-digests.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
@@ -22,11 +31,11 @@ cd "$work"
 awk 'BEGIN { for (i = 0; i < 780; i++) printf "%c", (i * 7 + 3) % 251 + 1 }' >tile_blank.dat
 cp "$source_dir/data/textures.txt" textures.txt
 
-"$make_map" --boards 3x2 --format chroma --out chroma.tga --texturing-guide guide.tga
-"$make_map" --boards 7x5 --format chroma --out wide.tga --filter-guide filter.tga
-"$make_map" --boards 3x2 --format spectrum --out spectrum.tga
-"$make_map" --boards 3x2 --format grey --out grey.tga --top-down
-"$make_map" --boards 3x2 --format 24bit --out 24bit.tga
+run "$make_map" --boards 3x2 --format chroma --out chroma.tga --texturing-guide guide.tga
+run "$make_map" --boards 7x5 --format chroma --out wide.tga --filter-guide filter.tga
+run "$make_map" --boards 3x2 --format spectrum --out spectrum.tga
+run "$make_map" --boards 3x2 --format grey --out grey.tga --top-down
+run "$make_map" --boards 3x2 --format 24bit --out 24bit.tga
 
 # Every generation case, with `extra` options after each case's own. The
 # layouts must not depend on how many threads build the boards.
@@ -35,7 +44,7 @@ simd=all
 gen() {
   local name="$1"
   shift
-  KEM_SIMD="$simd" "$cli" generate --yes --output "$name.gnd" "$@" "${extra[@]}" >/dev/null
+  KEM_SIMD="$simd" run "$cli" generate --yes --output "$name.gnd" "$@" "${extra[@]}" >/dev/null
 }
 
 generate_all() {
@@ -56,7 +65,7 @@ generate_all() {
     gen "filter_$radius" --height-map wide.tga --format chroma --base-height 0 \
       --max-height 300 --filter-guide filter.tga --filter-radius "$radius"
   done
-  (cd demo && KEM_SIMD="$simd" "$cli" generate demo.kem "${extra[@]}" >/dev/null)
+  (cd demo && KEM_SIMD="$simd" run "$cli" generate demo.kem "${extra[@]}" >/dev/null)
 }
 
 mkdir demo
@@ -64,18 +73,18 @@ cp "$source_dir"/data/{demo.kem,demo_heightmap.tga,demo_texturing_guide.tga,text
 cp tile_blank.dat demo/
 generate_all
 
-"$cli" project new project.kem --height-map maps/vale.tga --format grey --base-height -3.5 \
+run "$cli" project new project.kem --height-map maps/vale.tga --format grey --base-height -3.5 \
   --max-height 1e3 --no-interpolate --minimap mini.tga --texturing-guide guide.tga \
   --randomize --filter-guide filter.tga --filter-radius 4 --output vale.gnd
-"$cli" project new default.kem
+run "$cli" project new default.kem
 
 # DEMs: a 10-unit grid and a 30-unit grid listed south to north, with CRLF ends.
-"$make_dem" --points 40x30 --spacing 10 --out dem10.xyz
-"$make_dem" --points 20x15 --spacing 30 --out dem30.xyz
+run "$make_dem" --points 40x30 --spacing 10 --out dem10.xyz
+run "$make_dem" --points 20x15 --spacing 30 --out dem30.xyz
 awk '{ lines[NR] = $0 } END { for (i = NR; i > 0; i--) printf "%s\r\n", lines[i] }' \
   dem30.xyz >dem30_crlf.xyz
 for dem in dem10 dem30 dem30_crlf; do
-  "$cli" convert "$dem.xyz" >/dev/null
+  run "$cli" convert "$dem.xyz" >/dev/null
 done
 
 actual="$work/actual.sha256"
@@ -107,14 +116,14 @@ done
 
 # A randomised, filtered map large enough for the board ring to wrap many
 # times: the same bytes for every thread count.
-"$make_map" --boards 13x9 --format chroma --out big.tga --texturing-guide big_guide.tga \
+run "$make_map" --boards 13x9 --format chroma --out big.tga --texturing-guide big_guide.tga \
   --filter-guide big_filter.tga
 for threads in 1 2 7; do
-  KEM_SIMD=off "$cli" generate --yes --output "big_$threads.gnd" --height-map big.tga \
+  KEM_SIMD=off run "$cli" generate --yes --output "big_$threads.gnd" --height-map big.tga \
     --format chroma --base-height 0 --max-height 300 --texturing-guide big_guide.tga --randomize \
     --filter-guide big_filter.tga --filter-radius 1 --threads "$threads" >/dev/null
 done
-"$cli" generate --yes --output big.gnd --height-map big.tga --format chroma --base-height 0 \
+run "$cli" generate --yes --output big.gnd --height-map big.tga --format chroma --base-height 0 \
   --max-height 300 --texturing-guide big_guide.tga --randomize --filter-guide big_filter.tga \
   --filter-radius 1 >/dev/null
 if ! cmp -s big_1.gnd big_2.gnd || ! cmp -s big_1.gnd big_7.gnd || ! cmp -s big_1.gnd big.gnd; then

@@ -13,6 +13,15 @@
 #include "core/host.h"
 #include "support/recording_run.h"
 
+// Skips the running test on Windows, saying why, for checks that mean
+// nothing there (permission bits, signals, pseudo-terminals). Used inside a
+// test body only.
+#ifdef _WIN32
+#define KEM_SKIP_ON_WINDOWS(reason) GTEST_SKIP() << (reason)
+#else
+#define KEM_SKIP_ON_WINDOWS(reason) static_cast<void>(0)
+#endif
+
 namespace kem::test {
 
 // Records every message, information box and progress step in order.
@@ -51,7 +60,11 @@ class TempDir {
   std::filesystem::path previous_;
 };
 
-// Whole-file helpers.
+// A UTF-8 path as std::filesystem takes it on every system (Windows would
+// read a plain string in the local code page).
+std::filesystem::path Utf8Path(const std::string& path);
+
+// Whole-file helpers; paths are UTF-8.
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 std::vector<std::uint8_t> ReadFile(const std::string& path);

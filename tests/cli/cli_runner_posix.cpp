@@ -174,6 +174,14 @@ CliResult RunCliOnTerminal(const std::vector<std::string>& args, const std::stri
   return result;
 }
 
+bool SendStop(int pid, const StopSignal& stop) {
+  return kill(pid, stop.number) == 0;
+}
+
+const char* StopUnavailable(const StopSignal&) {
+  return nullptr;
+}
+
 std::vector<std::string> FilesIn(const std::string& folder) {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(folder)) {

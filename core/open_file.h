@@ -1,0 +1,20 @@
+// Opening a file by path: the one place where a path becomes a file the
+// system reads. Paths are UTF-8 everywhere in Kem; on Windows they become the
+// system's wide-character paths here (and in file_system_windows.cpp, which
+// writes outputs) and nowhere else.
+#pragma once
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace kem {
+
+// Opens the file at the UTF-8 `path` with an fopen mode ("rb", "r", "wb").
+// Returns null when it cannot be opened. The caller closes it (see FilePtr).
+std::FILE* OpenFile(const std::string& path, const char* mode);
+
+// The UTF-8 `path` as a std::filesystem path, for asking about a file.
+std::filesystem::path FileSystemPath(const std::string& path);
+
+}  // namespace kem
