@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "core/generate_terrain.h"
+
 namespace kem::cli {
 
 struct JobOptions;
@@ -18,8 +20,10 @@ inline constexpr int kExitNotConfirmed = 3;
 
 // `generate [PROJECT]`: one generation run with the project's fields (a new
 // project's without PROJECT), overridden by `options`. Asks the flat-terrain
-// question first when the base and maximum height are equal.
-int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions& options);
+// question first when the base and maximum height are equal. `runOptions`
+// say how many threads build the boards.
+int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions& options,
+                const GenerateOptions& runOptions);
 
 // `convert FILE`: an XYZ DEM or (in builds with GDAL) any elevation raster
 // into FILE.tga, or into `outputPath` when it is not empty; `fitBoards` crops

@@ -43,7 +43,8 @@ bool ConfirmFlatTerrain(bool yes) {
 
 }  // namespace
 
-int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions& options) {
+int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions& options,
+                const GenerateOptions& runOptions) {
   ProjectSettings settings;
   if (projectPath && !LoadProject(*projectPath, settings)) {
     return kExitFailed;
@@ -58,7 +59,7 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
   // Ctrl+C cancels the run, which discards the unfinished layout file; the
   // file at the output path, if any, stays as it was.
   InterruptCatcher interrupts(SecondInterrupt::kEndsProcess);
-  const GenerateResult result = GenerateTerrain(settings, host);
+  const GenerateResult result = GenerateTerrain(settings, host, runOptions);
   switch (result.outcome) {
     case RunOutcome::kWritten:
       break;

@@ -28,6 +28,13 @@ int main(int argc, char** argv) {
           "Project file; without one a new project's fields apply")
       ->type_name("PROJECT");
   AddJobOptions(*generate, generateOptions);
+  kem::GenerateOptions runOptions;
+  generate
+      ->add_option("--threads", runOptions.threads,
+                   "Threads that build boards (default: one per core); the layout is the same "
+                   "for any number")
+      ->check(CLI::Range(1, 256))
+      ->type_name("N");
 
   std::string xyzPath;
   std::string convertOutput;
@@ -71,7 +78,7 @@ int main(int argc, char** argv) {
   }
 
   if (*generate) {
-    return RunGenerate(projectPath, generateOptions);
+    return RunGenerate(projectPath, generateOptions, runOptions);
   }
   if (*convert) {
     return RunConvert(xyzPath, convertOutput, fitBoards);

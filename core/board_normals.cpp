@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "core/board_normals_lanes.h"
 #include "core/float_conversion.h"
 
 namespace kem {
@@ -70,10 +71,12 @@ inline NormalBytes ComputeNormal(const float* grid, int x, int y) {
 }  // namespace
 
 // The interior rows have all four facets and neighbours side by side in
-// memory, so this loop runs branch-free (and the compiler may do two vertices
-// at once: IEEE division and square root give the same bits either way). The
-// border goes through the general rule.
+// memory, so they run branch-free, on vector lanes where the processor has
+// them (IEEE division and square root give the same bits either way); the
+// plain loop finishes what the lanes leave. The border goes through the
+// general rule.
 void ComputeBoardNormals(const float* grid, BoardNormals& normals) {
+  const NormalRowKernel lanes = NormalRowKernelFor(ActiveVectorLevel());
   for (int y = 1; y < kLast; ++y) {
     const int start = GridIndex(0, y);
     const float* row = grid + start;
@@ -82,7 +85,8 @@ void ComputeBoardNormals(const float* grid, BoardNormals& normals) {
     std::int8_t* top = normals.top.data() + start;
     std::int8_t* right = normals.right.data() + start;
     std::int8_t* up = normals.up.data() + start;
-    for (int x = 1; x < kLast; ++x) {
+    int x = lanes != nullptr ? lanes(row, above, below, top, right, up) : 1;
+    for (; x < kLast; ++x) {
       const double here = row[x];
       const NormalBytes n = NormalOfFacets(true, true, true, true, row[x - 1] - here,
                                            row[x + 1] - here, above[x] - here, below[x] - here);

@@ -1,5 +1,8 @@
 #include "core/board_writer.h"
 
+#include <algorithm>
+#include <memory>
+
 #include "core/board_heights.h"
 #include "core/board_normals.h"
 #include "core/byte_io.h"
@@ -49,12 +52,13 @@ inline std::uint8_t VariationByte(int draw) {
   return static_cast<std::uint8_t>(draw * 255 / RandomSource::kMax);
 }
 
-void WriteVertexRecords(TerrainJob& job, std::uint8_t* records) {
-  const float* grid = job.elevation->heights.data();
+void WriteVertexRecords(const TerrainJob& job, const BoardInput& input, const float* grid,
+                        std::uint8_t* records) {
   BoardNormals normals;
   ComputeBoardNormals(grid, normals);
-  const std::uint8_t* guide = job.texturingGuide ? job.texturingGuide->window.data() : nullptr;
-  TextureMatcher matcher(job.textures);
+  const bool textured = job.texturingGuide != nullptr;
+  const bool randomize = textured && job.randomizeTextures != 0;
+  RandomSource random(input.randomState);
   std::uint8_t* record = records;
   for (int x = 0; x < kWindowSide; ++x) {
     for (int y = 0; y < kWindowSide; ++y, record += kVertexRecordSize) {
@@ -66,15 +70,32 @@ void WriteVertexRecords(TerrainJob& job, std::uint8_t* records) {
       record[kVertexNormalTopField] = static_cast<std::uint8_t>(normals.top[at]);
       record[kVertexNormalRightField] = static_cast<std::uint8_t>(normals.right[at]);
       record[kVertexNormalUpField] = static_cast<std::uint8_t>(normals.up[at]);
-      if (guide != nullptr) {
-        const std::uint8_t slot = matcher.Slot(guide + kWindowPixelBytes * at);
+      if (textured) {
+        const std::uint8_t slot = input.slots[static_cast<std::size_t>(at)];
         record[kVertexSlotField] = slot;
-        if (job.randomizeTextures != 0 && slot != 0) {
-          record[kVertexVariationField] = VariationByte(RandomSource::Program().Draw());
+        if (randomize && slot != 0) {
+          record[kVertexVariationField] = VariationByte(random.Draw());
         }
       }
     }
   }
+}
+
+// Slots of the guide's window, and the number of draws they take: one per
+// textured vertex, in the order the records are written.
+std::uint64_t MatchSlots(const TerrainJob& job, const std::uint8_t* guide,
+                         std::array<std::uint8_t, kWindowPixels>& slots) {
+  TextureMatcher matcher(job.textures);
+  std::uint64_t draws = 0;
+  for (int x = 0; x < kWindowSide; ++x) {
+    for (int y = 0; y < kWindowSide; ++y) {
+      const int at = GridIndex(x, y);
+      const std::uint8_t slot = matcher.Slot(guide + kWindowPixelBytes * at);
+      slots[static_cast<std::size_t>(at)] = slot;
+      draws += slot != 0 ? 1 : 0;
+    }
+  }
+  return job.randomizeTextures != 0 ? draws : 0;
 }
 
 // Run r samples window column 2 + 9r/16; pixel q samples window row
@@ -96,28 +117,42 @@ void WriteMinimap(const std::uint8_t* window, std::uint8_t* pixels) {
 
 }  // namespace
 
-void BuildBoardBlock(int col, int row, TerrainJob& job, std::uint8_t* block) {
+void GatherBoard(int col, int row, TerrainJob& job, BoardInput& input, std::uint8_t* block) {
   TargaSource& elevation = *job.elevation;
   ReadBoardWindow(col, row, job.boardCols, job.boardRows, elevation);
   if (job.minimap) {
     ReadBoardWindow(col, row, job.boardCols, job.boardRows, *job.minimap);
   }
+  std::copy(elevation.window.begin(), elevation.window.begin() + kWindowBytes,
+            input.window.begin());
+  input.randomState = RandomSource::Program().State();
   if (job.texturingGuide) {
     ReadBoardWindow(col, row, job.boardCols, job.boardRows, *job.texturingGuide);
-  }
-  DecodeHeights(job, elevation.window.data(), elevation.heights.data());
-  if (job.interpolate != 0) {
-    SmoothHeights(elevation.heights.data());
+    RandomSource::Program().Skip(MatchSlots(job, job.texturingGuide->window.data(), input.slots));
   }
   for (std::size_t i = 0; i < kBoardLeadBytes; ++i) {
     block[i] = 0;
   }
-  WriteVertexRecords(job, block + kVertexRecordsOffset);
   for (std::size_t i = 0; i < kMinimapHeaderSize; ++i) {
     block[kMinimapHeaderOffset + i] = kMinimapHeader[i];
   }
   const TargaSource& pictureSource = job.minimap ? *job.minimap : elevation;
   WriteMinimap(pictureSource.window.data(), block + kMinimapPixelsOffset);
+}
+
+void FinishBoard(const TerrainJob& job, const BoardInput& input, float* heights,
+                 std::uint8_t* block) {
+  DecodeHeights(job, input.window.data(), heights);
+  if (job.interpolate != 0) {
+    SmoothHeights(heights);
+  }
+  WriteVertexRecords(job, input, heights, block + kVertexRecordsOffset);
+}
+
+void BuildBoardBlock(int col, int row, TerrainJob& job, std::uint8_t* block) {
+  auto input = std::make_unique<BoardInput>();
+  GatherBoard(col, row, job, *input, block);
+  FinishBoard(job, *input, job.elevation->heights.data(), block);
 }
 
 void WriteBoard(int col, int row, TerrainJob& job, std::vector<std::uint8_t>& block) {

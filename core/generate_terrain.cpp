@@ -4,7 +4,9 @@
 #include <cstdio>
 #include <memory>
 #include <new>
+#include <optional>
 
+#include "core/board_pipeline.h"
 #include "core/board_selection.h"
 #include "core/board_writer.h"
 #include "core/colour.h"
@@ -41,12 +43,17 @@ bool PumpAndTestCancel(Host& host) {
 // The run once the template is loaded, from the elevation image to the
 // committed layout. Every exit goes through ReleaseJob.
 GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& createOutput,
+                         const GenerateOptions& options,
                          std::vector<std::uint8_t>& templateBuffer) {
+  // Stopped before the job is released: its workers read the job's settings.
+  std::optional<BoardPipeline> pipeline;
   auto stop = [&](const std::string& message) {
+    pipeline.reset();
     ReleaseJob(message, job, templateBuffer, host);
     return GenerateResult{};
   };
   auto cancel = [&] {
+    pipeline.reset();
     ReleaseJob("", job, templateBuffer, host);
     return GenerateResult{RunOutcome::kCancelled, 0, 0};
   };
@@ -160,7 +167,23 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   }
 
   // Every other marked board in row-major order; the last marked one is the
-  // anchor, already written.
+  // anchor, already written. Boards are gathered ahead of the one being
+  // written, as far as the pipeline has room, and written as they come back.
+  pipeline.emplace(job, BoardThreadCount(options.threads));
+  const int toWrite = std::max(job.boardCount - 1, 0);
+  int gathered = 0;
+  int gatherAt = 0;  // next board index (row-major) to look at for gathering
+  auto gatherAhead = [&] {
+    while (gathered < toWrite && pipeline->HasRoom()) {
+      const int col = gatherAt % job.boardCols;
+      const int row = gatherAt / job.boardCols;
+      ++gatherAt;
+      if (IsMarked(job, col, row)) {
+        pipeline->Queue(col, row, job);
+        ++gathered;
+      }
+    }
+  };
   auto bar =
       host.CreateProgressBar(kTerraformingCaption, kProgressSize, boards, false, kStatusPane);
   int written = 0;
@@ -173,8 +196,9 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
       if (!IsMarked(job, col, row)) {
         continue;
       }
-      if (written < job.boardCount - 1) {
-        WriteBoard(col, row, job, block);
+      if (written < toWrite) {
+        gatherAhead();
+        output.Write(pipeline->Take(), kBoardBlockSize);
         if (output.Failed()) {
           return stop(kWriteFailedMessage);
         }
@@ -188,6 +212,7 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   }
   const GenerateResult result{RunOutcome::kWritten, job.boardCount,
                               static_cast<std::uint64_t>(LayoutFileSize(job.boardCount))};
+  pipeline.reset();
   ReleaseJob("", job, templateBuffer, host);
   bar.reset();
   return result;
@@ -230,14 +255,19 @@ const char* TemplateLoadMessage(TemplateLoad load) {
   return "";
 }
 
-GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host) {
-  return GenerateTerrain(settings, host, [](const std::string& path) {
-    return std::unique_ptr<OutputFile>(ReplacingFile::Create(path, kLayoutBufferSize));
-  });
+GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
+                               const GenerateOptions& options) {
+  return GenerateTerrain(
+      settings, host,
+      [](const std::string& path) {
+        return std::unique_ptr<OutputFile>(ReplacingFile::Create(path, kLayoutBufferSize));
+      },
+      options);
 }
 
 GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
-                               const OutputFileFactory& createOutput) {
+                               const OutputFileFactory& createOutput,
+                               const GenerateOptions& options) {
   std::vector<std::uint8_t> templateBuffer;
   const TemplateLoad load = LoadTemplate(templateBuffer);
   if (load != TemplateLoad::kLoaded) {
@@ -247,7 +277,7 @@ GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
   // The job holds everything the run opens; it is idle again on every return.
   TerrainJob job(settings);
   try {
-    return RunLoaded(job, host, createOutput, templateBuffer);
+    return RunLoaded(job, host, createOutput, options, templateBuffer);
   } catch (const std::bad_alloc&) {
     ReleaseJob(kNoMemoryMessage, job, templateBuffer, host);
     return {};

@@ -23,6 +23,11 @@ struct GenerateResult {
   std::uint64_t bytes = 0;
 };
 
+// How a run uses the machine; none of it changes a byte of the layout.
+struct GenerateOptions {
+  int threads = 0;  // threads that build boards; 0: one per core
+};
+
 // How loading tile_blank.dat went.
 enum class TemplateLoad { kLoaded, kMissing, kShort, kNoMemory };
 
@@ -42,12 +47,17 @@ const char* TemplateLoadMessage(TemplateLoad load);
 // output path and does not touch one that was there. Should the host throw
 // from the message pump, the run is released silently and the exception
 // passes on.
-GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host);
+// Boards are built on options.threads threads but gathered, written,
+// reported and cancelled on the calling thread, the only one that touches
+// `host`.
+GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
+                               const GenerateOptions& options = {});
 
 // The same, writing through the output that `createOutput` makes for
 // settings.outputPath instead of a ReplacingFile.
 GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
-                               const OutputFileFactory& createOutput);
+                               const OutputFileFactory& createOutput,
+                               const GenerateOptions& options = {});
 
 // Ends a run: shows `message` if it is not empty, then closes the output
 // (discarding it unless it was committed), frees the board map, drops the

@@ -68,6 +68,19 @@ TEST(CliGenerate, WritesOneBoardAndSaysSo) {
   EXPECT_EQ(folder.Files(), (std::vector<std::string>{"h.tga", "o.gnd", "tile_blank.dat"}));
 }
 
+TEST(CliGenerate, TheThreadCountChangesNoByte) {
+  GenerateFolder folder;
+  HeightMap(5 * 72 + 4, 3 * 72 + 4).Save(folder.File("h.tga"));
+  std::vector<std::vector<std::uint8_t>> layouts;
+  for (const char* threads : {"1", "3"}) {
+    const CliResult result = RunCli(RunArgs({"--threads", threads}));
+    ASSERT_EQ(result.exitCode, 0) << result.err;
+    EXPECT_EQ(result.out, "Wrote o.gnd: 15 boards, 1853786 bytes\n");
+    layouts.push_back(ReadFile(folder.File("o.gnd")));
+  }
+  EXPECT_TRUE(layouts[0] == layouts[1]);
+}
+
 TEST(CliGenerate, OptionsOverrideTheProjectAndTheOutputMatchesTheLibrary) {
   GenerateFolder folder;
   ASSERT_EQ(RunCli({"project", "new", "p", "--height-map", "h.tga", "--format", "4",

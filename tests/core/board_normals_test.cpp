@@ -8,9 +8,11 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "board_grid.h"
+#include "core/vector_paths.h"
 
 namespace kem {
 namespace {
@@ -78,24 +80,43 @@ TEST(BoardNormals, AddsUnitFacetsNotRawOnes) {
   EXPECT_EQ(n.top, 0);
 }
 
+// Every vector level gives the plain rule's bytes, on terrain where the
+// rounding of every step matters and on heights whose arithmetic overflows or
+// is not a number (the packed truncation must give what the scalar one does).
 TEST(BoardNormals, BoardWideAgreesWithVertexNormalEverywhere) {
-  // Rough terrain, so that the rounding of every step matters.
   std::uint32_t state = 12345;
-  Grid grid = GridOf([&state](int, int) {
+  auto next = [&state] {
     state = state * 1664525u + 1013904223u;
-    return static_cast<float>(state >> 8) / 65536.0f - 100.0f;
-  });
-  BoardNormals normals;
-  ComputeBoardNormals(grid.data(), normals);
-  for (int y = 0; y < 76; ++y) {
-    for (int x = 0; x < 76; ++x) {
-      const NormalBytes n = VertexNormal(grid.data(), x, y);
-      const int at = GridIndex(x, y);
-      ASSERT_EQ((std::array<int, 3>{normals.top[at], normals.right[at], normals.up[at]}),
-                (std::array<int, 3>{n.top, n.right, n.up}))
-          << x << "," << y;
+    return state >> 8;
+  };
+  const float inf = std::numeric_limits<float>::infinity();
+  const std::vector<std::pair<const char*, Grid>> grids = {
+      {"rough", GridOf([&](int, int) { return static_cast<float>(next()) / 65536.0f - 100.0f; })},
+      {"cliffs", GridOf([&](int, int) { return static_cast<float>(next() % 3) * 1e30f; })},
+      {"non-finite here and there", GridOf([&](int, int) {
+         const std::uint32_t r = next();
+         const float pick[] = {std::numeric_limits<float>::quiet_NaN(), inf, -inf, 3e38f};
+         return r % 5 == 0 ? pick[(r >> 4) % 4] : static_cast<float>(r % 1000);
+       })},
+  };
+  const VectorLevel levels[] = {VectorLevel::kPlain, VectorLevel::kSse2, VectorLevel::kAvx2};
+  for (const VectorLevel level : levels) {
+    LimitVectorLevel(level);
+    for (const auto& [name, grid] : grids) {
+      BoardNormals normals;
+      ComputeBoardNormals(grid.data(), normals);
+      for (int y = 0; y < 76; ++y) {
+        for (int x = 0; x < 76; ++x) {
+          const NormalBytes n = VertexNormal(grid.data(), x, y);
+          const int at = GridIndex(x, y);
+          ASSERT_EQ((std::array<int, 3>{normals.top[at], normals.right[at], normals.up[at]}),
+                    (std::array<int, 3>{n.top, n.right, n.up}))
+              << name << " at " << x << "," << y << ", level " << static_cast<int>(level);
+        }
+      }
     }
   }
+  LimitVectorLevel(VectorLevel::kAvx2);
 }
 
 // Heights that are not numbers make NaN normals, stored as the low byte of the

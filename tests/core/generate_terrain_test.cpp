@@ -12,6 +12,7 @@
 #include "core/byte_io.h"
 #include "core/colour.h"
 #include "core/layout_file.h"
+#include "core/random_source.h"
 #include "core/replacing_file.h"
 #include "core/terrain_job.h"
 #include "support/test_outputs.h"
@@ -476,6 +477,61 @@ TEST_F(GenerateTerrainRun, StopsAtTheCancelFlagAndDiscardsTheLayout) {
     EXPECT_EQ(host.pumps, pump);
     EXPECT_EQ(Outputs(), std::vector<std::string>{"out.gnd"});
     EXPECT_EQ(test::ReadFile(settings_.outputPath).size(), 10u);
+  }
+}
+
+// However many threads build the boards, a run writes the same bytes, pumps
+// and reports the same way, and leaves the program's random source where a
+// one-thread run leaves it, also when it stops half way (boards gathered
+// ahead give their draws back).
+TEST_F(GenerateTerrainRun, ThreadCountChangesNothingAUserCanSee) {
+  SaveImage("height.tga", 5 * 72 + 4, 2 * 72 + 4);
+  SaveImage("guide.tga", 5 * 72 + 4, 2 * 72 + 4, [](int x, int y) {
+    return (x + y) % 7 == 0 ? Rgb{0, 0, 0} : Rgb{0, 200, 0};
+  });
+  test::WriteText("textures.txt", "7:70 0,255,0\n");
+  settings_.texturingGuidePath = dir_.File("guide.tga");
+  settings_.randomizeTextures = 1;
+  settings_.interpolate = 1;
+  struct Stop {
+    const char* name;
+    std::int64_t cancelAtPump;  // 0: never
+    std::size_t writeLimit;     // bytes the output takes before failing
+  };
+  const std::vector<Stop> stops = {
+      {"completes", 0, SIZE_MAX},
+      {"cancelled at the first board", 1, SIZE_MAX},
+      {"cancelled at the sixth board", 6, SIZE_MAX},
+      {"write fails in the fourth block", 0, 3792 + 3 * kBoardBlockSize + 100},
+  };
+  for (const Stop& stop : stops) {
+    struct Seen {
+      RunOutcome outcome;
+      std::int64_t pumps;
+      std::vector<std::string> messages;
+      std::uint32_t randomState;
+      std::vector<std::uint8_t> file;
+    };
+    std::vector<Seen> seen;
+    for (const int threads : {1, 2, 7}) {
+      SCOPED_TRACE(std::string(stop.name) + ", threads " + std::to_string(threads));
+      RandomSource::Program().Reset(12345u);
+      RecordingHost host;
+      if (stop.cancelAtPump != 0) {
+        host.cancelAtPump = stop.cancelAtPump;
+      }
+      const GenerateResult result = GenerateTerrain(
+          settings_, host, test::FailingAfter(stop.writeLimit), GenerateOptions{threads});
+      seen.push_back(
+          {result.outcome, host.pumps, host.Messages(), RandomSource::Program().State(),
+           result.outcome == RunOutcome::kWritten ? Output() : std::vector<std::uint8_t>{}});
+      EXPECT_EQ(seen.back().outcome, seen.front().outcome);
+      EXPECT_EQ(seen.back().pumps, seen.front().pumps);
+      EXPECT_EQ(seen.back().messages, seen.front().messages);
+      EXPECT_EQ(seen.back().randomState, seen.front().randomState);
+      EXPECT_TRUE(seen.back().file == seen.front().file);
+    }
+    EXPECT_NE(seen.front().randomState, 12345u) << stop.name;
   }
 }
 

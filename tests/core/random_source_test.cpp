@@ -37,5 +37,20 @@ TEST(RandomSource, ProgramSourceIsOneObjectThatContinues) {
   EXPECT_EQ(second.State(), before * 214013u + 2531011u);
 }
 
+// Skipping must land where drawing one by one lands, for counts that exercise
+// every bit pattern of the jump (none, one, powers of two, odd, large).
+TEST(RandomSource, SkipLandsWhereDrawingLands) {
+  for (const std::uint64_t draws : {0ull, 1ull, 2ull, 3ull, 64ull, 5775ull, 100003ull}) {
+    RandomSource drawn(0xDEADBEEFu);
+    RandomSource skipped(0xDEADBEEFu);
+    for (std::uint64_t i = 0; i < draws; ++i) {
+      drawn.Draw();
+    }
+    skipped.Skip(draws);
+    EXPECT_EQ(skipped.State(), drawn.State()) << draws << " draws";
+    EXPECT_EQ(skipped.Draw(), drawn.Draw());
+  }
+}
+
 }  // namespace
 }  // namespace kem
