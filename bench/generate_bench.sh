@@ -13,17 +13,8 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build-bench}"
 
-"$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKEM_SANITIZE=OFF \
-  -DKEM_BUILD_TESTS=OFF -DKEM_BUILD_APP=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target kem-cli kem-make-heightmap >/dev/null
-
-cli="$build/cli/kem-cli"
-make_map="$build/tools/kem-make-heightmap"
-work="$(mktemp -d "${TMPDIR:-/tmp}/kem-bench.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
-cp "$root/data/tile_blank.dat" "$work/"
-cd "$work"
+# shellcheck source=bench/bench_common.sh
+source "$root/bench/bench_common.sh"
 
 now() { date +%s.%N; }
 peak_kb() { awk -F': ' '/Maximum resident set size/ {print $2}' "$1"; }

@@ -17,17 +17,9 @@ root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${1:-$root/build-bench}"
 side="${BOARDS:-50}"
 
-"$root/scripts/setup.sh"
-cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKEM_SANITIZE=OFF \
-  -DKEM_BUILD_TESTS=OFF -DKEM_BUILD_APP=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target kem-cli kem-make-heightmap >/dev/null
-
-cli="$build/cli/kem-cli"
-make_map="$build/tools/kem-make-heightmap"
-work="$(mktemp -d "${TMPDIR:-/tmp}/kem-inspect-bench.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
-cp "$root/data/tile_blank.dat" "$work/"
-cd "$work"
+BENCH_NAME=kem-inspect-bench
+# shellcheck source=bench/bench_common.sh
+source "$root/bench/bench_common.sh"
 
 boards=$((side * side))
 "$make_map" --boards "${side}x${side}" --format chroma --out map.tga

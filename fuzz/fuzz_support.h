@@ -16,7 +16,7 @@
 namespace kem::fuzz {
 
 // The process's scratch folder, made once under the system temporary folder
-// and removed when the process exits normally.
+// (in /dev/shm where it exists) and removed when the process exits normally.
 const std::string& ScratchFolder();
 
 // Makes the scratch folder the current folder (the generator reads

@@ -35,6 +35,10 @@ constexpr std::size_t kTexturingKeyAt = 12;
 constexpr std::size_t kFilterKeyAt = 13;
 constexpr std::size_t kTrailerSize = 14;
 
+// Height maps larger than this many pixels are passed over: every branch of a
+// run is reached on tiny maps, and a large one costs a thousand tiny runs.
+constexpr std::uint32_t kMaxPixels = 1024;
+
 constexpr std::uint8_t kInterpolateSwitch = 0x01;
 constexpr std::uint8_t kRandomizeSwitch = 0x02;
 constexpr std::uint8_t kMinimapSwitch = 0x04;
@@ -97,6 +101,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PrepareFolder();
   const std::size_t imageSize = size - kTrailerSize;
   const std::uint8_t* trailer = data + imageSize;
+  if (imageSize >= kTargaHeaderSize &&
+      std::uint32_t{GetLe16(data + kTargaWidthOffset)} * GetLe16(data + kTargaHeightOffset) >
+          kMaxPixels) {
+    return 0;
+  }
   const std::vector<std::uint8_t> image(data, data + imageSize);
 
   ProjectSettings settings;

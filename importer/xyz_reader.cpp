@@ -11,7 +11,9 @@
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <system_error>
+#include <utility>
 
 namespace kem {
 namespace {
@@ -194,11 +196,13 @@ bool ParseXyzNumber(std::string_view token, float& value) {
 }
 
 XyzNumberReader::XyzNumberReader(std::FILE* file, std::size_t blockSize)
-    : file_(file), buffer_(blockSize > 0 ? blockSize : 1) {}
+    : file_(file),
+      buffer_(std::make_unique_for_overwrite<char[]>(blockSize > 0 ? blockSize : 1)),
+      capacity_(blockSize > 0 ? blockSize : 1) {}
 
 XyzNumberReader::Result XyzNumberReader::Next(float& value) {
   for (;;) {
-    const char* data = buffer_.data();
+    const char* data = buffer_.get();
     if (inComment_ && !SkipComment()) {
       begin_ = end_;
     }
@@ -254,7 +258,7 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
 }
 
 bool XyzNumberReader::AtLineStart(std::size_t at) const {
-  const char* data = buffer_.data();
+  const char* data = buffer_.get();
   while (at > 0) {
     const char c = data[--at];
     if (IsLineEnd(c)) {
@@ -268,7 +272,7 @@ bool XyzNumberReader::AtLineStart(std::size_t at) const {
 }
 
 bool XyzNumberReader::SkipComment() {
-  const char* data = buffer_.data();
+  const char* data = buffer_.get();
   const void* lineEnd = std::memchr(data + begin_, '\n', end_ - begin_);
   if (lineEnd == nullptr) {
     return false;
@@ -282,7 +286,7 @@ XyzNumberReader::Result XyzNumberReader::SkipHeaderLine() {
   if (!AtLineStart(begin_)) {
     return Result::kNotANumber;
   }
-  const char* data = buffer_.data();
+  const char* data = buffer_.get();
   const void* found = std::memchr(data + begin_, '\n', end_ - begin_);
   const std::size_t lineEnd =
       found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : end_;
@@ -337,7 +341,7 @@ bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& va
     return false;
   }
   value = negative ? -magnitude : magnitude;
-  begin_ = static_cast<std::size_t>(p - buffer_.data());
+  begin_ = static_cast<std::size_t>(p - buffer_.get());
   position_ = bufferOffset_ + begin_;
   return true;
 }
@@ -345,15 +349,18 @@ bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& va
 bool XyzNumberReader::Refill() {
   if (begin_ > 0) {
     lineStartAtFront_ = AtLineStart(begin_);
-    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
     bufferOffset_ += begin_;
     end_ -= begin_;
     begin_ = 0;
   }
-  if (end_ == buffer_.size()) {
-    buffer_.resize(buffer_.size() * 2);
+  if (end_ == capacity_) {
+    std::unique_ptr<char[]> grown = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
+    std::memcpy(grown.get(), buffer_.get(), end_);
+    buffer_ = std::move(grown);
+    capacity_ *= 2;
   }
-  std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+  std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
   end_ += got;
   if (got == 0) {
     if (std::ferror(file_)) {

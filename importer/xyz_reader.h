@@ -8,8 +8,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string_view>
-#include <vector>
 
 namespace kem {
 
@@ -79,7 +79,9 @@ class XyzNumberReader {
   bool Refill();
 
   std::FILE* file_;
-  std::vector<char> buffer_;
+  // Left uninitialised: only the bytes fread fills, [0, end_), are ever read.
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
   std::size_t begin_ = 0;  // unread bytes are buffer_[begin_, end_)
   std::size_t end_ = 0;
   std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]
