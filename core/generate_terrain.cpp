@@ -42,9 +42,10 @@ constexpr std::size_t kLayoutBufferSize = std::size_t{1} << 20;
 
 enum class TemplateLoad { kLoaded, kMissing, kShort, kNoMemory };
 
-// Reads the first 780 bytes of tile_blank.dat; nothing more of it is used.
-TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer) {
-  FilePtr file(std::fopen(kTileTemplateFile, "rb"));
+// Reads the first 780 bytes of tile_blank.dat at `path`; nothing more of it
+// is used.
+TemplateLoad LoadTemplate(const std::string& path, std::vector<std::uint8_t>& buffer) {
+  FilePtr file(std::fopen(path.c_str(), "rb"));
   if (!file) {
     return TemplateLoad::kMissing;
   }
@@ -82,7 +83,7 @@ bool PumpAndTestCancel(Host& host) {
 // The run once the template is loaded, from the elevation image to the
 // committed layout. Every exit goes through ReleaseJob.
 GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& createOutput,
-                         std::vector<std::uint8_t>& templateBuffer) {
+                         const FileLookup& lookup, std::vector<std::uint8_t>& templateBuffer) {
   auto stop = [&](const std::string& message) {
     ReleaseJob(message, job, templateBuffer, host);
     return GenerateResult{};
@@ -140,7 +141,8 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
     return stop("");
   }
 
-  job.textures = &MakeTextureTable(job.texturingGuidePath, host);
+  job.textures =
+      &MakeTextureTable(job.texturingGuidePath, host, FindDataFile(kTextureListFile, lookup));
 
   // Board map, and the block buffer that every board reuses.
   const int boards = job.boardCols * job.boardRows;
@@ -245,18 +247,34 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   return result;
 }
 
+// The project with its image and output paths as found through `lookup`.
+ProjectSettings ResolvePaths(const ProjectSettings& settings, const FileLookup& lookup) {
+  ProjectSettings resolved = settings;
+  for (std::string ProjectSettings::*path :
+       {&ProjectSettings::heightMapPath, &ProjectSettings::minimapPath,
+        &ProjectSettings::texturingGuidePath, &ProjectSettings::filterGuidePath}) {
+    resolved.*path = FindProjectFile(settings.*path, lookup);
+  }
+  resolved.outputPath = FindOutputPlace(settings.outputPath, lookup);
+  return resolved;
+}
+
 }  // namespace
 
-GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host) {
-  return GenerateTerrain(settings, host, [](const std::string& path) {
-    return std::unique_ptr<OutputFile>(ReplacingFile::Create(path, kLayoutBufferSize));
-  });
+GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
+                               const FileLookup& lookup) {
+  return GenerateTerrain(
+      settings, host,
+      [](const std::string& path) {
+        return std::unique_ptr<OutputFile>(ReplacingFile::Create(path, kLayoutBufferSize));
+      },
+      lookup);
 }
 
 GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
-                               const OutputFileFactory& createOutput) {
+                               const OutputFileFactory& createOutput, const FileLookup& lookup) {
   std::vector<std::uint8_t> templateBuffer;
-  switch (LoadTemplate(templateBuffer)) {
+  switch (LoadTemplate(FindDataFile(kTileTemplateFile, lookup), templateBuffer)) {
     case TemplateLoad::kLoaded:
       break;
     case TemplateLoad::kMissing:
@@ -270,9 +288,9 @@ GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
       return {};
   }
   // The job holds everything the run opens; it is idle again on every return.
-  TerrainJob job(settings);
+  TerrainJob job(ResolvePaths(settings, lookup));
   try {
-    return RunLoaded(job, host, createOutput, templateBuffer);
+    return RunLoaded(job, host, createOutput, lookup, templateBuffer);
   } catch (const std::bad_alloc&) {
     ReleaseJob(kNoMemoryMessage, job, templateBuffer, host);
     return {};
