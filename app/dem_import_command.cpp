@@ -1,13 +1,20 @@
 // The Convert command of the main frame.
 #include "app/dem_import_command.h"
 
+#include <filesystem>
 #include <optional>
+#include <string>
+#include <system_error>
 
+#include <wx/docview.h>
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/frame.h>
 
 #include "app/dem_import_dlg.h"
+#include "app/kem_view.h"
 #include "app/main_frame.h"
+#include "app/status_texts.h"
 #include "app/ui_hooks.h"
 
 namespace kem::app {
@@ -45,13 +52,31 @@ void CentreOver(wxTopLevelWindow* window, const wxFrame* mainFrame) {
 }  // namespace
 
 void RunDemImportCommand(CMainFrame* mainFrame) {
-  const std::optional<wxString> path = ShowFileDialog(
-      mainFrame,
-      {wxS("Open"), wxString::FromUTF8(kDemFileFilter), wxFD_OPEN | wxFD_FILE_MUST_EXIST});
+  // The folder of the last DEM chosen, for the next conversion.
+  static wxString lastFolder;
+  const std::optional<wxString> path =
+      ShowFileDialog(mainFrame, {wxS("Open"), wxString::FromUTF8(kDemFileFilter),
+                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST, lastFolder});
   if (!path) {
     return;
   }
-  RunDemImport(mainFrame, *path);
+  lastFolder = wxFileName(*path).GetPath();
+  if (RunDemImport(mainFrame, *path) != kem::RunOutcome::kWritten || mainFrame == nullptr) {
+    return;
+  }
+  const std::string output = DemOutputPath(std::string(path->utf8_str()));
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(output, error);
+  mainFrame->ShowResult(wxString::FromUTF8(WrittenHeightMapText(output, error ? 0 : bytes)));
+  const wxString question = wxString::FromUTF8(
+      "Use " + std::filesystem::path(output).filename().string() +
+      " as the height map?\nThe 24-bit height coding and its range are chosen with it.");
+  if (ShowMessageBox(question, "Kem", wxYES_NO | wxICON_QUESTION, mainFrame) != wxYES) {
+    return;
+  }
+  if (auto* view = dynamic_cast<CKemView*>(wxDocManager::GetDocumentManager()->GetCurrentView())) {
+    view->UseHeightMap(wxString::FromUTF8(output));
+  }
 }
 
 kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,

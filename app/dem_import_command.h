@@ -18,9 +18,11 @@ class CMainFrame;
 // case, so the DEM entry lists the lower-case spelling too.
 inline constexpr char kDemFileFilter[] = "ASCII .XYZ DEM Files (*.XYZ)|*.XYZ;*.xyz|All Files|*.*";
 
-// The whole command: a file dialog owned by `mainFrame` for an existing file;
-// when the user confirms one, RunDemImport on it. Cancelling the file dialog
-// ends the command with no importer window.
+// The whole command: a file dialog owned by `mainFrame` for an existing file,
+// starting in the folder of the last one; when the user confirms one,
+// RunDemImport on it. A written height map is named in the status bar, and
+// the user is offered to make it the project's height map. Cancelling the
+// file dialog ends the command with no importer window.
 void RunDemImportCommand(CMainFrame* mainFrame);
 
 // The command after the file is chosen: holds a run scope on `mainFrame` (may

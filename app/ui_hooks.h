@@ -24,11 +24,18 @@ using MessageBoxAnswer =
 // empty function shows them again.
 void SetMessageBoxAnswer(MessageBoxAnswer answer);
 
+// Asks "Save changes to NAME?" with the buttons Save, Don't Save and Cancel,
+// through the same answer as ShowMessageBox (style wxYES_NO | wxCANCEL |
+// wxICON_QUESTION, caption "Kem"). Returns wxYES (Save), wxNO (Don't Save) or
+// wxCANCEL.
+int ShowSaveQuestion(const wxString& name, wxWindow* parent = nullptr);
+
 // One file dialog as the application asks for it.
 struct FileDialogRequest {
   wxString message;
   wxString wildcard;
-  long style = 0;  // wxFD_OPEN or wxFD_SAVE, plus wxFD_FILE_MUST_EXIST and the like
+  long style = 0;      // wxFD_OPEN or wxFD_SAVE, plus wxFD_FILE_MUST_EXIST and the like
+  wxString directory;  // the folder it starts in; empty for the toolkit's choice
 };
 
 // Shows the file dialog and returns the chosen full path, or nothing when it
