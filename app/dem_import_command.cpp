@@ -49,22 +49,24 @@ void CentreOver(wxTopLevelWindow* window, const wxFrame* mainFrame) {
   window->Move(over.x + (over.width - size.x) / 2, over.y + (over.height - size.y) / 2);
 }
 
-}  // namespace
-
-void RunDemImportCommand(CMainFrame* mainFrame) {
-  // The folder of the last DEM chosen, for the next conversion.
+// A file dialog owned by `mainFrame` with `filter`, starting in the folder of
+// the last file converted, then RunDemImport; a written height map is named
+// in the status bar and offered as the project's height map.
+void PickAndConvert(CMainFrame* mainFrame, const char* filter) {
   static wxString lastFolder;
+  kem::ConvertOptions options;
   const std::optional<wxString> path =
-      ShowFileDialog(mainFrame, {wxS("Open"), wxString::FromUTF8(kDemFileFilter),
-                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST, lastFolder});
+      ShowFileDialog(mainFrame, {wxS("Open"), wxString::FromUTF8(filter),
+                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST, &options.fitBoards, lastFolder});
   if (!path) {
     return;
   }
   lastFolder = wxFileName(*path).GetPath();
-  if (RunDemImport(mainFrame, *path) != kem::RunOutcome::kWritten || mainFrame == nullptr) {
+  if (RunDemImport(mainFrame, *path, {}, options) != kem::RunOutcome::kWritten ||
+      mainFrame == nullptr) {
     return;
   }
-  const std::string output = DemOutputPath(std::string(path->utf8_str()));
+  const std::string output = OutputPathFor(std::string(path->utf8_str()), options);
   std::error_code error;
   const auto bytes = std::filesystem::file_size(output, error);
   mainFrame->ShowResult(wxString::FromUTF8(WrittenHeightMapText(output, error ? 0 : bytes)));
@@ -79,8 +81,19 @@ void RunDemImportCommand(CMainFrame* mainFrame) {
   }
 }
 
+}  // namespace
+
+void RunDemImportCommand(CMainFrame* mainFrame) {
+  PickAndConvert(mainFrame, kDemFileFilter);
+}
+
+void RunRasterImportCommand(CMainFrame* mainFrame) {
+  PickAndConvert(mainFrame, kRasterFileFilter);
+}
+
 kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
-                             const std::function<void(CDemImportDlg&)>& onShown) {
+                             const std::function<void(CDemImportDlg&)>& onShown,
+                             const kem::ConvertOptions& options) {
   auto* dialog = new CDemImportDlg();
   const DialogOwner owner(dialog);
   // The main window takes input again before the importer window goes.
@@ -94,7 +107,7 @@ kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
   if (onShown) {
     onShown(*dialog);
   }
-  return dialog->convertdem(path);
+  return dialog->convertdem(path, options);
 }
 
 }  // namespace kem::app

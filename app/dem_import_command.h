@@ -1,6 +1,8 @@
-// The main frame's Convert command: Tools > Convert > "ASCII .XYZ DEM to
-// 24-bit height map...". Picks a DEM file and converts it under the importer
-// dialog while the main window takes no input.
+// The main frame's Convert commands: Tools > Convert > "ASCII .XYZ DEM to
+// 24-bit height map..." and "Elevation raster (GeoTIFF, ASCII grid, HGT...) to
+// 24-bit height map...". Each picks a file and converts it under the importer
+// dialog while the main window takes no input; the reader is chosen by the
+// file's content.
 #pragma once
 
 #include <functional>
@@ -17,19 +19,28 @@ class CMainFrame;
 // Filter pairs of the command's file dialog. GTK matches patterns case by
 // case, so the DEM entry lists the lower-case spelling too.
 inline constexpr char kDemFileFilter[] = "ASCII .XYZ DEM Files (*.XYZ)|*.XYZ;*.xyz|All Files|*.*";
+inline constexpr char kRasterFileFilter[] =
+    "Elevation rasters (*.tif;*.asc;*.hgt;*.img)|*.tif;*.TIF;*.tiff;*.TIFF;*.asc;*.ASC;*.hgt;"
+    "*.HGT;*.img;*.IMG|All Files|*.*";
 
 // The whole command: a file dialog owned by `mainFrame` for an existing file,
-// starting in the folder of the last one; when the user confirms one,
-// RunDemImport on it. A written height map is named in the status bar, and
-// the user is offered to make it the project's height map. Cancelling the
-// file dialog ends the command with no importer window.
+// starting in the folder of the last one, with the checkbox that crops the
+// height map to whole boards; when the user confirms one, RunDemImport on it.
+// A written height map is named in the status bar, and the user is offered
+// to make it the project's height map. Cancelling the file dialog ends the
+// command with no importer window.
 void RunDemImportCommand(CMainFrame* mainFrame);
+
+// The same for an elevation raster, with the raster formats' file filter.
+void RunRasterImportCommand(CMainFrame* mainFrame);
 
 // The command after the file is chosen: holds a run scope on `mainFrame` (may
 // be null), shows the modeless importer dialog (no parent), converts `path`,
 // destroys the dialog and ends the scope whatever the outcome. `onShown`, when given,
-// runs with the shown dialog just before the conversion starts.
+// runs with the shown dialog just before the conversion starts; `options`
+// crop the height map to whole boards when asked.
 kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
-                             const std::function<void(CDemImportDlg&)>& onShown = {});
+                             const std::function<void(CDemImportDlg&)>& onShown = {},
+                             const kem::ConvertOptions& options = {});
 
 }  // namespace kem::app

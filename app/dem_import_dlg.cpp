@@ -103,8 +103,30 @@ bool CDemImportDlg::Create(wxWindow* parent) {
   return true;
 }
 
-kem::RunOutcome CDemImportDlg::convertdem(const wxString& path) {
-  return kem::convertdem(std::string(path.mb_str(*wxConvFileName)), *this);
+kem::RunOutcome CDemImportDlg::convertdem(const wxString& path,
+                                          const kem::ConvertOptions& options) {
+  kem::RasterReport report;
+  const kem::RunOutcome result =
+      kem::ConvertElevation(std::string(path.mb_str(*wxConvFileName)), *this, options, report);
+  if (result == kem::RunOutcome::kWritten && (report.utmZone != 0 || report.filledCells != 0)) {
+    ShowMessageBox(DescribeRasterReport(report), wxS("Elevation raster"), wxOK | wxICON_INFORMATION,
+                   this);
+  }
+  return result;
+}
+
+wxString DescribeRasterReport(const kem::RasterReport& report) {
+  wxString text;
+  if (report.utmZone != 0) {
+    text << "Reprojected to UTM zone " << report.utmZone << (report.utmNorth ? "N" : "S")
+         << " (EPSG:" << report.epsg << ").";
+  }
+  if (report.filledCells != 0) {
+    text << (text.empty() ? "" : "\n") << "Filled "
+         << wxString::Format("%llu", static_cast<unsigned long long>(report.filledCells))
+         << " cells without data from their neighbours.";
+  }
+  return text;
 }
 
 void CDemImportDlg::Repaint() {

@@ -10,6 +10,7 @@
 #include <wx/string.h>
 
 #include "importer/convert_dem.h"
+#include "importer/convert_elevation.h"
 #include "importer/import_host.h"
 
 class wxButton;
@@ -34,6 +35,10 @@ inline constexpr char kImporterCaption[] = "vindle :: dem data importer";
 // and kept within 0 to 100 (a value that is not a number gives 0).
 int ImporterGaugePosition(float percent);
 
+// What a raster conversion did beyond resampling, as the information box
+// after it says it: the UTM zone and the count of filled cells.
+wxString DescribeRasterReport(const kem::RasterReport& report);
+
 class CDemImportDlg : public wxDialog, public kem::ImportHost {
  public:
   // No window yet; Create makes it.
@@ -45,9 +50,12 @@ class CDemImportDlg : public wxDialog, public kem::ImportHost {
   // `parent` may be null: the Convert command gives none.
   bool Create(wxWindow* parent);
 
-  // Converts the DEM at `path` into `path` + ".tga" while this dialog shows
-  // the progress; returns when it is written, cancelled or failed.
-  kem::RunOutcome convertdem(const wxString& path);
+  // Converts the elevation file at `path` (XYZ text, or a raster in builds
+  // with GDAL) into `path` + ".tga", or as `options` say, while this dialog
+  // shows the progress; returns when it is written, cancelled or failed. After
+  // a raster that was reprojected or had cells without data, an information
+  // box says so.
+  kem::RunOutcome convertdem(const wxString& path, const kem::ConvertOptions& options = {});
 
   // What the conversion uses of its window.
   void Repaint() override;

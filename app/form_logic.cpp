@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdlib>
 
 #include <locale.h>
@@ -15,6 +16,10 @@ double StrtodC(const char* text, char** end) {
   static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(0));
   return strtod_l(text, end, cLocale);
 }
+
+// The least magnitude that rounds to an infinite 32-bit float: the largest
+// float plus half its last step.
+constexpr double kFloatRoundingLimit = 0x1.ffffffp127;
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t';
@@ -38,6 +43,11 @@ std::optional<double> ParseReal(const std::string& text) {
     ++p;
   }
   if (*p != '\0' || p != text.c_str() + text.size()) {
+    return std::nullopt;
+  }
+  // The height is kept as a 32-bit real: what would not be a finite one is
+  // no number for the form.
+  if (!(std::fabs(value) < kFloatRoundingLimit)) {
     return std::nullopt;
   }
   return value;

@@ -48,8 +48,8 @@ struct FormValues {
 
 // Parses a height box: optional blanks, a decimal number as strtod reads it
 // in the C locale, optional blanks, nothing else. A text that converts to 0
-// must start with the digit 0, so "", "-" and "-0" are not numbers; "nan"
-// and "inf" are.
+// must start with the digit 0, so "", "-" and "-0" are not numbers; nor are
+// "nan", "inf" and values too large for a finite 32-bit real.
 std::optional<double> ParseReal(const std::string& text);
 
 // True when `text` is the start of a number that more typing can complete:

@@ -77,6 +77,7 @@ CMainFrame::CMainFrame(wxDocManager* manager) {
   Bind(wxEVT_SIZE, &CMainFrame::OnSize, this);
   Bind(wxEVT_MENU, &CMainFrame::OnAbout, this, wxID_ABOUT);
   Bind(wxEVT_MENU, &CMainFrame::OnConvert, this, kIdConvert);
+  Bind(wxEVT_MENU, &CMainFrame::OnConvertRaster, this, kIdConvertRaster);
   Bind(wxEVT_MENU, &CMainFrame::OnHelpContents, this, wxID_HELP_CONTENTS);
   Bind(wxEVT_MENU, &CMainFrame::OnHelpContents, this, kIdDefaultHelp);
   Bind(wxEVT_MENU, &CMainFrame::OnHelp, this, wxID_HELP);
@@ -109,6 +110,9 @@ void CMainFrame::BuildMenu() {
 
   auto* convert = new wxMenu;
   convert->Append(kIdConvert, "ASCII .XYZ DEM to 24-bit height map...");
+  convert->Append(kIdConvertRaster,
+                  wxString::FromUTF8("Elevation raster (GeoTIFF, ASCII grid, HGT\u2026) to 24-bit "
+                                     "height map..."));
   auto* tools = new wxMenu;
   tools->AppendSubMenu(convert, "Convert");
 
@@ -260,6 +264,10 @@ void CMainFrame::OnAbout(wxCommandEvent&) {
 
 void CMainFrame::OnConvert(wxCommandEvent&) {
   RunDemImportCommand(this);
+}
+
+void CMainFrame::OnConvertRaster(wxCommandEvent&) {
+  RunRasterImportCommand(this);
 }
 
 void CMainFrame::OnHelpContents(wxCommandEvent&) {

@@ -60,6 +60,7 @@ class CMainFrame : public wxDocParentFrame {
   void OnClose(wxCloseEvent& event);
   void OnAbout(wxCommandEvent& event);
   void OnConvert(wxCommandEvent& event);
+  void OnConvertRaster(wxCommandEvent& event);
   void OnHelpContents(wxCommandEvent& event);
   void OnHelp(wxCommandEvent& event);
   void OnContextHelp(wxCommandEvent& event);

@@ -2,8 +2,11 @@
 
 #include <utility>
 
+#include <wx/checkbox.h>
 #include <wx/filedlg.h>
 #include <wx/msgdlg.h>
+#include <wx/panel.h>
+#include <wx/sizer.h>
 
 namespace kem::app {
 namespace {
@@ -16,6 +19,18 @@ MessageBoxAnswer& MessageAnswer() {
 FileDialogAnswer& FileAnswer() {
   static FileDialogAnswer answer;
   return answer;
+}
+
+constexpr int kIdFitBoards = 1101;
+
+// The extra control of a file dialog that offers cropping to whole boards.
+wxWindow* CreateFitBoardsControl(wxWindow* parent) {
+  auto* panel = new wxPanel(parent);
+  auto* sizer = new wxBoxSizer(wxHORIZONTAL);
+  sizer->Add(new wxCheckBox(panel, kIdFitBoards, wxString::FromUTF8(kFitBoardsLabel)), 0,
+             wxALL | wxALIGN_CENTER_VERTICAL, 4);
+  panel->SetSizerAndFit(sizer);
+  return panel;
 }
 
 }  // namespace
@@ -55,8 +70,16 @@ std::optional<wxString> ShowFileDialog(wxWindow* parent, const FileDialogRequest
   }
   wxFileDialog dialog(parent, request.message, request.directory, wxString(), request.wildcard,
                       request.style);
+  if (request.fitBoards != nullptr) {
+    dialog.SetExtraControlCreator(CreateFitBoardsControl);
+  }
   if (dialog.ShowModal() != wxID_OK) {
     return std::nullopt;
+  }
+  if (request.fitBoards != nullptr && dialog.GetExtraControl() != nullptr) {
+    if (auto* box = wxDynamicCast(dialog.GetExtraControl()->FindWindow(kIdFitBoards), wxCheckBox)) {
+      *request.fitBoards = box->GetValue();
+    }
   }
   return dialog.GetPath();
 }

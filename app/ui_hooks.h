@@ -34,9 +34,15 @@ int ShowSaveQuestion(const wxString& name, wxWindow* parent = nullptr);
 struct FileDialogRequest {
   wxString message;
   wxString wildcard;
-  long style = 0;      // wxFD_OPEN or wxFD_SAVE, plus wxFD_FILE_MUST_EXIST and the like
+  long style = 0;  // wxFD_OPEN or wxFD_SAVE, plus wxFD_FILE_MUST_EXIST and the like
+  // When not null, the dialog shows the "crop to whole boards" checkbox
+  // (kFitBoardsLabel) ticked as *fitBoards says, and stores its state there
+  // when the user confirms.
+  bool* fitBoards = nullptr;
   wxString directory;  // the folder it starts in; empty for the toolkit's choice
 };
+
+inline constexpr char kFitBoardsLabel[] = "Crop to whole boards (72 c + 4 by 72 r + 4 pixels)";
 
 // Shows the file dialog and returns the chosen full path, or nothing when it
 // was cancelled.

@@ -10,6 +10,13 @@
 # gives kem a 5998 x 5998 image filled in by interpolation; the last row times
 # gdal_translate making the same grid (-tr 10 10 -r bilinear) for comparison.
 #
+# Then two 4000 x 4000 float32 GeoTIFFs in a projected system (ETRS89 / UTM
+# 32N), with 10 m and 15 m cells, made from the 10-unit DEM, are converted by
+# `kem-cli convert` (through GDAL) and by the path a user would otherwise take:
+# `gdalwarp -tr 10 10 -r bilinear` followed by `gdal_translate` to 24-bit codes
+# (target: no slower, peak memory at most 1.2 times). Skipped when kem-cli was
+# built without GDAL.
+#
 #   bench/dem_bench.sh            kem-cli from $KEM_CLI, else build/cli/kem-cli
 #
 # The DEM generator is kem-make-dem from the same build (or $KEM_MAKE_DEM);
@@ -62,7 +69,7 @@ measure() {
   shift
   local best=""
   for _ in $(seq "$runs"); do
-    rm -f ./*.tga ./*.tif
+    rm -f ./*.tga out.tif warped.tif
     /usr/bin/time -v -o time.txt "$@" >/dev/null
     local line
     line="$(awk -F': ' '
@@ -106,4 +113,19 @@ for spacing in 10 30; do
     report "30 units, same grid" kem.txt gdal.txt
   fi
 done
-echo "speedup, cpu_x: gdal_translate time / kem time (target >= 3); mem_x: kem peak / gdal peak (target <= 1.2)"
+
+for cell in 10 15; do
+  tif="grid_${cell}m.tif"
+  extent=$((4000 * cell))
+  gdal_translate -q -of GTiff -ot Float32 -outsize 4000 4000 -r bilinear -a_srs EPSG:25832 \
+    -a_ullr 400000 $((5600000 + extent)) $((400000 + extent)) 5600000 dem_10.xyz "$tif"
+  if ! "$cli" convert "$tif" >/dev/null 2>&1; then
+    echo "GeoTIFF rows skipped: kem-cli built without GDAL"
+    break
+  fi
+  measure kem.txt "$cli" convert "$tif"
+  measure gdal.txt sh -c "gdalwarp -q -overwrite -tr 10 10 -r bilinear '$tif' warped.tif &&
+    gdal_translate -q -ot UInt32 -scale -1000 9000 0 16777215 warped.tif out.tif"
+  report "GeoTIFF 4000², ${cell} m" kem.txt gdal.txt
+done
+echo "speedup, cpu_x: gdal time / kem time (target >= 3 for XYZ, >= 1 for GeoTIFF); mem_x: kem peak / gdal peak (target <= 1.2)"

@@ -21,8 +21,10 @@ inline constexpr int kExitNotConfirmed = 3;
 // question first when the base and maximum height are equal.
 int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions& options);
 
-// `convert FILE.xyz`: writes FILE.xyz.tga.
-int RunConvert(const std::string& path);
+// `convert FILE`: an XYZ DEM or (in builds with GDAL) any elevation raster
+// into FILE.tga, or into `outputPath` when it is not empty; `fitBoards` crops
+// it to whole boards.
+int RunConvert(const std::string& path, const std::string& outputPath = "", bool fitBoards = false);
 
 // `project new PATH`: writes a new project with `options` applied.
 int RunProjectNew(const std::string& path, const JobOptions& options);

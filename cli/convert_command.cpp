@@ -1,21 +1,40 @@
-// `kem-cli convert FILE.xyz`: the DEM conversion with a terminal standing in
+// `kem-cli convert FILE`: the elevation conversion with a terminal standing in
 // for the importer dialog. Ctrl+C plays the part of the Cancel button.
+#include <iostream>
 #include <string>
 
 #include "cli/commands.h"
 #include "cli/terminal.h"
 #include "cli/terminal_host.h"
-#include "importer/convert_dem.h"
+#include "importer/convert_elevation.h"
 
 namespace kem::cli {
+namespace {
 
-int RunConvert(const std::string& path) {
+// What a raster conversion did to the heights, on standard output.
+void PrintRasterReport(const RasterReport& report) {
+  if (report.utmZone != 0) {
+    std::cout << "Reprojected to UTM zone " << report.utmZone << (report.utmNorth ? 'N' : 'S')
+              << " (EPSG:" << report.epsg << ").\n";
+  }
+  if (report.filledCells != 0) {
+    std::cout << "Filled " << report.filledCells << " cells without data from their neighbours.\n";
+  }
+  std::cout << std::flush;
+}
+
+}  // namespace
+
+int RunConvert(const std::string& path, const std::string& outputPath, bool fitBoards) {
   // Every Ctrl+C only sets the cancel flag: once the conversion writes, the
   // height map must be finished, not left half-written.
   InterruptCatcher interrupts(SecondInterrupt::kIsCaught);
   TerminalImportHost host;
-  switch (convertdem(path, host)) {
+  RasterReport report;
+  const ConvertOptions options{outputPath, fitBoards};
+  switch (ConvertElevation(path, host, options, report)) {
     case RunOutcome::kWritten:
+      PrintRasterReport(report);
       return kExitOk;
     case RunOutcome::kCancelled:
       return InterruptedExitStatus();

@@ -29,17 +29,24 @@ bool EndsWithGnd(const std::string& path) {
 
 CLI::App* AddInspectCommand(CLI::App& app, InspectOptions& options) {
   CLI::App* inspect = app.add_subcommand(
-      "inspect", "Check a layout file (.gnd) and show what it holds; writes nothing else");
+      "inspect",
+      "Survey a project: what generate would do with the same options, without writing it; "
+      "or check a layout file (.gnd) and show what it holds");
   inspect
       ->add_option_function<std::string>(
           "target", [&options](const std::string& path) { options.target = path; },
-          "The layout file")
-      ->type_name("FILE.gnd");
-  inspect->add_option("--preview", options.preview, "Write a shaded relief of the heights")
+          "Project file (without one a new project's fields apply), or a layout file")
+      ->type_name("PROJECT|FILE.gnd");
+  inspect
+      ->add_option("--preview", options.preview,
+                   "Write a shaded relief of the heights with the board grid")
       ->type_name("FILE.png");
-  inspect->add_option("--minimaps", options.minimaps, "Write a mosaic of the boards' minimaps")
+  inspect
+      ->add_option("--minimaps", options.minimaps,
+                   "Write a mosaic of the boards' minimaps (layout files)")
       ->type_name("FILE.png");
   inspect->add_flag("--json", options.json, "Print the report as JSON");
+  AddJobOptions(*inspect, options.job);
   return inspect;
 }
 
@@ -57,11 +64,7 @@ int RunInspect(const InspectOptions& options) {
   if (options.target && IsLayoutTarget(*options.target)) {
     return RunInspectLayout(*options.target, options);
   }
-  // The survey of a project takes this path once it exists.
-  WriteMessageLine(
-      "Error: inspect reads layout files (.gnd); the survey of a project is not "
-      "available yet.");
-  return kExitUsage;
+  return RunInspectProject(options.target, options);
 }
 
 }  // namespace kem::cli

@@ -1,9 +1,11 @@
-// `inspect`: looks at a layout file (and, later, at a project) without
-// writing anything but the pictures asked for.
+// `inspect`: looks at a layout file, or surveys a project, without writing
+// anything but the pictures asked for.
 #pragma once
 
 #include <optional>
 #include <string>
+
+#include "cli/job_options.h"
 
 namespace CLI {
 class App;
@@ -16,6 +18,7 @@ struct InspectOptions {
   std::string preview;                // --preview: shaded relief PNG
   std::string minimaps;               // --minimaps: mosaic of the boards' minimaps
   bool json = false;
+  JobOptions job;  // a project's fields, as `generate` takes them
 };
 
 // Adds the `inspect` subcommand to `app`, filling `options` when parsed.
@@ -32,8 +35,17 @@ bool IsLayoutTarget(const std::string& path);
 // written.
 int RunInspectLayout(const std::string& path, const InspectOptions& options);
 
+// `inspect [PROJECT]`: surveys the project (a new project's fields without
+// one) with the options applied, as `generate` would run it, and prints what
+// a run would do (a short report, or JSON with `json`); writes the preview
+// asked for. Returns 0 when a run would write its layout, 1 when it would
+// stop (its messages, every one, go to standard error) or the project or the
+// preview cannot be read or written, 128 + N when ended by signal N
+// (130 for Ctrl+C).
+int RunInspectProject(const std::optional<std::string>& projectPath, const InspectOptions& options);
+
 // `inspect [TARGET]`: a layout file goes to RunInspectLayout; anything else
-// is a project, whose survey is not available yet (exit 2).
+// is a project for RunInspectProject.
 int RunInspect(const InspectOptions& options);
 
 }  // namespace kem::cli

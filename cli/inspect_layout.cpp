@@ -1,7 +1,6 @@
 // `inspect FILE.gnd`: reads a layout file back board by board, prints what it
 // holds and draws the pictures asked for.
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <iostream>
 #include <memory>
@@ -13,6 +12,7 @@
 #include "cli/commands.h"
 #include "cli/inspect_command.h"
 #include "cli/png_file.h"
+#include "cli/report_text.h"
 #include "cli/terminal.h"
 #include "core/layout_file.h"
 #include "core/layout_reader.h"
@@ -48,30 +48,6 @@ BoardGrid GridOf(const std::vector<LayoutBoardPlace>& places) {
   grid.cols = maxColDelta - grid.minColDelta + 1;
   grid.rows = 1 - grid.minRowDelta;
   return grid;
-}
-
-std::string Number(float value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
-
-std::string JsonString(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      constexpr char kHex[] = "0123456789abcdef";
-      out += "\\u00";
-      out += kHex[(c >> 4) & 0xF];
-      out += kHex[c & 0xF];
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
 }
 
 std::string FaultText(const std::string& path, const LayoutFault& fault) {

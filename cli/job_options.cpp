@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <cstdint>
 
 #include "core/project_rules.h"
@@ -75,7 +76,7 @@ std::optional<float> ParseHeight(const std::string& text) {
   }
   float value = 0.0f;
   const auto result = std::from_chars(first, last, value);
-  if (first == last || result.ec != std::errc() || result.ptr != last) {
+  if (first == last || result.ec != std::errc() || result.ptr != last || !std::isfinite(value)) {
     return std::nullopt;
   }
   return value;
@@ -107,7 +108,7 @@ void AddJobOptions(CLI::App& command, JobOptions& options) {
             [name, field, &options](const std::string& value) {
               const std::optional<float> height = ParseHeight(value);
               if (!height) {
-                throw CLI::ValidationError(name, "expected a number, not '" + value + "'");
+                throw CLI::ValidationError(name, "expected a finite number, not '" + value + "'");
               }
               options.Set(field, *height);
             },

@@ -44,7 +44,8 @@ void ApplyJobOptions(const JobOptions& options, ProjectSettings& settings);
 std::optional<DataFormat> ParseDataFormat(const std::string& text);
 
 // A height as a 32-bit float, correctly rounded from the decimal text; the
-// whole text must be a number.
+// whole text must be a number, and a finite one: "inf", "nan" and values
+// beyond the float range are refused.
 std::optional<float> ParseHeight(const std::string& text);
 
 }  // namespace kem::cli

@@ -30,9 +30,17 @@ int main(int argc, char** argv) {
   AddJobOptions(*generate, generateOptions);
 
   std::string xyzPath;
-  CLI::App* convert =
-      app.add_subcommand("convert", "Convert an ASCII XYZ elevation model to FILE.xyz.tga");
-  convert->add_option("file", xyzPath, "The XYZ file")->required()->type_name("FILE.xyz");
+  std::string convertOutput;
+  bool fitBoards = false;
+  CLI::App* convert = app.add_subcommand(
+      "convert",
+      "Convert an elevation model (XYZ text; GeoTIFF, ASCII grid, HGT and other rasters in builds "
+      "with GDAL) to a 24-bit height map FILE.tga");
+  convert->add_option("file", xyzPath, "The elevation file")->required()->type_name("FILE");
+  convert->add_option("--output", convertOutput, "Height map to write instead of FILE.tga")
+      ->type_name("PATH");
+  convert->add_flag("--fit-boards", fitBoards,
+                    "Crop symmetrically to the largest 72c+4 x 72r+4 pixels (whole boards)");
 
   CLI::App* project = app.add_subcommand("project", "Write or show a project file");
   project->require_subcommand(1);
@@ -66,7 +74,7 @@ int main(int argc, char** argv) {
     return RunGenerate(projectPath, generateOptions);
   }
   if (*convert) {
-    return RunConvert(xyzPath);
+    return RunConvert(xyzPath, convertOutput, fitBoards);
   }
   if (*inspect) {
     return RunInspect(inspectOptions);

@@ -14,9 +14,7 @@ constexpr double kNinth = static_cast<double>(0.11111111f);
 }  // namespace
 
 void DecodeHeights(const TerrainJob& job, const std::uint8_t* window, float* heights) {
-  for (int i = 0; i < kWindowPixels; ++i) {
-    heights[i] = DecodeHeight(job, window + kWindowPixelBytes * i);
-  }
+  DecodeHeightRun(job, window, kWindowPixels, heights);
 }
 
 void SmoothHeights(float* grid) {

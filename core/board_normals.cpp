@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "core/float_conversion.h"
+
 namespace kem {
 
 namespace {
@@ -28,7 +30,7 @@ inline void AddUnit(Vector3& sum, double x, double y, double z) {
 }
 
 inline std::int8_t NormalByte(double component) {
-  return static_cast<std::int8_t>(static_cast<int>(component * kNormalScale));
+  return static_cast<std::int8_t>(TruncateToInt32(component * kNormalScale));
 }
 
 // Facet vectors of vertex P from the height differences dN = h(N) - h(P) of

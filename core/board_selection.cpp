@@ -23,6 +23,25 @@ bool HoldsMarker(const std::vector<std::uint8_t>& window) {
 
 }  // namespace
 
+BoardGrid BoardGridOf(int width, int height) {
+  return {(width - (kWindowSide - kBoardSide)) / kBoardSide,
+          (height - (kWindowSide - kBoardSide)) / kBoardSide};
+}
+
+BoardPosition FindAnchorBoard(const BoardMap& map, std::int32_t boardCols, std::int32_t boardRows) {
+  for (std::int32_t row = boardRows - 1; row >= 0; --row) {
+    for (std::int32_t col = boardCols - 1; col >= 0; --col) {
+      const std::size_t index =
+          static_cast<std::size_t>(row) * static_cast<std::size_t>(boardCols) +
+          static_cast<std::size_t>(col);
+      if (index < map.size() && map[index] == kBoardMarked) {
+        return {col, row};
+      }
+    }
+  }
+  return {};
+}
+
 void FilterBoard(int col, int row, TerrainJob& job) {
   if (!job.filterGuide || !job.boardMap) {
     return;

@@ -17,6 +17,11 @@ constexpr float kChromaDepthFactor = 1.0f / 254.0f;
 constexpr float kGreyScaleFactor = 1.0f / 100.0f;
 constexpr float k24BitFactor = 1.0f / 16777216.0f;
 
+// The ends of the hue scales: spectrum codes reach 0 at magenta (300);
+// terrain colour scale codes reach 0 at hue 131.
+constexpr float kSpectrumTopHue = 300.0f;
+constexpr float kTerrainScaleTopHue = 131.0f;
+
 // Window pixel byte order.
 constexpr int kBlue = 0;
 constexpr int kGreen = 1;
@@ -124,6 +129,30 @@ double HeightCode24Bit(int red, int green, int blue) {
   }
 }
 
+[[gnu::always_inline]] inline bool IsCode(DataFormat dataFormat, const std::uint8_t* pixel) {
+  const int red = pixel[kRed];
+  const int green = pixel[kGreen];
+  const int blue = pixel[kBlue];
+  switch (dataFormat) {
+    case kSpectrumColours:
+      return !(Analyse(red, green, blue).hue > kSpectrumTopHue);
+    case kTerrainColourScale: {
+      const float hue = Analyse(red, green, blue).hue;
+      return hue >= 0.0f && hue <= kTerrainScaleTopHue;
+    }
+    case kChromaDepthColours: {
+      const bool grey = red == green && green == blue;
+      return !grey && (red == green || green == blue || red == blue);
+    }
+    case kGreyScale:
+      return red == green && green == blue;
+    case k24BitHeightCoding:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 HsvColour RgbToHsv(int red, int green, int blue) {
@@ -147,8 +176,80 @@ float HeightFactor(DataFormat dataFormat) {
   }
 }
 
+bool IsKnownDataFormat(DataFormat dataFormat) {
+  return dataFormat >= kSpectrumColours && dataFormat <= k24BitHeightCoding;
+}
+
+float HeightScale(const ProjectSettings& settings) {
+  return static_cast<float>(
+      (static_cast<double>(settings.maxHeight) - static_cast<double>(settings.baseHeight)) *
+      static_cast<double>(HeightFactor(settings.dataFormat)));
+}
+
+bool IsColourCode(DataFormat dataFormat, const std::uint8_t* pixel) {
+  return IsCode(dataFormat, pixel);
+}
+
 double ColourCode(DataFormat dataFormat, const std::uint8_t* pixel) {
   return Code(dataFormat, pixel);
+}
+
+namespace {
+
+template <DataFormat kFormat>
+void DecodeRun(const TerrainJob& job, const std::uint8_t* pixels, int count, float* heights) {
+  const auto scale = static_cast<double>(job.heightScale);
+  const auto base = static_cast<double>(job.baseHeight);
+  for (int i = 0; i < count; ++i) {
+    heights[i] = static_cast<float>(Code(kFormat, pixels + 3 * i) * scale + base);
+  }
+}
+
+template <DataFormat kFormat>
+int CountCodes(const std::uint8_t* pixels, int count) {
+  int codes = 0;
+  for (int i = 0; i < count; ++i) {
+    codes += IsCode(kFormat, pixels + 3 * i) ? 1 : 0;
+  }
+  return codes;
+}
+
+}  // namespace
+
+void DecodeHeightRun(const TerrainJob& job, const std::uint8_t* pixels, int count, float* heights) {
+  switch (job.dataFormat) {
+    case kSpectrumColours:
+      return DecodeRun<kSpectrumColours>(job, pixels, count, heights);
+    case kTerrainColourScale:
+      return DecodeRun<kTerrainColourScale>(job, pixels, count, heights);
+    case kChromaDepthColours:
+      return DecodeRun<kChromaDepthColours>(job, pixels, count, heights);
+    case kGreyScale:
+      return DecodeRun<kGreyScale>(job, pixels, count, heights);
+    case k24BitHeightCoding:
+      return DecodeRun<k24BitHeightCoding>(job, pixels, count, heights);
+    default:
+      for (int i = 0; i < count; ++i) {
+        heights[i] = DecodeHeight(job, pixels + 3 * i);
+      }
+  }
+}
+
+int CountColourCodes(DataFormat dataFormat, const std::uint8_t* pixels, int count) {
+  switch (dataFormat) {
+    case kSpectrumColours:
+      return CountCodes<kSpectrumColours>(pixels, count);
+    case kTerrainColourScale:
+      return CountCodes<kTerrainColourScale>(pixels, count);
+    case kChromaDepthColours:
+      return CountCodes<kChromaDepthColours>(pixels, count);
+    case kGreyScale:
+      return CountCodes<kGreyScale>(pixels, count);
+    case k24BitHeightCoding:
+      return count;
+    default:
+      return 0;
+  }
 }
 
 float DecodeHeight(const TerrainJob& job, const std::uint8_t* pixel) {

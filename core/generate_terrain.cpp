@@ -8,6 +8,7 @@
 #include "core/board_selection.h"
 #include "core/board_writer.h"
 #include "core/colour.h"
+#include "core/generator_messages.h"
 #include "core/layout_file.h"
 #include "core/replacing_file.h"
 #include "core/targa_source.h"
@@ -17,20 +18,6 @@ namespace kem {
 
 namespace {
 
-constexpr const char* kTemplateMissingMessage =
-    "Error: tile template file tile_blank.dat not found or failed to open.";
-constexpr const char* kTemplateNoMemoryMessage =
-    "Error: memory allocation failed while reading template file tile_blank.dat.";
-constexpr const char* kTemplateShortMessage =
-    "Error: tile template file tile_blank.dat is shorter than 780 bytes.";
-constexpr const char* kDimensionsMessage =
-    "Error: image dimensions unsuitable for terrain generation.";
-constexpr const char* kUnknownFormatMessage = "Error: unknown height data format.";
-constexpr const char* kNoMemoryMessage = "Error: memory allocation failed.";
-constexpr const char* kCannotCreateMessage = "Error: layout file could not be created.";
-constexpr const char* kWriteFailedMessage = "Error: failed to write layout file.";
-constexpr const char* kTooManyBoardsMessage = "Error: too many boards for one layout file.";
-
 constexpr const char* kFilteringCaption = "Filtering boards ::";
 constexpr const char* kTerraformingCaption = "Terraforming boards ::";
 constexpr int kProgressSize = 99;  // per cent of the pane after the text
@@ -39,35 +26,6 @@ constexpr int kStatusPane = 0;
 // Board blocks arrive 123318 bytes at a time; a large stream buffer keeps the
 // number of system calls low.
 constexpr std::size_t kLayoutBufferSize = std::size_t{1} << 20;
-
-enum class TemplateLoad { kLoaded, kMissing, kShort, kNoMemory };
-
-// Reads the first 780 bytes of tile_blank.dat at `path`; nothing more of it
-// is used.
-TemplateLoad LoadTemplate(const std::string& path, std::vector<std::uint8_t>& buffer) {
-  FilePtr file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    return TemplateLoad::kMissing;
-  }
-  try {
-    buffer.assign(kTemplateBlockSize, 0);
-  } catch (const std::bad_alloc&) {
-    return TemplateLoad::kNoMemory;
-  }
-  const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), file.get());
-  if (read == buffer.size()) {
-    return TemplateLoad::kLoaded;
-  }
-  // A folder of that name opens but cannot be read.
-  const bool unreadable = std::ferror(file.get()) != 0;
-  buffer.clear();
-  buffer.shrink_to_fit();
-  return unreadable ? TemplateLoad::kMissing : TemplateLoad::kShort;
-}
-
-bool IsKnownFormat(DataFormat format) {
-  return format >= kSpectrumColours && format <= k24BitHeightCoding;
-}
 
 bool IsMarked(const TerrainJob& job, int col, int row) {
   return (*job.boardMap)[static_cast<std::size_t>(row) * static_cast<std::size_t>(job.boardCols) +
@@ -105,10 +63,10 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   const bool elevationOk = CheckTargaSource(*job.elevation, *job.elevation, host);
   const int width = job.elevation->header.width;
   const int height = job.elevation->header.height;
-  job.boardCols = (width - 4) / kBoardSide;
-  job.boardRows = (height - 4) / kBoardSide;
-  if (job.boardCols < 1 || job.boardRows < 1 || job.boardCols * kBoardSide + 4 > width ||
-      job.boardRows * kBoardSide + 4 > height) {
+  const BoardGrid grid = BoardGridOf(width, height);
+  job.boardCols = grid.cols;
+  job.boardRows = grid.rows;
+  if (!grid.FitsImage(width, height)) {
     return stop(kDimensionsMessage);
   }
   if (!elevationOk) {
@@ -116,11 +74,10 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   }
 
   // Height scale.
-  if (!IsKnownFormat(job.dataFormat)) {
+  if (!IsKnownDataFormat(job.dataFormat)) {
     return stop(kUnknownFormatMessage);
   }
-  job.heightScale = static_cast<float>((static_cast<double>(job.maxHeight) - job.baseHeight) *
-                                       static_cast<double>(HeightFactor(job.dataFormat)));
+  job.heightScale = HeightScale(job);
 
   // Optional sources: minimap, texturing guide, filter guide.
   auto openOptional = [&](const std::string& path, std::unique_ptr<TargaSource>& source) {
@@ -180,19 +137,9 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
     return stop(kTooManyBoardsMessage);
   }
 
-  // Anchor: the last marked board in row-major order, else board (0, 0).
-  int anchorCol = 0;
-  int anchorRow = 0;
-  bool found = false;
-  for (int row = job.boardRows - 1; row >= 0 && !found; --row) {
-    for (int col = job.boardCols - 1; col >= 0 && !found; --col) {
-      if (IsMarked(job, col, row)) {
-        anchorCol = col;
-        anchorRow = row;
-        found = true;
-      }
-    }
-  }
+  const BoardPosition anchor = FindAnchorBoard(*job.boardMap, job.boardCols, job.boardRows);
+  const int anchorCol = anchor.col;
+  const int anchorRow = anchor.row;
   job.anchorColOffset = anchorCol - job.boardCols;
   job.anchorRowOffset = anchorRow - job.boardRows;
 
@@ -261,6 +208,41 @@ ProjectSettings ResolvePaths(const ProjectSettings& settings, const FileLookup& 
 
 }  // namespace
 
+TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer, const std::string& path) {
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) {
+    return TemplateLoad::kMissing;
+  }
+  try {
+    buffer.assign(kTemplateBlockSize, 0);
+  } catch (const std::bad_alloc&) {
+    return TemplateLoad::kNoMemory;
+  }
+  const std::size_t read = std::fread(buffer.data(), 1, buffer.size(), file.get());
+  if (read == buffer.size()) {
+    return TemplateLoad::kLoaded;
+  }
+  // A folder of that name opens but cannot be read.
+  const bool unreadable = std::ferror(file.get()) != 0;
+  buffer.clear();
+  buffer.shrink_to_fit();
+  return unreadable ? TemplateLoad::kMissing : TemplateLoad::kShort;
+}
+
+const char* TemplateLoadMessage(TemplateLoad load) {
+  switch (load) {
+    case TemplateLoad::kMissing:
+      return kTemplateMissingMessage;
+    case TemplateLoad::kShort:
+      return kTemplateShortMessage;
+    case TemplateLoad::kNoMemory:
+      return kTemplateNoMemoryMessage;
+    case TemplateLoad::kLoaded:
+      break;
+  }
+  return "";
+}
+
 GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
                                const FileLookup& lookup) {
   return GenerateTerrain(
@@ -274,18 +256,10 @@ GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
 GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
                                const OutputFileFactory& createOutput, const FileLookup& lookup) {
   std::vector<std::uint8_t> templateBuffer;
-  switch (LoadTemplate(FindDataFile(kTileTemplateFile, lookup), templateBuffer)) {
-    case TemplateLoad::kLoaded:
-      break;
-    case TemplateLoad::kMissing:
-      host.ShowMessage(kTemplateMissingMessage);
-      return {};
-    case TemplateLoad::kShort:
-      host.ShowMessage(kTemplateShortMessage);
-      return {};
-    case TemplateLoad::kNoMemory:
-      host.ShowMessage(kTemplateNoMemoryMessage);
-      return {};
+  const TemplateLoad load = LoadTemplate(templateBuffer, FindDataFile(kTileTemplateFile, lookup));
+  if (load != TemplateLoad::kLoaded) {
+    host.ShowMessage(TemplateLoadMessage(load));
+    return {};
   }
   // The job holds everything the run opens; it is idle again on every return.
   TerrainJob job(ResolvePaths(settings, lookup));
@@ -320,16 +294,16 @@ void ReleaseJob(const std::string& message, TerrainJob& job,
 void ReportTargaOpenError(int code, Host& host) {
   switch (code) {
     case kTargaOpenNoMemory:
-      host.ShowMessage("Error: memory allocation failed.");
+      host.ShowMessage(kNoMemoryMessage);
       break;
     case kTargaOpenCannotOpen:
-      host.ShowMessage("Error: image not found or failed to open.");
+      host.ShowMessage(kImageNotFoundMessage);
       break;
     case kTargaOpenNotTarga:
-      host.ShowMessage("Error: file is not a targa image.");
+      host.ShowMessage(kNotTargaMessage);
       break;
     default:
-      host.ShowMessage("Undetermined error while reading Targa file.");
+      host.ShowMessage(kTargaUndeterminedMessage);
       break;
   }
 }

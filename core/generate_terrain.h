@@ -24,6 +24,17 @@ struct GenerateResult {
   std::uint64_t bytes = 0;
 };
 
+// How loading tile_blank.dat went.
+enum class TemplateLoad { kLoaded, kMissing, kShort, kNoMemory };
+
+// Reads the first 780 bytes of the tile template at `path` into `buffer`
+// (nothing more of it is used); on failure `buffer` is left empty.
+TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer,
+                          const std::string& path = kTileTemplateFile);
+
+// The message a run stops with for a failed template load ("" for kLoaded).
+const char* TemplateLoadMessage(TemplateLoad load);
+
 // Runs one generation of the project `settings` into settings.outputPath,
 // reporting every outcome through `host`. Relative paths, tile_blank.dat and
 // textures.txt are found through `lookup` (by default: the current folder

@@ -79,13 +79,14 @@ void ReadRow(TargaSource& source, int k, std::int64_t position, std::uint8_t* ta
              std::size_t size) {
   std::int64_t& start = source.rowCacheStart[k];
   std::int64_t& length = source.rowCacheLength[k];
-  std::uint8_t* stretch = source.rowCache.data() + std::size_t{kRowCacheBytes} * k;
+  std::uint8_t* stretch = source.rowCache.data() + source.rowCacheStride * k;
   const auto wanted = static_cast<std::int64_t>(size);
   if (position < start || position + wanted > start + length) {
     start = position;
     length = 0;
     if (position >= 0 && position < source.fileSize && SeekTo(source.file.get(), position)) {
-      const auto available = std::min<std::int64_t>(source.fileSize - position, kRowCacheBytes);
+      const auto available = std::min<std::int64_t>(
+          source.fileSize - position, static_cast<std::int64_t>(source.rowCacheStride));
       length = static_cast<std::int64_t>(
           std::fread(stretch, 1, static_cast<std::size_t>(available), source.file.get()));
     }
@@ -137,7 +138,10 @@ std::unique_ptr<TargaSource> OpenTargaSource(const std::string& path, int& code)
   try {
     source->window.resize(kWindowBytes);
     source->heights.resize(kWindowPixels);
-    source->rowCache.resize(std::size_t{kWindowSide} * kRowCacheBytes);
+    const std::int64_t bpp = TargaBytesPerPixel(source->header);
+    source->rowCacheStride = static_cast<std::size_t>(
+        std::clamp<std::int64_t>(bpp * source->header.width, bpp * kWindowSide, kRowCacheBytes));
+    source->rowCache.resize(std::size_t{kWindowSide} * source->rowCacheStride);
   } catch (const std::bad_alloc&) {
     return nullptr;
   }
@@ -189,12 +193,12 @@ void ReadBoardWindow(int col, int row, int /*boardCols*/, int boardRows, TargaSo
   if ((header.descriptor & kDescriptorRightToLeft) != 0 || !source.file) {
     return;
   }
-  if (source.window.size() < std::size_t{kWindowBytes} ||
-      source.rowCache.size() < std::size_t{kWindowSide} * kRowCacheBytes) {
-    return;  // not a source that OpenTargaSource gave
-  }
   const int bpp = TargaBytesPerPixel(header);
   const std::size_t rowBytes = static_cast<std::size_t>(kWindowSide) * bpp;
+  if (source.window.size() < std::size_t{kWindowBytes} || source.rowCacheStride < rowBytes ||
+      source.rowCache.size() < std::size_t{kWindowSide} * source.rowCacheStride) {
+    return;  // not a source that OpenTargaSource gave
+  }
   const std::int64_t width = header.width;
   const std::int64_t x0 = std::int64_t{kBoardSide} * col;
   const bool topDown = (header.descriptor & kDescriptorTopDown) != 0;

@@ -77,8 +77,11 @@ struct TargaSource {
   // One height per window pixel, same index as `window` (76 * row + column).
   std::vector<float> heights;
   // For each window row, the last stretch of the file read for it:
-  // kRowCacheBytes bytes at rowCache[kRowCacheBytes * row], holding
-  // rowCacheLength[row] bytes from file position rowCacheStart[row].
+  // rowCacheStride bytes at rowCache[rowCacheStride * row], holding
+  // rowCacheLength[row] bytes from file position rowCacheStart[row]. The
+  // stride is kRowCacheBytes, or one image row when that is shorter (and a
+  // window row at least): no stretch serves more than the rest of its row.
+  std::size_t rowCacheStride = 0;
   std::vector<std::uint8_t> rowCache;
   std::array<std::int64_t, kWindowSide> rowCacheStart{};
   std::array<std::int64_t, kWindowSide> rowCacheLength{};

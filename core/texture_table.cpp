@@ -190,15 +190,21 @@ TextureTable& ProgramTextureTable() {
 const TextureTable& MakeTextureTable(const std::string& texturingGuidePath, Host& host,
                                      const std::string& listPath) {
   TextureTable& table = ProgramTextureTable();
+  LoadTextureTable(table, texturingGuidePath, host, listPath);
+  return table;
+}
+
+void LoadTextureTable(TextureTable& table, const std::string& texturingGuidePath, Host& host,
+                      const std::string& listPath) {
   if (texturingGuidePath.empty()) {
     table.entries[0].keyA = 0;
-    return table;
+    return;
   }
   const FilePtr file(std::fopen(listPath.c_str(), "r"));
   if (!file) {
     host.ShowInformation(kTableCaption, kMissingListText);
     table.entries[0].keyA = 0;
-    return table;
+    return;
   }
 
   ListReader reader(file.get());
@@ -221,13 +227,12 @@ const TextureTable& MakeTextureTable(const std::string& texturingGuidePath, Host
     // A list that cannot be read paints nothing, just as a missing one.
     host.ShowInformation(kTableCaption, kMissingListText);
     table.entries[0].keyA = 0;
-    return table;
+    return;
   }
   if (read == EntryRead::kUnreadable) {
     host.ShowInformation(kTableCaption, kUnreadableEntryText);
   }
   table.entries[count].keyA = 0;
-  return table;
 }
 
 float ColourDistance(float hueA, float satA, float valA, float hueB, float satB, float valB) {

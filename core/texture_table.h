@@ -41,6 +41,11 @@ TextureTable& ProgramTextureTable();
 const TextureTable& MakeTextureTable(const std::string& texturingGuidePath, Host& host,
                                      const std::string& listPath = kTextureListFile);
 
+// Loads `table` in place the same way, for a caller that keeps its own
+// table (the project survey, which must not disturb a run's).
+void LoadTextureTable(TextureTable& table, const std::string& texturingGuidePath, Host& host,
+                      const std::string& listPath = kTextureListFile);
+
 // Distance of two HSV colours: a third of each of the differences of hue / 360,
 // saturation and value, rounded to a 32-bit float. Hue is not wrapped.
 float ColourDistance(float hueA, float satA, float valA, float hueB, float satB, float valB);

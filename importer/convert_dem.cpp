@@ -12,34 +12,21 @@
 #include <system_error>
 #include <vector>
 
+#include "core/file_ptr.h"
 #include "core/replacing_file.h"
 #include "importer/dem_grid.h"
 #include "importer/height_map_writer.h"
+#include "importer/import_messages.h"
 #include "importer/xyz_reader.h"
 
 namespace kem {
 namespace {
 
-constexpr char kCaption[] = "RezozorUduzuvur.convertdem";
-
-constexpr char kScanText[] = "Processing source file";
-constexpr char kPlaceText[] = "Generating surface from imported data";
-constexpr char kFillText[] = "Completing generated surface";
-constexpr char kWriteText[] = "Writing output .tga image";
-
-constexpr char kOutOfMemory[] =
-    "There's not enough memory available to complete the operation.\n\n"
-    "Your computer doesn't currently have enough free memory to allow the conversion to be "
-    "finished.\n"
-    "You might want to try to close other applications, increase amount of virtual memory or "
-    "break\n"
-    "the DEM data into smaller chunks before attempting this operation again.";
 constexpr char kNotANumber[] = "Error: the DEM file holds text that is not a number.";
 constexpr char kNoPoints[] = "Error: the DEM file holds no points.";
-constexpr char kTooLarge[] = "Error: the DEM is too large for a targa image.";
 constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
-constexpr char kCannotCreate[] = "Error: the height map file could not be created.";
-constexpr char kWriteFailed[] = "Error: failed to write the height map file.";
+constexpr char kFinerThanAUnit[] =
+    "Error: the DEM's point spacing is less than one unit; use projected coordinates in metres.";
 
 // Points or cells between two progress updates.
 constexpr std::uint64_t kProgressInterval = 25000;
@@ -47,17 +34,13 @@ constexpr std::uint64_t kProgressInterval = 25000;
 // Cells coded before they are handed to the output in one write.
 constexpr std::size_t kWriteChunkCells = 65536;
 
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using InputFile = std::unique_ptr<std::FILE, FileCloser>;
-
 // One run of the conversion. Whatever it holds is released when it goes,
 // whichever step it stopped at.
 class Conversion {
  public:
-  Conversion(const std::string& path, ImportHost& host, const OutputFileFactory& createOutput)
-      : path_(path), host_(host), createOutput_(createOutput) {}
+  Conversion(const std::string& path, ImportHost& host, const OutputFileFactory& createOutput,
+             const ConvertOptions& options)
+      : path_(path), host_(host), createOutput_(createOutput), options_(options) {}
 
   RunOutcome Run() {
     host_.Repaint();
@@ -68,13 +51,17 @@ class Conversion {
       return Fail(kNoPoints);
     }
     if (!ComputeGridSize(extents_, size_)) {
-      return Fail(kTooLarge);
+      return Fail(kImportTooLarge);
+    }
+    window_ = WholeGrid(size_.cols, size_.rows);
+    if (options_.fitBoards && !FitWholeBoards(size_.cols, size_.rows, window_)) {
+      return Fail(kSmallerThanABoard);
     }
     n_ = GridStep(spacing_);
     d_ = n_ == 1 ? 2 : 4;
     // With interpolation only the cells that it does not overwrite are kept.
     if (!grid_.Allocate(size_, n_)) {
-      return Fail(kOutOfMemory);
+      return Fail(kImportOutOfMemory);
     }
     if (!Place()) {
       return RunOutcome::kCancelled;
@@ -90,7 +77,7 @@ class Conversion {
 
  private:
   RunOutcome Fail(const char* text) {
-    host_.ShowError(kCaption, text);
+    host_.ShowError(kImportCaption, text);
     result_ = RunOutcome::kFailed;
     return result_;
   }
@@ -98,7 +85,7 @@ class Conversion {
   // Reads every point, keeping the extents and the spacing (the first change
   // of y). Returns false when the conversion stops.
   bool Scan() {
-    InputFile file(std::fopen(path_.c_str(), "rb"));
+    FilePtr file(std::fopen(path_.c_str(), "rb"));
     if (!file) {
       Fail(kCannotOpen);
       return false;
@@ -126,16 +113,22 @@ class Conversion {
       const bool first = points_.Count() == 0;
       extents_.Include(point, first);
       if (!points_.Append(point)) {
-        Fail(kOutOfMemory);
+        Fail(kImportOutOfMemory);
         return false;
       }
       if (first) {
         firstY = point.y;
       } else if (spacing_ == 0) {
         spacing_ = SpacingOf(point.y, firstY);
+        // A first change of y under one unit: degrees, or a grid finer than
+        // the height map could ever show.
+        if (spacing_ == 0 && point.y != firstY) {
+          Fail(kFinerThanAUnit);
+          return false;
+        }
       }
       if (points_.Count() % kProgressInterval == 0) {
-        host_.SetProgress(kScanText, ScanPercent(reader.Position(), error ? 0 : length));
+        host_.SetProgress(kImportScanText, ScanPercent(reader.Position(), error ? 0 : length));
         if (host_.IsCancelled()) {
           result_ = RunOutcome::kCancelled;
           return false;
@@ -161,7 +154,7 @@ class Conversion {
     for (const DemPoint& point : points_) {
       grid_.Place(point, extents_);
       if ((j + 1) % kProgressInterval == 0) {
-        host_.SetProgress(kPlaceText,
+        host_.SetProgress(kImportPlaceText,
                           static_cast<float>(50.0 + 50.0 * static_cast<double>(j) / scale));
       }
       if (host_.IsCancelled()) {
@@ -181,7 +174,7 @@ class Conversion {
     const double scale = cols * rows * d_;
     const bool rowsDone = grid_.InterpolateRows(n_, [&](std::int64_t sr, std::int64_t scEnd) {
       const double done = static_cast<double>(sr) * cols + static_cast<double>(scEnd);
-      host_.SetProgress(kFillText, static_cast<float>(62.5 + 50.0 * done / scale));
+      host_.SetProgress(kImportFillText, static_cast<float>(62.5 + 50.0 * done / scale));
       return Continue();
     });
     if (!rowsDone) {
@@ -189,7 +182,7 @@ class Conversion {
     }
     return grid_.InterpolateColumns(n_, [&](std::int64_t col, std::int64_t srEnd) {
       const double done = static_cast<double>(col) * rows + static_cast<double>(srEnd);
-      host_.SetProgress(kFillText, static_cast<float>(75.0 + 50.0 * done / scale));
+      host_.SetProgress(kImportFillText, static_cast<float>(75.0 + 50.0 * done / scale));
       return Continue();
     });
   }
@@ -204,24 +197,24 @@ class Conversion {
   }
 
   RunOutcome Write() {
-    std::unique_ptr<OutputFile> output = createOutput_(DemOutputPath(path_));
+    std::unique_ptr<OutputFile> output = createOutput_(OutputPathFor(path_, options_));
     if (!output) {
-      return Fail(kCannotCreate);
+      return Fail(kImportCannotCreate);
     }
     std::uint8_t header[kHeightMapHeaderSize];
-    EncodeHeightMapHeader(size_.cols, size_.rows, header);
+    EncodeHeightMapHeader(window_.cols, window_.rows, header);
     output->Write(header, sizeof header);
 
-    const auto cols = static_cast<std::size_t>(size_.cols);
-    const std::size_t cellCount = grid_.CellCount();
+    const auto cols = static_cast<std::size_t>(window_.cols);
+    const std::size_t cellCount = cols * static_cast<std::size_t>(window_.rows);
     const double base = 50.0 + 50.0 * (d_ - 1) / d_;
     const double scale = static_cast<double>(cellCount) * d_;
     std::vector<std::uint8_t> chunk(kWriteChunkCells * kHeightMapBytesPerPixel);
     HeightRowReader reader(grid_);
     std::size_t used = 0;  // bytes in chunk
     std::size_t j = 0;     // cells coded
-    for (std::int64_t row = 0; row < size_.rows; ++row) {
-      const float* cells = reader.Row(row);
+    for (std::int64_t row = window_.row; row < window_.row + window_.rows; ++row) {
+      const float* cells = reader.Row(row) + window_.col;
       std::size_t col = 0;
       while (col < cols) {
         // Up to the next progress update, the end of the chunk or the end of
@@ -239,13 +232,13 @@ class Conversion {
         }
         if (j % kProgressInterval == 0) {
           const auto last = static_cast<double>(j - 1);
-          host_.SetProgress(kWriteText, static_cast<float>(base + 50.0 * last / scale));
+          host_.SetProgress(kImportWriteText, static_cast<float>(base + 50.0 * last / scale));
         }
       }
     }
     output->Write(chunk.data(), used);
     if (!output->Commit()) {
-      return Fail(kWriteFailed);
+      return Fail(kImportWriteFailed);
     }
     return RunOutcome::kWritten;
   }
@@ -253,12 +246,14 @@ class Conversion {
   const std::string& path_;
   ImportHost& host_;
   const OutputFileFactory& createOutput_;
+  const ConvertOptions& options_;
   RunOutcome result_ = RunOutcome::kFailed;
 
   DemPointArray points_;
   DemExtents extents_;
   std::int32_t spacing_ = 0;
   GridSize size_;
+  HeightMapWindow window_;
   std::int64_t n_ = 0;
   int d_ = 4;
   HeightGrid grid_;
@@ -266,24 +261,35 @@ class Conversion {
 
 }  // namespace
 
+const char kSmallerThanABoard[] =
+    "Error: the height map is smaller than one board (76 x 76 pixels); it cannot be cut to whole "
+    "boards.";
+
 std::string DemOutputPath(const std::string& inputPath) {
   return inputPath + ".tga";
 }
 
+std::string OutputPathFor(const std::string& inputPath, const ConvertOptions& options) {
+  return options.outputPath.empty() ? DemOutputPath(inputPath) : options.outputPath;
+}
+
 RunOutcome convertdem(const std::string& path, ImportHost& host) {
-  return convertdem(path, host, [](const std::string& outputPath) {
-    return std::unique_ptr<OutputFile>(ReplacingFile::Create(outputPath));
-  });
+  return convertdem(path, host, CreateHeightMapOutput);
 }
 
 RunOutcome convertdem(const std::string& path, ImportHost& host,
                       const OutputFileFactory& createOutput) {
+  return convertdem(path, host, createOutput, ConvertOptions());
+}
+
+RunOutcome convertdem(const std::string& path, ImportHost& host,
+                      const OutputFileFactory& createOutput, const ConvertOptions& options) {
   try {
-    Conversion conversion(path, host, createOutput);
+    Conversion conversion(path, host, createOutput, options);
     return conversion.Run();
   } catch (const std::bad_alloc&) {
     // A working buffer could not be had; what was taken is already freed.
-    host.ShowError(kCaption, kOutOfMemory);
+    host.ShowError(kImportCaption, kImportOutOfMemory);
     return RunOutcome::kFailed;
   }
 }

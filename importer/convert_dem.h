@@ -13,6 +13,19 @@ namespace kem {
 // Output path of a conversion: the input path with ".tga" appended.
 std::string DemOutputPath(const std::string& inputPath);
 
+// Choices of a conversion beyond its input.
+struct ConvertOptions {
+  std::string outputPath;  // the height map; empty for DemOutputPath(input)
+  bool fitBoards = false;  // crop to whole boards (FitWholeBoards)
+};
+
+// The output path that `options` give for `inputPath`.
+std::string OutputPathFor(const std::string& inputPath, const ConvertOptions& options);
+
+// The message of a conversion asked to fit whole boards into a height map
+// smaller than one board.
+extern const char kSmallerThanABoard[];
+
 // Converts the DEM at `path` into DemOutputPath(path) (a ReplacingFile),
 // reporting progress and failures through `host`: it repaints the host, shows progress, tests the
 // cancel flag and runs the message pump between units of work, and disables
@@ -24,5 +37,9 @@ RunOutcome convertdem(const std::string& path, ImportHost& host);
 // DemOutputPath(path).
 RunOutcome convertdem(const std::string& path, ImportHost& host,
                       const OutputFileFactory& createOutput);
+
+// The same, with the output path and cropping that `options` give.
+RunOutcome convertdem(const std::string& path, ImportHost& host,
+                      const OutputFileFactory& createOutput, const ConvertOptions& options);
 
 }  // namespace kem

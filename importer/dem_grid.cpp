@@ -9,6 +9,8 @@
 #include <limits>
 #include <utility>
 
+#include "core/float_conversion.h"
+
 namespace kem {
 namespace {
 
@@ -31,7 +33,7 @@ std::int64_t GridSide(float low, float high) {
   if (!(side < kMaxGridSide + 1)) {
     return -1;
   }
-  return static_cast<std::int64_t>(side);
+  return TruncateToInt64(side);
 }
 
 float Lerp(float from, float to, double weight) {
@@ -106,7 +108,7 @@ std::int64_t TenthsBetween(float low, float high) {
   // truncate alike, and only near them is the extended product formed.
   const double quick = (static_cast<double>(high) - static_cast<double>(low)) * kTenthDouble;
   if (quick >= 0 && quick < kMaxGridSide + 1) {
-    const auto whole = static_cast<std::int64_t>(quick);
+    const std::int64_t whole = TruncateToInt64(quick);
     const double fraction = quick - static_cast<double>(whole);
     if (fraction > 1e-9 && fraction < 1 - 1e-9) {
       return whole;
@@ -116,7 +118,7 @@ std::int64_t TenthsBetween(float low, float high) {
   if (!(tenths > -1 && tenths < 0x1p62L)) {
     return -1;
   }
-  return static_cast<std::int64_t>(tenths);
+  return TruncateToInt64(tenths);
 }
 
 std::int64_t GridStep(std::int32_t spacing) {
@@ -135,7 +137,7 @@ std::int32_t SpacingOf(float y, float firstY) {
   if (change < -kLimit) {
     return -std::numeric_limits<std::int32_t>::max();
   }
-  return static_cast<std::int32_t>(change);
+  return TruncateToInt32(change);
 }
 
 HeightGrid::HeightGrid(HeightGrid&& other) noexcept {

@@ -11,6 +11,8 @@
 #endif
 
 #include "core/byte_io.h"
+#include "core/float_conversion.h"
+#include "core/replacing_file.h"
 
 namespace kem {
 namespace {
@@ -38,9 +40,9 @@ std::uint32_t ExtendedHeightCode(float height) {
   constexpr long double kWholeLimit = 0x1p62L;
   std::int64_t whole = 0;
   if (std::fabs(code) < kWholeLimit) {
-    whole = static_cast<std::int64_t>(code);
+    whole = TruncateToInt64(code);
   } else {
-    whole = static_cast<std::int64_t>(std::fmod(std::trunc(code), 0x1p24L));
+    whole = TruncateToInt64(std::fmod(std::trunc(code), 0x1p24L));
   }
   return static_cast<std::uint32_t>(whole) & kCodeMask;
 }
@@ -118,7 +120,7 @@ std::uint32_t HeightCode(float height) {
   // product formed.
   const double quick = (static_cast<double>(height) + 1000.0) * kCodeScaleDouble;
   if (quick > -0x1p31 && quick < 0x1p31) {
-    const auto whole = static_cast<std::int64_t>(quick);
+    const std::int64_t whole = TruncateToInt64(quick);
     const double fraction = std::fabs(quick - static_cast<double>(whole));
     if (fraction > kNearWhole && fraction < 1 - kNearWhole) {
       return static_cast<std::uint32_t>(whole) & kCodeMask;
@@ -149,6 +151,20 @@ void EncodeHeightPixels(const float* heights, std::size_t count, std::uint8_t* o
     heights += size;
     count -= size;
   }
+}
+
+bool FitWholeBoards(std::int64_t cols, std::int64_t rows, HeightMapWindow& window) {
+  if (cols < kWindowSide || rows < kWindowSide) {
+    return false;
+  }
+  const std::int64_t fitCols = (cols - kBoardEdge) / kBoardSide * kBoardSide + kBoardEdge;
+  const std::int64_t fitRows = (rows - kBoardEdge) / kBoardSide * kBoardSide + kBoardEdge;
+  window = {(cols - fitCols) / 2, (rows - fitRows) / 2, fitCols, fitRows};
+  return true;
+}
+
+std::unique_ptr<OutputFile> CreateHeightMapOutput(const std::string& outputPath) {
+  return std::unique_ptr<OutputFile>(ReplacingFile::Create(outputPath));
 }
 
 }  // namespace kem

@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <string>
 
+#include "core/output_file.h"
 #include "core/targa_source.h"
 
 namespace kem {
@@ -37,5 +40,31 @@ inline void PutHeightCode(std::uint32_t code, std::uint8_t* out) {
 
 // Writes the pixels of `count` heights, 3 bytes each, to `out`.
 void EncodeHeightPixels(const float* heights, std::size_t count, std::uint8_t* out);
+
+// The part of a cols x rows grid of heights that becomes the height map.
+struct HeightMapWindow {
+  std::int64_t col = 0;  // first column and row
+  std::int64_t row = 0;
+  std::int64_t cols = 0;  // size
+  std::int64_t rows = 0;
+};
+
+// Height maps cut to whole boards are 72 c + 4 by 72 r + 4 pixels: the boards
+// advance 72 pixels and their windows share a 4-pixel edge.
+inline constexpr std::int64_t kBoardEdge = kWindowSide - kBoardSide;
+
+// The whole grid.
+inline HeightMapWindow WholeGrid(std::int64_t cols, std::int64_t rows) {
+  return {0, 0, cols, rows};
+}
+
+// The largest 72 c + 4 by 72 r + 4 window centred in a cols x rows grid (an
+// odd pixel left over goes east or south). Returns false when not even one
+// board fits (a side under 76 pixels).
+bool FitWholeBoards(std::int64_t cols, std::int64_t rows, HeightMapWindow& window);
+
+// The height map file at `outputPath`: a ReplacingFile, which takes the
+// output's place only when committed. Null when it cannot be created.
+std::unique_ptr<OutputFile> CreateHeightMapOutput(const std::string& outputPath);
 
 }  // namespace kem

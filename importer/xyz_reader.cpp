@@ -5,6 +5,7 @@
 // correctly straight to float.
 #include "importer/xyz_reader.h"
 
+#include <array>
 #include <cfloat>
 #include <charconv>
 #include <cstdint>
@@ -15,10 +16,25 @@
 namespace kem {
 namespace {
 
-// White space as the C locale knows it: space, \t, \n, \v, \f and \r.
-inline bool IsSpace(char c) {
-  return c == ' ' || static_cast<unsigned char>(c - '\t') <= '\r' - '\t';
+// What separates two numbers: white space as the C locale knows it (space,
+// \t, \n, \v, \f and \r), commas and semicolons.
+constexpr auto kSeparators = [] {
+  std::array<bool, 256> table{};
+  for (unsigned char c : {' ', '\t', '\n', '\v', '\f', '\r', ',', ';'}) {
+    table[c] = true;
+  }
+  return table;
+}();
+
+inline bool IsSeparator(char c) {
+  return kSeparators[static_cast<unsigned char>(c)];
 }
+
+inline bool IsLineEnd(char c) {
+  return c == '\n' || c == '\r';
+}
+
+constexpr char kComment = '#';
 
 inline bool IsDigit(char c) {
   return static_cast<unsigned char>(c - '0') <= 9;
@@ -183,7 +199,10 @@ XyzNumberReader::XyzNumberReader(std::FILE* file, std::size_t blockSize)
 XyzNumberReader::Result XyzNumberReader::Next(float& value) {
   for (;;) {
     const char* data = buffer_.data();
-    while (begin_ != end_ && IsSpace(data[begin_])) {
+    if (inComment_ && !SkipComment()) {
+      begin_ = end_;
+    }
+    while (begin_ != end_ && IsSeparator(data[begin_])) {
       ++begin_;
     }
     if (begin_ == end_) {
@@ -195,14 +214,21 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
       }
       continue;
     }
-    // The common token, a short plain decimal followed by white space, is
+    // The common token, a short plain decimal followed by a separator, is
     // read in one pass; anything else goes through ParseXyzNumber.
     if (QuickNumber(data + begin_, data + end_, value)) {
       return Result::kNumber;
     }
+    if (data[begin_] == kComment && AtLineStart(begin_)) {
+      inComment_ = true;
+      continue;
+    }
     std::size_t stop = begin_;
-    while (stop != end_ && !IsSpace(data[stop])) {
+    while (stop != end_ && !IsSeparator(data[stop])) {
       ++stop;
+    }
+    if (stop - begin_ > kMaxToken) {
+      return Result::kNotANumber;
     }
     if (stop == end_ && !atEnd_) {
       // The token may go on in the next block.
@@ -211,13 +237,75 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
       }
       continue;
     }
-    if (!ParseXyzNumber(std::string_view(data + begin_, stop - begin_), value)) {
+    if (ParseXyzNumber(std::string_view(data + begin_, stop - begin_), value)) {
+      begin_ = stop;
+      position_ = bufferOffset_ + stop;
+      return Result::kNumber;
+    }
+    // Before the first number the token may begin a line of column names.
+    const Result header = position_ == 0 ? SkipHeaderLine() : Result::kNotANumber;
+    if (header == Result::kNotANumber) {
+      return header;
+    }
+    if (header == Result::kEnd && !Refill()) {
+      return Result::kReadError;
+    }
+  }
+}
+
+bool XyzNumberReader::AtLineStart(std::size_t at) const {
+  const char* data = buffer_.data();
+  while (at > 0) {
+    const char c = data[--at];
+    if (IsLineEnd(c)) {
+      return true;
+    }
+    if (!IsSeparator(c)) {
+      return false;
+    }
+  }
+  return lineStartAtFront_;
+}
+
+bool XyzNumberReader::SkipComment() {
+  const char* data = buffer_.data();
+  const void* lineEnd = std::memchr(data + begin_, '\n', end_ - begin_);
+  if (lineEnd == nullptr) {
+    return false;
+  }
+  begin_ = static_cast<std::size_t>(static_cast<const char*>(lineEnd) - data);
+  inComment_ = false;
+  return true;
+}
+
+XyzNumberReader::Result XyzNumberReader::SkipHeaderLine() {
+  if (!AtLineStart(begin_)) {
+    return Result::kNotANumber;
+  }
+  const char* data = buffer_.data();
+  const void* found = std::memchr(data + begin_, '\n', end_ - begin_);
+  const std::size_t lineEnd =
+      found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : end_;
+  if (found == nullptr && !atEnd_) {
+    return end_ - begin_ > kMaxHeaderLine ? Result::kNotANumber : Result::kEnd;
+  }
+  std::size_t at = begin_;
+  while (at != lineEnd) {
+    std::size_t stop = at;
+    while (stop != lineEnd && !IsSeparator(data[stop])) {
+      ++stop;
+    }
+    float number = 0.0f;
+    if (stop != at && ParseXyzNumber(std::string_view(data + at, stop - at), number)) {
       return Result::kNotANumber;
     }
-    begin_ = stop;
-    position_ = bufferOffset_ + stop;
-    return Result::kNumber;
+    while (stop != lineEnd && IsSeparator(data[stop])) {
+      ++stop;
+    }
+    at = stop;
   }
+  begin_ = lineEnd;
+  return Result::kNumber;
 }
 
 bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& value) {
@@ -240,11 +328,11 @@ bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& va
     }
   }
   digits += fractionDigits;
-  // The token must end inside the buffer, at white space, with no more
+  // The token must end inside the buffer, at a separator, with no more
   // digits than the mantissa holds exactly; the rest is as ParseXyzNumber
   // reads a token without an exponent.
   float magnitude = 0.0f;
-  if (digits == 0 || digits > kExactDigits || p == last || !IsSpace(*p) ||
+  if (digits == 0 || digits > kExactDigits || p == last || !IsSeparator(*p) ||
       !QuickMagnitude(mantissa, fractionDigits, magnitude)) {
     return false;
   }
@@ -256,6 +344,7 @@ bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& va
 
 bool XyzNumberReader::Refill() {
   if (begin_ > 0) {
+    lineStartAtFront_ = AtLineStart(begin_);
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
     bufferOffset_ += begin_;
     end_ -= begin_;

@@ -1,6 +1,8 @@
-// Reading the numbers of an ASCII XYZ elevation model: decimal numbers
-// separated by white space of any kind (line ends carry no meaning), read from
-// the file in large blocks and rounded once to 32-bit floats.
+// Reading the numbers of an ASCII XYZ elevation model as GIS programs export
+// it: decimal numbers separated by white space of any kind, commas or
+// semicolons (line ends carry no meaning), read from the file in large blocks
+// and rounded once to 32-bit floats. Leading lines of column names, and lines
+// that start with '#', are passed over.
 #pragma once
 
 #include <cstddef>
@@ -19,7 +21,14 @@ namespace kem {
 // forms.
 bool ParseXyzNumber(std::string_view token, float& value);
 
-// Hands out the numbers of an open file one at a time.
+// Hands out the numbers of an open file one at a time. Besides the numbers
+// and their separators the file may hold:
+// - before its first number, lines that hold no number (column names, quoted
+//   or not, up to kMaxHeaderLine bytes each);
+// - anywhere, lines whose first character other than a separator is '#'.
+// Anything else that is not a number stops the reading, and so does a token
+// longer than any number (kMaxToken bytes), so that the memory taken stays
+// bounded whatever the input.
 class XyzNumberReader {
  public:
   enum class Result {
@@ -30,9 +39,14 @@ class XyzNumberReader {
   };
 
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+  // The longest token taken for a number; a longer one is not a number.
+  static constexpr std::size_t kMaxToken = 4096;
+  // The longest line of column names.
+  static constexpr std::size_t kMaxHeaderLine = 65536;
 
   // Reads `file` (open for reading, at its start; not owned) in blocks of
-  // `blockSize` bytes. A single token longer than a block widens the block.
+  // `blockSize` bytes. A token or column-name line longer than a block widens
+  // the block, up to those limits.
   explicit XyzNumberReader(std::FILE* file, std::size_t blockSize = kDefaultBlockSize);
 
   // Reads the next number into `value`.
@@ -42,10 +56,23 @@ class XyzNumberReader {
   std::uint64_t Position() const { return position_; }
 
  private:
-  // Reads a plain decimal of up to 19 digits that white space ends within
-  // [first, last) (first is not white space) and moves past it. Returns false,
+  // Reads a plain decimal of up to 19 digits that a separator ends within
+  // [first, last) (first is not a separator) and moves past it. Returns false,
   // moving nothing, for every other token.
   bool QuickNumber(const char* first, const char* last, float& value);
+
+  // True when only separators stand between the start of its line and
+  // buffer_[at].
+  bool AtLineStart(std::size_t at) const;
+
+  // Passes over the comment line that starts at begin_, or what of it is in
+  // the buffer. Returns false when the rest of the line is still to be read.
+  bool SkipComment();
+
+  // Before the first number: passes over the line that starts at begin_ when
+  // none of its tokens is a number. Returns kNumber when it did, kEnd when the
+  // line must be read further first, kNotANumber when it is not such a line.
+  Result SkipHeaderLine();
 
   // Moves the unread bytes to the front of the buffer and appends the next
   // block. Returns false on a read error; sets atEnd_ at the end of the file.
@@ -58,6 +85,8 @@ class XyzNumberReader {
   std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]
   std::uint64_t position_ = 0;
   bool atEnd_ = false;
+  bool lineStartAtFront_ = true;  // buffer_[0] starts a line, as far as AtLineStart goes
+  bool inComment_ = false;        // the rest of a comment line is still to be passed over
 };
 
 }  // namespace kem

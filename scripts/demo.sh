@@ -22,6 +22,8 @@ echo
 echo "Demo project (data/demo.kem):"
 "$build/cli/kem-cli" project show demo.kem
 echo
+"$build/cli/kem-cli" inspect demo.kem
+echo
 "$build/cli/kem-cli" generate demo.kem
 echo
 "$build/cli/kem-cli" inspect demo.gnd --preview demo_preview.png

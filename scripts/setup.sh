@@ -5,9 +5,10 @@ set -euo pipefail
 
 packages=(
   g++ cmake ninja-build pkg-config clang-format
-  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev
-  libwxgtk3.2-dev
+  libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev zlib1g-dev
+  libwxgtk3.2-dev libgdal-dev
   xvfb xauth x11-apps imagemagick time
+  clang libclang-rt-dev
 )
 
 missing=()

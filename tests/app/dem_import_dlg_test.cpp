@@ -1,4 +1,5 @@
-// The importer dialog's progress bar shows whole percentages only.
+// The importer dialog's progress bar shows whole percentages only; the box
+// after a raster conversion says what was done to it.
 #include "app/dem_import_dlg.h"
 
 #include <cmath>
@@ -22,6 +23,20 @@ TEST(DemImportDlgGauge, StaysWithinTheBar) {
   EXPECT_EQ(ImporterGaugePosition(150.0F), 100);
   EXPECT_EQ(ImporterGaugePosition(std::numeric_limits<float>::infinity()), 100);
   EXPECT_EQ(ImporterGaugePosition(std::nanf("")), 0);
+}
+
+TEST(DescribeRasterReport, GivesTheZoneAndTheFilledCells) {
+  kem::RasterReport report;
+  report.utmZone = 33;
+  report.utmNorth = false;
+  report.epsg = 32733;
+  EXPECT_EQ(DescribeRasterReport(report), "Reprojected to UTM zone 33S (EPSG:32733).");
+  report.filledCells = 12;
+  EXPECT_EQ(DescribeRasterReport(report),
+            "Reprojected to UTM zone 33S (EPSG:32733).\nFilled 12 cells without data from their "
+            "neighbours.");
+  report.utmZone = 0;
+  EXPECT_EQ(DescribeRasterReport(report), "Filled 12 cells without data from their neighbours.");
 }
 
 }  // namespace

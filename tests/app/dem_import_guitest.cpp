@@ -209,6 +209,46 @@ TEST_F(DemImportCommand, AsksForAnExistingDemFile) {
   EXPECT_TRUE(FrameTakesInput(*m_frame));
 }
 
+TEST_F(DemImportCommand, AsksForAnElevationRasterAndReadsWhatTheFileHolds) {
+  std::optional<FileDialogRequest> asked;
+  SetFileDialogAnswer([&](const FileDialogRequest& request) -> std::optional<wxString> {
+    asked = request;
+    return wxString(m_demPath);
+  });
+  RunRasterImportCommand(m_frame);
+  ASSERT_TRUE(asked.has_value());
+  EXPECT_EQ(asked->wildcard, wxString::FromUTF8(kRasterFileFilter));
+  // XYZ text chosen there is still converted, as XYZ.
+  EXPECT_TRUE(std::filesystem::exists(m_demPath + ".tga"));
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_TRUE(m_frame->IsEnabled());
+}
+
+TEST_F(DemImportCommand, TickedCropCheckboxCutsTheHeightMapToWholeBoards) {
+  // 80 x 77 points, 10 units apart: one board, 76 x 76 pixels, fits.
+  std::string text;
+  for (int row = 0; row < 77; ++row) {
+    for (int col = 0; col < 80; ++col) {
+      text += std::to_string(col * 10) + " " + std::to_string(row * 10) + " 5\n";
+    }
+  }
+  test::WriteText(m_demPath, text);
+  SetFileDialogAnswer([&](const FileDialogRequest& request) -> std::optional<wxString> {
+    if (request.fitBoards == nullptr) {
+      ADD_FAILURE() << "no crop checkbox";
+      return wxString(m_demPath);
+    }
+    EXPECT_FALSE(*request.fitBoards);  // off unless ticked
+    *request.fitBoards = true;
+    return wxString(m_demPath);
+  });
+  RunDemImportCommand(m_frame);
+  const std::vector<std::uint8_t> bytes = test::ReadFile(m_demPath + ".tga");
+  ASSERT_GE(bytes.size(), 18U);
+  EXPECT_EQ(bytes[12] | bytes[13] << 8, 76);
+  EXPECT_EQ(bytes[14] | bytes[15] << 8, 76);
+}
+
 TEST_F(DemImportCommand, CancelledFileDialogOpensNoImporter) {
   SetFileDialogAnswer([](const FileDialogRequest&) -> std::optional<wxString> { return {}; });
   const size_t windowsBefore = wxTopLevelWindows.GetCount();

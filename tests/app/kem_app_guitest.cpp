@@ -270,6 +270,9 @@ TEST_F(KemApp, MenuHasTheCommandsAndThePrompts) {
   EXPECT_EQ(bar->GetHelpString(wxID_EXIT), "Quit the application; prompts to save documents");
   EXPECT_EQ(bar->FindItem(kIdConvert)->GetItemLabelText(),
             "ASCII .XYZ DEM to 24-bit height map...");
+  EXPECT_EQ(bar->FindItem(kIdConvertRaster)->GetItemLabelText(),
+            wxString::FromUTF8(
+                "Elevation raster (GeoTIFF, ASCII grid, HGT\u2026) to 24-bit height map..."));
   EXPECT_EQ(bar->FindItem(wxID_ABOUT)->GetItemLabelText(), "About Kem...");
 
   // The menu entry for Generate stays enabled while the button is not.

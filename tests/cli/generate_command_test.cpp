@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -103,15 +104,19 @@ TEST(CliGenerate, FlatTerrainIsNotConfirmedWithoutYes) {
   const std::vector<Args> flatRuns = {
       {"generate", "--height-map", "h.tga", "--output", "o.gnd"},  // a new project: 0 and 0
       RunArgs({"--base-height", "100"}),
-      RunArgs({"--base-height", "nan"}),
-      RunArgs({"--max-height", "nan"}),
       {"generate", "p"},
+      {"generate", "nan.kem"},  // a height that is not a number compares equal
   };
   GenerateFolder folder;
   ASSERT_EQ(RunCli({"project", "new", "p", "--height-map", "h.tga", "--output", "o.gnd",
                     "--base-height", "7", "--max-height", "7"})
                 .exitCode,
             0);
+  ProjectSettings nan;
+  nan.heightMapPath = "h.tga";
+  nan.outputPath = "o.gnd";
+  nan.maxHeight = std::numeric_limits<float>::quiet_NaN();
+  ASSERT_TRUE(SaveProjectFile(folder.File("nan.kem"), nan));
   for (const auto& args : flatRuns) {
     SCOPED_TRACE(testing::PrintToString(args));
     const CliResult result = RunCli(args);

@@ -1,5 +1,6 @@
-// kem-cli inspect FILE.gnd: the report of a sound layout, its pictures, and
-// the message and exit status for damaged, foreign and missing files.
+// kem-cli inspect: the report of a sound layout, its pictures, and the
+// message and exit status for damaged, foreign and missing files; the survey
+// of a project, its preview, and every reason a run would stop.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -121,12 +122,74 @@ TEST(CliInspect, DamagedForeignAndMissingFilesStopWithAMessage) {
   }
 }
 
-TEST(CliInspect, LeavesProjectsForTheSurvey) {
+TEST(CliInspect, SurveysAProjectWithTheOptionsOfGenerateAndWritesNothingElse) {
   InspectFolder folder;
-  ASSERT_EQ(RunCli({"project", "new", "p.kem", "--height-map", "h.tga"}).exitCode, 0);
-  const CliResult result = RunCli({"inspect", "p.kem"});
-  EXPECT_EQ(result.exitCode, 2);
-  EXPECT_NE(result.err.find("survey of a project"), std::string::npos);
+  const Args options = {"--height-map", "h.tga",    "--format", "24bit", "--base-height", "0",
+                        "--max-height", "16777216", "--output", "o.gnd"};
+  Args args = {"inspect"};
+  args.insert(args.end(), options.begin(), options.end());
+  args.insert(args.end(), {"--preview", "s.png"});
+  const CliResult result = RunCli(args);
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  EXPECT_EQ(result.out,
+            "Project: (a new project)\n"
+            "Height map: h.tga, 220 x 148 pixels\n"
+            "Board grid: 3 columns x 2 rows, every pixel used\n"
+            "Boards: 6 of 6; the anchor is at column 2, row 1\n"
+            "  ###\n"
+            "  ##@\n"
+            "Layout file: o.gnd, 743780 bytes\n"
+            "Heights (24-bit height coding): 0 to 56211 m, mean 28105.5 m over 32560 pixels; 0 "
+            "not colours of the format\n"
+            "Generation: would write the layout file\n");
+  EXPECT_EQ(PngSize(folder.File("s.png")), (std::array<std::uint32_t, 2>{220, 148}));
+  EXPECT_FALSE(std::filesystem::exists(folder.File("o.gnd")));
+
+  // The layout generate writes is the size the survey gave.
+  args[0] = "generate";
+  args.resize(1 + options.size());
+  ASSERT_EQ(RunCli(args).exitCode, 0);
+  EXPECT_EQ(std::filesystem::file_size(folder.File("o.gnd")), 743780u);
+
+  args = {"inspect", "--json"};
+  args.insert(args.end(), options.begin(), options.end());
+  const CliResult json = RunCli(args);
+  ASSERT_EQ(json.exitCode, 0) << json.err;
+  for (const char* part :
+       {"\"selection\": {\"boardCount\": 6, \"anchor\": {\"column\": 2, \"row\": 1}, "
+        "\"layoutBytes\": 743780, \"map\": [\"###\", \"##@\"]}",
+        "\"heights\": {\"min\": 0, \"max\": 56211, \"mean\": 28105.5, \"pixels\": 32560, "
+        "\"offFormatPixels\": 0, \"firstOffFormat\": null}",
+        "\"problems\": [],", "\"wouldGenerate\": true"}) {
+    EXPECT_NE(json.out.find(part), std::string::npos) << part << "\n" << json.out;
+  }
+}
+
+TEST(CliInspect, ListsEveryReasonARunWouldStopOn) {
+  InspectFolder folder;
+  ASSERT_EQ(RunCli({"project", "new", "p.kem", "--height-map", "none.tga", "--output",
+                    "nowhere/o.gnd", "--base-height", "0", "--max-height", "10"})
+                .exitCode,
+            0);
+  const CliResult result = RunCli({"inspect", "p.kem", "--preview", "s.png"});
+  EXPECT_EQ(result.exitCode, 1);
+  EXPECT_EQ(result.err,
+            "Error: image not found or failed to open.\n"
+            "Error: layout file could not be created.\n"
+            "Error: no preview: the heights of the map could not be read.\n");
+  EXPECT_NE(result.out.find("Generation: would stop; 2 problems on standard error\n"),
+            std::string::npos)
+      << result.out;
+  EXPECT_FALSE(std::filesystem::exists(folder.File("s.png")));
+
+  const CliResult json = RunCli({"inspect", "p.kem", "--json", "--height-map", "h.tga"});
+  EXPECT_EQ(json.exitCode, 1);
+  EXPECT_EQ(json.err, "Error: layout file could not be created.\n");
+  EXPECT_NE(json.out.find("\"problems\": [\"Error: layout file could not be created.\"]"),
+            std::string::npos)
+      << json.out;
+  EXPECT_NE(json.out.find("\"wouldGenerate\": false"), std::string::npos);
 }
 
 }  // namespace

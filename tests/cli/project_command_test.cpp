@@ -25,6 +25,10 @@ TEST(CliUsage, BadCommandLinesExitWithTwoAndWriteNothing) {
       {"generate", "--format", "chromatic"},
       {"generate", "--base-height", "12m"},
       {"generate", "--max-height", ""},
+      {"generate", "--max-height", "inf"},
+      {"generate", "--base-height", "nan"},
+      {"generate", "--base-height", "1e39"},
+      {"project", "new", "p.kem", "--max-height", "-Infinity"},
       {"generate", "--filter-radius", "9"},
       {"generate", "--filter-radius", "-1"},
       {"generate", "--interpolate", "--no-interpolate"},
@@ -46,6 +50,15 @@ TEST(CliUsage, BadCommandLinesExitWithTwoAndWriteNothing) {
     EXPECT_FALSE(result.err.empty());
     EXPECT_TRUE(FilesIn(dir.path().string()).empty());
   }
+}
+
+TEST(CliUsage, HeightsThatAreNotFiniteAreRefusedByName) {
+  TempDir dir;
+  dir.Chdir();
+  const CliResult result = RunCli({"generate", "--max-height", "inf"});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_NE(result.err.find("--max-height: expected a finite number, not 'inf'"), std::string::npos)
+      << result.err;
 }
 
 TEST(CliUsage, HelpIsNotAnError) {

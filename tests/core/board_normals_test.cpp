@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "board_grid.h"
@@ -94,6 +95,25 @@ TEST(BoardNormals, BoardWideAgreesWithVertexNormalEverywhere) {
                 (std::array<int, 3>{n.top, n.right, n.up}))
           << x << "," << y;
     }
+  }
+}
+
+// Heights that are not numbers make NaN normals, stored as the low byte of the
+// indefinite integer of an x86 truncation: 0, 0, 0, as layouts always held.
+TEST(BoardNormals, NonFiniteHeightsGiveZeroBytes) {
+  for (const float height :
+       {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
+        -std::numeric_limits<float>::infinity()}) {
+    const Grid grid = GridOf([&](int, int) { return height; });
+    BoardNormals normals;
+    ComputeBoardNormals(grid.data(), normals);
+    for (const int at : {GridIndex(0, 0), GridIndex(40, 40), GridIndex(75, 75)}) {
+      EXPECT_EQ(normals.top[at], 0) << height;
+      EXPECT_EQ(normals.right[at], 0) << height;
+      EXPECT_EQ(normals.up[at], 0) << height;
+    }
+    const NormalBytes corner = VertexNormal(grid.data(), 0, 75);
+    EXPECT_EQ(corner.top | corner.right | corner.up, 0) << height;
   }
 }
 

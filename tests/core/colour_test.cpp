@@ -232,5 +232,39 @@ TEST(Colour, FlatRangeGivesTheBaseHeightEverywhere) {
   }
 }
 
+// Which colours are codes of each format's scale, and which merely decode.
+TEST(Colour, TellsTheColoursOfEachFormatsScale) {
+  struct Case {
+    DataFormat format;
+    std::array<int, 3> rgb;
+    bool code;
+  };
+  const Case cases[] = {
+      {kSpectrumColours, {255, 0, 255}, true},        // magenta, hue 300: code 0
+      {kSpectrumColours, {255, 0, 1}, false},         // hue just below 360: below the scale
+      {kSpectrumColours, {128, 0, 64}, false},        // hue 330
+      {kSpectrumColours, {90, 90, 90}, true},         // greys go by value
+      {kSpectrumColours, {200, 100, 100}, true},      // hue 0 goes by value
+      {kTerrainColourScale, {255, 0, 0}, true},       // hue 0: code 131
+      {kTerrainColourScale, {0, 255, 0}, true},       // hue 120: code 11
+      {kTerrainColourScale, {0, 255, 255}, false},    // hue 180: below 0
+      {kTerrainColourScale, {128, 128, 128}, false},  // grey: 132, no hue
+      {kChromaDepthColours, {0, 0, 200}, true},       // blue, the lowest band
+      {kChromaDepthColours, {255, 128, 128}, true},   // red band at any saturation
+      {kChromaDepthColours, {255, 128, 0}, false},    // mixed hue
+      {kChromaDepthColours, {77, 77, 77}, false},     // grey
+      {kGreyScale, {51, 51, 51}, true},
+      {kGreyScale, {51, 52, 51}, false},
+      {kGreyScale, {51, 51, 50}, false},
+      {k24BitHeightCoding, {18, 52, 86}, true},
+      {5, {0, 0, 0}, false},
+  };
+  for (const Case& c : cases) {
+    const auto pixel = Pixel(c.rgb[0], c.rgb[1], c.rgb[2]);
+    EXPECT_EQ(IsColourCode(c.format, pixel.data()), c.code)
+        << c.format << ": " << c.rgb[0] << "," << c.rgb[1] << "," << c.rgb[2];
+  }
+}
+
 }  // namespace
 }  // namespace kem

@@ -1,5 +1,6 @@
 // The layout reader: hostile files (every truncated prefix, damaged sections,
-// foreign bytes) and a round trip through the generator in every data format.
+// foreign bytes) and a round trip through the generator in every data format,
+// checked against the survey of the same project.
 #include "core/layout_reader.h"
 
 #include <gtest/gtest.h>
@@ -8,12 +9,16 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "core/board_heights.h"
 #include "core/byte_io.h"
 #include "core/generate_terrain.h"
 #include "core/layout_file.h"
+#include "core/project_survey.h"
 #include "core/targa_source.h"
 #include "core/terrain_job.h"
 #include "support/test_support.h"
@@ -33,10 +38,24 @@ int TextureIndexAt(int x, int y) {
   return (x / 20 + y / 20) % 3;
 }
 
-// Generates a layout of boardCols x boardRows boards from `pixel` (interpolation
-// off) with a texturing guide of three textures, and returns its bytes.
-Bytes Generate(int boardCols, int boardRows, DataFormat format, float maxHeight,
-               const PixelFn& pixel) {
+// A board as the survey decoded it: heights and slots in GridIndex order.
+struct SurveyedBoard {
+  std::vector<float> heights;
+  std::vector<std::uint8_t> slots;
+};
+
+// A layout and the survey of the project it was generated from.
+struct GeneratedProject {
+  Bytes layout;
+  ProjectSurvey survey;
+  std::map<std::pair<int, int>, SurveyedBoard> boards;  // by (col, row), the boards written
+};
+
+// Surveys, then generates, a project of boardCols x boardRows boards from
+// `pixel` (interpolation off) with a texturing guide of three textures and,
+// when `filter` is given, a filter guide of radius 0.
+GeneratedProject GenerateAndSurvey(int boardCols, int boardRows, DataFormat format, float maxHeight,
+                                   const PixelFn& pixel, const PixelFn& filter = {}) {
   test::TempDir dir;
   dir.Chdir();
   test::WriteFile(kTileTemplateFile, test::SampleTemplate());
@@ -57,9 +76,32 @@ Bytes Generate(int boardCols, int boardRows, DataFormat format, float maxHeight,
   settings.baseHeight = 0.0f;
   settings.maxHeight = maxHeight;
   settings.interpolate = 0;
+  if (filter) {
+    image.pixel = filter;
+    image.Save(dir.File("filter.tga"));
+    settings.filterGuidePath = dir.File("filter.tga");
+    settings.filterRadius = 0;
+  }
+
+  GeneratedProject project;
+  SurveyOptions options;
+  options.board = [&project](const SurveyBoardView& board) {
+    if (board.written && board.slots != nullptr) {
+      project.boards[{board.col, board.row}] = {
+          std::vector<float>(board.heights, board.heights + kWindowPixels),
+          std::vector<std::uint8_t>(board.slots, board.slots + kWindowPixels)};
+    }
+  };
+  project.survey = SurveyProject(settings, options);
   test::RecordingHost host;
   EXPECT_EQ(GenerateTerrain(settings, host).outcome, RunOutcome::kWritten);
-  return test::ReadFile(dir.File("out.gnd"));
+  project.layout = test::ReadFile(dir.File("out.gnd"));
+  return project;
+}
+
+Bytes Generate(int boardCols, int boardRows, DataFormat format, float maxHeight,
+               const PixelFn& pixel) {
+  return GenerateAndSurvey(boardCols, boardRows, format, maxHeight, pixel).layout;
 }
 
 LayoutContents Read(const Bytes& bytes, std::size_t size, const LayoutVisitor& visitor = {}) {
@@ -175,7 +217,9 @@ struct FormatCase {
   std::vector<std::pair<Rgb, double>> codes;
 };
 
-TEST(LayoutReader, ReadsBackWhatTheGeneratorWroteInEveryFormat) {
+// The reader is the generator's independent witness: what it reads back
+// must be what the survey decoded from the same project, board by board.
+TEST(LayoutReader, ReadsBackWhatTheSurveyDecodedInEveryFormat) {
   const FormatCase cases[] = {
       {kSpectrumColours,
        350.0f,
@@ -195,50 +239,65 @@ TEST(LayoutReader, ReadsBackWhatTheGeneratorWroteInEveryFormat) {
        16777216.0,
        {{{18, 52, 86}, 1193046}, {{255, 255, 255}, 16777215}, {{1, 2, 3}, 66051}}},
   };
-  constexpr int kCols = 3;
-  constexpr int kRows = 2;
+  // Markers in board (0, 0), in the strip boards (1, 0) and (2, 0) share, and
+  // in board (2, 1): four of the twelve boards, the anchor being (2, 1).
+  const PixelFn filter = [](int x, int y) {
+    const bool marker = (x == 38 && y == 38) || (x == 145 && y == 10) || (x == 182 && y == 110);
+    return marker ? Rgb{0, 255, 255} : Rgb{90, 90, 90};
+  };
+  constexpr int kCols = 4;
+  constexpr int kRows = 3;
   for (const FormatCase& c : cases) {
+    SCOPED_TRACE(c.format);
     const auto codeAt = [&c](int x, int y) {
       return c.codes[static_cast<std::size_t>(x * 7 + y * 3) / 5 % c.codes.size()];
     };
-    const Bytes bytes = Generate(kCols, kRows, c.format, c.maxHeight,
-                                 [&codeAt](int x, int y) { return codeAt(x, y).first; });
-    std::vector<LayoutBoardPlace> places;
+    const GeneratedProject project = GenerateAndSurvey(
+        kCols, kRows, c.format, c.maxHeight, [&codeAt](int x, int y) { return codeAt(x, y).first; },
+        filter);
+    const ProjectSurvey& survey = project.survey;
+    ASSERT_TRUE(survey.WouldGenerate()) << testing::PrintToString(survey.problems);
+    ASSERT_TRUE(survey.heightsRead && survey.texturesRead);
+    EXPECT_EQ(survey.boardCount, 4);
+    EXPECT_EQ(project.layout.size(), static_cast<std::size_t>(survey.layoutBytes));
+
+    std::vector<std::pair<int, int>> places;  // (col, row) of each block
     int wrongHeights = 0;
     int wrongSlots = 0;
+    int wrongCodes = 0;
     LayoutVisitor visitor;
     visitor.board = [&](const LayoutBoardView& board) {
-      places.push_back(board.place);
-      // Block 0 is the anchor, the last board of the bottom row.
-      const int left = kBoardSide * (kCols - 1 + board.place.colDelta);
-      const int top = kBoardSide * (kRows - 1 + board.place.rowDelta);
+      const int col = survey.anchor.col + board.place.colDelta;
+      const int row = survey.anchor.row + board.place.rowDelta;
+      places.emplace_back(col, row);
+      const auto surveyed = project.boards.find({col, row});
+      ASSERT_NE(surveyed, project.boards.end()) << col << ", " << row;
       for (int x = 0; x < kWindowSide; ++x) {
         for (int y = 0; y < kWindowSide; ++y) {
-          const double expected = codeAt(left + x, top + y).second * c.maxHeight / c.codeRange;
           const std::size_t v = kVertexRunLength * x + y;
-          wrongHeights += std::abs(board.heights[v] - expected) > 1e-4 * (1 + std::abs(expected));
-          wrongSlots += board.slots[v] != TextureIndexAt(left + x, top + y) + 1;
+          const auto g = static_cast<std::size_t>(GridIndex(x, y));
+          wrongHeights += board.heights[v] != surveyed->second.heights[g];
+          wrongSlots += board.slots[v] != surveyed->second.slots[g];
+          // And both are the codes the picture was painted with.
+          const double expected =
+              codeAt(kBoardSide * col + x, kBoardSide * row + y).second * c.maxHeight / c.codeRange;
+          wrongCodes += std::abs(board.heights[v] - expected) > 1e-4 * (1 + std::abs(expected));
         }
       }
-      // Without a minimap image the minimap shows the height map's colours,
-      // column by column from the left and top to bottom within a column.
-      const Rgb corner = codeAt(left + 2, top + 1).first;
-      EXPECT_EQ(board.minimap[0], corner[2]);
-      EXPECT_EQ(board.minimap[2], corner[0]);
     };
-    const LayoutContents contents = Read(bytes, bytes.size(), visitor);
-    SCOPED_TRACE(c.format);
+    const LayoutContents contents = Read(project.layout, project.layout.size(), visitor);
     EXPECT_FALSE(contents.fault.has_value());
-    EXPECT_EQ(contents.boardCount, kCols * kRows);
-    EXPECT_EQ(contents.blocksRead, kCols * kRows);
-    const std::vector<std::pair<int, int>> expectedPlaces = {{0, 0},  {-1, -2}, {-1, -1},
-                                                             {-1, 0}, {0, -2},  {0, -1}};
-    ASSERT_EQ(places.size(), expectedPlaces.size());
-    for (std::size_t p = 0; p < places.size(); ++p) {
-      EXPECT_EQ(places[p].rowDelta, expectedPlaces[p].first) << p;
-      EXPECT_EQ(places[p].colDelta, expectedPlaces[p].second) << p;
+    EXPECT_EQ(contents.boardCount, survey.boardCount);
+    EXPECT_EQ(contents.blocksRead, survey.boardCount);
+    // Block 0 is the survey's anchor, the others its marked boards in
+    // row-major order.
+    EXPECT_EQ(places, (std::vector<std::pair<int, int>>{{2, 1}, {0, 0}, {1, 0}, {2, 0}}));
+    for (const auto& [col, row] : places) {
+      EXPECT_EQ(survey.boardMap[static_cast<std::size_t>(row) * kCols + col], kBoardMarked);
     }
-    ASSERT_EQ(contents.textures.size(), 3u);
+    EXPECT_EQ(contents.minHeight, survey.heights.min);
+    EXPECT_EQ(contents.maxHeight, survey.heights.max);
+    ASSERT_EQ(contents.textures.size(), static_cast<std::size_t>(survey.textureEntries));
     for (std::int32_t i = 0; i < 3; ++i) {
       EXPECT_EQ(contents.textures[i].slot, i + 1);
       EXPECT_EQ(contents.textures[i].keyA, 11 + i);
@@ -246,6 +305,7 @@ TEST(LayoutReader, ReadsBackWhatTheGeneratorWroteInEveryFormat) {
     }
     EXPECT_EQ(wrongHeights, 0);
     EXPECT_EQ(wrongSlots, 0);
+    EXPECT_EQ(wrongCodes, 0);
   }
 }
 

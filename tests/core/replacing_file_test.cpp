@@ -223,10 +223,17 @@ TEST(ReplacingFile, KeepsTheModeOfTheFileItReplacesAndGivesANewOneTheUsualMode) 
   ASSERT_EQ(::chmod(dir.File("old.gnd").c_str(), 0640), 0);
   const mode_t mask = ::umask(0);
   ::umask(mask);
-  for (const char* name : {"old.gnd", "new.gnd"}) {
+  for (const std::string name : {"old.gnd", "new.gnd"}) {
     auto output = ReplacingFile::Create(dir.File(name));
     ASSERT_TRUE(output);
-    EXPECT_EQ(Mode(dir.File(Names(dir).back())) & 077, 0u) << "the temporary file is private";
+    int temporaries = 0;
+    for (const std::string& entry : Names(dir)) {
+      if (entry.starts_with(name + ".tmp-")) {
+        ++temporaries;
+        EXPECT_EQ(Mode(dir.File(entry)) & 077, 0u) << "the temporary file is private";
+      }
+    }
+    EXPECT_EQ(temporaries, 1);
     ASSERT_TRUE(output->Commit());
   }
   EXPECT_EQ(Mode(dir.File("old.gnd")), 0640u);

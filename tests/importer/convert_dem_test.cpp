@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <ostream>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -32,6 +33,8 @@ constexpr char kTooLarge[] = "Error: the DEM is too large for a targa image.";
 constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
 constexpr char kCannotCreate[] = "Error: the height map file could not be created.";
 constexpr char kWriteFailed[] = "Error: failed to write the height map file.";
+constexpr char kFinerThanAUnit[] =
+    "Error: the DEM's point spacing is less than one unit; use projected coordinates in metres.";
 
 // A decoded height map: its size and the 24-bit code of every pixel.
 struct HeightMap {
@@ -293,11 +296,17 @@ INSTANTIATE_TEST_SUITE_P(
     BadInput, ConvertDemRejects,
     ::testing::Values(RejectCase{"empty", "", kNoPoints},
                       RejectCase{"blank", " \r\n\t\n", kNoPoints},
-                      RejectCase{"words", "hello world\n", kNotANumber},
-                      RejectCase{"header_line", "x y z\n0 0 1\n", kNotANumber},
+                      RejectCase{"only_column_names", "hello world\n", kNoPoints},
+                      RejectCase{"names_after_points", "0 0 1\nx y z\n", kNotANumber},
+                      RejectCase{"names_beside_numbers", "x y z 1\n0 0 1\n", kNotANumber},
+                      RejectCase{"quoted_numbers", "0 0 1\n\"10\",\"0\",\"1\"\n", kNotANumber},
+                      RejectCase{"comment_after_numbers", "0 0 1 # note\n", kNotANumber},
                       RejectCase{"garbage_after_points", "0 0 1\n10 0 2\nend\n", kNotANumber},
                       RejectCase{"comma_decimal", "0 0 1,5\n", kNotANumber},
-                      RejectCase{"comma_separated", "0,0,1\n", kNotANumber},
+                      // Degrees of latitude and a half-unit grid.
+                      RejectCase{"degrees", "7.5 47.25 500\n7.5 47.2508333 501\n", kFinerThanAUnit},
+                      RejectCase{"sub_unit_grid", "0 0 1\n0 0.5 2\n0 1 3\n0 10 4\n",
+                                 kFinerThanAUnit},
                       RejectCase{"number_then_letters", "0 0 12m\n", kNotANumber},
                       RejectCase{"infinity", "0 0 inf\n", kNotANumber},
                       RejectCase{"nan", "nan 0 0\n", kNotANumber},
@@ -322,6 +331,73 @@ TEST_F(ConvertDem, RejectsANulByteAfterThePoints) {
   EXPECT_EQ(host_.Errors(), std::vector<std::string>{kNotANumber});
   ExpectNoOutput();
 }
+
+// A token longer than any number, and an endless run of NUL bytes, are text
+// that is not a number, found without reading on.
+TEST_F(ConvertDem, RejectsATokenLongerThanAnyNumber) {
+  EXPECT_EQ(Convert("0 0 1\n10 0 " + std::string(5000, '7') + "\n"), RunOutcome::kFailed);
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{kNotANumber});
+  ExpectNoOutput();
+}
+
+TEST_F(ConvertDem, RejectsALargeRunOfNulBytes) {
+  const std::string point = "0 0 1\n";
+  std::vector<std::uint8_t> bytes(point.size() + (std::size_t{32} << 20), 0);
+  std::copy(point.begin(), point.end(), bytes.begin());
+  test::WriteFile(input_, bytes);
+  EXPECT_EQ(convertdem(input_, host_), RunOutcome::kFailed);
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{kNotANumber});
+  ExpectNoOutput();
+}
+
+struct DialectCase {
+  const char* name;
+  const char* text;
+};
+
+class ConvertDemDialects : public ConvertDem, public ::testing::WithParamInterface<DialectCase> {};
+
+// XYZ as GIS programs export it: the same bytes, and the same messages and
+// progress, as the twenty-unit example written plainly.
+TEST_P(ConvertDemDialects, GiveTheBytesOfThePlainFile) {
+  ASSERT_EQ(Convert("0 0 0\n0 20 40\n20 0 20\n20 20 60\n"), RunOutcome::kWritten);
+  const std::vector<std::uint8_t> plain = test::ReadFile(output_);
+  const std::vector<RecordingImportHost::Event> plainEvents = host_.events;
+  host_ = RecordingImportHost();
+  ASSERT_EQ(Convert(GetParam().text), RunOutcome::kWritten) << GetParam().name;
+  EXPECT_EQ(test::ReadFile(output_), plain);
+  ASSERT_EQ(host_.events.size(), plainEvents.size());
+  for (std::size_t i = 0; i < plainEvents.size(); ++i) {
+    EXPECT_EQ(host_.events[i].kind, plainEvents[i].kind);
+    EXPECT_EQ(host_.events[i].text, plainEvents[i].text);
+    EXPECT_EQ(host_.events[i].percent, plainEvents[i].percent);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    GisExports, ConvertDemDialects,
+    ::testing::Values(
+        DialectCase{"header", "X Y Z\n0 0 0\n0 20 40\n20 0 20\n20 20 60\n"},
+        DialectCase{"quoted_header_commas",
+                    "\"x\",\"y\",\"z\"\n0,0,0\n0,20,40\n20,0,20\n20,20,60\n"},
+        DialectCase{"two_header_lines",
+                    "Easting Northing Elevation\n\"(m)\" \"(m)\" \"(m a.s.l.)\"\n"
+                    "0 0 0\n0 20 40\n20 0 20\n20 20 60"},
+        DialectCase{"commas_and_spaces", "0, 0, 0\n0, 20, 40\n20, 0, 20\n20, 20, 60\n"},
+        DialectCase{"semicolons", "x;y;z\n0;0;0\n0;20;40\n20;0;20\n20;20;60\n"},
+        DialectCase{"tabs", "x\ty\tz\n0\t0\t0\n0\t20\t40\n20\t0\t20\n20\t20\t60\n"},
+        DialectCase{"comments_first",
+                    "# exported DEM\n#crs EPSG:25832, 20 m\n0 0 0\n0 20 40\n"
+                    "20 0 20\n20 20 60\n"},
+        DialectCase{"comments_between",
+                    "X Y Z\n# tile 1\n0 0 0\n0 20 40\n  # tile 2 x y z 1 2\n"
+                    "20 0 20\n#\n20 20 60\n# end"},
+        DialectCase{"comment_inside_a_point", "0 0 0 0 20\n# split\n40 20 0 20 20 20 60\n"},
+        DialectCase{"blank_lines", "\n\nx y z\n\n0 0 0\n\n\n0 20 40\n20 0 20\n \t \n20 20 60\n\n"},
+        DialectCase{"crlf",
+                    "\"X\";\"Y\";\"Z\"\r\n# c\r\n0;0;0\r\n\r\n0;20;40\r\n20;0;20\r\n"
+                    "20;20;60\r\n"}),
+    [](const ::testing::TestParamInfo<DialectCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertDem, AcceptsTheWidestImageATargaHeaderDescribes) {
   // 655340 units at 0.1 per unit give 65535 columns; 10 units more would not fit.

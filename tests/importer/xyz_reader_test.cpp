@@ -205,10 +205,41 @@ TEST(XyzReader, ReadsEveryTokenAsParseXyzNumberDoes) {
   }
 }
 
-TEST(XyzReader, ReadsATokenLongerThanItsBlock) {
-  const std::string digits = "1" + std::string(5000, '0') + "e-5000";
-  const ReadResult read = ReadAll("2 " + digits + " 3", 16);
+TEST(XyzReader, ReadsATokenLongerThanItsBlockUpToTheLongestNumber) {
+  // 4096 characters: a one, 4089 zeros and "e-4089".
+  const std::string longest = "1" + std::string(4089, '0') + "e-4089";
+  ASSERT_EQ(longest.size(), XyzNumberReader::kMaxToken);
+  const ReadResult read = ReadAll("2 " + longest + " 3", 16);
   EXPECT_EQ(read.values, (std::vector<float>{2, 1, 3}));
+  const ReadResult tooLong = ReadAll("2 0" + longest + " 3", 16);
+  EXPECT_EQ(tooLong.values, (std::vector<float>{2}));
+  EXPECT_EQ(tooLong.last, XyzNumberReader::Result::kNotANumber);
+}
+
+TEST(XyzReader, StopsPromptlyOnAnEndlessRunOfNulBytes) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> zero(std::fopen("/dev/zero", "rb"), std::fclose);
+  if (!zero) {
+    GTEST_SKIP() << "no /dev/zero here";
+  }
+  for (std::size_t block : {std::size_t{16}, XyzNumberReader::kDefaultBlockSize}) {
+    XyzNumberReader reader(zero.get(), block);
+    float value = 0.0f;
+    EXPECT_EQ(reader.Next(value), XyzNumberReader::Result::kNotANumber);
+  }
+}
+
+TEST(XyzReader, PassesOverColumnNamesAndCommentLinesOnly) {
+  const ReadResult read = ReadAll("\"x\";'y' z\n# 1 2\n 1,2;3 \n\t#4\n5", 3);
+  EXPECT_EQ(read.values, (std::vector<float>{1, 2, 3, 5}));
+  EXPECT_EQ(read.positions, (std::vector<std::uint64_t>{18, 20, 22, 29}));
+  EXPECT_EQ(read.last, XyzNumberReader::Result::kEnd);
+  // Column names come only before the first number, a comment only at the
+  // start of its line.
+  EXPECT_EQ(ReadAll("1 x\n", 2).last, XyzNumberReader::Result::kNotANumber);
+  EXPECT_EQ(ReadAll("1 #x\n", 2).last, XyzNumberReader::Result::kNotANumber);
+  EXPECT_EQ(ReadAll("x 1\n", 2).last, XyzNumberReader::Result::kNotANumber);
+  EXPECT_EQ(ReadAll(std::string(XyzNumberReader::kMaxHeaderLine + 1, 'x') + "\n1", 4096).last,
+            XyzNumberReader::Result::kNotANumber);
 }
 
 TEST(XyzReader, StopsAtTextThatIsNotANumber) {

@@ -1,0 +1,110 @@
+// Choosing the reader of an elevation file by what it holds. A file that
+// opens with plain-text numbers goes straight to the XYZ reader, without
+// waking GDAL (whose drivers cost time and memory to load); anything else is
+// offered to GDAL first.
+#include "importer/convert_elevation.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+
+namespace kem {
+namespace {
+
+// Bytes looked at to tell text from a raster.
+constexpr std::size_t kSniffBytes = 4096;
+
+// What the first bytes of a file look like.
+enum class Opening {
+  kXyzNumbers,  // plain text whose first token starts like a number
+  kOtherText,   // text opening with something else (names, '#', "ncols")
+  kBinary,      // a byte that text does not hold (a NUL, a control code)
+  kNotAFile,    // not a regular file that opens: a pipe goes to the XYZ reader unread
+};
+
+// Printable ASCII, white space, and the bytes of UTF-8 (column names in any
+// language).
+bool IsTextByte(unsigned char byte) {
+  return byte >= 0x20 || (byte >= '\t' && byte <= '\r');
+}
+
+Opening LookAtOpening(const std::string& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) {
+    return Opening::kNotAFile;
+  }
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  if (!file) {
+    return Opening::kNotAFile;
+  }
+  unsigned char head[kSniffBytes];
+  const std::size_t got = std::fread(head, 1, sizeof head, file.get());
+  std::size_t first = got;  // the first byte that is not white space
+  for (std::size_t i = 0; i < got; ++i) {
+    if (!IsTextByte(head[i])) {
+      return Opening::kBinary;
+    }
+    if (first == got && head[i] != ' ' && !(head[i] >= '\t' && head[i] <= '\r')) {
+      first = i;
+    }
+  }
+  if (first == got) {
+    return Opening::kXyzNumbers;  // empty or blank: the XYZ reader says so
+  }
+  const unsigned char c = head[first];
+  const bool number = (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.';
+  return number ? Opening::kXyzNumbers : Opening::kOtherText;
+}
+
+#ifndef KEM_WITH_GDAL
+constexpr char kCaption[] = "RezozorUduzuvur.convertdem";
+constexpr char kNeedsGdal[] =
+    "Error: this build of Kem reads only XYZ text; other elevation formats (GeoTIFF, ASCII grid, "
+    "HGT, ...) need a build with GDAL.";
+
+// An ESRI ASCII grid opens with its column count.
+bool IsAsciiGrid(const std::string& path) {
+  std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), std::fclose);
+  char head[5] = {};
+  if (!file || std::fread(head, 1, sizeof head, file.get()) != sizeof head) {
+    return false;
+  }
+  constexpr char kTag[] = "ncols";
+  for (std::size_t i = 0; i < sizeof head; ++i) {
+    if ((head[i] | 0x20) != kTag[i]) {
+      return false;
+    }
+  }
+  return true;
+}
+#endif
+
+}  // namespace
+
+bool ReadsGdalRasters() {
+#ifdef KEM_WITH_GDAL
+  return true;
+#else
+  return false;
+#endif
+}
+
+RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
+                            const ConvertOptions& options, RasterReport& report) {
+  report = RasterReport();
+  const Opening opening = LookAtOpening(path);
+#ifdef KEM_WITH_GDAL
+  if ((opening == Opening::kOtherText || opening == Opening::kBinary) && IsGdalRaster(path)) {
+    return ConvertRaster(path, host, CreateHeightMapOutput, options, report);
+  }
+#else
+  if (opening == Opening::kBinary || (opening == Opening::kOtherText && IsAsciiGrid(path))) {
+    host.ShowError(kCaption, kNeedsGdal);
+    return RunOutcome::kFailed;
+  }
+#endif
+  return convertdem(path, host, CreateHeightMapOutput, options);
+}
+
+}  // namespace kem

@@ -1,0 +1,43 @@
+// Conversion of an elevation raster in any format the GDAL library reads
+// (GeoTIFF, ESRI ASCII grid, SRTM .hgt, Erdas .img, ...) into the same 24-bit
+// Targa height map as the XYZ conversion: 10 m pixels, north up, heights in
+// metres, coded exactly as XYZ heights are. Only in builds with GDAL
+// (KEM_WITH_GDAL).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "importer/convert_dem.h"
+#include "importer/height_map_writer.h"
+#include "importer/import_host.h"
+
+namespace kem {
+
+// What a raster conversion did to the heights besides resampling them.
+struct RasterReport {
+  int utmZone = 0;                // 1 to 60 when reprojected from degrees, else 0
+  bool utmNorth = true;           // the zone's hemisphere
+  int epsg = 0;                   // the zone's EPSG code, when reprojected
+  std::uint64_t filledCells = 0;  // pixels without data, filled from their neighbours
+};
+
+// True when `path` is a regular file that GDAL recognises as a raster in a
+// format other than XYZ text (which the XYZ conversion reads itself).
+bool IsGdalRaster(const std::string& path);
+
+// Converts band 1 of the raster at `path` into the height map that `options`
+// name, written through `createOutput`, reporting progress and failures
+// through `host` as the XYZ conversion does (GDAL's progress feeds the same
+// texts, and Cancel stops it). The heights are taken in metres, or in feet when
+// the raster says so. A raster in a projected or in no coordinate system
+// (taken as metres) is resampled bilinearly to 10 m pixels, north up; one in
+// degrees is reprojected to the UTM zone of its centre, reported in `report`.
+// Cells without data are filled from their neighbours and counted in
+// `report`; a raster with no data at all is refused. On failure or cancel no
+// output file is left behind.
+RunOutcome ConvertRaster(const std::string& path, ImportHost& host,
+                         const OutputFileFactory& createOutput, const ConvertOptions& options,
+                         RasterReport& report);
+
+}  // namespace kem

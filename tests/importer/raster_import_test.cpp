@@ -1,0 +1,353 @@
+// Elevation rasters through GDAL: the same bytes as the same grid written as
+// XYZ text, feet, cells without data, degrees into UTM, cropping to whole
+// boards, cancel and refusals. The rasters are made with GDAL's own API.
+#ifdef KEM_WITH_GDAL
+
+#include "importer/raster_import.h"
+
+#include <cpl_string.h>
+#include <gdal.h>
+#include <ogr_srs_api.h>
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "importer/convert_elevation.h"
+#include "importer/recording_import_host.h"
+#include "support/test_support.h"
+
+namespace kem {
+namespace {
+
+using test::RecordingImportHost;
+using test::TempDir;
+
+constexpr char kAllNoData[] =
+    "Error: the elevation raster holds no heights: every cell is marked as having no data.";
+
+// A raster to make: its cells row by row from the north, where they lie, and
+// what it declares.
+struct RasterSpec {
+  const char* driver = "GTiff";
+  int cols = 0;
+  int rows = 0;
+  double geoTransform[6] = {400000, 10, 0, 5600000, 0, -10};
+  int epsg = 0;  // 0: no coordinate system
+  std::vector<float> heights;
+  bool hasNoData = false;
+  double noData = 0;
+  const char* unit = nullptr;
+};
+
+void MakeRaster(const std::string& path, const RasterSpec& spec) {
+  GDALAllRegister();
+  GDALDatasetH memory =
+      GDALCreate(GDALGetDriverByName("MEM"), "", spec.cols, spec.rows, 1, GDT_Float32, nullptr);
+  ASSERT_NE(memory, nullptr);
+  GDALSetGeoTransform(memory, const_cast<double*>(spec.geoTransform));
+  if (spec.epsg != 0) {
+    OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
+    OSRImportFromEPSG(srs, spec.epsg);
+    GDALSetSpatialRef(memory, srs);
+    OSRRelease(srs);
+  }
+  GDALRasterBandH band = GDALGetRasterBand(memory, 1);
+  if (spec.hasNoData) {
+    GDALSetRasterNoDataValue(band, spec.noData);
+  }
+  if (spec.unit != nullptr) {
+    GDALSetRasterUnitType(band, spec.unit);
+  }
+  ASSERT_EQ(GDALRasterIO(band, GF_Write, 0, 0, spec.cols, spec.rows,
+                         const_cast<float*>(spec.heights.data()), spec.cols, spec.rows, GDT_Float32,
+                         0, 0),
+            CE_None);
+  GDALDatasetH file = GDALCreateCopy(GDALGetDriverByName(spec.driver), path.c_str(), memory, FALSE,
+                                     nullptr, nullptr, nullptr);
+  ASSERT_NE(file, nullptr);
+  GDALClose(file);
+  GDALClose(memory);
+}
+
+// Heights of a small hill with fractions and negatives, row by row.
+std::vector<float> Hill(int cols, int rows) {
+  std::vector<float> heights;
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < cols; ++c) {
+      heights.push_back(static_cast<float>(-12.5 + 37.25 * std::sin(c * 0.7) * std::cos(r * 0.4) +
+                                           3.125 * r + 0.001 * c));
+    }
+  }
+  return heights;
+}
+
+// The raster's cells as XYZ text: one point at the centre of each cell, the
+// height scaled by `metres` and printed so that it reads back as that float.
+std::string AsXyz(const RasterSpec& spec, double metres = 1.0) {
+  std::string text = "x,y,z\n";
+  char line[128];
+  for (int r = 0; r < spec.rows; ++r) {
+    for (int c = 0; c < spec.cols; ++c) {
+      const double x = spec.geoTransform[0] + (c + 0.5) * spec.geoTransform[1];
+      const double y = spec.geoTransform[3] + (r + 0.5) * spec.geoTransform[5];
+      const auto z =
+          static_cast<float>(static_cast<double>(spec.heights[r * spec.cols + c]) * metres);
+      std::snprintf(line, sizeof line, "%.1f,%.1f,%.9g\n", x, y, z);
+      text += line;
+    }
+  }
+  return text;
+}
+
+class RasterImport : public ::testing::Test {
+ protected:
+  RunOutcome Convert(const std::string& path, const ConvertOptions& options = {}) {
+    return ConvertElevation(path, host_, options, report_);
+  }
+
+  // Converts `spec` as a raster and as XYZ text; expects the same bytes.
+  void ExpectSameAsXyz(const RasterSpec& spec, const std::string& name, double metres = 1.0,
+                       const ConvertOptions& options = {}) {
+    const std::string raster = dir_.File(name);
+    MakeRaster(raster, spec);
+    test::WriteText(dir_.File("same.xyz"), AsXyz(spec, metres));
+    ConvertOptions rasterOptions = options;
+    rasterOptions.outputPath = dir_.File("raster.tga");
+    ConvertOptions xyzOptions = options;
+    xyzOptions.outputPath = dir_.File("xyz.tga");
+    ASSERT_EQ(Convert(raster, rasterOptions), RunOutcome::kWritten) << name;
+    ASSERT_EQ(Convert(dir_.File("same.xyz"), xyzOptions), RunOutcome::kWritten) << name;
+    EXPECT_TRUE(host_.Errors().empty());
+    EXPECT_EQ(test::ReadFile(dir_.File("raster.tga")), test::ReadFile(dir_.File("xyz.tga")))
+        << name;
+  }
+
+  TempDir dir_;
+  RecordingImportHost host_;
+  RasterReport report_;
+};
+
+struct FormatCase {
+  const char* name;
+  const char* driver;
+  const char* file;
+  int epsg;
+};
+
+class RasterFormats : public RasterImport, public ::testing::WithParamInterface<FormatCase> {};
+
+TEST_P(RasterFormats, GiveTheBytesOfTheSameGridAsXyz) {
+  RasterSpec spec;
+  spec.driver = GetParam().driver;
+  spec.cols = 9;
+  spec.rows = 6;
+  spec.epsg = GetParam().epsg;
+  spec.heights = Hill(spec.cols, spec.rows);
+  ExpectSameAsXyz(spec, GetParam().file);
+  EXPECT_EQ(report_.filledCells, 0u);
+  EXPECT_EQ(report_.utmZone, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Drivers, RasterFormats,
+    ::testing::Values(FormatCase{"geotiff_utm", "GTiff", "area.tif", 25832},
+                      FormatCase{"geotiff_without_system", "GTiff", "plain.tif", 0},
+                      FormatCase{"ascii_grid", "AAIGrid", "area.asc", 0},
+                      FormatCase{"erdas_imagine", "HFA", "area.img", 32633}),
+    [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
+
+TEST_F(RasterImport, TakesHeightsInFeetAsFeet) {
+  RasterSpec spec;
+  spec.cols = 5;
+  spec.rows = 4;
+  spec.epsg = 25832;
+  spec.heights = Hill(spec.cols, spec.rows);
+  spec.unit = "ft";
+  ExpectSameAsXyz(spec, "feet.tif", 0.3048);
+}
+
+TEST_F(RasterImport, CutsBothPathsToTheSameWholeBoards) {
+  RasterSpec spec;
+  spec.cols = 200;
+  spec.rows = 90;
+  spec.epsg = 25832;
+  spec.heights = Hill(spec.cols, spec.rows);
+  ConvertOptions fit;
+  fit.fitBoards = true;
+  ExpectSameAsXyz(spec, "boards.tif", 1.0, fit);
+  const std::vector<std::uint8_t> bytes = test::ReadFile(dir_.File("raster.tga"));
+  ASSERT_EQ(bytes.size(), 18u + 3u * 148 * 76);
+  EXPECT_EQ(bytes[12] | bytes[13] << 8, 148);
+  // The first pixel is cell (7, 26) of the grid: (90 - 76) / 2 and (200 - 148) / 2.
+  std::uint8_t pixel[3];
+  EncodeHeightPixels(&spec.heights[7 * 200 + 26], 1, pixel);
+  EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 18, bytes.begin() + 21),
+            std::vector<std::uint8_t>(pixel, pixel + 3));
+  // Under one board there is nothing to cut.
+  spec.cols = 75;
+  spec.heights = Hill(spec.cols, spec.rows);
+  MakeRaster(dir_.File("small.tif"), spec);
+  EXPECT_EQ(Convert(dir_.File("small.tif"), fit), RunOutcome::kFailed);
+  EXPECT_EQ(host_.Errors().back(), kSmallerThanABoard);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("small.tif.tga")));
+}
+
+TEST_F(RasterImport, FillsCellsWithoutDataFromTheirNeighboursAndCountsThem) {
+  RasterSpec spec;
+  spec.cols = 8;
+  spec.rows = 6;
+  spec.epsg = 25832;
+  spec.heights.assign(48, 250.0f);
+  spec.hasNoData = true;
+  spec.noData = -9999;
+  for (int cell : {0, 9, 27, 28, 47}) {
+    spec.heights[cell] = -9999.0f;
+  }
+  MakeRaster(dir_.File("holes.tif"), spec);
+  ASSERT_EQ(Convert(dir_.File("holes.tif")), RunOutcome::kWritten);
+  EXPECT_EQ(report_.filledCells, 5u);
+  // Filled from neighbours that are all 250: every pixel codes about 250.
+  const std::vector<std::uint8_t> bytes = test::ReadFile(dir_.File("holes.tif.tga"));
+  ASSERT_EQ(bytes.size(), 18u + 3u * 48);
+  const std::uint32_t expected = HeightCode(250.0f);
+  for (std::size_t at = 18; at < bytes.size(); at += 3) {
+    const std::uint32_t code = bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16;
+    EXPECT_NEAR(static_cast<double>(code), static_cast<double>(expected), 2.0) << at;
+  }
+  EXPECT_FALSE(host_.Progress("Completing generated surface").empty());
+}
+
+TEST_F(RasterImport, RefusesARasterWithNoDataAtAll) {
+  RasterSpec spec;
+  spec.cols = 4;
+  spec.rows = 3;
+  spec.heights.assign(12, -32768.0f);
+  spec.hasNoData = true;
+  spec.noData = -32768;
+  MakeRaster(dir_.File("void.tif"), spec);
+  EXPECT_EQ(Convert(dir_.File("void.tif")), RunOutcome::kFailed);
+  EXPECT_EQ(host_.Errors(), std::vector<std::string>{kAllNoData});
+  EXPECT_EQ(host_.events.back().caption, "RezozorUduzuvur.convertdem");
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("void.tif.tga")));
+}
+
+struct ZoneCase {
+  const char* name;
+  double west;  // degrees
+  double north;
+  int zone;
+  bool utmNorth;
+};
+
+class RasterDegrees : public RasterImport, public ::testing::WithParamInterface<ZoneCase> {};
+
+// 0.3 by 0.06 degrees across the border of zones 32 and 33 at 12 degrees
+// east (and the same south of the equator): the centre decides.
+TEST_P(RasterDegrees, GoToTheUtmZoneOfTheirCentre) {
+  RasterSpec spec;
+  spec.cols = 60;
+  spec.rows = 12;
+  const double transform[6] = {GetParam().west, 0.005, 0, GetParam().north, 0, -0.005};
+  std::copy(transform, transform + 6, spec.geoTransform);
+  spec.epsg = 4326;
+  spec.heights = Hill(spec.cols, spec.rows);
+  MakeRaster(dir_.File("degrees.tif"), spec);
+  ASSERT_EQ(Convert(dir_.File("degrees.tif")), RunOutcome::kWritten) << GetParam().name;
+  EXPECT_EQ(report_.utmZone, GetParam().zone);
+  EXPECT_EQ(report_.utmNorth, GetParam().utmNorth);
+  EXPECT_EQ(report_.epsg, (GetParam().utmNorth ? 32600 : 32700) + GetParam().zone);
+  // About 0.3 degrees of longitude at 47 degrees, 0.06 of latitude, at 10 m.
+  const std::vector<std::uint8_t> bytes = test::ReadFile(dir_.File("degrees.tif.tga"));
+  ASSERT_GE(bytes.size(), 18u);
+  const int width = bytes[12] | bytes[13] << 8;
+  const int height = bytes[14] | bytes[15] << 8;
+  EXPECT_NEAR(width, 2280, 80);
+  EXPECT_NEAR(height, 700, 60);  // taller: the grid turns near a zone's edge
+}
+
+INSTANTIATE_TEST_SUITE_P(ZoneBorder, RasterDegrees,
+                         ::testing::Values(ZoneCase{"west_of_the_border", 11.75, 47.06, 32, true},
+                                           ZoneCase{"east_of_the_border", 11.9, 47.06, 33, true},
+                                           ZoneCase{"south", 11.9, -46.94, 33, false}),
+                         [](const ::testing::TestParamInfo<ZoneCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+TEST_F(RasterImport, CancelWhileWarpingWritesNothing) {
+  RasterSpec spec;
+  spec.cols = 40;
+  spec.rows = 30;
+  spec.geoTransform[1] = 30;
+  spec.geoTransform[5] = -30;
+  spec.epsg = 25832;
+  spec.heights = Hill(spec.cols, spec.rows);
+  MakeRaster(dir_.File("coarse.tif"), spec);
+  host_.cancelOnProgress = "Processing source file";
+  EXPECT_EQ(Convert(dir_.File("coarse.tif")), RunOutcome::kCancelled);
+  EXPECT_TRUE(host_.Errors().empty());
+  EXPECT_FALSE(host_.cancelDisabled);
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("coarse.tif.tga")));
+  // Without Cancel: 30 m cells give three pixels each way.
+  host_ = RecordingImportHost();
+  ASSERT_EQ(Convert(dir_.File("coarse.tif")), RunOutcome::kWritten);
+  const std::vector<std::uint8_t> bytes = test::ReadFile(dir_.File("coarse.tif.tga"));
+  EXPECT_EQ(bytes.size(), 18u + 3u * 120 * 90);
+  EXPECT_TRUE(host_.cancelDisabled);
+}
+
+TEST_F(RasterImport, RecognisesRastersButNotXyzTextOrPipes) {
+  RasterSpec spec;
+  spec.cols = 2;
+  spec.rows = 2;
+  spec.heights = {1, 2, 3, 4};
+  MakeRaster(dir_.File("area.tif"), spec);
+  test::WriteText(dir_.File("area.xyz"), "0 0 1\n0 10 2\n10 0 3\n10 10 4\n");
+  ASSERT_EQ(mkfifo(dir_.File("pipe").c_str(), 0600), 0);
+  EXPECT_TRUE(IsGdalRaster(dir_.File("area.tif")));
+  EXPECT_FALSE(IsGdalRaster(dir_.File("area.xyz")));
+  EXPECT_FALSE(IsGdalRaster(dir_.File("pipe")));
+  EXPECT_FALSE(IsGdalRaster(dir_.File("missing.tif")));
+  // Text with column names in any language still reaches the XYZ reader.
+  test::WriteText(dir_.File("names.xyz"),
+                  "Rechtswert;Hochwert;H\xC3\xB6he\n0;0;1\n0;10;2\n10;0;3\n10;10;4\n");
+  EXPECT_EQ(Convert(dir_.File("names.xyz")), RunOutcome::kWritten);
+  EXPECT_EQ(test::ReadFile(dir_.File("names.xyz.tga")).size(), 18u + 3 * 4);
+}
+
+// `kem-cli convert` on a raster: FILE.tga beside it or the --output file, the
+// zone on standard output.
+TEST_F(RasterImport, CommandLineWritesBesideTheRasterOrWhereAsked) {
+  const char* cli = std::getenv("KEM_CLI");
+  if (cli == nullptr || !std::filesystem::exists(cli)) {
+    GTEST_SKIP() << "KEM_CLI does not name the kem-cli binary";
+  }
+  RasterSpec spec;
+  spec.cols = 20;
+  spec.rows = 4;
+  const double transform[6] = {11.9, 0.005, 0, 47.06, 0, -0.005};
+  std::copy(transform, transform + 6, spec.geoTransform);
+  spec.epsg = 4326;
+  spec.heights = Hill(spec.cols, spec.rows);
+  MakeRaster(dir_.File("area.tif"), spec);
+  const std::string run = std::string("'") + cli + "' convert '" + dir_.File("area.tif") + "'";
+  ASSERT_EQ(std::system((run + " >'" + dir_.File("out.txt") + "'").c_str()), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("area.tif.tga")));
+  const std::vector<std::uint8_t> said = test::ReadFile(dir_.File("out.txt"));
+  EXPECT_EQ(std::string(said.begin(), said.end()).substr(0, 42),
+            "Reprojected to UTM zone 32N (EPSG:32632).\n");
+  ASSERT_EQ(std::system((run + " --output '" + dir_.File("named.tga") + "' >/dev/null").c_str()),
+            0);
+  EXPECT_EQ(test::ReadFile(dir_.File("named.tga")), test::ReadFile(dir_.File("area.tif.tga")));
+}
+
+}  // namespace
+}  // namespace kem
+
+#endif  // KEM_WITH_GDAL
