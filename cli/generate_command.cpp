@@ -57,7 +57,9 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
   // Ctrl+C cancels the run, which discards the unfinished layout file; the
   // file at the output path, if any, stays as it was.
   InterruptCatcher interrupts(SecondInterrupt::kEndsProcess);
-  const GenerateResult result = GenerateTerrain(settings, host, runOptions);
+  GenerateOptions withLookup = runOptions;
+  withLookup.lookup = LookupForProject(projectPath.value_or(""));
+  const GenerateResult result = GenerateTerrain(settings, host, withLookup);
   switch (result.outcome) {
     case RunOutcome::kWritten:
       break;

@@ -106,7 +106,8 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
     return stop("");
   }
 
-  job.textures = &MakeTextureTable(job.texturingGuidePath, host);
+  job.textures = &MakeTextureTable(job.texturingGuidePath, host,
+                                   FindDataFile(kTextureListFile, options.lookup));
 
   // Board map, and the block buffer that every board reuses.
   const int boards = job.boardCols * job.boardRows;
@@ -219,6 +220,18 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   return result;
 }
 
+// The project with its image and output paths as found through `lookup`.
+ProjectSettings ResolvePaths(const ProjectSettings& settings, const FileLookup& lookup) {
+  ProjectSettings resolved = settings;
+  for (std::string ProjectSettings::*path :
+       {&ProjectSettings::heightMapPath, &ProjectSettings::minimapPath,
+        &ProjectSettings::texturingGuidePath, &ProjectSettings::filterGuidePath}) {
+    resolved.*path = FindProjectFile(settings.*path, lookup);
+  }
+  resolved.outputPath = FindOutputPlace(settings.outputPath, lookup);
+  return resolved;
+}
+
 }  // namespace
 
 TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer, const std::string& path) {
@@ -270,13 +283,14 @@ GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
                                const OutputFileFactory& createOutput,
                                const GenerateOptions& options) {
   std::vector<std::uint8_t> templateBuffer;
-  const TemplateLoad load = LoadTemplate(templateBuffer);
+  const TemplateLoad load =
+      LoadTemplate(templateBuffer, FindDataFile(kTileTemplateFile, options.lookup));
   if (load != TemplateLoad::kLoaded) {
     host.ShowMessage(TemplateLoadMessage(load));
     return {};
   }
   // The job holds everything the run opens; it is idle again on every return.
-  TerrainJob job(settings);
+  TerrainJob job(ResolvePaths(settings, options.lookup));
   try {
     return RunLoaded(job, host, createOutput, options, templateBuffer);
   } catch (const std::bad_alloc&) {

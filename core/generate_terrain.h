@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_lookup.h"
 #include "core/host.h"
 #include "core/output_file.h"
 #include "core/project_settings.h"
@@ -25,7 +26,8 @@ struct GenerateResult {
 
 // How a run uses the machine; none of it changes a byte of the layout.
 struct GenerateOptions {
-  int threads = 0;  // threads that build boards; 0: one per core
+  int threads = 0;    // threads that build boards; 0: one per core
+  FileLookup lookup;  // where tile_blank.dat, textures.txt and relative paths are found
 };
 
 // How loading tile_blank.dat went.
@@ -40,8 +42,9 @@ TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer,
 const char* TemplateLoadMessage(TemplateLoad load);
 
 // Runs one generation of the project `settings` into settings.outputPath,
-// reporting every outcome through `host`. tile_blank.dat and textures.txt are
-// read from the current folder. Between boards it pumps the host's messages
+// reporting every outcome through `host`. Relative paths, tile_blank.dat and
+// textures.txt are found through `lookup` (by default: the current folder
+// only). Between boards it pumps the host's messages
 // and tests its cancel flag: once set, the run stops without a message and
 // returns kCancelled. A run that fails or is cancelled leaves no file at the
 // output path and does not touch one that was there. Should the host throw

@@ -12,11 +12,8 @@
 #include <system_error>
 #include <vector>
 
-<<<<<<< HEAD
 #include "core/file_ptr.h"
-=======
 #include "core/open_file.h"
->>>>>>> issue9-windows
 #include "core/replacing_file.h"
 #include "importer/dem_grid.h"
 #include "importer/height_map_writer.h"
@@ -89,11 +86,7 @@ class Conversion {
   // Reads every point, keeping the extents and the spacing (the first change
   // of y). Returns false when the conversion stops.
   bool Scan() {
-<<<<<<< HEAD
-    FilePtr file(std::fopen(path_.c_str(), "rb"));
-=======
-    InputFile file(OpenFile(path_, "rb"));
->>>>>>> issue9-windows
+    FilePtr file(OpenFile(path_, "rb"));
     if (!file) {
       Fail(kCannotOpen);
       return false;

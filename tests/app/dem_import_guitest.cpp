@@ -220,7 +220,9 @@ TEST_F(DemImportCommand, AsksForAnElevationRasterAndReadsWhatTheFileHolds) {
   EXPECT_EQ(asked->wildcard, wxString::FromUTF8(kRasterFileFilter));
   // XYZ text chosen there is still converted, as XYZ.
   EXPECT_TRUE(std::filesystem::exists(m_demPath + ".tga"));
-  EXPECT_TRUE(m_messages.empty());
+  // Only the offer to use the height map in the project.
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_TRUE(m_messages[0].text.StartsWith("Use ")) << m_messages[0].text;
   EXPECT_TRUE(m_frame->IsEnabled());
 }
 
