@@ -58,7 +58,8 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
   // Ctrl+C cancels the run, which discards the unfinished layout file; the
   // file at the output path, if any, stays as it was.
   InterruptCatcher interrupts(SecondInterrupt::kEndsProcess);
-  const GenerateResult result = GenerateTerrain(settings, host);
+  const GenerateResult result =
+      GenerateTerrain(settings, host, LookupForProject(projectPath.value_or("")));
   switch (result.outcome) {
     case RunOutcome::kWritten:
       break;

@@ -67,4 +67,10 @@ class FileSystem {
   virtual void Remove(const std::string& path) = 0;
 };
 
+// The user's own folder for Kem's data files (a tile_blank.dat, a
+// textures.txt): $XDG_CONFIG_HOME/kem or ~/.config/kem on Linux,
+// %APPDATA%\Kem on Windows. Empty when the system names no such place. The
+// folder may not exist.
+std::string UserSettingsFolder();
+
 }  // namespace kem

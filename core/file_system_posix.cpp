@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -110,6 +111,16 @@ class PosixFileSystem final : public FileSystem {
 };
 
 }  // namespace
+
+std::string UserSettingsFolder() {
+  if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/') {
+    return std::string(config) + "/kem";
+  }
+  if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+    return std::string(home) + "/.config/kem";
+  }
+  return {};
+}
 
 FileSystem& FileSystem::Native() {
   static PosixFileSystem native;

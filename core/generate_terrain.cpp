@@ -41,7 +41,7 @@ bool PumpAndTestCancel(Host& host) {
 // The run once the template is loaded, from the elevation image to the
 // committed layout. Every exit goes through ReleaseJob.
 GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& createOutput,
-                         std::vector<std::uint8_t>& templateBuffer) {
+                         const FileLookup& lookup, std::vector<std::uint8_t>& templateBuffer) {
   auto stop = [&](const std::string& message) {
     ReleaseJob(message, job, templateBuffer, host);
     return GenerateResult{};
@@ -98,7 +98,8 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
     return stop("");
   }
 
-  job.textures = &MakeTextureTable(job.texturingGuidePath, host);
+  job.textures =
+      &MakeTextureTable(job.texturingGuidePath, host, FindDataFile(kTextureListFile, lookup));
 
   // Board map, and the block buffer that every board reuses.
   const int boards = job.boardCols * job.boardRows;
@@ -193,6 +194,18 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   return result;
 }
 
+// The project with its image and output paths as found through `lookup`.
+ProjectSettings ResolvePaths(const ProjectSettings& settings, const FileLookup& lookup) {
+  ProjectSettings resolved = settings;
+  for (std::string ProjectSettings::*path :
+       {&ProjectSettings::heightMapPath, &ProjectSettings::minimapPath,
+        &ProjectSettings::texturingGuidePath, &ProjectSettings::filterGuidePath}) {
+    resolved.*path = FindProjectFile(settings.*path, lookup);
+  }
+  resolved.outputPath = FindOutputPlace(settings.outputPath, lookup);
+  return resolved;
+}
+
 }  // namespace
 
 TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer, const std::string& path) {
@@ -230,24 +243,28 @@ const char* TemplateLoadMessage(TemplateLoad load) {
   return "";
 }
 
-GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host) {
-  return GenerateTerrain(settings, host, [](const std::string& path) {
-    return std::unique_ptr<OutputFile>(ReplacingFile::Create(path, kLayoutBufferSize));
-  });
+GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
+                               const FileLookup& lookup) {
+  return GenerateTerrain(
+      settings, host,
+      [](const std::string& path) {
+        return std::unique_ptr<OutputFile>(ReplacingFile::Create(path, kLayoutBufferSize));
+      },
+      lookup);
 }
 
 GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
-                               const OutputFileFactory& createOutput) {
+                               const OutputFileFactory& createOutput, const FileLookup& lookup) {
   std::vector<std::uint8_t> templateBuffer;
-  const TemplateLoad load = LoadTemplate(templateBuffer);
+  const TemplateLoad load = LoadTemplate(templateBuffer, FindDataFile(kTileTemplateFile, lookup));
   if (load != TemplateLoad::kLoaded) {
     host.ShowMessage(TemplateLoadMessage(load));
     return {};
   }
   // The job holds everything the run opens; it is idle again on every return.
-  TerrainJob job(settings);
+  TerrainJob job(ResolvePaths(settings, lookup));
   try {
-    return RunLoaded(job, host, createOutput, templateBuffer);
+    return RunLoaded(job, host, createOutput, lookup, templateBuffer);
   } catch (const std::bad_alloc&) {
     ReleaseJob(kNoMemoryMessage, job, templateBuffer, host);
     return {};

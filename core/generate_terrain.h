@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "core/file_lookup.h"
 #include "core/host.h"
 #include "core/output_file.h"
 #include "core/project_settings.h"
@@ -35,19 +36,22 @@ TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer,
 const char* TemplateLoadMessage(TemplateLoad load);
 
 // Runs one generation of the project `settings` into settings.outputPath,
-// reporting every outcome through `host`. tile_blank.dat and textures.txt are
-// read from the current folder. Between boards it pumps the host's messages
+// reporting every outcome through `host`. Relative paths, tile_blank.dat and
+// textures.txt are found through `lookup` (by default: the current folder
+// only). Between boards it pumps the host's messages
 // and tests its cancel flag: once set, the run stops without a message and
 // returns kCancelled. A run that fails or is cancelled leaves no file at the
 // output path and does not touch one that was there. Should the host throw
 // from the message pump, the run is released silently and the exception
 // passes on.
-GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host);
+GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
+                               const FileLookup& lookup = {});
 
 // The same, writing through the output that `createOutput` makes for
 // settings.outputPath instead of a ReplacingFile.
 GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
-                               const OutputFileFactory& createOutput);
+                               const OutputFileFactory& createOutput,
+                               const FileLookup& lookup = {});
 
 // Ends a run: shows `message` if it is not empty, then closes the output
 // (discarding it unless it was committed), frees the board map, drops the

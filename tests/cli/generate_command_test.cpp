@@ -223,6 +223,33 @@ TEST(CliGenerate, FilterGuideWithoutMarkersStillWritesTheAnchorBlock) {
   EXPECT_EQ(result.out, "Wrote o.gnd: 0 boards, 127102 bytes\n");
 }
 
+// Started from another folder, a project still finds its images beside it and
+// the template in the user's settings folder; the layout goes to the current
+// folder as before.
+TEST(CliGenerate, AProjectRunFromAnotherFolderFindsItsFiles) {
+  TempDir project;
+  TempDir settings;
+  TempDir elsewhere;
+  HeightMap(76, 76).Save(project.File("h.tga"));
+  std::filesystem::create_directories(settings.File("kem"));
+  WriteFile(settings.File("kem/tile_blank.dat"), SampleTemplate());
+  elsewhere.Chdir();
+  ASSERT_EQ(RunCli({"project", "new", project.File("p"), "--height-map", "h.tga", "--format",
+                    "24bit", "--base-height", "0", "--max-height", "100", "--output", "o.gnd"})
+                .exitCode,
+            0);
+
+  const CliResult missing = RunCli({"generate", project.File("p")});
+  EXPECT_EQ(missing.exitCode, 1);
+  EXPECT_EQ(missing.err, "Error: tile template file tile_blank.dat not found or failed to open.\n");
+
+  ASSERT_EQ(setenv("XDG_CONFIG_HOME", settings.path().c_str(), 1), 0);
+  const CliResult found = RunCli({"generate", project.File("p")});
+  unsetenv("XDG_CONFIG_HOME");
+  ASSERT_EQ(found.exitCode, 0) << found.err;
+  EXPECT_EQ(std::filesystem::file_size(elsewhere.File("o.gnd")), kOneBoardLayoutSize);
+}
+
 // The output path as the user gave it: a link is written through and stays a
 // link; a device is written in place, its errors reported as usual.
 TEST(CliGenerate, WritesThroughLinksAndIntoDevices) {
