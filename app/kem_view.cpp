@@ -10,6 +10,7 @@
 #include "app/main_frame.h"
 #include "app/ui_hooks.h"
 #include "app/wx_host.h"
+#include "core/file_lookup.h"
 #include "core/generate_terrain.h"
 #include "core/project_rules.h"
 
@@ -76,6 +77,9 @@ CKemView::~CKemView() {
   if (m_form) {
     m_form->Destroy();
   }
+  if (m_preview) {
+    m_preview->Destroy();
+  }
 }
 
 CKemDoc* CKemView::GetDocument() const {
@@ -94,6 +98,8 @@ bool CKemView::OnCreate(wxDocument* doc, long flags) {
   m_form = new ProjectForm(frame);
   Bindings();
   frame->SetForm(m_form.get());
+  m_preview = new PreviewPane(frame);
+  frame->SetPreview(m_preview.get());
   Activate(true);
   return true;
 }
@@ -173,6 +179,7 @@ std::optional<FormField> CKemView::ReadFromForm() {
     }
   }
   m_exchanging = false;
+  RefreshPreview();
   return bad;
 }
 
@@ -183,6 +190,14 @@ void CKemView::WriteToForm() {
   m_exchanging = true;
   m_form->SetValues(WriteForm(GetDocument()->Settings()));
   m_exchanging = false;
+  RefreshPreview();
+}
+
+void CKemView::RefreshPreview() {
+  if (m_preview && GetDocument()) {
+    m_preview->Request(GetDocument()->Settings(),
+                       LookupForProject(std::string(GetDocument()->GetFilename().utf8_str())));
+  }
 }
 
 void CKemView::UpdateControls() {

@@ -11,6 +11,7 @@
 #include <wx/weakref.h>
 
 #include "app/form_logic.h"
+#include "app/preview_pane.h"
 #include "app/project_form.h"
 
 namespace kem::app {
@@ -48,6 +49,8 @@ class CKemView : public wxView {
   void OnGenerate();
 
   CKemDoc* GetDocument() const;
+  // The survey beside the form (null once the frame is gone).
+  PreviewPane* Preview() const { return m_preview.get(); }
 
  private:
   void Bindings();
@@ -63,7 +66,11 @@ class CKemView : public wxView {
   void OnHelpRequest(wxHelpEvent& event);
   void OnContextMenu(wxContextMenuEvent& event);
 
+  // Asks the preview for a survey of the project as it now stands.
+  void RefreshPreview();
+
   wxWeakRef<ProjectForm> m_form;
+  wxWeakRef<PreviewPane> m_preview;
   bool m_exchanging = false;
 
   wxDECLARE_DYNAMIC_CLASS(CKemView);
