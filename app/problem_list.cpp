@@ -14,15 +14,20 @@ namespace {
 
 constexpr int kIconSide = 16;
 
-// "tile_blank.dat: found at PATH" or "... not found; looked in A, B, C".
+// A place as the user reads it: a relative one is in the current folder.
+std::string Shown(const std::string& path) {
+  return path.empty() || path.front() == '/' ? path : "./" + path;
+}
+
+// "tile_blank.dat found at PATH" or "... not found; looked in A, B, C".
 wxString PlaceLine(const char* name, const std::string& found,
                    const std::vector<std::string>& places, bool isFound) {
   if (isFound) {
-    return wxString::FromUTF8(std::string(name) + " found at " + found);
+    return wxString::FromUTF8(std::string(name) + " found at " + Shown(found));
   }
   std::string line = std::string(name) + " not found; looked in ";
   for (std::size_t i = 0; i < places.size(); ++i) {
-    line += (i ? ", " : "") + places[i];
+    line += (i ? ", " : "") + Shown(places[i]);
   }
   return wxString::FromUTF8(line);
 }
