@@ -12,34 +12,19 @@
 #include <system_error>
 #include <vector>
 
+#include "core/file_ptr.h"
 #include "core/replacing_file.h"
 #include "importer/dem_grid.h"
 #include "importer/height_map_writer.h"
+#include "importer/import_messages.h"
 #include "importer/xyz_reader.h"
 
 namespace kem {
 namespace {
 
-constexpr char kCaption[] = "RezozorUduzuvur.convertdem";
-
-constexpr char kScanText[] = "Processing source file";
-constexpr char kPlaceText[] = "Generating surface from imported data";
-constexpr char kFillText[] = "Completing generated surface";
-constexpr char kWriteText[] = "Writing output .tga image";
-
-constexpr char kOutOfMemory[] =
-    "There's not enough memory available to complete the operation.\n\n"
-    "Your computer doesn't currently have enough free memory to allow the conversion to be "
-    "finished.\n"
-    "You might want to try to close other applications, increase amount of virtual memory or "
-    "break\n"
-    "the DEM data into smaller chunks before attempting this operation again.";
 constexpr char kNotANumber[] = "Error: the DEM file holds text that is not a number.";
 constexpr char kNoPoints[] = "Error: the DEM file holds no points.";
-constexpr char kTooLarge[] = "Error: the DEM is too large for a targa image.";
 constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
-constexpr char kCannotCreate[] = "Error: the height map file could not be created.";
-constexpr char kWriteFailed[] = "Error: failed to write the height map file.";
 constexpr char kFinerThanAUnit[] =
     "Error: the DEM's point spacing is less than one unit; use projected coordinates in metres.";
 
@@ -48,11 +33,6 @@ constexpr std::uint64_t kProgressInterval = 25000;
 
 // Cells coded before they are handed to the output in one write.
 constexpr std::size_t kWriteChunkCells = 65536;
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 
 // One run of the conversion. Whatever it holds is released when it goes,
 // whichever step it stopped at.
@@ -71,7 +51,7 @@ class Conversion {
       return Fail(kNoPoints);
     }
     if (!ComputeGridSize(extents_, size_)) {
-      return Fail(kTooLarge);
+      return Fail(kImportTooLarge);
     }
     window_ = WholeGrid(size_.cols, size_.rows);
     if (options_.fitBoards && !FitWholeBoards(size_.cols, size_.rows, window_)) {
@@ -81,7 +61,7 @@ class Conversion {
     d_ = n_ == 1 ? 2 : 4;
     // With interpolation only the cells that it does not overwrite are kept.
     if (!grid_.Allocate(size_, n_)) {
-      return Fail(kOutOfMemory);
+      return Fail(kImportOutOfMemory);
     }
     if (!Place()) {
       return RunOutcome::kCancelled;
@@ -97,7 +77,7 @@ class Conversion {
 
  private:
   RunOutcome Fail(const char* text) {
-    host_.ShowError(kCaption, text);
+    host_.ShowError(kImportCaption, text);
     result_ = RunOutcome::kFailed;
     return result_;
   }
@@ -105,7 +85,7 @@ class Conversion {
   // Reads every point, keeping the extents and the spacing (the first change
   // of y). Returns false when the conversion stops.
   bool Scan() {
-    InputFile file(std::fopen(path_.c_str(), "rb"));
+    FilePtr file(std::fopen(path_.c_str(), "rb"));
     if (!file) {
       Fail(kCannotOpen);
       return false;
@@ -133,7 +113,7 @@ class Conversion {
       const bool first = points_.Count() == 0;
       extents_.Include(point, first);
       if (!points_.Append(point)) {
-        Fail(kOutOfMemory);
+        Fail(kImportOutOfMemory);
         return false;
       }
       if (first) {
@@ -148,7 +128,7 @@ class Conversion {
         }
       }
       if (points_.Count() % kProgressInterval == 0) {
-        host_.SetProgress(kScanText, ScanPercent(reader.Position(), error ? 0 : length));
+        host_.SetProgress(kImportScanText, ScanPercent(reader.Position(), error ? 0 : length));
         if (host_.IsCancelled()) {
           result_ = RunOutcome::kCancelled;
           return false;
@@ -174,7 +154,7 @@ class Conversion {
     for (const DemPoint& point : points_) {
       grid_.Place(point, extents_);
       if ((j + 1) % kProgressInterval == 0) {
-        host_.SetProgress(kPlaceText,
+        host_.SetProgress(kImportPlaceText,
                           static_cast<float>(50.0 + 50.0 * static_cast<double>(j) / scale));
       }
       if (host_.IsCancelled()) {
@@ -194,7 +174,7 @@ class Conversion {
     const double scale = cols * rows * d_;
     const bool rowsDone = grid_.InterpolateRows(n_, [&](std::int64_t sr, std::int64_t scEnd) {
       const double done = static_cast<double>(sr) * cols + static_cast<double>(scEnd);
-      host_.SetProgress(kFillText, static_cast<float>(62.5 + 50.0 * done / scale));
+      host_.SetProgress(kImportFillText, static_cast<float>(62.5 + 50.0 * done / scale));
       return Continue();
     });
     if (!rowsDone) {
@@ -202,7 +182,7 @@ class Conversion {
     }
     return grid_.InterpolateColumns(n_, [&](std::int64_t col, std::int64_t srEnd) {
       const double done = static_cast<double>(col) * rows + static_cast<double>(srEnd);
-      host_.SetProgress(kFillText, static_cast<float>(75.0 + 50.0 * done / scale));
+      host_.SetProgress(kImportFillText, static_cast<float>(75.0 + 50.0 * done / scale));
       return Continue();
     });
   }
@@ -219,7 +199,7 @@ class Conversion {
   RunOutcome Write() {
     std::unique_ptr<OutputFile> output = createOutput_(OutputPathFor(path_, options_));
     if (!output) {
-      return Fail(kCannotCreate);
+      return Fail(kImportCannotCreate);
     }
     std::uint8_t header[kHeightMapHeaderSize];
     EncodeHeightMapHeader(window_.cols, window_.rows, header);
@@ -252,13 +232,13 @@ class Conversion {
         }
         if (j % kProgressInterval == 0) {
           const auto last = static_cast<double>(j - 1);
-          host_.SetProgress(kWriteText, static_cast<float>(base + 50.0 * last / scale));
+          host_.SetProgress(kImportWriteText, static_cast<float>(base + 50.0 * last / scale));
         }
       }
     }
     output->Write(chunk.data(), used);
     if (!output->Commit()) {
-      return Fail(kWriteFailed);
+      return Fail(kImportWriteFailed);
     }
     return RunOutcome::kWritten;
   }
@@ -309,7 +289,7 @@ RunOutcome convertdem(const std::string& path, ImportHost& host,
     return conversion.Run();
   } catch (const std::bad_alloc&) {
     // A working buffer could not be had; what was taken is already freed.
-    host.ShowError(kCaption, kOutOfMemory);
+    host.ShowError(kImportCaption, kImportOutOfMemory);
     return RunOutcome::kFailed;
   }
 }

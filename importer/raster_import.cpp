@@ -24,16 +24,12 @@
 #include <type_traits>
 #include <vector>
 
+#include "core/float_conversion.h"
 #include "importer/dem_grid.h"
+#include "importer/import_messages.h"
 
 namespace kem {
 namespace {
-
-constexpr char kCaption[] = "RezozorUduzuvur.convertdem";
-
-constexpr char kScanText[] = "Processing source file";
-constexpr char kFillText[] = "Completing generated surface";
-constexpr char kWriteText[] = "Writing output .tga image";
 
 constexpr char kCannotRead[] = "Error: the elevation raster could not be read.";
 constexpr char kNoCellSize[] =
@@ -43,16 +39,6 @@ constexpr char kCannotReproject[] =
 constexpr char kAllNoData[] =
     "Error: the elevation raster holds no heights: every cell is "
     "marked as having no data.";
-constexpr char kTooLarge[] = "Error: the DEM is too large for a targa image.";
-constexpr char kCannotCreate[] = "Error: the height map file could not be created.";
-constexpr char kWriteFailed[] = "Error: failed to write the height map file.";
-constexpr char kOutOfMemory[] =
-    "There's not enough memory available to complete the operation.\n\n"
-    "Your computer doesn't currently have enough free memory to allow the conversion to be "
-    "finished.\n"
-    "You might want to try to close other applications, increase amount of virtual memory or "
-    "break\n"
-    "the DEM data into smaller chunks before attempting this operation again.";
 
 // The board's grid: one pixel per 10 m.
 constexpr double kCellMetres = 10.0;
@@ -110,8 +96,8 @@ class ProgressBridge {
   static int CPL_STDCALL Report(double complete, const char*, void* data) {
     auto* self = static_cast<ProgressBridge*>(data);
     const double percent = self->from_ + self->span_ * std::clamp(complete, 0.0, 1.0);
-    if (static_cast<int>(percent) != self->shown_) {
-      self->shown_ = static_cast<int>(percent);
+    if (TruncateToInt32(percent) != self->shown_) {
+      self->shown_ = TruncateToInt32(percent);
       self->host_.SetProgress(self->text_, static_cast<float>(percent));
     }
     if (self->host_.IsCancelled()) {
@@ -159,7 +145,7 @@ std::int64_t CellsOver(double extent, double size) {
   if (!(cells <= static_cast<double>(kMaxGridSide))) {
     return -1;
   }
-  return cells < 1 ? 1 : static_cast<std::int64_t>(cells);
+  return cells < 1 ? 1 : TruncateToInt64(cells);
 }
 
 // The north-up grid of 10 m cells the heights are brought onto.
@@ -214,7 +200,7 @@ class RasterConversion {
 
  private:
   RunOutcome Fail(const char* text) {
-    host_.ShowError(kCaption, text);
+    host_.ShowError(kImportCaption, text);
     return RunOutcome::kFailed;
   }
 
@@ -239,7 +225,7 @@ class RasterConversion {
       grid_.cols = width;
       grid_.rows = height;
       std::copy(t, t + 6, grid_.geoTransform);
-      return grid_.cols > kMaxGridSide || grid_.rows > kMaxGridSide ? kTooLarge : nullptr;
+      return grid_.cols > kMaxGridSide || grid_.rows > kMaxGridSide ? kImportTooLarge : nullptr;
     }
     // The bounds of the four corners, whatever way the raster is turned.
     double minX = std::numeric_limits<double>::infinity();
@@ -275,7 +261,7 @@ class RasterConversion {
       return kCannotReproject;
     }
     const double lon = std::remainder(x, 360.0);  // -180 to 180
-    report_.utmZone = std::clamp(static_cast<int>(std::floor((lon + 180.0) / 6.0)) + 1, 1, 60);
+    report_.utmZone = std::clamp(TruncateToInt32(std::floor((lon + 180.0) / 6.0)) + 1, 1, 60);
     report_.utmNorth = y >= 0;
     report_.epsg = (report_.utmNorth ? kUtmNorthEpsg : kUtmSouthEpsg) + report_.utmZone;
     grid_.srs.reset(OSRNewSpatialReference(nullptr));
@@ -310,7 +296,7 @@ class RasterConversion {
     grid_.cols = CellsOver(maxX - minX, size);
     grid_.rows = CellsOver(maxY - minY, size);
     if (grid_.cols < 0 || grid_.rows < 0) {
-      return kTooLarge;
+      return kImportTooLarge;
     }
     const double transform[6] = {minX, size, 0, maxY, 0, -size};
     std::copy(transform, transform + 6, grid_.geoTransform);
@@ -325,7 +311,7 @@ class RasterConversion {
   }
 
   RunOutcome ReadDirect() {
-    ProgressBridge progress(host_, kScanText, kReadFrom, kFillFrom - kReadFrom);
+    ProgressBridge progress(host_, kImportScanText, kReadFrom, kFillFrom - kReadFrom);
     GDALRasterIOExtraArg extra;
     INIT_RASTERIO_EXTRA_ARG(extra);
     extra.pfnProgress = ProgressBridge::Report;
@@ -376,13 +362,13 @@ class RasterConversion {
   RunOutcome Warp() {
     Dataset target = CellsDataset();
     if (!target) {
-      return Fail(kOutOfMemory);
+      return Fail(kImportOutOfMemory);
     }
     void* transformer = GDALCreateGenImgProjTransformer2(source_.get(), target.get(), nullptr);
     if (transformer == nullptr) {
       return Fail(kCannotReproject);
     }
-    ProgressBridge progress(host_, kScanText, kReadFrom, kFillFrom - kReadFrom);
+    ProgressBridge progress(host_, kImportScanText, kReadFrom, kFillFrom - kReadFrom);
     GDALWarpOptions* warp = GDALCreateWarpOptions();
     warp->hSrcDS = source_.get();
     warp->hDstDS = target.get();
@@ -448,7 +434,7 @@ class RasterConversion {
     }
     Dataset cells = CellsDataset();
     if (!cells) {
-      return Fail(kOutOfMemory);
+      return Fail(kImportOutOfMemory);
     }
     // Each pass reaches kFillReach cells further from the data, which keeps
     // a pass quick where a raster reprojected from degrees leaves wide corners
@@ -456,7 +442,7 @@ class RasterConversion {
     double from = kFillFrom;
     double span = kPhaseSpan / 2;
     for (auto left = missing; left > 0; span /= 2) {
-      ProgressBridge progress(host_, kFillText, from, span);
+      ProgressBridge progress(host_, kImportFillText, from, span);
       if (GDALFillNodata(GDALGetRasterBand(cells.get(), 1), nullptr, kFillReach, 0, 0, nullptr,
                          ProgressBridge::Report, &progress) != CE_None) {
         return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotRead);
@@ -475,7 +461,7 @@ class RasterConversion {
   RunOutcome Write() {
     std::unique_ptr<OutputFile> output = createOutput_(OutputPathFor(path_, options_));
     if (!output) {
-      return Fail(kCannotCreate);
+      return Fail(kImportCannotCreate);
     }
     std::uint8_t header[kHeightMapHeaderSize];
     EncodeHeightMapHeader(window_.cols, window_.rows, header);
@@ -489,13 +475,13 @@ class RasterConversion {
       output->Write(row.data(), row.size());
       const double percent =
           kWriteFrom + kPhaseSpan * static_cast<double>(r + 1) / static_cast<double>(window_.rows);
-      if (static_cast<int>(percent) != shown) {
-        shown = static_cast<int>(percent);
-        host_.SetProgress(kWriteText, static_cast<float>(percent));
+      if (TruncateToInt32(percent) != shown) {
+        shown = TruncateToInt32(percent);
+        host_.SetProgress(kImportWriteText, static_cast<float>(percent));
       }
     }
     if (!output->Commit()) {
-      return Fail(kWriteFailed);
+      return Fail(kImportWriteFailed);
     }
     return RunOutcome::kWritten;
   }
@@ -536,7 +522,7 @@ RunOutcome ConvertRaster(const std::string& path, ImportHost& host,
     RasterConversion conversion(path, host, createOutput, options, report);
     return conversion.Run();
   } catch (const std::bad_alloc&) {
-    host.ShowError(kCaption, kOutOfMemory);
+    host.ShowError(kImportCaption, kImportOutOfMemory);
     return RunOutcome::kFailed;
   }
 }
