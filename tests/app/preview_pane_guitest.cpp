@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
@@ -19,6 +20,7 @@
 #include "app/main_frame.h"
 #include "app/preview_pane.h"
 #include "app/project_form.h"
+#include "app/survey_worker.h"
 #include "app/ui_hooks.h"
 #include "core/file_system.h"
 #include "core/generator_messages.h"
@@ -201,6 +203,30 @@ TEST_F(Preview, ListsAMissingTemplateAndAMismatchedGuideAndLocatesTheTemplate) {
   EXPECT_TRUE(HasRow(ProblemKind::kInformation, "tile_blank.dat found at"));
   EXPECT_FALSE(m_pane->LocateButton()->IsShown());
   fs::remove(settingsCopy);
+}
+
+TEST_F(Preview, ANewerSurveyReplacesAnOlderOneUndelivered) {
+  wxEvtHandler owner;
+  std::vector<bool> delivered;  // whether each survey shown found its map
+  {
+    SurveyWorker worker(&owner, [&delivered](PreviewSurvey&& preview) {
+      delivered.push_back(preview.survey.imageOpened);
+    });
+    ProjectSettings older;
+    older.heightMapPath = "missing.tga";
+    ProjectSettings newer;
+    newer.heightMapPath = "demo_heightmap.tga";
+    worker.Start(older, {});
+    worker.Start(newer, {});
+    for (int i = 0; i < 2000 && worker.Busy(); ++i) {
+      wxTheApp->Yield(true);
+      wxMilliSleep(5);
+    }
+    // Started again and dropped at once: nothing arrives after the worker goes.
+    worker.Start(older, {});
+  }
+  wxTheApp->Yield(true);
+  EXPECT_EQ(delivered, std::vector<bool>{true});
 }
 
 }  // namespace
