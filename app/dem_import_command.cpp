@@ -1,13 +1,20 @@
 // The Convert command of the main frame.
 #include "app/dem_import_command.h"
 
+#include <filesystem>
 #include <optional>
+#include <string>
+#include <system_error>
 
+#include <wx/docview.h>
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/frame.h>
 
 #include "app/dem_import_dlg.h"
+#include "app/kem_view.h"
 #include "app/main_frame.h"
+#include "app/status_texts.h"
 #include "app/ui_hooks.h"
 
 namespace kem::app {
@@ -42,26 +49,46 @@ void CentreOver(wxTopLevelWindow* window, const wxFrame* mainFrame) {
   window->Move(over.x + (over.width - size.x) / 2, over.y + (over.height - size.y) / 2);
 }
 
-// A file dialog owned by `mainFrame` with `filter`, then RunDemImport.
-void PickAndConvert(CMainFrame* mainFrame, const char* filter) {
+// A file dialog owned by `mainFrame` with `filter`, starting in the folder of
+// the last file chosen, then RunDemImport; with `offer`, a written height map
+// is named in the status bar and offered as the project's height map.
+void PickAndConvert(CMainFrame* mainFrame, const char* filter, bool offer) {
+  static wxString lastFolder;
   kem::ConvertOptions options;
-  const std::optional<wxString> path =
-      ShowFileDialog(mainFrame, {wxS("Open"), wxString::FromUTF8(filter),
-                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST, &options.fitBoards});
+  FileDialogRequest request{wxS("Open"), wxString::FromUTF8(filter),
+                            wxFD_OPEN | wxFD_FILE_MUST_EXIST, &options.fitBoards, lastFolder};
+  const std::optional<wxString> path = ShowFileDialog(mainFrame, request);
   if (!path) {
     return;
   }
-  RunDemImport(mainFrame, *path, {}, options);
+  lastFolder = wxFileName(*path).GetPath();
+  if (RunDemImport(mainFrame, *path, {}, options) != kem::RunOutcome::kWritten || !offer ||
+      mainFrame == nullptr) {
+    return;
+  }
+  const std::string output = DemOutputPath(std::string(path->utf8_str()));
+  std::error_code error;
+  const auto bytes = std::filesystem::file_size(output, error);
+  mainFrame->ShowResult(wxString::FromUTF8(WrittenHeightMapText(output, error ? 0 : bytes)));
+  const wxString question = wxString::FromUTF8(
+      "Use " + std::filesystem::path(output).filename().string() +
+      " as the height map?\nThe 24-bit height coding and its range are chosen with it.");
+  if (ShowMessageBox(question, "Kem", wxYES_NO | wxICON_QUESTION, mainFrame) != wxYES) {
+    return;
+  }
+  if (auto* view = dynamic_cast<CKemView*>(wxDocManager::GetDocumentManager()->GetCurrentView())) {
+    view->UseHeightMap(wxString::FromUTF8(output));
+  }
 }
 
 }  // namespace
 
 void RunDemImportCommand(CMainFrame* mainFrame) {
-  PickAndConvert(mainFrame, kDemFileFilter);
+  PickAndConvert(mainFrame, kDemFileFilter, true);
 }
 
 void RunRasterImportCommand(CMainFrame* mainFrame) {
-  PickAndConvert(mainFrame, kRasterFileFilter);
+  PickAndConvert(mainFrame, kRasterFileFilter, false);
 }
 
 kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,

@@ -24,8 +24,10 @@ inline constexpr char kRasterFileFilter[] =
     "*.HGT;*.img;*.IMG|All Files|*.*";
 
 // The whole command: a file dialog owned by `mainFrame` for an existing file,
-// with the checkbox that crops the height map to whole boards; when the user
-// confirms one, RunDemImport on it. Cancelling the file dialog ends the
+// with the checkbox that crops the height map to whole boards, starting in the
+// folder of the last one; when the user confirms one, RunDemImport on it. A
+// written height map is named in the status bar, and the user is offered to
+// make it the project's height map. Cancelling the file dialog ends the
 // command with no importer window.
 void RunDemImportCommand(CMainFrame* mainFrame);
 

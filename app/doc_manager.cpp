@@ -29,7 +29,7 @@ CKemDocManager::CKemDocManager() : wxDocManager(0, false) {
   // of four is the one created.
   Initialize();
   SetMaxDocsOpen(1);
-  // The project is never marked modified, yet Save always writes it.
+  // Save writes the project whether or not it was modified.
   Bind(
       wxEVT_UPDATE_UI, [this](wxUpdateUIEvent& event) { event.Enable(GetCurrentDocument()); },
       wxID_SAVE);
@@ -48,6 +48,10 @@ wxDocument* CKemDocManager::CreateDocument(const wxString& path, long flags) {
       InitialUpdate(doc);
     }
     return doc;
+  }
+  // Unsaved edits are saved or dropped first, or the command is cancelled.
+  if (!doc->OnSaveModified()) {
+    return nullptr;
   }
   if (flags & wxDOC_NEW) {
     if (!doc->OnNewDocument()) {

@@ -53,6 +53,34 @@ std::optional<double> ParseReal(const std::string& text) {
   return value;
 }
 
+bool CanBecomeNumber(const std::string& text) {
+  std::size_t i = 0;
+  auto skip = [&](auto accepts) {
+    while (i < text.size() && accepts(text[i])) {
+      ++i;
+    }
+  };
+  auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  auto isSign = [](char c) { return c == '+' || c == '-'; };
+  skip(IsBlank);
+  if (i < text.size() && isSign(text[i])) {
+    ++i;
+  }
+  skip(isDigit);
+  if (i < text.size() && text[i] == '.') {
+    ++i;
+    skip(isDigit);
+  }
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < text.size() && isSign(text[i])) {
+      ++i;
+    }
+    skip(isDigit);
+  }
+  return i == text.size();
+}
+
 std::string FormatReal(float value) {
   char buffer[64];
   const auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
@@ -60,18 +88,23 @@ std::string FormatReal(float value) {
   return std::string(buffer, result.ptr);
 }
 
-std::optional<FormField> ReadForm(const FormValues& form, ProjectSettings& settings) {
+std::optional<FormField> ReadForm(const FormValues& form, ProjectSettings& settings,
+                                  ReadMode mode) {
   settings.heightMapPath = form.heightMapPath;
-  const auto base = ParseReal(form.baseHeight);
-  if (!base) {
+  // A height being typed keeps the old value until its text is a number.
+  const auto readHeight = [mode](const std::string& text, float& height) {
+    if (const auto value = ParseReal(text)) {
+      height = static_cast<float>(*value);
+      return true;
+    }
+    return mode == ReadMode::kWhileTyping && CanBecomeNumber(text);
+  };
+  if (!readHeight(form.baseHeight, settings.baseHeight)) {
     return FormField::kBaseHeight;
   }
-  settings.baseHeight = static_cast<float>(*base);
-  const auto max = ParseReal(form.maxHeight);
-  if (!max) {
+  if (!readHeight(form.maxHeight, settings.maxHeight)) {
     return FormField::kMaxHeight;
   }
-  settings.maxHeight = static_cast<float>(*max);
   settings.minimapPath = form.minimapPath;
   settings.outputPath = form.outputPath;
   settings.texturingGuidePath = form.texturingGuidePath;

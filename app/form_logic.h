@@ -52,14 +52,26 @@ struct FormValues {
 // "nan", "inf" and values too large for a finite 32-bit real.
 std::optional<double> ParseReal(const std::string& text);
 
+// True when `text` is the start of a number that more typing can complete:
+// "", "-", "+", ".", "-.", "12e", "12e-" (and every number). Leading blanks
+// are allowed, nothing after the number's last character.
+bool CanBecomeNumber(const std::string& text);
+
 // The text a height box shows for `value`: up to six significant digits,
 // "12.5", "-1000", "9000".
 std::string FormatReal(float value);
 
+// How strictly a read takes the height boxes.
+enum class ReadMode {
+  kComplete,     // every height must be a number (focus left, Generate, Save)
+  kWhileTyping,  // a height that can still become one is skipped, keeping its value
+};
+
 // Reads the form into the settings field by field in exchange order. Returns the
 // first height field whose text is not a number (the settings keep its value for
 // it and for every field after it), or nothing when all eleven were read.
-std::optional<FormField> ReadForm(const FormValues& form, ProjectSettings& settings);
+std::optional<FormField> ReadForm(const FormValues& form, ProjectSettings& settings,
+                                  ReadMode mode = ReadMode::kComplete);
 
 // The form's contents for `settings`.
 FormValues WriteForm(const ProjectSettings& settings);

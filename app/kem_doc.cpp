@@ -3,6 +3,7 @@
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 
+#include "app/kem_view.h"
 #include "app/ui_hooks.h"
 #include "core/project_file.h"
 
@@ -26,11 +27,43 @@ bool CKemDoc::OnOpenDocument(const wxString& filename) {
   SetTitle(wxFileName(filename).GetFullName());
   SetFilename(filename, true);
   SetDocumentSaved(true);
+  Modify(false);
   UpdateAllViews();
   return true;
 }
 
+bool CKemDoc::OnSaveModified() {
+  if (!IsModified()) {
+    return true;
+  }
+  switch (ShowSaveQuestion(GetUserReadableName(), GetDocumentWindow())) {
+    case wxYES:
+      return Save();
+    case wxNO:
+      Modify(false);
+      return true;
+    default:
+      return false;
+  }
+}
+
+std::string CKemDoc::Folder() const {
+  if (!GetDocumentSaved() || GetFilename().empty()) {
+    return {};
+  }
+  return std::string(wxFileName(GetFilename()).GetPath().utf8_str());
+}
+
+bool CKemDoc::TakeForm() {
+  // Text still being typed into a height box is taken now, or stops the save.
+  auto* view = dynamic_cast<CKemView*>(GetFirstView());
+  return !(view && view->ReadFromForm());
+}
+
 bool CKemDoc::Save() {
+  if (!TakeForm()) {
+    return false;
+  }
   if (!GetDocumentSaved() || GetFilename().empty()) {
     return SaveAs();
   }
@@ -42,6 +75,9 @@ bool CKemDoc::Save() {
 }
 
 bool CKemDoc::SaveAs() {
+  if (!TakeForm()) {
+    return false;
+  }
   FileDialogRequest request;
   request.message = "Save As";
   request.wildcard = kProjectFileWildcard;

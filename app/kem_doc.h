@@ -2,9 +2,12 @@
 // ProjectSettings that the form edits and Generate runs, and stores them in
 // project files (no extension of their own).
 //
-// The project is never marked modified, so New, Open and Exit never ask
-// whether to save it. A file that cannot be read leaves the project as it was.
+// Editing the form marks the project modified (an asterisk in the title);
+// New, Open, a recent file and Exit then ask whether to save it first. A file
+// that cannot be read leaves the project as it was.
 #pragma once
+
+#include <string>
 
 #include <wx/docview.h>
 
@@ -23,22 +26,29 @@ class CKemDoc : public wxDocument {
   bool OnNewDocument() override;
   // Reads the project at `filename`; on failure shows why and changes nothing.
   bool OnOpenDocument(const wxString& filename) override;
-  // Save writes the file every time, even though the project is never
-  // marked modified; without a path yet it asks for one.
+  // Save writes the file every time, modified or not; without a path yet it
+  // asks for one. A height box whose text is not a number stops it with
+  // "Please enter a number.".
   bool Save() override;
   // Asks for a file name (all files listed, no extension added) and saves.
   bool SaveAs() override;
-  // Never modified, so never asks.
-  bool OnSaveModified() override { return true; }
-  void Modify(bool) override {}
+  // When modified, asks "Save changes to NAME?": Save saves (false when that
+  // fails or is cancelled), Don't Save drops the edits, Cancel returns false.
+  bool OnSaveModified() override;
 
   ProjectSettings& Settings() { return m_settings; }
+
+  // The folder of the project's file; empty while it has none.
+  std::string Folder() const;
 
  protected:
   bool DoSaveDocument(const wxString& file) override;
   bool DoOpenDocument(const wxString& file) override;
 
  private:
+  // Reads the form strictly; false when a height box stopped the read.
+  bool TakeForm();
+
   ProjectSettings m_settings;
 
   wxDECLARE_DYNAMIC_CLASS(CKemDoc);

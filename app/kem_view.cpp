@@ -8,9 +8,11 @@
 #include "app/kem_app.h"
 #include "app/kem_doc.h"
 #include "app/main_frame.h"
+#include "app/status_texts.h"
 #include "app/ui_hooks.h"
 #include "app/wx_host.h"
 #include "core/file_lookup.h"
+#include "core/file_system.h"
 #include "core/generate_terrain.h"
 #include "core/project_rules.h"
 
@@ -34,14 +36,29 @@ constexpr Picker kPickers[] = {
     {kIdPickOutput, &ProjectSettings::outputPath},
 };
 
-// The output picker works like an Open dialog that may name a new file: a
-// name without extension gets ".gnd", a file that does not exist yet is
-// created only after a question, an existing one raises no question.
-std::optional<wxString> PickOutputFile(wxWindow* owner) {
+// The folder a picker starts in: that of the field's current file, found as
+// a run would find it, else the project's folder, else the toolkit's choice.
+wxString StartFolder(const std::string& current, const std::string& projectFolder) {
+  if (!current.empty()) {
+    const std::string found = FindOutputPlace(current, FileLookup{projectFolder, {}});
+    wxFileName name(wxString::FromUTF8(found));
+    name.MakeAbsolute();
+    if (wxFileName::DirExists(name.GetPath())) {
+      return name.GetPath();
+    }
+  }
+  return wxString::FromUTF8(projectFolder);
+}
+
+// The output picker is a Save dialog that may name a new file: a name without
+// extension gets ".gnd", a file that does not exist yet is created only after
+// a question, an existing one raises no question.
+std::optional<wxString> PickOutputFile(wxWindow* owner, const wxString& folder) {
   FileDialogRequest request;
-  request.message = "Open";
+  request.message = "Save Layout As";
   request.wildcard = kLayoutWildcard;
   request.style = wxFD_SAVE;
+  request.directory = folder;
   for (;;) {
     auto path = ShowFileDialog(owner, request);
     if (!path) {
@@ -61,11 +78,12 @@ std::optional<wxString> PickOutputFile(wxWindow* owner) {
   }
 }
 
-std::optional<wxString> PickImageFile(wxWindow* owner) {
+std::optional<wxString> PickImageFile(wxWindow* owner, const wxString& folder) {
   FileDialogRequest request;
   request.message = "Open";
   request.wildcard = kTargaWildcard;
   request.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+  request.directory = folder;
   return ShowFileDialog(owner, request);
 }
 
@@ -96,6 +114,7 @@ bool CKemView::OnCreate(wxDocument* doc, long flags) {
   }
   SetFrame(frame);
   m_form = new ProjectForm(frame);
+  m_generateLabel = m_form->generate->GetLabel();
   Bindings();
   frame->SetForm(m_form.get());
   m_preview = new PreviewPane(frame);
@@ -112,6 +131,9 @@ void CKemView::Bindings() {
   }
   form->Bind(wxEVT_TEXT, &CKemView::OnHeightChanged, this, kIdBaseHeight);
   form->Bind(wxEVT_TEXT, &CKemView::OnHeightChanged, this, kIdMaxHeight);
+  for (wxTextCtrl* box : {form->baseHeight, form->maxHeight}) {
+    box->Bind(wxEVT_KILL_FOCUS, &CKemView::OnHeightLeft, this);
+  }
   form->Bind(wxEVT_CHECKBOX, &CKemView::OnCheckClicked, this, kIdRandomize);
   form->Bind(wxEVT_CHECKBOX, &CKemView::OnCheckClicked, this, kIdInterpolate);
   form->Bind(wxEVT_CHOICE, &CKemView::OnFormatChanged, this, kIdDataFormat);
@@ -145,7 +167,8 @@ void CKemView::OnUpdate(wxView*, wxObject*) {
 
 void CKemView::OnChangeFilename() {
   if (wxWindow* frame = GetFrame(); frame && GetDocument()) {
-    frame->SetLabel("Kem - " + GetDocument()->GetUserReadableName());
+    frame->SetLabel("Kem - " + GetDocument()->GetUserReadableName() +
+                    (GetDocument()->IsModified() ? "*" : ""));
   }
 }
 
@@ -164,12 +187,17 @@ void CKemView::OnInitialUpdate() {
   OnChangeFilename();
 }
 
-std::optional<FormField> CKemView::ReadFromForm() {
+std::optional<FormField> CKemView::ReadFromForm(ReadMode mode) {
   if (!m_form || !GetDocument()) {
     return std::nullopt;
   }
   m_exchanging = true;
-  const auto bad = ReadForm(m_form->GetValues(), GetDocument()->Settings());
+  ProjectSettings& settings = GetDocument()->Settings();
+  const ProjectSettings before = settings;
+  const auto bad = ReadForm(m_form->GetValues(), settings, mode);
+  if (settings != before) {
+    GetDocument()->Modify(true);
+  }
   if (bad) {
     ShowMessageBox(kNotANumber, "Kem", wxOK | wxICON_EXCLAMATION, GetFrame());
     if (m_form) {
@@ -210,19 +238,32 @@ void CKemView::OnPathChanged(wxCommandEvent&) {
   if (m_exchanging) {
     return;
   }
-  ReadFromForm();
+  ReadFromForm(ReadMode::kWhileTyping);
   UpdateControls();
 }
 
 void CKemView::OnHeightChanged(wxCommandEvent&) {
   if (!m_exchanging) {
-    ReadFromForm();
+    ReadFromForm(ReadMode::kWhileTyping);
   }
+}
+
+void CKemView::OnHeightLeft(wxFocusEvent& event) {
+  event.Skip();
+  // Checked once the focus has settled, so that the message box does not
+  // fight the focus change; a box that was left half-typed is asked for.
+  CallAfter([this] {
+    if (!m_exchanging && !m_checkingHeights && m_form && !m_running) {
+      m_checkingHeights = true;
+      ReadFromForm();
+      m_checkingHeights = false;
+    }
+  });
 }
 
 void CKemView::OnCheckClicked(wxCommandEvent&) {
   if (!m_exchanging) {
-    ReadFromForm();
+    ReadFromForm(ReadMode::kWhileTyping);
   }
 }
 
@@ -230,7 +271,7 @@ void CKemView::OnFormatChanged(wxCommandEvent&) {
   if (m_exchanging) {
     return;
   }
-  ReadFromForm();
+  ReadFromForm(ReadMode::kWhileTyping);
   if (ApplyFormatPreset(GetDocument()->Settings())) {
     WriteToForm();
   }
@@ -241,7 +282,7 @@ void CKemView::OnTrackbarReleased(wxMouseEvent& event) {
   // The slider takes its final position when it handles the release itself.
   CallAfter([this] {
     if (!m_exchanging) {
-      ReadFromForm();
+      ReadFromForm(ReadMode::kWhileTyping);
     }
   });
 }
@@ -251,6 +292,7 @@ void CKemView::OnSpin(float ProjectSettings::*height, int delta) {
     return;
   }
   ApplySpinDelta(GetDocument()->Settings().*height, delta);
+  GetDocument()->Modify(true);
   WriteToForm();
 }
 
@@ -260,10 +302,12 @@ void CKemView::OnPick(wxCommandEvent& event) {
     if (picker.button != event.GetId()) {
       continue;
     }
-    const auto path =
-        picker.button == kIdPickOutput ? PickOutputFile(GetFrame()) : PickImageFile(GetFrame());
-    if (path) {
+    const wxString folder = StartFolder(settings.*picker.field, GetDocument()->Folder());
+    const auto path = picker.button == kIdPickOutput ? PickOutputFile(GetFrame(), folder)
+                                                     : PickImageFile(GetFrame(), folder);
+    if (path && settings.*picker.field != std::string(path->utf8_str())) {
       settings.*picker.field = std::string(path->utf8_str());
+      GetDocument()->Modify(true);
       UpdateControls();
     }
     WriteToForm();
@@ -271,7 +315,25 @@ void CKemView::OnPick(wxCommandEvent& event) {
   }
 }
 
+void CKemView::UseHeightMap(const wxString& path) {
+  if (!GetDocument()) {
+    return;
+  }
+  ProjectSettings& settings = GetDocument()->Settings();
+  settings.heightMapPath = std::string(path.utf8_str());
+  settings.dataFormat = k24BitHeightCoding;
+  ApplyFormatPreset(settings);
+  GetDocument()->Modify(true);
+  WriteToForm();
+  UpdateControls();
+}
+
 void CKemView::OnGenerateButton(wxCommandEvent&) {
+  // During a run the button is the run's Cancel button.
+  if (m_running) {
+    m_running->RequestCancel();
+    return;
+  }
   OnGenerate();
 }
 
@@ -280,25 +342,45 @@ void CKemView::OnGenerateCommand(wxCommandEvent&) {
 }
 
 void CKemView::OnGenerate() {
-  if (!m_form || !GetDocument()) {
+  if (!m_form || !GetDocument() || m_running) {
     return;
   }
   ReadFromForm();
   auto* frame = dynamic_cast<CMainFrame*>(GetFrame());
-  m_form->generate->Disable();
-  const CMainFrame::RunScope scope(frame);
-  const ProjectSettings& settings = GetDocument()->Settings();
-  bool go = true;
-  if (IsFlatTerrain(settings)) {
-    go = ShowMessageBox(kFlatTerrainQuestion, "Kem",
-                        wxOK | wxCANCEL | wxICON_QUESTION | wxCANCEL_DEFAULT, frame) == wxOK;
+  if (frame) {
+    frame->ClearResult();
   }
-  if (go) {
-    WxHost host(frame);
-    GenerateTerrain(settings, host);
+  const ProjectSettings settings = GetDocument()->Settings();
+  const FileLookup lookup{GetDocument()->Folder(), UserSettingsFolder()};
+  WxHost host(frame);
+  GenerateResult result;
+  {
+    // Until the run ends, the Generate button is its Cancel button; it and
+    // Escape are all the window takes.
+    m_form->generate->Disable();
+    const CMainFrame::RunScope scope(frame, &host, m_form->generate);
+    bool go = true;
+    if (IsFlatTerrain(settings)) {
+      go = ShowMessageBox(kFlatTerrainQuestion, "Kem",
+                          wxOK | wxCANCEL | wxICON_QUESTION | wxCANCEL_DEFAULT, frame) == wxOK;
+    }
+    if (go) {
+      m_running = &host;
+      m_form->generate->SetLabel("Cancel");
+      m_form->generate->Enable();
+      result = GenerateTerrain(settings, host, lookup);
+      m_running = nullptr;
+      if (m_form) {
+        m_form->generate->SetLabel(m_generateLabel);
+      }
+    }
   }
   if (m_form) {
     m_form->generate->Enable();
+  }
+  if (frame && result.outcome == RunOutcome::kWritten) {
+    frame->ShowResult(wxString::FromUTF8(WrittenLayoutText(
+        FindOutputPlace(settings.outputPath, lookup), result.boards, result.bytes)));
   }
 }
 

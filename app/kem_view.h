@@ -13,6 +13,7 @@
 #include "app/form_logic.h"
 #include "app/preview_pane.h"
 #include "app/project_form.h"
+#include "core/run_host.h"
 
 namespace kem::app {
 
@@ -38,15 +39,23 @@ class CKemView : public wxView {
 
   // Reads the form into the settings in exchange order; a height that is not a
   // number shows "Please enter a number.", takes the focus and stops the
-  // read. Returns the field that stopped it.
-  std::optional<FormField> ReadFromForm();
+  // read. While typing (`mode`), a height that can still become a number is
+  // skipped silently. Marks the project modified when a value changed.
+  // Returns the field that stopped the read.
+  std::optional<FormField> ReadFromForm(ReadMode mode = ReadMode::kComplete);
   // Writes the settings into the form; notifications are ignored meanwhile.
   void WriteToForm();
   // Enables and disables the form's controls for the project's paths.
   void UpdateControls();
 
-  // The Generate command (button, menu entry, Ctrl+G).
+  // The Generate command (button, menu entry, Ctrl+G). During the run the
+  // button reads Cancel and, like Escape, stops it; nothing is written then.
+  // A written layout is reported in the status bar.
   void OnGenerate();
+
+  // Makes `path` the height map with the 24-bit height coding and its range,
+  // as offered after a DEM conversion.
+  void UseHeightMap(const wxString& path);
 
   CKemDoc* GetDocument() const;
   // The survey beside the form (null once the frame is gone).
@@ -56,6 +65,7 @@ class CKemView : public wxView {
   void Bindings();
   void OnPathChanged(wxCommandEvent& event);
   void OnHeightChanged(wxCommandEvent& event);
+  void OnHeightLeft(wxFocusEvent& event);
   void OnCheckClicked(wxCommandEvent& event);
   void OnFormatChanged(wxCommandEvent& event);
   void OnTrackbarReleased(wxMouseEvent& event);
@@ -71,7 +81,10 @@ class CKemView : public wxView {
 
   wxWeakRef<ProjectForm> m_form;
   wxWeakRef<PreviewPane> m_preview;
+  wxString m_generateLabel;
   bool m_exchanging = false;
+  bool m_checkingHeights = false;
+  RunHost* m_running = nullptr;  // the run under way, if any
 
   wxDECLARE_DYNAMIC_CLASS(CKemView);
 };

@@ -29,10 +29,14 @@ constexpr int kMinPreviewWidth = 220;
 }  // namespace
 
 // Swallows keyboard and mouse input meant for the main window and its
-// children while a run is under way.
+// children while a run is under way, except a click on the run's Cancel
+// button and Escape, which cancels the run.
 class CMainFrame::InputBlocker : public wxEventFilter {
  public:
-  explicit InputBlocker(CMainFrame* frame) : m_frame(frame) { wxEvtHandler::AddFilter(this); }
+  InputBlocker(CMainFrame* frame, RunHost* run, wxWindow* cancelButton)
+      : m_frame(frame), m_run(run), m_cancelButton(cancelButton) {
+    wxEvtHandler::AddFilter(this);
+  }
   ~InputBlocker() override { wxEvtHandler::RemoveFilter(this); }
 
   int FilterEvent(wxEvent& event) override {
@@ -40,14 +44,27 @@ class CMainFrame::InputBlocker : public wxEventFilter {
       return Event_Skip;
     }
     auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
-    if (window && wxGetTopLevelParent(window) == m_frame) {
+    if (!window || wxGetTopLevelParent(window) != m_frame) {
+      return Event_Skip;
+    }
+    const wxEventType type = event.GetEventType();
+    // Escape arrives as a char hook first, and as a key press when that is
+    // not taken.
+    if (m_run && (type == wxEVT_CHAR_HOOK || type == wxEVT_KEY_DOWN) &&
+        static_cast<wxKeyEvent&>(event).GetKeyCode() == WXK_ESCAPE) {
+      m_run->RequestCancel();
       return Event_Processed;
     }
-    return Event_Skip;
+    if (m_cancelButton && window == m_cancelButton.get()) {
+      return Event_Skip;
+    }
+    return Event_Processed;
   }
 
  private:
   CMainFrame* m_frame;
+  RunHost* m_run;
+  wxWeakRef<wxWindow> m_cancelButton;
 };
 
 CMainFrame::~CMainFrame() = default;
@@ -179,9 +196,10 @@ void CMainFrame::LayOutPanes() {
   }
 }
 
-CMainFrame::RunScope::RunScope(CMainFrame* frame) : m_frame(frame) {
+CMainFrame::RunScope::RunScope(CMainFrame* frame, RunHost* run, wxWindow* cancelButton)
+    : m_frame(frame) {
   if (m_frame) {
-    m_frame->BeginRun();
+    m_frame->BeginRun(run, cancelButton);
   }
 }
 
@@ -191,14 +209,16 @@ CMainFrame::RunScope::~RunScope() {
   }
 }
 
-void CMainFrame::BeginRun() {
+void CMainFrame::BeginRun(RunHost* run, wxWindow* cancelButton) {
   if (m_runs++ > 0) {
     return;
   }
 #ifdef __WXMSW__
+  (void)run;
+  (void)cancelButton;
   Disable();
 #else
-  m_blocker = std::make_unique<InputBlocker>(this);
+  m_blocker = std::make_unique<InputBlocker>(this, run, cancelButton);
   if (wxMenuBar* bar = GetMenuBar()) {
     for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
       bar->EnableTop(i, false);
@@ -234,6 +254,30 @@ void CMainFrame::OnClose(wxCloseEvent& event) {
   }
   m_closePending = false;
   event.Skip();
+}
+
+void CMainFrame::ShowResult(const wxString& text) {
+  if (wxStatusBar* status = GetStatusBar()) {
+    status->SetStatusText(text);
+    m_showsResult = true;
+  }
+}
+
+void CMainFrame::ClearResult() {
+  if (m_showsResult) {
+    m_showsResult = false;
+    if (wxStatusBar* status = GetStatusBar()) {
+      status->SetStatusText(kIdlePaneText);
+    }
+  }
+}
+
+bool CMainFrame::TryBefore(wxEvent& event) {
+  // Every menu command and accelerator ends the display of the last result.
+  if (event.GetEventType() == wxEVT_MENU && event.GetId() != kIdViewStatusBar) {
+    ClearResult();
+  }
+  return wxDocParentFrame::TryBefore(event);
 }
 
 void CMainFrame::OnAbout(wxCommandEvent&) {

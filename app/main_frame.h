@@ -8,6 +8,8 @@
 #include <wx/docview.h>
 #include <wx/weakref.h>
 
+#include "core/run_host.h"
+
 namespace kem::app {
 
 class CMainFrame : public wxDocParentFrame {
@@ -31,11 +33,13 @@ class CMainFrame : public wxDocParentFrame {
   // close requested meanwhile happens after it. On Windows the frame is
   // disabled outright; on GTK, where a disabled window greys every child and
   // the status-bar progress bar with it, the menus are disabled and input to
-  // the window is swallowed. Scopes nest; a null frame makes a scope that
-  // does nothing.
+  // the window is swallowed. When the scope names the run (`run`), Escape and
+  // a click on `cancelButton` still come through: Escape sets the run's
+  // cancel flag, the button does what it is bound to do. Scopes nest; a null
+  // frame makes a scope that does nothing.
   class RunScope {
    public:
-    explicit RunScope(CMainFrame* frame);
+    explicit RunScope(CMainFrame* frame, RunHost* run = nullptr, wxWindow* cancelButton = nullptr);
     ~RunScope();
     RunScope(const RunScope&) = delete;
     RunScope& operator=(const RunScope&) = delete;
@@ -45,6 +49,11 @@ class CMainFrame : public wxDocParentFrame {
   };
 
   bool IsClosePending() const { return m_closePending; }
+
+  // Shows what a command wrote in the status bar, until the next command.
+  void ShowResult(const wxString& text);
+  // Gives the status bar back its idle text if it shows a result.
+  void ClearResult();
 
   // The File menu, where the recent files go.
   wxMenu* FileMenu() const { return m_fileMenu; }
@@ -67,8 +76,9 @@ class CMainFrame : public wxDocParentFrame {
 
   class InputBlocker;
 
-  void BeginRun();
+  void BeginRun(RunHost* run, wxWindow* cancelButton);
   void EndRun();
+  bool TryBefore(wxEvent& event) override;
 
   wxWeakRef<wxWindow> m_form;
   wxWeakRef<wxWindow> m_preview;
@@ -76,6 +86,7 @@ class CMainFrame : public wxDocParentFrame {
   wxMenu* m_fileMenu = nullptr;
   int m_runs = 0;
   bool m_closePending = false;
+  bool m_showsResult = false;
 };
 
 }  // namespace kem::app

@@ -4,12 +4,15 @@
 #include "app/progress_bar.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <wx/app.h>
 #include <wx/event.h>
 #include <wx/frame.h>
 #include <wx/statusbr.h>
 #include <wx/weakref.h>
+
+#include "app/status_texts.h"
 
 namespace kem::app {
 
@@ -29,15 +32,34 @@ EdgeRect ToEdges(const wxRect& rect) {
 // gone with the status bar.
 class StatusProgressBar : public kem::ProgressBar {
  public:
-  explicit StatusProgressBar(CProgressBar* bar) : m_bar(bar) {}
+  StatusProgressBar(CProgressBar* bar, std::string caption, int maximum)
+      : m_bar(bar), m_caption(std::move(caption)), m_maximum(maximum) {
+    ShowCount();
+  }
   ~StatusProgressBar() override { delete m_bar.get(); }
   StatusProgressBar(const StatusProgressBar&) = delete;
   StatusProgressBar& operator=(const StatusProgressBar&) = delete;
 
-  int StepIt() override { return m_bar ? m_bar->StepIt() : 0; }
+  int StepIt() override {
+    if (!m_bar) {
+      return 0;
+    }
+    const int previous = m_bar->StepIt();
+    ShowCount();
+    return previous;
+  }
 
  private:
+  void ShowCount() {
+    if (m_bar) {
+      m_bar->SetMessage(
+          wxString::FromUTF8(ProgressText(m_caption, m_bar->GetBarPosition(), m_maximum)));
+    }
+  }
+
   wxWeakRef<CProgressBar> m_bar;
+  std::string m_caption;
+  int m_maximum;
 };
 
 }  // namespace
@@ -126,6 +148,13 @@ int CProgressBar::StepIt() {
   m_position = NextProgressPosition(m_position, m_step, m_lower, m_upper);
   wxGauge::SetValue(std::clamp(m_position - m_lower, 0, GetRange()));
   return previous;
+}
+
+void CProgressBar::SetMessage(const wxString& message) {
+  if (message != m_message) {
+    m_message = message;
+    Reposition();
+  }
 }
 
 bool CProgressBar::Reposition() {
@@ -218,7 +247,7 @@ void CProgressBar::OnStatusBarSize(wxSizeEvent& event) {
 std::unique_ptr<kem::ProgressBar> MakeStatusProgressBar(const std::string& message, int size,
                                                         int maximum, bool smooth, int pane) {
   return std::make_unique<StatusProgressBar>(
-      new CProgressBar(wxString::FromUTF8(message), size, maximum, smooth, pane));
+      new CProgressBar(wxString::FromUTF8(message), size, maximum, smooth, pane), message, maximum);
 }
 
 }  // namespace kem::app

@@ -53,6 +53,10 @@ class CProgressBar : public wxGauge {
   // without a window).
   int StepIt();
 
+  // Replaces the message beside the bar ("Terraforming boards: 120 of 400")
+  // and fits the bar to it.
+  void SetMessage(const wxString& message);
+
   // Shows the message in the pane and fits the bar into the pane beside it;
   // the window moves only when its place changed. False without a window or
   // status bar.
@@ -89,8 +93,9 @@ class CProgressBar : public wxGauge {
 };
 
 // The generator's progress bar for the desktop application: a CProgressBar in
-// the main window's status bar, removed when the returned object goes. Never
-// null; without a status bar it does nothing. `message` is UTF-8.
+// the main window's status bar, removed when the returned object goes, its
+// message followed by the count of steps done ("Terraforming boards: 120 of
+// 400"). Never null; without a status bar it does nothing. `message` is UTF-8.
 std::unique_ptr<kem::ProgressBar> MakeStatusProgressBar(const std::string& message, int size,
                                                         int maximum, bool smooth, int pane);
 

@@ -42,6 +42,24 @@ int ShowMessageBox(const wxString& text, const wxString& caption, long style, wx
   return wxMessageBox(text, caption, style, parent);
 }
 
+int ShowSaveQuestion(const wxString& name, wxWindow* parent) {
+  const wxString text = wxString::Format("Save changes to %s?", name);
+  constexpr long kStyle = wxYES_NO | wxCANCEL | wxICON_QUESTION;
+  if (MessageAnswer()) {
+    return MessageAnswer()(text, "Kem", kStyle);
+  }
+  wxMessageDialog dialog(parent, text, "Kem", kStyle);
+  dialog.SetYesNoCancelLabels("&Save", "Do&n't Save", "Cancel");
+  switch (dialog.ShowModal()) {
+    case wxID_YES:
+      return wxYES;
+    case wxID_NO:
+      return wxNO;
+    default:
+      return wxCANCEL;
+  }
+}
+
 void SetMessageBoxAnswer(MessageBoxAnswer answer) {
   MessageAnswer() = std::move(answer);
 }
@@ -50,7 +68,7 @@ std::optional<wxString> ShowFileDialog(wxWindow* parent, const FileDialogRequest
   if (FileAnswer()) {
     return FileAnswer()(request);
   }
-  wxFileDialog dialog(parent, request.message, wxString(), wxString(), request.wildcard,
+  wxFileDialog dialog(parent, request.message, request.directory, wxString(), request.wildcard,
                       request.style);
   if (request.fitBoards != nullptr) {
     dialog.SetExtraControlCreator(CreateFitBoardsControl);

@@ -24,6 +24,12 @@ using MessageBoxAnswer =
 // empty function shows them again.
 void SetMessageBoxAnswer(MessageBoxAnswer answer);
 
+// Asks "Save changes to NAME?" with the buttons Save, Don't Save and Cancel,
+// through the same answer as ShowMessageBox (style wxYES_NO | wxCANCEL |
+// wxICON_QUESTION, caption "Kem"). Returns wxYES (Save), wxNO (Don't Save) or
+// wxCANCEL.
+int ShowSaveQuestion(const wxString& name, wxWindow* parent = nullptr);
+
 // One file dialog as the application asks for it.
 struct FileDialogRequest {
   wxString message;
@@ -33,6 +39,7 @@ struct FileDialogRequest {
   // (kFitBoardsLabel) ticked as *fitBoards says, and stores its state there
   // when the user confirms.
   bool* fitBoards = nullptr;
+  wxString directory;  // the folder it starts in; empty for the toolkit's choice
 };
 
 inline constexpr char kFitBoardsLabel[] = "Crop to whole boards (72 c + 4 by 72 r + 4 pixels)";

@@ -111,6 +111,38 @@ TEST(FormLogic, BadMaximumHeightStopsAfterTheBase) {
   EXPECT_EQ(settings.interpolate, 1);
 }
 
+// While a height is typed, text on its way to a number is skipped silently and
+// the rest of the form is still read; text that can never become one stops
+// the read as before.
+struct TypingCase {
+  const char* text;
+  bool stops;
+};
+
+class FormLogicTyping : public testing::TestWithParam<TypingCase> {};
+
+TEST_P(FormLogicTyping, SkipsAHeightThatCanStillBecomeANumber) {
+  ProjectSettings settings;
+  settings.baseHeight = 3.0f;
+  FormValues form = FilledForm();
+  form.baseHeight = GetParam().text;
+  const auto stopped = ReadForm(form, settings, ReadMode::kWhileTyping);
+  EXPECT_EQ(stopped.has_value(), GetParam().stops);
+  EXPECT_EQ(settings.baseHeight, 3.0f);
+  EXPECT_EQ(settings.maxHeight, GetParam().stops ? 0.0f : 250.5f);
+  // Focus leaving the box, Generate and Save read strictly.
+  EXPECT_EQ(ReadForm(form, settings), FormField::kBaseHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, FormLogicTyping,
+                         testing::Values(TypingCase{"", false}, TypingCase{"-", false},
+                                         TypingCase{"+", false}, TypingCase{".", false},
+                                         TypingCase{"-.", false}, TypingCase{"-0", false},
+                                         TypingCase{" 12e", false}, TypingCase{"12e-", false},
+                                         TypingCase{"x", true}, TypingCase{"- ", true},
+                                         TypingCase{"12e ", true}, TypingCase{"1-", true},
+                                         TypingCase{"inf", true}));
+
 TEST(FormLogic, RoundTripsThroughReadForm) {
   ProjectSettings original;
   ASSERT_EQ(ReadForm(FilledForm(), original), std::nullopt);

@@ -94,6 +94,9 @@ class KemApp : public testing::Test {
     SetMessageBoxAnswer([this](const wxString& text, const wxString& caption, long style) {
       m_messages.push_back({text, caption, style});
       m_frameEnabledAtMessage.push_back(FrameTakesInput(*m_frame));
+      if ((style & wxYES_NO) && (style & wxCANCEL)) {
+        return m_saveAnswer;
+      }
       if (style & wxYES_NO) {
         return m_answerYes ? wxYES : wxNO;
       }
@@ -105,6 +108,10 @@ class KemApp : public testing::Test {
   }
 
   void TearDown() override {
+    // The next test starts from a project without edits to save.
+    if (m_view && m_view->GetDocument()) {
+      m_view->GetDocument()->Modify(false);
+    }
     SetMessageBoxAnswer({});
     SetFileDialogAnswer({});
     fs::current_path(m_previousDir);
@@ -209,6 +216,7 @@ class KemApp : public testing::Test {
   std::vector<FileDialogRequest> m_fileRequests;
   bool m_answerOk = true;
   bool m_answerYes = true;
+  int m_saveAnswer = wxNO;  // the answer to "Save changes to NAME?"
 };
 
 TEST_F(KemApp, NewProjectShowsTheDefaultsInAResizableWindow) {
@@ -407,8 +415,9 @@ TEST_F(KemApp, ProjectThatCannotBeReadLeavesTheProjectAsItWas) {
   test::WriteFile(broken, {0x05, 'a', 'b'});
   AnswerFileDialog(broken);
   Menu(wxID_OPEN);
-  ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_TRUE(m_messages[0].text.Contains("broken"));
+  ASSERT_EQ(m_messages.size(), 2u);
+  EXPECT_EQ(m_messages[0].text, "Save changes to Untitled?");  // answered Don't Save
+  EXPECT_TRUE(m_messages[1].text.Contains("broken"));
   EXPECT_EQ(m_frame->GetTitle(), "Kem - Untitled");
   EXPECT_EQ(Settings().heightMapPath, "vale.tga");
   EXPECT_EQ(m_form->heightMapPath->GetValue(), "vale.tga");
@@ -453,6 +462,7 @@ TEST_F(KemApp, OutputPickerAddsTheExtensionAndAsksBeforeANewFile) {
   EXPECT_EQ(m_form->outputPath->GetValue(), wxString::FromUTF8(m_folder.File("valley.gnd")));
   EXPECT_TRUE(m_fileRequests.back().wildcard.StartsWith("Trainz Terrain Files (*.gnd)|*.gnd"));
   EXPECT_FALSE(m_fileRequests.back().style & wxFD_OVERWRITE_PROMPT);
+  EXPECT_EQ(m_fileRequests.back().message, "Save Layout As");
 
   // An existing file raises no question.
   test::WriteText(m_folder.File("old.gnd"), "x");
@@ -461,6 +471,8 @@ TEST_F(KemApp, OutputPickerAddsTheExtensionAndAsksBeforeANewFile) {
   Click(m_form->pickOutput);
   EXPECT_TRUE(m_messages.empty());
   EXPECT_EQ(Settings().outputPath, m_folder.File("old.gnd"));
+  // The picker opens in the folder of the file the field names.
+  EXPECT_EQ(m_fileRequests.back().directory, wxString::FromUTF8(m_folder.path().string()));
 }
 
 TEST_F(KemApp, ImagePickerFillsThePathAndACancelKeepsIt) {
@@ -491,6 +503,13 @@ TEST_F(KemApp, GenerateButtonWritesTheLayoutAndComesBackEnabled) {
   for (bool enabled : m_frameEnabledAtMessage) {
     EXPECT_FALSE(enabled);
   }
+  // The result stays in the status bar until the next command.
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote demo.gnd: 12 boards, 1.5 MB");
+  Menu(kIdViewStatusBar);
+  Menu(kIdViewStatusBar);
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote demo.gnd: 12 boards, 1.5 MB");
+  AnswerFileDialog(m_folder.File("demo.kem"));
+  Menu(wxID_SAVE);
   EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "For Help, press F1");
 }
 
@@ -522,7 +541,9 @@ TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
     event.Skip();
     const wxString text = m_frame->GetStatusBar()->GetStatusText(0);
     paneTexts.push_back(text);
-    const auto seen = std::count(paneTexts.begin(), paneTexts.end(), "Terraforming boards ::");
+    const auto seen = std::count_if(paneTexts.begin(), paneTexts.end(), [](const wxString& pane) {
+      return pane.StartsWith("Terraforming boards: ");
+    });
     if (seen == 2) {
       // Input to the window does nothing while the run is under way.
       menuEnabledDuringRun = m_frame->GetMenuBar()->IsEnabledTop(0);
@@ -545,9 +566,141 @@ TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
   ClickArrow(m_form->maxHeightSpin, true);
   EXPECT_EQ(Settings().maxHeight, maxBefore + 1.0f);
   EXPECT_TRUE(fs::exists(m_folder.path() / "large.gnd")) << testing::PrintToString(MessageTexts());
-  EXPECT_NE(std::find(paneTexts.begin(), paneTexts.end(), "Terraforming boards ::"),
+  // The pane counts the boards as they are terraformed.
+  EXPECT_NE(std::find(paneTexts.begin(), paneTexts.end(), "Terraforming boards: 40 of 96"),
             paneTexts.end());
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote large.gnd: 96 boards, 11.8 MB");
+}
+
+// Escape and the Cancel button (the Generate button during a run) stop the
+// run: nothing is written, and the layout that was there stays.
+class KemAppCancel : public KemApp, public testing::WithParamInterface<bool> {};
+
+TEST_P(KemAppCancel, StopsTheRunAndKeepsTheOldLayout) {
+  const bool escape = GetParam();
+  CopyDemoData();
+  test::TargaImage map;
+  map.width = 72 * 12 + 4;
+  map.height = 72 * 8 + 4;
+  map.pixel = [](int x, int y) -> std::array<std::uint8_t, 3> {
+    const auto grey = static_cast<std::uint8_t>((x + y) % 256);
+    return {grey, grey, grey};
+  };
+  map.Save(m_folder.File("large.tga"));
+  test::WriteText(m_folder.File("large.gnd"), "previous layout");
+  Type(m_form->heightMapPath, "large.tga");
+  Type(m_form->maxHeight, "500");
+  Type(m_form->outputPath, "large.gnd");
+  const auto before = std::distance(fs::directory_iterator(m_folder.path()), {});
+
+  wxString label;
+  bool sent = false;
+  const auto cancel = [&](wxIdleEvent& event) {
+    event.Skip();
+    if (sent || !m_frame->GetStatusBar()->GetStatusText(0).StartsWith("Terraforming boards: 3 ")) {
+      return;
+    }
+    sent = true;
+    label = m_form->generate->GetLabel();
+    if (escape) {
+      wxKeyEvent key(wxEVT_CHAR_HOOK);
+      key.m_keyCode = WXK_ESCAPE;
+      key.SetEventObject(m_form->maxHeight);
+      m_form->maxHeight->ProcessWindowEvent(key);
+    } else {
+      wxCommandEvent click(wxEVT_BUTTON, m_form->generate->GetId());
+      click.SetEventObject(m_form->generate);
+      m_form->generate->ProcessWindowEvent(click);
+    }
+  };
+  m_frame->Bind(wxEVT_IDLE, cancel);
+  Click(m_form->generate);
+  m_frame->Unbind(wxEVT_IDLE, cancel);
+  ASSERT_TRUE(sent);
+  EXPECT_EQ(label, "Cancel");
+  EXPECT_EQ(m_form->generate->GetLabel(), "&Generate .gnd file");
+  EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
+  EXPECT_EQ(test::ReadFile(m_folder.File("large.gnd")).size(), 15u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.path()), {}), before);
   EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "For Help, press F1");
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, KemAppCancel, testing::Values(false, true),
+                         [](const testing::TestParamInfo<bool>& info) {
+                           return std::string(info.param ? "Escape" : "CancelButton");
+                         });
+
+// Edits mark the project; New then asks whether to save them.
+class KemAppSaveQuestion : public KemApp, public testing::WithParamInterface<int> {};
+
+TEST_P(KemAppSaveQuestion, OnNewSavesDropsOrKeepsTheEdits) {
+  const int answer = GetParam();
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - Untitled");
+  Type(m_form->heightMapPath, "vale.tga");
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - Untitled*");
+  m_saveAnswer = answer;
+  AnswerFileDialog(m_folder.File("vale.kem"));
+  Menu(wxID_NEW);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, "Save changes to Untitled?");
+  EXPECT_EQ(m_messages[0].style, wxYES_NO | wxCANCEL | wxICON_QUESTION);
+  EXPECT_EQ(fs::exists(m_folder.File("vale.kem")), answer == wxYES);
+  EXPECT_EQ(Settings().heightMapPath, answer == wxCANCEL ? "vale.tga" : "");
+  EXPECT_EQ(m_frame->GetTitle(), answer == wxCANCEL ? "Kem - Untitled*" : "Kem - Untitled");
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, KemAppSaveQuestion, testing::Values(wxYES, wxNO, wxCANCEL),
+                         [](const testing::TestParamInfo<int>& info) {
+                           return std::string(info.param == wxYES  ? "Save"
+                                              : info.param == wxNO ? "DontSave"
+                                                                   : "Cancel");
+                         });
+
+TEST_F(KemApp, SavingClearsTheMark) {
+  Type(m_form->heightMapPath, "vale.tga");
+  AnswerFileDialog(m_folder.File("vale.kem"));
+  Menu(wxID_SAVE);
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - vale.kem");
+  Menu(wxID_NEW);
+  EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
+}
+
+TEST_F(KemApp, TypingANegativeHeightIsNeverInterrupted) {
+  for (const char* text : {"-", "-2", "-20"}) {
+    Type(m_form->baseHeight, text);
+  }
+  EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
+  EXPECT_EQ(Settings().baseHeight, -20.0f);
+  EXPECT_EQ(m_form->baseHeight->GetValue(), "-20");
+
+  // Leaving a box that still holds half a number asks for one.
+  Type(m_form->maxHeight, "12e");
+  EXPECT_TRUE(m_messages.empty());
+  wxFocusEvent left(wxEVT_KILL_FOCUS, m_form->maxHeight->GetId());
+  left.SetEventObject(m_form->maxHeight);
+  m_form->maxHeight->ProcessWindowEvent(left);
+  Pump();
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, "Please enter a number.");
+}
+
+TEST_F(KemApp, AProjectOpenedFromAnotherFolderGenerates) {
+  const fs::path project = m_folder.path() / "route";
+  fs::create_directory(project);
+  for (const char* name : {"tile_blank.dat", "demo_heightmap.tga"}) {
+    fs::copy_file(SourceDir() / "data" / name, project / name);
+  }
+  ProjectSettings settings;
+  settings.heightMapPath = "demo_heightmap.tga";
+  settings.maxHeight = 300.0f;
+  settings.outputPath = "route.gnd";
+  ASSERT_TRUE(SaveProjectFile((project / "route.kem").string(), settings));
+  AnswerFileDialog((project / "route.kem").string());
+  Menu(wxID_OPEN);
+  Click(m_form->generate);
+  EXPECT_TRUE(fs::exists(m_folder.path() / "route.gnd")) << testing::PrintToString(MessageTexts());
+  EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
 }
 
 TEST_F(KemApp, FlatTerrainQuestionCancelledWritesNothing) {
@@ -650,6 +803,18 @@ TEST_F(KemApp, ToolsMenuConvertsTheChosenDem) {
   EXPECT_TRUE(m_frame->IsEnabled());
   ASSERT_FALSE(m_fileRequests.empty());
   EXPECT_TRUE(m_fileRequests.back().style & wxFD_FILE_MUST_EXIST);
+  // The height map is named, and taken as the project's when the offer is
+  // accepted, with the 24-bit coding's range.
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote small.xyz.tga: 0.0 MB");
+  ASSERT_FALSE(m_messages.empty());
+  EXPECT_EQ(m_messages.back().text.BeforeFirst('\n'), "Use small.xyz.tga as the height map?");
+  EXPECT_EQ(Settings().heightMapPath, dem + ".tga");
+  EXPECT_EQ(Settings().dataFormat, k24BitHeightCoding);
+  EXPECT_EQ(Settings().baseHeight, -1000.0f);
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - Untitled*");
+  // The next conversion starts where the last one was.
+  Menu(kIdConvert);
+  EXPECT_EQ(m_fileRequests.back().directory, wxString::FromUTF8(m_folder.path().string()));
 }
 
 TEST_F(KemApp, ScreenshotOfTheDemoProject) {

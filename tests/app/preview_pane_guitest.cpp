@@ -46,6 +46,10 @@ class Preview : public testing::Test {
     for (const char* name : {"textures.txt", "demo_heightmap.tga"}) {
       fs::copy_file(SourceDir() / "data" / name, m_folder.path() / name);
     }
+    // No question may wait for an answer: unsaved edits are dropped.
+    SetMessageBoxAnswer([](const wxString&, const wxString&, long style) {
+      return style & wxYES_NO ? wxNO : wxOK;
+    });
     wxCommandEvent event(wxEVT_MENU, wxID_NEW);
     app->MainFrame()->ProcessWindowEvent(event);
     m_view = dynamic_cast<CKemView*>(app->DocManager()->GetCurrentView());

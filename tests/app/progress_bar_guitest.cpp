@@ -121,9 +121,10 @@ TEST_F(ProgressBarInStatusBar, HostBarStepsAndGivesThePaneBack) {
   {
     std::unique_ptr<kem::ProgressBar> bar =
         MakeStatusProgressBar("Filtering boards ::", 99, 3, false, 0);
-    EXPECT_EQ(m_statusBar->GetStatusText(0), wxS("Filtering boards ::"));
+    EXPECT_EQ(m_statusBar->GetStatusText(0), wxS("Filtering boards: 0 of 3"));
     EXPECT_EQ(bar->StepIt(), 0);
     EXPECT_EQ(bar->StepIt(), 1);
+    EXPECT_EQ(m_statusBar->GetStatusText(0), wxS("Filtering boards: 2 of 3"));
   }
   EXPECT_EQ(m_statusBar->GetStatusText(0), wxS("For Help, press F1"));
   EXPECT_EQ(m_statusBar->FindWindow(kProgressBarId), nullptr);

@@ -1,0 +1,24 @@
+// The texts the main window's status bar shows about a run: where it is, and
+// what it wrote. Free of any toolkit so that they can be checked directly.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kem::app {
+
+// A phase's progress: the generator's caption ("Terraforming boards ::")
+// without its colons, then "<done> of <total>": "Terraforming boards: 120 of
+// 400".
+std::string ProgressText(const std::string& caption, int done, int total);
+
+// The size of a file in megabytes (10^6 bytes) with one decimal: "19.9 MB".
+std::string Megabytes(std::uint64_t bytes);
+
+// After a generation: "Wrote NAME.gnd: N boards, S MB", NAME without folder.
+std::string WrittenLayoutText(const std::string& path, std::int32_t boards, std::uint64_t bytes);
+
+// After a conversion: "Wrote NAME.tga: S MB".
+std::string WrittenHeightMapText(const std::string& path, std::uint64_t bytes);
+
+}  // namespace kem::app

@@ -1,0 +1,20 @@
+#include "app/status_texts.h"
+
+#include <gtest/gtest.h>
+
+namespace kem::app {
+namespace {
+
+TEST(StatusTexts, SayWhereARunIsAndWhatItWrote) {
+  EXPECT_EQ(ProgressText("Terraforming boards ::", 120, 400), "Terraforming boards: 120 of 400");
+  EXPECT_EQ(ProgressText("Filtering boards ::", 0, 3), "Filtering boards: 0 of 3");
+  EXPECT_EQ(Megabytes(19'949'999), "19.9 MB");
+  EXPECT_EQ(Megabytes(0), "0.0 MB");
+  EXPECT_EQ(WrittenLayoutText("maps/vale.gnd", 162, 20'110'000),
+            "Wrote vale.gnd: 162 boards, 20.1 MB");
+  EXPECT_EQ(WrittenLayoutText("one.gnd", 1, 127'110), "Wrote one.gnd: 1 board, 0.1 MB");
+  EXPECT_EQ(WrittenHeightMapText("/dem/area.xyz.tga", 3'000'000), "Wrote area.xyz.tga: 3.0 MB");
+}
+
+}  // namespace
+}  // namespace kem::app
