@@ -95,6 +95,9 @@ CKemView::~CKemView() {
   if (m_form) {
     m_form->Destroy();
   }
+  if (m_preview) {
+    m_preview->Destroy();
+  }
 }
 
 CKemDoc* CKemView::GetDocument() const {
@@ -114,6 +117,8 @@ bool CKemView::OnCreate(wxDocument* doc, long flags) {
   m_generateLabel = m_form->generate->GetLabel();
   Bindings();
   frame->ShowProjectForm(m_form.get());
+  m_preview = new PreviewPane(frame);
+  frame->SetPreview(m_preview.get());
   Activate(true);
   return true;
 }
@@ -202,6 +207,7 @@ std::optional<FormField> CKemView::ReadFromForm(ReadMode mode) {
     }
   }
   m_exchanging = false;
+  RefreshPreview();
   return bad;
 }
 
@@ -212,6 +218,14 @@ void CKemView::WriteToForm() {
   m_exchanging = true;
   m_form->SetValues(WriteForm(GetDocument()->Settings()));
   m_exchanging = false;
+  RefreshPreview();
+}
+
+void CKemView::RefreshPreview() {
+  if (m_preview && GetDocument()) {
+    m_preview->Request(GetDocument()->Settings(),
+                       LookupForProject(std::string(GetDocument()->GetFilename().utf8_str())));
+  }
 }
 
 void CKemView::UpdateControls() {

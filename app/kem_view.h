@@ -11,6 +11,7 @@
 #include <wx/weakref.h>
 
 #include "app/form_logic.h"
+#include "app/preview_pane.h"
 #include "app/project_form.h"
 #include "core/run_host.h"
 
@@ -57,6 +58,8 @@ class CKemView : public wxView {
   void UseHeightMap(const wxString& path);
 
   CKemDoc* GetDocument() const;
+  // The survey beside the form (null once the frame is gone).
+  PreviewPane* Preview() const { return m_preview.get(); }
 
  private:
   void Bindings();
@@ -73,7 +76,11 @@ class CKemView : public wxView {
   void OnHelpRequest(wxHelpEvent& event);
   void OnContextMenu(wxContextMenuEvent& event);
 
+  // Asks the preview for a survey of the project as it now stands.
+  void RefreshPreview();
+
   wxWeakRef<ProjectForm> m_form;
+  wxWeakRef<PreviewPane> m_preview;
   wxString m_generateLabel;
   bool m_exchanging = false;
   bool m_checkingHeights = false;

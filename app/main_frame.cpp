@@ -1,5 +1,7 @@
 #include "app/main_frame.h"
 
+#include <algorithm>
+
 #include <wx/accel.h>
 #include <wx/cshelp.h>
 #include <wx/eventfilter.h>
@@ -18,7 +20,11 @@ namespace kem::app {
 namespace {
 
 constexpr char kHelpModeText[] = "Select an object on which to get Help";
-constexpr long kFrameStyle = wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxCLIP_CHILDREN;
+constexpr long kFrameStyle =
+    wxCAPTION | wxSYSTEM_MENU | wxCLOSE_BOX | wxCLIP_CHILDREN | wxRESIZE_BORDER | wxMAXIMIZE_BOX;
+// Widths of the preview beside the form: at start-up and at the least.
+constexpr int kPreviewWidth = 440;
+constexpr int kMinPreviewWidth = 220;
 
 }  // namespace
 
@@ -152,24 +158,41 @@ void CMainFrame::ShowProjectForm(wxWindow* form) {
   FitToForm();
 }
 
+void CMainFrame::SetPreview(wxWindow* preview) {
+  m_preview = preview;
+  FitToForm();
+}
+
 void CMainFrame::FitToForm() {
   if (!m_form) {
     return;
   }
   const wxSize formSize = m_form->GetMinSize();
-  // Let the window manager size the frame freely, then hold it at the fit.
+  const int previewWidth = m_preview ? kPreviewWidth : 0;
+  // Let the window manager size the frame freely, then hold its least size.
   SetSizeHints(wxDefaultSize, wxDefaultSize);
-  SetClientSize(formSize);
-  const wxSize frameSize = GetSize();
-  SetSizeHints(frameSize, frameSize);
-  m_form->SetSize(0, 0, formSize.x, formSize.y);
+  SetClientSize(formSize.x + (m_preview ? kMinPreviewWidth : 0), formSize.y);
+  SetSizeHints(GetSize());
+  SetClientSize(formSize.x + previewWidth, formSize.y);
+  LayOutPanes();
 }
 
 void CMainFrame::OnSize(wxSizeEvent& event) {
   event.Skip();
-  if (m_form) {
-    const wxSize client = GetClientSize();
-    m_form->SetSize(0, 0, client.x, client.y);
+  LayOutPanes();
+}
+
+void CMainFrame::LayOutPanes() {
+  if (!m_form) {
+    return;
+  }
+  // The form keeps its layout; the preview grows with the window.
+  const wxSize client = GetClientSize();
+  const wxSize formSize = m_form->GetMinSize();
+  const int formWidth = m_preview ? formSize.x : client.x;
+  m_form->SetSize(0, 0, formWidth, client.y);
+  if (m_preview) {
+    m_preview->SetSize(formWidth, 0, std::max(0, client.x - formWidth), client.y);
   }
 }
 

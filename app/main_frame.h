@@ -1,5 +1,6 @@
-// CMainFrame: the fixed-size main window around the project form, with the
-// menu, the accelerators, the one-pane status bar and the help commands.
+// CMainFrame: the main window: the project form at the left, the preview
+// pane filling the rest, with the menu, the accelerators, the one-pane status bar and the help
+// commands.
 #pragma once
 
 #include <memory>
@@ -13,15 +14,18 @@ namespace kem::app {
 
 class CMainFrame : public wxDocParentFrame {
  public:
-  // Creates the window (not shown yet): caption "Kem", system menu, close
-  // and context-help buttons where the platform has them, no sizing border,
-  // no minimize or maximize button.
+  // Creates the window (not shown yet): caption "Kem", system menu, close,
+  // maximize and context-help buttons where the platform has them, and a
+  // sizing border.
   explicit CMainFrame(wxDocManager* manager);
   ~CMainFrame() override;
 
-  // The form that fills the client area; the frame is fitted to it.
+  // The form at the left of the client area; the frame is fitted to it.
   void ShowProjectForm(wxWindow* form);
-  // Sizes the window so that its client area holds the form exactly.
+  // The pane that takes the client area beside the form.
+  void SetPreview(wxWindow* preview);
+  // Sizes the window to hold the form and a preview beside it, and lets it
+  // grow but not shrink below the form's height and a narrow preview.
   void FitToForm();
 
   // The length of one long run (a generation or a DEM conversion): while a
@@ -68,6 +72,7 @@ class CMainFrame : public wxDocParentFrame {
   void OnUpdateStatusBar(wxUpdateUIEvent& event);
   void OnNothing(wxCommandEvent& event);
   void OnSize(wxSizeEvent& event);
+  void LayOutPanes();
 
   class InputBlocker;
 
@@ -76,6 +81,7 @@ class CMainFrame : public wxDocParentFrame {
   bool TryBefore(wxEvent& event) override;
 
   wxWeakRef<wxWindow> m_form;
+  wxWeakRef<wxWindow> m_preview;
   std::unique_ptr<InputBlocker> m_blocker;
   wxMenu* m_fileMenu = nullptr;
   int m_runs = 0;

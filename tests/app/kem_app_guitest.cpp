@@ -219,12 +219,16 @@ class KemApp : public testing::Test {
   int m_saveAnswer = wxNO;  // the answer to "Save changes to NAME?"
 };
 
-TEST_F(KemApp, NewProjectShowsTheDefaultsInAFixedWindow) {
+TEST_F(KemApp, NewProjectShowsTheDefaultsInAResizableWindow) {
   EXPECT_EQ(m_frame->GetTitle(), "Kem - Untitled");
   EXPECT_TRUE(m_frame->IsShown());
   const long style = m_frame->GetWindowStyleFlag();
-  EXPECT_FALSE(style & wxRESIZE_BORDER);
-  EXPECT_FALSE(style & wxMAXIMIZE_BOX);
+  EXPECT_TRUE(style & wxRESIZE_BORDER);
+  EXPECT_TRUE(style & wxMAXIMIZE_BOX);
+  // The form keeps its size at the left; the window never shrinks below it.
+  EXPECT_EQ(m_form->GetPosition(), wxPoint(0, 0));
+  EXPECT_EQ(m_form->GetSize(), m_form->GetMinSize());
+  EXPECT_GT(m_frame->GetMinSize().x, m_form->GetMinSize().x);
   EXPECT_FALSE(style & wxMINIMIZE_BOX);
   EXPECT_TRUE(style & wxSYSTEM_MENU);
   EXPECT_TRUE(style & wxCAPTION);
@@ -820,6 +824,12 @@ TEST_F(KemApp, ScreenshotOfTheDemoProject) {
   Menu(wxID_OPEN);
   EXPECT_EQ(m_frame->GetTitle(), "Kem - demo.kem");
   EXPECT_TRUE(m_messages.empty());
+  // The picture shows the survey beside the form.
+  for (int i = 0; i < 2000 && (i < 3 || m_view->Preview()->Pending()); ++i) {
+    wxTheApp->Yield(true);
+    wxMilliSleep(5);
+  }
+  EXPECT_FALSE(m_view->Preview()->Pending());
   Screenshot(m_frame, "main_window.png");
 }
 
