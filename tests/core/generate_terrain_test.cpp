@@ -520,8 +520,9 @@ TEST_F(GenerateTerrainRun, ThreadCountChangesNothingAUserCanSee) {
       if (stop.cancelAtPump != 0) {
         host.cancelAtPump = stop.cancelAtPump;
       }
-      const GenerateResult result = GenerateTerrain(
-          settings_, host, test::FailingAfter(stop.writeLimit), GenerateOptions{threads});
+      const GenerateResult result =
+          GenerateTerrain(settings_, host, test::FailingAfter(stop.writeLimit),
+                          GenerateOptions{.threads = threads, .lookup = {}});
       seen.push_back(
           {result.outcome, host.pumps, host.Messages(), RandomSource::Program().State(),
            result.outcome == RunOutcome::kWritten ? Output() : std::vector<std::uint8_t>{}});
