@@ -33,8 +33,14 @@ struct Lanes {
 #include "core/board_normals_row.inc"
 }  // namespace sse2
 
+// Built for AVX2 whatever the rest of the program targets; chosen at run time
+// only where the processor has it.
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 namespace avx2 {
 struct Lanes {
   using V = __m256d;
@@ -52,7 +58,11 @@ struct Lanes {
 };
 #include "core/board_normals_row.inc"
 }  // namespace avx2
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
 
 #endif
 
