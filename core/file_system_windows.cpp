@@ -134,4 +134,14 @@ std::filesystem::path FileSystemPath(const std::string& path) {
   return std::filesystem::path(Wide(path));
 }
 
+// %APPDATA%\Kem, in UTF-8; empty when the variable is not set.
+std::string UserSettingsFolder() {
+  const wchar_t* appData = _wgetenv(L"APPDATA");
+  if (appData == nullptr || *appData == L'\0') {
+    return {};
+  }
+  const std::u8string folder = (std::filesystem::path(appData) / L"Kem").u8string();
+  return std::string(folder.begin(), folder.end());
+}
+
 }  // namespace kem
