@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <string>
@@ -237,6 +238,39 @@ TEST(CliGenerate, FilterGuideWithoutMarkersStillWritesTheAnchorBlock) {
 // Started from another folder, a project still finds its images beside it and
 // the template in the user's settings folder; the layout goes to the current
 // folder as before.
+// Points the user's settings folder at `folder` for as long as it lives:
+// $XDG_CONFIG_HOME/kem on Linux, %APPDATA%\Kem on Windows.
+class SettingsFolderAt {
+ public:
+  explicit SettingsFolderAt(const std::string& folder) {
+    if (const char* old = std::getenv(kVariable)) {
+      old_ = old;
+    }
+    Set(folder);
+  }
+  ~SettingsFolderAt() { Set(old_); }
+  SettingsFolderAt(const SettingsFolderAt&) = delete;
+  SettingsFolderAt& operator=(const SettingsFolderAt&) = delete;
+
+ private:
+#ifdef _WIN32
+  static constexpr const char* kVariable = "APPDATA";
+  static void Set(const std::string& value) {
+    _putenv_s(kVariable, value.c_str());
+  }
+#else
+  static constexpr const char* kVariable = "XDG_CONFIG_HOME";
+  static void Set(const std::string& value) {
+    if (value.empty()) {
+      unsetenv(kVariable);
+    } else {
+      setenv(kVariable, value.c_str(), 1);
+    }
+  }
+#endif
+  std::string old_;
+};
+
 TEST(CliGenerate, AProjectRunFromAnotherFolderFindsItsFiles) {
   TempDir project;
   TempDir settings;
@@ -254,9 +288,10 @@ TEST(CliGenerate, AProjectRunFromAnotherFolderFindsItsFiles) {
   EXPECT_EQ(missing.exitCode, 1);
   EXPECT_EQ(missing.err, "Error: tile template file tile_blank.dat not found or failed to open.\n");
 
-  ASSERT_EQ(setenv("XDG_CONFIG_HOME", settings.path().c_str(), 1), 0);
-  const CliResult found = RunCli({"generate", project.File("p")});
-  unsetenv("XDG_CONFIG_HOME");
+  const CliResult found = [&] {
+    const SettingsFolderAt settingsHere(settings.path().string());
+    return RunCli({"generate", project.File("p")});
+  }();
   ASSERT_EQ(found.exitCode, 0) << found.err;
   EXPECT_EQ(std::filesystem::file_size(elsewhere.File("o.gnd")), kOneBoardLayoutSize);
 }
