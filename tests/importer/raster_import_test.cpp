@@ -34,7 +34,7 @@ constexpr char kAllNoData[] =
 
 // A raster to make: its cells row by row from the north, where they lie, and
 // what it declares.
-struct RasterSpec {
+struct RasterSample {
   const char* driver = "GTiff";
   int cols = 0;
   int rows = 0;
@@ -46,31 +46,31 @@ struct RasterSpec {
   const char* unit = nullptr;
 };
 
-void MakeRaster(const std::string& path, const RasterSpec& spec) {
+void MakeRaster(const std::string& path, const RasterSample& raster) {
   GDALAllRegister();
   GDALDatasetH memory =
-      GDALCreate(GDALGetDriverByName("MEM"), "", spec.cols, spec.rows, 1, GDT_Float32, nullptr);
+      GDALCreate(GDALGetDriverByName("MEM"), "", raster.cols, raster.rows, 1, GDT_Float32, nullptr);
   ASSERT_NE(memory, nullptr);
-  GDALSetGeoTransform(memory, const_cast<double*>(spec.geoTransform));
-  if (spec.epsg != 0) {
+  GDALSetGeoTransform(memory, const_cast<double*>(raster.geoTransform));
+  if (raster.epsg != 0) {
     OGRSpatialReferenceH srs = OSRNewSpatialReference(nullptr);
-    OSRImportFromEPSG(srs, spec.epsg);
+    OSRImportFromEPSG(srs, raster.epsg);
     GDALSetSpatialRef(memory, srs);
     OSRRelease(srs);
   }
   GDALRasterBandH band = GDALGetRasterBand(memory, 1);
-  if (spec.hasNoData) {
-    GDALSetRasterNoDataValue(band, spec.noData);
+  if (raster.hasNoData) {
+    GDALSetRasterNoDataValue(band, raster.noData);
   }
-  if (spec.unit != nullptr) {
-    GDALSetRasterUnitType(band, spec.unit);
+  if (raster.unit != nullptr) {
+    GDALSetRasterUnitType(band, raster.unit);
   }
-  ASSERT_EQ(GDALRasterIO(band, GF_Write, 0, 0, spec.cols, spec.rows,
-                         const_cast<float*>(spec.heights.data()), spec.cols, spec.rows, GDT_Float32,
-                         0, 0),
+  ASSERT_EQ(GDALRasterIO(band, GF_Write, 0, 0, raster.cols, raster.rows,
+                         const_cast<float*>(raster.heights.data()), raster.cols, raster.rows,
+                         GDT_Float32, 0, 0),
             CE_None);
-  GDALDatasetH file = GDALCreateCopy(GDALGetDriverByName(spec.driver), path.c_str(), memory, FALSE,
-                                     nullptr, nullptr, nullptr);
+  GDALDatasetH file = GDALCreateCopy(GDALGetDriverByName(raster.driver), path.c_str(), memory,
+                                     FALSE, nullptr, nullptr, nullptr);
   ASSERT_NE(file, nullptr);
   GDALClose(file);
   GDALClose(memory);
@@ -90,15 +90,15 @@ std::vector<float> Hill(int cols, int rows) {
 
 // The raster's cells as XYZ text: one point at the centre of each cell, the
 // height scaled by `metres` and printed so that it reads back as that float.
-std::string AsXyz(const RasterSpec& spec, double metres = 1.0) {
+std::string AsXyz(const RasterSample& raster, double metres = 1.0) {
   std::string text = "x,y,z\n";
   char line[128];
-  for (int r = 0; r < spec.rows; ++r) {
-    for (int c = 0; c < spec.cols; ++c) {
-      const double x = spec.geoTransform[0] + (c + 0.5) * spec.geoTransform[1];
-      const double y = spec.geoTransform[3] + (r + 0.5) * spec.geoTransform[5];
+  for (int r = 0; r < raster.rows; ++r) {
+    for (int c = 0; c < raster.cols; ++c) {
+      const double x = raster.geoTransform[0] + (c + 0.5) * raster.geoTransform[1];
+      const double y = raster.geoTransform[3] + (r + 0.5) * raster.geoTransform[5];
       const auto z =
-          static_cast<float>(static_cast<double>(spec.heights[r * spec.cols + c]) * metres);
+          static_cast<float>(static_cast<double>(raster.heights[r * raster.cols + c]) * metres);
       std::snprintf(line, sizeof line, "%.1f,%.1f,%.9g\n", x, y, z);
       text += line;
     }
@@ -112,12 +112,12 @@ class RasterImport : public ::testing::Test {
     return ConvertElevation(path, host_, options, report_);
   }
 
-  // Converts `spec` as a raster and as XYZ text; expects the same bytes.
-  void ExpectSameAsXyz(const RasterSpec& spec, const std::string& name, double metres = 1.0,
+  // Converts `sample` as a raster file and as XYZ text; expects the same bytes.
+  void ExpectSameAsXyz(const RasterSample& sample, const std::string& name, double metres = 1.0,
                        const ConvertOptions& options = {}) {
     const std::string raster = dir_.File(name);
-    MakeRaster(raster, spec);
-    test::WriteText(dir_.File("same.xyz"), AsXyz(spec, metres));
+    MakeRaster(raster, sample);
+    test::WriteText(dir_.File("same.xyz"), AsXyz(sample, metres));
     ConvertOptions rasterOptions = options;
     rasterOptions.outputPath = dir_.File("raster.tga");
     ConvertOptions xyzOptions = options;
@@ -144,13 +144,13 @@ struct FormatCase {
 class RasterFormats : public RasterImport, public ::testing::WithParamInterface<FormatCase> {};
 
 TEST_P(RasterFormats, GiveTheBytesOfTheSameGridAsXyz) {
-  RasterSpec spec;
-  spec.driver = GetParam().driver;
-  spec.cols = 9;
-  spec.rows = 6;
-  spec.epsg = GetParam().epsg;
-  spec.heights = Hill(spec.cols, spec.rows);
-  ExpectSameAsXyz(spec, GetParam().file);
+  RasterSample raster;
+  raster.driver = GetParam().driver;
+  raster.cols = 9;
+  raster.rows = 6;
+  raster.epsg = GetParam().epsg;
+  raster.heights = Hill(raster.cols, raster.rows);
+  ExpectSameAsXyz(raster, GetParam().file);
   EXPECT_EQ(report_.filledCells, 0u);
   EXPECT_EQ(report_.utmZone, 0);
 }
@@ -164,53 +164,53 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
 TEST_F(RasterImport, TakesHeightsInFeetAsFeet) {
-  RasterSpec spec;
-  spec.cols = 5;
-  spec.rows = 4;
-  spec.epsg = 25832;
-  spec.heights = Hill(spec.cols, spec.rows);
-  spec.unit = "ft";
-  ExpectSameAsXyz(spec, "feet.tif", 0.3048);
+  RasterSample raster;
+  raster.cols = 5;
+  raster.rows = 4;
+  raster.epsg = 25832;
+  raster.heights = Hill(raster.cols, raster.rows);
+  raster.unit = "ft";
+  ExpectSameAsXyz(raster, "feet.tif", 0.3048);
 }
 
 TEST_F(RasterImport, CutsBothPathsToTheSameWholeBoards) {
-  RasterSpec spec;
-  spec.cols = 200;
-  spec.rows = 90;
-  spec.epsg = 25832;
-  spec.heights = Hill(spec.cols, spec.rows);
+  RasterSample raster;
+  raster.cols = 200;
+  raster.rows = 90;
+  raster.epsg = 25832;
+  raster.heights = Hill(raster.cols, raster.rows);
   ConvertOptions fit;
   fit.fitBoards = true;
-  ExpectSameAsXyz(spec, "boards.tif", 1.0, fit);
+  ExpectSameAsXyz(raster, "boards.tif", 1.0, fit);
   const std::vector<std::uint8_t> bytes = test::ReadFile(dir_.File("raster.tga"));
   ASSERT_EQ(bytes.size(), 18u + 3u * 148 * 76);
   EXPECT_EQ(bytes[12] | bytes[13] << 8, 148);
   // The first pixel is cell (7, 26) of the grid: (90 - 76) / 2 and (200 - 148) / 2.
   std::uint8_t pixel[3];
-  EncodeHeightPixels(&spec.heights[7 * 200 + 26], 1, pixel);
+  EncodeHeightPixels(&raster.heights[7 * 200 + 26], 1, pixel);
   EXPECT_EQ(std::vector<std::uint8_t>(bytes.begin() + 18, bytes.begin() + 21),
             std::vector<std::uint8_t>(pixel, pixel + 3));
   // Under one board there is nothing to cut.
-  spec.cols = 75;
-  spec.heights = Hill(spec.cols, spec.rows);
-  MakeRaster(dir_.File("small.tif"), spec);
+  raster.cols = 75;
+  raster.heights = Hill(raster.cols, raster.rows);
+  MakeRaster(dir_.File("small.tif"), raster);
   EXPECT_EQ(Convert(dir_.File("small.tif"), fit), RunOutcome::kFailed);
   EXPECT_EQ(host_.Errors().back(), kSmallerThanABoard);
   EXPECT_FALSE(std::filesystem::exists(dir_.File("small.tif.tga")));
 }
 
 TEST_F(RasterImport, FillsCellsWithoutDataFromTheirNeighboursAndCountsThem) {
-  RasterSpec spec;
-  spec.cols = 8;
-  spec.rows = 6;
-  spec.epsg = 25832;
-  spec.heights.assign(48, 250.0f);
-  spec.hasNoData = true;
-  spec.noData = -9999;
+  RasterSample raster;
+  raster.cols = 8;
+  raster.rows = 6;
+  raster.epsg = 25832;
+  raster.heights.assign(48, 250.0f);
+  raster.hasNoData = true;
+  raster.noData = -9999;
   for (int cell : {0, 9, 27, 28, 47}) {
-    spec.heights[cell] = -9999.0f;
+    raster.heights[cell] = -9999.0f;
   }
-  MakeRaster(dir_.File("holes.tif"), spec);
+  MakeRaster(dir_.File("holes.tif"), raster);
   ASSERT_EQ(Convert(dir_.File("holes.tif")), RunOutcome::kWritten);
   EXPECT_EQ(report_.filledCells, 5u);
   // Filled from neighbours that are all 250: every pixel codes about 250.
@@ -225,13 +225,13 @@ TEST_F(RasterImport, FillsCellsWithoutDataFromTheirNeighboursAndCountsThem) {
 }
 
 TEST_F(RasterImport, RefusesARasterWithNoDataAtAll) {
-  RasterSpec spec;
-  spec.cols = 4;
-  spec.rows = 3;
-  spec.heights.assign(12, -32768.0f);
-  spec.hasNoData = true;
-  spec.noData = -32768;
-  MakeRaster(dir_.File("void.tif"), spec);
+  RasterSample raster;
+  raster.cols = 4;
+  raster.rows = 3;
+  raster.heights.assign(12, -32768.0f);
+  raster.hasNoData = true;
+  raster.noData = -32768;
+  MakeRaster(dir_.File("void.tif"), raster);
   EXPECT_EQ(Convert(dir_.File("void.tif")), RunOutcome::kFailed);
   EXPECT_EQ(host_.Errors(), std::vector<std::string>{kAllNoData});
   EXPECT_EQ(host_.events.back().caption, "RezozorUduzuvur.convertdem");
@@ -251,14 +251,14 @@ class RasterDegrees : public RasterImport, public ::testing::WithParamInterface<
 // 0.3 by 0.06 degrees across the border of zones 32 and 33 at 12 degrees
 // east (and the same south of the equator): the centre decides.
 TEST_P(RasterDegrees, GoToTheUtmZoneOfTheirCentre) {
-  RasterSpec spec;
-  spec.cols = 60;
-  spec.rows = 12;
+  RasterSample raster;
+  raster.cols = 60;
+  raster.rows = 12;
   const double transform[6] = {GetParam().west, 0.005, 0, GetParam().north, 0, -0.005};
-  std::copy(transform, transform + 6, spec.geoTransform);
-  spec.epsg = 4326;
-  spec.heights = Hill(spec.cols, spec.rows);
-  MakeRaster(dir_.File("degrees.tif"), spec);
+  std::copy(transform, transform + 6, raster.geoTransform);
+  raster.epsg = 4326;
+  raster.heights = Hill(raster.cols, raster.rows);
+  MakeRaster(dir_.File("degrees.tif"), raster);
   ASSERT_EQ(Convert(dir_.File("degrees.tif")), RunOutcome::kWritten) << GetParam().name;
   EXPECT_EQ(report_.utmZone, GetParam().zone);
   EXPECT_EQ(report_.utmNorth, GetParam().utmNorth);
@@ -281,14 +281,14 @@ INSTANTIATE_TEST_SUITE_P(ZoneBorder, RasterDegrees,
                          });
 
 TEST_F(RasterImport, CancelWhileWarpingWritesNothing) {
-  RasterSpec spec;
-  spec.cols = 40;
-  spec.rows = 30;
-  spec.geoTransform[1] = 30;
-  spec.geoTransform[5] = -30;
-  spec.epsg = 25832;
-  spec.heights = Hill(spec.cols, spec.rows);
-  MakeRaster(dir_.File("coarse.tif"), spec);
+  RasterSample raster;
+  raster.cols = 40;
+  raster.rows = 30;
+  raster.geoTransform[1] = 30;
+  raster.geoTransform[5] = -30;
+  raster.epsg = 25832;
+  raster.heights = Hill(raster.cols, raster.rows);
+  MakeRaster(dir_.File("coarse.tif"), raster);
   host_.cancelOnProgress = "Processing source file";
   EXPECT_EQ(Convert(dir_.File("coarse.tif")), RunOutcome::kCancelled);
   EXPECT_TRUE(host_.Errors().empty());
@@ -303,11 +303,11 @@ TEST_F(RasterImport, CancelWhileWarpingWritesNothing) {
 }
 
 TEST_F(RasterImport, RecognisesRastersButNotXyzTextOrPipes) {
-  RasterSpec spec;
-  spec.cols = 2;
-  spec.rows = 2;
-  spec.heights = {1, 2, 3, 4};
-  MakeRaster(dir_.File("area.tif"), spec);
+  RasterSample raster;
+  raster.cols = 2;
+  raster.rows = 2;
+  raster.heights = {1, 2, 3, 4};
+  MakeRaster(dir_.File("area.tif"), raster);
   test::WriteText(dir_.File("area.xyz"), "0 0 1\n0 10 2\n10 0 3\n10 10 4\n");
   ASSERT_EQ(mkfifo(dir_.File("pipe").c_str(), 0600), 0);
   EXPECT_TRUE(IsGdalRaster(dir_.File("area.tif")));
@@ -328,14 +328,14 @@ TEST_F(RasterImport, CommandLineWritesBesideTheRasterOrWhereAsked) {
   if (cli == nullptr || !std::filesystem::exists(cli)) {
     GTEST_SKIP() << "KEM_CLI does not name the kem-cli binary";
   }
-  RasterSpec spec;
-  spec.cols = 20;
-  spec.rows = 4;
+  RasterSample raster;
+  raster.cols = 20;
+  raster.rows = 4;
   const double transform[6] = {11.9, 0.005, 0, 47.06, 0, -0.005};
-  std::copy(transform, transform + 6, spec.geoTransform);
-  spec.epsg = 4326;
-  spec.heights = Hill(spec.cols, spec.rows);
-  MakeRaster(dir_.File("area.tif"), spec);
+  std::copy(transform, transform + 6, raster.geoTransform);
+  raster.epsg = 4326;
+  raster.heights = Hill(raster.cols, raster.rows);
+  MakeRaster(dir_.File("area.tif"), raster);
   const std::string run = std::string("'") + cli + "' convert '" + dir_.File("area.tif") + "'";
   ASSERT_EQ(std::system((run + " >'" + dir_.File("out.txt") + "'").c_str()), 0);
   EXPECT_TRUE(std::filesystem::exists(dir_.File("area.tif.tga")));
