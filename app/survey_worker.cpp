@@ -21,13 +21,7 @@ PreviewSurvey RunPreviewSurvey(const ProjectSettings& settings, const FileLookup
                                const std::function<bool()>& cancelled) {
   PreviewSurvey preview;
   // The images and the output are found the way a run finds them.
-  ProjectSettings resolved = settings;
-  for (std::string ProjectSettings::*path :
-       {&ProjectSettings::heightMapPath, &ProjectSettings::minimapPath,
-        &ProjectSettings::texturingGuidePath, &ProjectSettings::filterGuidePath}) {
-    resolved.*path = FindProjectFile(settings.*path, lookup);
-  }
-  resolved.outputPath = FindOutputPlace(settings.outputPath, lookup);
+  const ProjectSettings resolved = ResolveProjectPaths(settings, lookup);
 
   SurveyOptions options;
   options.tileTemplate = FindDataFile(kTileTemplateFile, lookup);

@@ -84,4 +84,15 @@ std::string FindDataFile(const std::string& name, const FileLookup& lookup) {
   return name;
 }
 
+ProjectSettings ResolveProjectPaths(const ProjectSettings& settings, const FileLookup& lookup) {
+  ProjectSettings resolved = settings;
+  for (std::string ProjectSettings::*path :
+       {&ProjectSettings::heightMapPath, &ProjectSettings::minimapPath,
+        &ProjectSettings::texturingGuidePath, &ProjectSettings::filterGuidePath}) {
+    resolved.*path = FindProjectFile(settings.*path, lookup);
+  }
+  resolved.outputPath = FindOutputPlace(settings.outputPath, lookup);
+  return resolved;
+}
+
 }  // namespace kem

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "core/project_settings.h"
+
 namespace kem {
 
 // The folders a run may look in besides the current one; empty when unknown.
@@ -41,5 +43,9 @@ std::string FindOutputPlace(const std::string& path, const FileLookup& lookup);
 // The first of SearchPlaces(name, lookup, true) where a file exists; `name`
 // unchanged when none has it.
 std::string FindDataFile(const std::string& name, const FileLookup& lookup);
+
+// `settings` with its image and output paths as a run finds them through
+// `lookup` (FindProjectFile for the images, FindOutputPlace for the output).
+ProjectSettings ResolveProjectPaths(const ProjectSettings& settings, const FileLookup& lookup);
 
 }  // namespace kem

@@ -220,18 +220,6 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   return result;
 }
 
-// The project with its image and output paths as found through `lookup`.
-ProjectSettings ResolvePaths(const ProjectSettings& settings, const FileLookup& lookup) {
-  ProjectSettings resolved = settings;
-  for (std::string ProjectSettings::*path :
-       {&ProjectSettings::heightMapPath, &ProjectSettings::minimapPath,
-        &ProjectSettings::texturingGuidePath, &ProjectSettings::filterGuidePath}) {
-    resolved.*path = FindProjectFile(settings.*path, lookup);
-  }
-  resolved.outputPath = FindOutputPlace(settings.outputPath, lookup);
-  return resolved;
-}
-
 }  // namespace
 
 TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer, const std::string& path) {
@@ -290,7 +278,7 @@ GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
     return {};
   }
   // The job holds everything the run opens; it is idle again on every return.
-  TerrainJob job(ResolvePaths(settings, options.lookup));
+  TerrainJob job(ResolveProjectPaths(settings, options.lookup));
   try {
     return RunLoaded(job, host, createOutput, options, templateBuffer);
   } catch (const std::bad_alloc&) {
