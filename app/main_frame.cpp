@@ -301,8 +301,7 @@ void CMainFrame::OnHelpContents(wxCommandEvent&) {
 
 void CMainFrame::OnHelp(wxCommandEvent&) {
   if (CKemApp* app = CKemApp::Get()) {
-    wxWindow* focus = FindFocus();
-    if (!(focus && app->Help().ShowControl(focus->GetId()))) {
+    if (!app->Help().ShowWindow(FindFocus())) {
       app->Help().ShowContents();
     }
   }

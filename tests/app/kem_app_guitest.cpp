@@ -30,6 +30,7 @@
 #include "app/kem_doc.h"
 #include "app/kem_view.h"
 #include "app/main_frame.h"
+#include "app/preview_pane.h"
 #include "app/project_form.h"
 #include "app/ui_hooks.h"
 #include "core/project_file.h"
@@ -744,6 +745,18 @@ TEST_F(KemApp, HelpOpensTheTopicOfAControlOrTheContents) {
   request.SetEventObject(m_form->dataFormat);
   m_form->dataFormat->ProcessWindowEvent(request);
   EXPECT_EQ(m_app->Help().LastPage(), "data_format.html");
+
+  // Any part of the preview pane has the pane's topic, by F1 or a request.
+  PreviewPane* pane = m_view->Preview();
+  pane->Problems()->SetFocus();
+  Pump();
+  Menu(wxID_HELP);
+  EXPECT_EQ(m_app->Help().LastPage(), "preview.html");
+  Menu(wxID_HELP_CONTENTS);
+  wxHelpEvent paneRequest(wxEVT_HELP, pane->MinimapToggle()->GetId());
+  paneRequest.SetEventObject(pane->MinimapToggle());
+  pane->MinimapToggle()->ProcessWindowEvent(paneRequest);
+  EXPECT_EQ(m_app->Help().LastPage(), "preview.html");
   EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
   m_app->Help().Close();
   Pump();
@@ -831,6 +844,19 @@ TEST_F(KemApp, ScreenshotOfTheDemoProject) {
   }
   EXPECT_FALSE(m_view->Preview()->Pending());
   Screenshot(m_frame, "main_window.png");
+  // The texturing guide laid over the relief.
+  wxCheckBox* guide = m_view->Preview()->GuideToggle();
+  ASSERT_TRUE(guide->IsEnabled());
+  for (const bool ticked : {true, false}) {
+    guide->SetValue(ticked);
+    wxCommandEvent tick(wxEVT_CHECKBOX, guide->GetId());
+    tick.SetInt(ticked ? 1 : 0);
+    tick.SetEventObject(guide);
+    guide->ProcessWindowEvent(tick);
+    if (ticked) {
+      Screenshot(m_view->Preview(), "preview_texturing_guide.png");
+    }
+  }
 }
 
 }  // namespace
