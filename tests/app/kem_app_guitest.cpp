@@ -77,7 +77,12 @@ void Screenshot(wxWindow* window, const std::string& name, bool duringRun = fals
     }
     wxMilliSleep(10);
   }
-  const wxRect r = window->GetScreenRect();
+  // The screen counts physical pixels; windows count logical ones (two per
+  // physical at GDK_SCALE=2).
+  const double scale = window->GetContentScaleFactor();
+  const wxRect logical = window->GetScreenRect();
+  const wxRect r(wxRound(logical.x * scale), wxRound(logical.y * scale),
+                 wxRound(logical.width * scale), wxRound(logical.height * scale));
   const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
                               std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
                               std::to_string(r.y) + " +repage '" + (fs::path(dir) / name).string() +
@@ -196,6 +201,15 @@ class KemApp : public testing::Test {
       texts.push_back(m.text);
     }
     return texts;
+  }
+
+  // Lets the preview's debounce delay pass and its survey come back.
+  void WaitForPreview() {
+    for (int i = 0; i < 2000 && (i < 3 || m_view->Preview()->Pending()); ++i) {
+      wxTheApp->Yield(true);
+      wxMilliSleep(5);
+    }
+    EXPECT_FALSE(m_view->Preview()->Pending());
   }
 
   void CopyDemoData() {
@@ -530,6 +544,7 @@ TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
   Choose(kGreyScale);
   Type(m_form->maxHeight, "500");
   Type(m_form->outputPath, "large.gnd");
+  WaitForPreview();  // so that the screenshot shows this map
 
   // The run lets waiting events run between boards, and every such pump ends
   // with idle events: sampling the window there sees each step of the run,
@@ -837,12 +852,7 @@ TEST_F(KemApp, ScreenshotOfTheDemoProject) {
   Menu(wxID_OPEN);
   EXPECT_EQ(m_frame->GetTitle(), "Kem - demo.kem");
   EXPECT_TRUE(m_messages.empty());
-  // The picture shows the survey beside the form.
-  for (int i = 0; i < 2000 && (i < 3 || m_view->Preview()->Pending()); ++i) {
-    wxTheApp->Yield(true);
-    wxMilliSleep(5);
-  }
-  EXPECT_FALSE(m_view->Preview()->Pending());
+  WaitForPreview();
   Screenshot(m_frame, "main_window.png");
   // The texturing guide laid over the relief.
   wxCheckBox* guide = m_view->Preview()->GuideToggle();
