@@ -216,7 +216,7 @@ bool CProgressBar::HasWindow() const {
   return GetHandle() != nullptr;
 }
 
-void CProgressBar::FillHeight(int height) {
+void CProgressBar::FillHeight([[maybe_unused]] int height) {
 #ifdef __WXGTK3__
   // The trough's and the bar's borders lie outside their least heights.
   constexpr int kTroughBorders = 2;
@@ -229,8 +229,6 @@ void CProgressBar::FillHeight(int height) {
       "progressbar trough { min-height: " + std::to_string(height - kTroughBorders) +
       "px; } progressbar progress { min-height: " + std::to_string(height - kBarBorders) + "px; }";
   GTKApplyCssStyle(style.c_str());
-#else
-  m_filledHeight = height;
 #endif
 }
 
