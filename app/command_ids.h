@@ -46,6 +46,10 @@ inline constexpr int kIdFilterRadius = 1017;
 inline constexpr int kIdDataFormat = 1021;
 inline constexpr int kIdInterpolate = 1022;
 
+// The preview pane beside the form. It is no control of the form, but its
+// help topic is found the same way, by a number of the same kind.
+inline constexpr int kIdPreviewPane = 1030;
+
 // Help context of a form control: 0x8000 | form template in the high half,
 // the control's number in the low half (0x806503EA for the height map box).
 constexpr std::uint32_t FormControlHelpContext(int controlId) {

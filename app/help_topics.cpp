@@ -7,6 +7,7 @@
 #include <wx/filename.h>
 #include <wx/html/helpctrl.h>
 #include <wx/stdpaths.h>
+#include <wx/window.h>
 
 #include "app/command_ids.h"
 #include "app/ui_hooks.h"
@@ -20,8 +21,9 @@ struct Topic {
   int number = controlId;  // the control's number in the form's help table
 };
 
-// The controls with help, in the order of the form's help table.
-constexpr std::array<Topic, 12> kTopics = {{
+// The controls with help, in the order of the form's help table, and the
+// preview pane beside the form.
+constexpr std::array<Topic, 13> kTopics = {{
     {kIdHeightMapPath, "height_map.html"},
     {kIdFilterGuidePath, "filter_guide.html"},
     {kIdFilterRadius, "filter_radius.html"},
@@ -34,6 +36,7 @@ constexpr std::array<Topic, 12> kTopics = {{
     {kIdDataFormat, "data_format.html"},
     {kIdInterpolate, "interpolate.html"},
     {kIdGenerate, "generate.html", kGenerateCommand},
+    {kIdPreviewPane, "preview.html"},
 }};
 
 bool IsBook(const wxString& dir) {
@@ -101,6 +104,15 @@ bool HelpViewer::ShowControl(int controlId) {
     return false;
   }
   return ShowPage(HelpTopicPage(*context));
+}
+
+bool HelpViewer::ShowWindow(const wxWindow* window) {
+  for (; window != nullptr; window = window->GetParent()) {
+    if (HelpContextForControl(window->GetId())) {
+      return ShowControl(window->GetId());
+    }
+  }
+  return false;
 }
 
 void HelpViewer::Close() {

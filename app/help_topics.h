@@ -1,8 +1,9 @@
 // Help: the help book's topics by context number, and the help viewer.
 //
 // Each control of the project form has a help context number (see
-// FormControlHelpContext); the book has one page for each, and one contents
-// page for the program as a whole.
+// FormControlHelpContext); the book has one page for each, one for the
+// preview pane beside the form, and one contents page for the program as a
+// whole.
 #pragma once
 
 #include <cstdint>
@@ -13,11 +14,13 @@
 #include <wx/string.h>
 
 class wxHtmlHelpController;
+class wxWindow;
 
 namespace kem::app {
 
 // Help context of a form control (control number -> context number), in the
-// order of the form's help table; statics and unknown numbers have none.
+// order of the form's help table, or of the preview pane (kIdPreviewPane);
+// statics and unknown numbers have none.
 std::optional<std::uint32_t> HelpContextForControl(int controlId);
 
 // The book's page for a context number, or an empty string for none.
@@ -40,6 +43,10 @@ class HelpViewer {
   bool ShowContents();
   // Opens the topic of a form control; controls without help show nothing.
   bool ShowControl(int controlId);
+  // Opens the topic of `window` or, when it has none, of the nearest window
+  // around it that has one (a part of the preview pane shows the pane's).
+  // False, showing nothing, when none has a topic or `window` is null.
+  bool ShowWindow(const wxWindow* window);
   // Closes the help window, if it is open.
   void Close();
   // Page shown last, for tests ("" before any).

@@ -118,6 +118,8 @@ bool CKemView::OnCreate(wxDocument* doc, long flags) {
   Bindings();
   frame->ShowProjectForm(m_form.get());
   m_preview = new PreviewPane(frame);
+  m_preview->Bind(wxEVT_HELP, &CKemView::OnHelpRequest, this);
+  m_preview->Bind(wxEVT_CONTEXT_MENU, &CKemView::OnContextMenu, this);
   frame->SetPreview(m_preview.get());
   Activate(true);
   return true;
@@ -386,7 +388,8 @@ void CKemView::OnGenerate() {
 
 void CKemView::OnHelpRequest(wxHelpEvent& event) {
   if (CKemApp* app = CKemApp::Get()) {
-    if (!app->Help().ShowControl(event.GetId())) {
+    const auto* window = dynamic_cast<wxWindow*>(event.GetEventObject());
+    if (!app->Help().ShowControl(event.GetId()) && !app->Help().ShowWindow(window)) {
       app->Help().ShowContents();
     }
   }
@@ -399,14 +402,14 @@ void CKemView::OnContextMenu(wxContextMenuEvent& event) {
     event.Skip();
     return;
   }
-  const int controlId = window ? window->GetId() : wxID_ANY;
   wxMenu menu;
   menu.Append(kIdWhatsThis, "What's This?");
-  if (m_form->GetPopupMenuSelectionFromUser(menu) != kIdWhatsThis) {
+  wxWindow* host = window ? window : m_form.get();
+  if (!host || host->GetPopupMenuSelectionFromUser(menu) != kIdWhatsThis) {
     return;
   }
   if (CKemApp* app = CKemApp::Get()) {
-    if (!app->Help().ShowControl(controlId)) {
+    if (!app->Help().ShowWindow(window)) {
       app->Help().ShowContents();
     }
   }

@@ -25,6 +25,7 @@ constexpr long kFrameStyle =
 // Widths of the preview beside the form: at start-up and at the least.
 constexpr int kPreviewWidth = 440;
 constexpr int kMinPreviewWidth = 220;
+constexpr int kStatusBarMinHeight = 26;  // in pixels at 96 dots per inch
 
 }  // namespace
 
@@ -86,6 +87,8 @@ CMainFrame::CMainFrame(wxDocManager* manager) {
   wxStatusBar* status = CreateStatusBar(
       1, wxSTB_SHOW_TIPS | wxSTB_ELLIPSIZE_END | wxFULL_REPAINT_ON_RESIZE, kIdViewStatusBar);
   status->SetStatusText(kIdlePaneText);
+  // Tall enough for a progress bar that reads at a glance, at any scaling.
+  status->SetMinHeight(FromDIP(kStatusBarMinHeight));
 
   Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
   Bind(wxEVT_SIZE, &CMainFrame::OnSize, this);
@@ -260,6 +263,8 @@ void CMainFrame::ClearResult() {
     m_showsResult = false;
     if (wxStatusBar* status = GetStatusBar()) {
       status->SetStatusText(kIdlePaneText);
+      // Tall enough for a progress bar that reads at a glance, at any scaling.
+      status->SetMinHeight(FromDIP(kStatusBarMinHeight));
     }
   }
 }
@@ -298,8 +303,7 @@ void CMainFrame::OnHelpContents(wxCommandEvent&) {
 
 void CMainFrame::OnHelp(wxCommandEvent&) {
   if (CKemApp* app = CKemApp::Get()) {
-    wxWindow* focus = FindFocus();
-    if (!(focus && app->Help().ShowControl(focus->GetId()))) {
+    if (!app->Help().ShowWindow(FindFocus())) {
       app->Help().ShowContents();
     }
   }

@@ -10,6 +10,7 @@
 #include <wx/filedlg.h>
 #include <wx/sizer.h>
 
+#include "app/command_ids.h"
 #include "app/ui_hooks.h"
 #include "core/generate_terrain.h"
 
@@ -23,6 +24,18 @@ constexpr char kTemplateWildcard[] = "Tile template (tile_blank.dat)|tile_blank.
 
 wxString Megabytes(std::int64_t bytes) {
   return wxString::Format("%.1f MB", static_cast<double>(bytes) / 1e6);
+}
+
+// A survey's picture for the screen; empty when it has none.
+wxImage ToImage(const RgbImage& picture) {
+  if (picture.width <= 0 || picture.height <= 0 ||
+      picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height * 3) {
+    return {};
+  }
+  // wxImage frees its data with free().
+  auto* data = static_cast<unsigned char*>(std::malloc(picture.pixels.size()));
+  std::memcpy(data, picture.pixels.data(), picture.pixels.size());
+  return wxImage(picture.width, picture.height, data);
 }
 
 }  // namespace
@@ -49,7 +62,7 @@ wxString SurveySummary(const ProjectSurvey& survey) {
 }
 
 PreviewPane::PreviewPane(wxWindow* parent)
-    : wxPanel(parent),
+    : wxPanel(parent, kIdPreviewPane),
       m_timer(this),
       m_worker(this, [this](PreviewSurvey&& preview) { ShowSurvey(std::move(preview)); }) {
   m_canvas = new wxWindow(this, wxID_ANY, wxDefaultPosition, wxSize(240, 180));
@@ -59,14 +72,28 @@ PreviewPane::PreviewPane(wxWindow* parent)
     event.Skip();
     m_canvas->Refresh();
   });
+  m_guideToggle = new wxCheckBox(this, wxID_ANY, "Texturing guide");
+  m_guideToggle->SetToolTip("Lay the texturing guide's colours over the relief");
+  m_minimapToggle = new wxCheckBox(this, wxID_ANY, "Minimap");
+  m_minimapToggle->SetToolTip(
+      "Lay the colours of the boards' minimap pictures over the relief: the minimap image, "
+      "or the height map itself when there is none");
+  for (wxCheckBox* toggle : {m_guideToggle, m_minimapToggle}) {
+    toggle->Disable();
+    toggle->Bind(wxEVT_CHECKBOX, &PreviewPane::OnToggle, this);
+  }
   m_summary = new wxStaticText(this, wxID_ANY, "No height map to survey");
   m_problems = new ProblemList(this);
   m_locate = new wxButton(this, wxID_ANY, "Locate tile_blank.dat...");
   m_locate->Hide();
   m_locate->Bind(wxEVT_BUTTON, &PreviewPane::OnLocate, this);
 
+  auto* toggles = new wxBoxSizer(wxHORIZONTAL);
+  toggles->Add(m_guideToggle, 0, wxRIGHT, 2 * kMargin);
+  toggles->Add(m_minimapToggle);
   auto* sizer = new wxBoxSizer(wxVERTICAL);
   sizer->Add(m_canvas, 3, wxEXPAND | wxALL, kMargin);
+  sizer->Add(toggles, 0, wxLEFT | wxRIGHT | wxBOTTOM, kMargin);
   sizer->Add(m_summary, 0, wxEXPAND | wxLEFT | wxRIGHT, kMargin);
   sizer->Add(m_problems, 2, wxEXPAND | wxALL, kMargin);
   sizer->Add(m_locate, 0, wxLEFT | wxRIGHT | wxBOTTOM, kMargin);
@@ -85,21 +112,36 @@ void PreviewPane::OnTimer(wxTimerEvent&) {
 }
 
 void PreviewPane::ShowSurvey(PreviewSurvey&& preview) {
-  const RgbImage& relief = preview.survey.relief;
-  if (relief.width > 0 && relief.height > 0 &&
-      relief.pixels.size() == static_cast<std::size_t>(relief.width) * relief.height * 3) {
-    // wxImage frees its data with free().
-    auto* data = static_cast<unsigned char*>(std::malloc(relief.pixels.size()));
-    std::memcpy(data, relief.pixels.data(), relief.pixels.size());
-    m_picture = wxImage(relief.width, relief.height, data);
-  } else {
-    m_picture = wxImage();
+  const ProjectSurvey& survey = preview.survey;
+  m_pictures = {ToImage(survey.relief), ToImage(survey.guideRelief), ToImage(survey.minimapRelief)};
+  for (auto [toggle, overlay] : {std::pair{m_guideToggle, Overlay::kTexturingGuide},
+                                 std::pair{m_minimapToggle, Overlay::kMinimap}}) {
+    const bool available = m_pictures[static_cast<std::size_t>(overlay)].IsOk();
+    toggle->Enable(available);
+    if (!available) {
+      toggle->SetValue(false);
+    }
   }
-  m_scaled = wxBitmap();
-  m_summary->SetLabel(SurveySummary(preview.survey));
+  m_summary->SetLabel(SurveySummary(survey));
   m_problems->Show(preview);
   m_locate->Show(!preview.tileTemplateFound);
   Layout();
+  ShowPicture();
+}
+
+void PreviewPane::OnToggle(wxCommandEvent& event) {
+  // Two colourings of the same ground at once would hide each other.
+  if (event.IsChecked()) {
+    (event.GetEventObject() == m_guideToggle ? m_minimapToggle : m_guideToggle)->SetValue(false);
+  }
+  ShowPicture();
+}
+
+void PreviewPane::ShowPicture() {
+  m_shown = m_guideToggle->GetValue()     ? Overlay::kTexturingGuide
+            : m_minimapToggle->GetValue() ? Overlay::kMinimap
+                                          : Overlay::kNone;
+  m_scaled = wxBitmap();
   m_canvas->Refresh();
 }
 
@@ -107,16 +149,17 @@ void PreviewPane::OnPaintPicture(wxPaintEvent&) {
   wxAutoBufferedPaintDC dc(m_canvas);
   dc.SetBackground(wxBrush(GetBackgroundColour()));
   dc.Clear();
-  if (!m_picture.IsOk()) {
+  const wxImage& picture = Picture();
+  if (!picture.IsOk()) {
     return;
   }
   const wxSize area = m_canvas->GetClientSize();
-  const double scale = std::min(static_cast<double>(area.x) / m_picture.GetWidth(),
-                                static_cast<double>(area.y) / m_picture.GetHeight());
-  const int width = std::max(1, static_cast<int>(m_picture.GetWidth() * scale));
-  const int height = std::max(1, static_cast<int>(m_picture.GetHeight() * scale));
+  const double scale = std::min(static_cast<double>(area.x) / picture.GetWidth(),
+                                static_cast<double>(area.y) / picture.GetHeight());
+  const int width = std::max(1, static_cast<int>(picture.GetWidth() * scale));
+  const int height = std::max(1, static_cast<int>(picture.GetHeight() * scale));
   if (!m_scaled.IsOk() || m_scaled.GetWidth() != width || m_scaled.GetHeight() != height) {
-    m_scaled = wxBitmap(m_picture.Scale(width, height, wxIMAGE_QUALITY_BILINEAR));
+    m_scaled = wxBitmap(picture.Scale(width, height, wxIMAGE_QUALITY_BILINEAR));
   }
   dc.DrawBitmap(m_scaled, (area.x - width) / 2, (area.y - height) / 2);
 }

@@ -1,13 +1,19 @@
 // The pane beside the project form: the survey of the project as it stands.
 // It shows the shaded relief of the decoded heights with the board grid
 // (boards the filter guide leaves out dimmed, the anchor outlined), a summary
-// line, and the list of problems a run would meet. Every change of the
-// project asks for a new survey; it starts once the typing pauses, runs on
-// its own thread and replaces the picture only if no newer change came since.
+// line, and the list of problems a run would meet. Two toggles lay the
+// texturing guide or the minimap source over the relief, one at a time. Every
+// change of the project asks for a new survey; it starts once the typing
+// pauses, runs on its own thread and replaces the picture only if no newer
+// change came since. A toggle only chooses among the pictures of the last
+// survey.
 #pragma once
+
+#include <array>
 
 #include <wx/bitmap.h>
 #include <wx/button.h>
+#include <wx/checkbox.h>
 #include <wx/image.h>
 #include <wx/panel.h>
 #include <wx/stattext.h>
@@ -37,8 +43,15 @@ class PreviewPane : public wxPanel {
   bool Pending() const { return m_timer.IsRunning() || m_worker.Busy(); }
 
   wxString Summary() const { return m_summary->GetLabel(); }
-  // The relief as surveyed (not scaled to the pane); empty without heights.
-  const wxImage& Picture() const { return m_picture; }
+  // The picture as shown: the relief as surveyed, or the relief in the
+  // colours of the overlay ticked (not scaled to the pane); empty without
+  // heights.
+  const wxImage& Picture() const { return m_pictures[static_cast<std::size_t>(m_shown)]; }
+  // "Texturing guide" and "Minimap": each is enabled while the last survey
+  // has its picture (the minimap's comes from the height map itself when no
+  // minimap image is given); ticking one clears the other.
+  wxCheckBox* GuideToggle() const { return m_guideToggle; }
+  wxCheckBox* MinimapToggle() const { return m_minimapToggle; }
   ProblemList* Problems() const { return m_problems; }
   // "Locate tile_blank.dat...", shown while no tile_blank.dat is found.
   wxButton* LocateButton() const { return m_locate; }
@@ -47,13 +60,22 @@ class PreviewPane : public wxPanel {
   void OnTimer(wxTimerEvent& event);
   void OnPaintPicture(wxPaintEvent& event);
   void OnLocate(wxCommandEvent& event);
+  void OnToggle(wxCommandEvent& event);
   void ShowSurvey(PreviewSurvey&& preview);
+  // Shows the picture the toggles choose.
+  void ShowPicture();
+
+  // The pictures of a survey, by what lies over the relief.
+  enum class Overlay { kNone, kTexturingGuide, kMinimap };
 
   wxWindow* m_canvas = nullptr;
+  wxCheckBox* m_guideToggle = nullptr;
+  wxCheckBox* m_minimapToggle = nullptr;
   wxStaticText* m_summary = nullptr;
   ProblemList* m_problems = nullptr;
   wxButton* m_locate = nullptr;
-  wxImage m_picture;
+  std::array<wxImage, 3> m_pictures;
+  Overlay m_shown = Overlay::kNone;
   wxBitmap m_scaled;
   wxTimer m_timer;
   ProjectSettings m_settings;

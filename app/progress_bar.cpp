@@ -4,6 +4,7 @@
 #include "app/progress_bar.h"
 
 #include <algorithm>
+#include <string>
 #include <utility>
 
 #include <wx/app.h>
@@ -180,6 +181,7 @@ bool CProgressBar::Reposition() {
   const EdgeRect placement =
       PlaceProgressBar(ToEdges(item), messageWidth, blankWidth, !m_message.empty(), m_size);
   if (placement != m_placement) {
+    FillHeight(placement.bottom - placement.top);
     SetSize(placement.left, placement.top, placement.right - placement.left,
             placement.bottom - placement.top, wxSIZE_ALLOW_MINUS_ONE);
     Refresh();
@@ -212,6 +214,22 @@ wxStatusBar* CProgressBar::FindStatusBar() {
 
 bool CProgressBar::HasWindow() const {
   return GetHandle() != nullptr;
+}
+
+void CProgressBar::FillHeight([[maybe_unused]] int height) {
+#ifdef __WXGTK3__
+  // The trough's and the bar's borders lie outside their least heights.
+  constexpr int kTroughBorders = 2;
+  constexpr int kBarBorders = 4;
+  if (height == m_filledHeight || height <= kBarBorders) {
+    return;
+  }
+  m_filledHeight = height;
+  const std::string style =
+      "progressbar trough { min-height: " + std::to_string(height - kTroughBorders) +
+      "px; } progressbar progress { min-height: " + std::to_string(height - kBarBorders) + "px; }";
+  GTKApplyCssStyle(style.c_str());
+#endif
 }
 
 wxStatusBar* CProgressBar::OwningStatusBar() const {

@@ -73,6 +73,10 @@ class CProgressBar : public wxGauge {
 
  private:
   bool HasWindow() const;
+  // Lets the bar fill `height` pixels of its window: GTK draws a thin trough
+  // in the middle of whatever height it is given. Other platforms' bars fill
+  // their windows already.
+  void FillHeight(int height);
   // The status bar, when it is the one that holds this bar.
   wxStatusBar* OwningStatusBar() const;
   void RestorePane();
@@ -88,6 +92,7 @@ class CProgressBar : public wxGauge {
   int m_upper = 0;
   int m_step = 1;
   int m_position = 0;
+  int m_filledHeight = 0;  // the height the bar was last made to fill (GTK)
 
   wxDECLARE_DYNAMIC_CLASS_NO_COPY(CProgressBar);
 };

@@ -27,6 +27,7 @@ PreviewSurvey RunPreviewSurvey(const ProjectSettings& settings, const FileLookup
   options.tileTemplate = FindDataFile(kTileTemplateFile, lookup);
   options.textureList = FindDataFile(kTextureListFile, lookup);
   options.relief = true;
+  options.drapes = true;
   options.cancelled = cancelled;
   preview.tileTemplate = options.tileTemplate;
   preview.tileTemplateFound = IsFile(options.tileTemplate);

@@ -24,6 +24,11 @@ namespace {
 
 constexpr int kOverlap = kWindowSide - kBoardSide;  // pixels a window shares with the next
 
+// The window's top-left pixel: windows keep their rows bottom up.
+const std::uint8_t* TopLeftPixel(const TargaSource& source) {
+  return source.window.data() + static_cast<std::size_t>(GridIndex(0, 0)) * kWindowPixelBytes;
+}
+
 class NoProgress final : public ProgressBar {
  public:
   int StepIt() override { return 0; }
@@ -190,7 +195,7 @@ class Survey {
   void OpenGuides() {
     const TargaSource* elevation = job_.elevation.get();
     if (!job_.minimapPath.empty()) {
-      OpenOptional(job_.minimapPath, job_.minimap, elevation, host_);
+      minimapUsable_ = OpenOptional(job_.minimapPath, job_.minimap, elevation, host_);
     }
     if (!job_.texturingGuidePath.empty()) {
       guideUsable_ = OpenOptional(job_.texturingGuidePath, job_.texturingGuide, elevation, host_);
@@ -278,12 +283,30 @@ class Survey {
   }
 
   void ReadBoards() {
+    const std::int64_t gridWidth = std::int64_t{job_.boardCols} * kBoardSide + kOverlap;
+    const std::int64_t gridHeight = std::int64_t{job_.boardRows} * kBoardSide + kOverlap;
     std::optional<ReliefCanvas> canvas;
     if (options_.relief) {
-      canvas.emplace(std::int64_t{job_.boardCols} * kBoardSide + kOverlap,
-                     std::int64_t{job_.boardRows} * kBoardSide + kOverlap);
+      canvas.emplace(gridWidth, gridHeight);
     }
     const bool surveyTextures = job_.texturingGuide && guideUsable_;
+    // Without a minimap image the boards' minimaps show the height map itself.
+    std::optional<ColourCanvas> guideColours;
+    std::optional<ColourCanvas> minimapColours;
+    TargaSource* minimapSource = nullptr;
+    if (canvas && options_.drapes) {
+      if (surveyTextures) {
+        guideColours.emplace(gridWidth, gridHeight);
+      }
+      if (job_.minimapPath.empty()) {
+        minimapSource = job_.elevation.get();
+      } else if (job_.minimap && minimapUsable_) {
+        minimapSource = job_.minimap.get();
+      }
+      if (minimapSource != nullptr) {
+        minimapColours.emplace(gridWidth, gridHeight);
+      }
+    }
     if (surveyTextures) {
       result_.boardTextures.assign(static_cast<std::size_t>(job_.boardCols) * job_.boardRows, 0);
     }
@@ -310,15 +333,33 @@ class Survey {
         if (written) {
           AddHeights(col, row, topOffset, sum);
         }
+        // Each board adds its own 72 x 72 pixels; the last column and row
+        // add the whole window, so every pixel of the grid comes once.
+        const std::int64_t left = std::int64_t{col} * kBoardSide;
+        const std::int64_t top = std::int64_t{row} * kBoardSide;
+        const int columns = col + 1 == job_.boardCols ? kWindowSide : kBoardSide;
+        const int rows = row + 1 == job_.boardRows ? kWindowSide : kBoardSide;
         if (canvas) {
-          const int columns = col + 1 == job_.boardCols ? kWindowSide : kBoardSide;
-          const int rows = row + 1 == job_.boardRows ? kWindowSide : kBoardSide;
-          canvas->Add(std::int64_t{col} * kBoardSide, std::int64_t{row} * kBoardSide, columns, rows,
-                      elevation.heights.data() + GridIndex(0, 0), 1, -kWindowSide);
+          canvas->Add(left, top, columns, rows, elevation.heights.data() + GridIndex(0, 0), 1,
+                      -kWindowSide);
         }
         const bool slotsRead = written && surveyTextures;
+        if (slotsRead || guideColours) {
+          ReadBoardWindow(col, row, job_.boardCols, job_.boardRows, *job_.texturingGuide);
+        }
         if (slotsRead) {
           CountTextures(col, row, slots.data());
+        }
+        if (guideColours) {
+          guideColours->Add(left, top, columns, rows, TopLeftPixel(*job_.texturingGuide), 1,
+                            -kWindowSide);
+        }
+        if (minimapColours) {
+          if (minimapSource != &elevation) {
+            ReadBoardWindow(col, row, job_.boardCols, job_.boardRows, *minimapSource);
+          }
+          minimapColours->Add(left, top, columns, rows, TopLeftPixel(*minimapSource), 1,
+                              -kWindowSide);
         }
         if (options_.board) {
           options_.board(
@@ -346,6 +387,14 @@ class Survey {
       overlay.anchorCol = result_.anchor.col;
       overlay.anchorRow = result_.anchor.row;
       result_.relief = canvas->Render(overlay);
+      if (guideColours) {
+        const RgbImage colours = guideColours->Image();
+        result_.guideRelief = canvas->Render(overlay, &colours);
+      }
+      if (minimapColours) {
+        const RgbImage colours = minimapColours->Image();
+        result_.minimapRelief = canvas->Render(overlay, &colours);
+      }
     }
   }
 
@@ -401,11 +450,11 @@ class Survey {
     }
   }
 
-  // The texture slot of every vertex of a written board, as the board writer
-  // matches it, and the number of distinct textures among them.
+  // The texture slot of every vertex of a written board whose guide window
+  // has been read, as the board writer matches it, and the number of
+  // distinct textures among them.
   void CountTextures(std::int32_t col, std::int32_t row, std::uint8_t* slots) {
-    TargaSource& guide = *job_.texturingGuide;
-    ReadBoardWindow(col, row, job_.boardCols, job_.boardRows, guide);
+    const TargaSource& guide = *job_.texturingGuide;
     std::bitset<kMatchedTextures + 1> used;
     // Guides are painted in patches: a pixel like the one before has its slot.
     const std::uint8_t* previous = nullptr;
@@ -454,6 +503,7 @@ class Survey {
   bool elevationUsable_ = false;
   bool formatKnown_ = false;
   bool guideUsable_ = false;
+  bool minimapUsable_ = false;
   bool filterUsable_ = true;
 };
 

@@ -45,6 +45,10 @@ struct SurveyOptions {
   // Draw the shaded relief of the board grid (boards the filter leaves out
   // dimmed, the anchor outlined). The heights of every board are then read.
   bool relief = false;
+  // With `relief`, also draw the relief with the texturing guide and with the
+  // minimap source draped over it (ProjectSurvey::guideRelief and
+  // minimapRelief); their windows are then read for every board too.
+  bool drapes = false;
   // Asked between boards (on the survey's thread); once it answers true the
   // survey stops and says so. A desktop front end hands in a test of its own
   // atomic flag.
@@ -112,6 +116,12 @@ struct ProjectSurvey {
 
   bool cancelled = false;
   RgbImage relief;  // with SurveyOptions::relief and the heights read
+  // With SurveyOptions::drapes as well: the same relief in the colours of the
+  // texturing guide (when one is given and usable) and of the minimap source
+  // (the minimap image when one is given and usable, otherwise the height
+  // map's own colours, which the boards' minimaps then show); empty otherwise.
+  RgbImage guideRelief;
+  RgbImage minimapRelief;
 
   // True when a run with these settings would write its layout file.
   bool WouldGenerate() const { return !cancelled && problems.empty(); }

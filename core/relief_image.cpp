@@ -52,6 +52,41 @@ std::int64_t CeilDiv(std::int64_t a, std::int64_t b) {
   return (a + b - 1) / b;
 }
 
+// Samples of the grid per picture pixel along each side: the long side fits
+// in kPictureLongSide pixels.
+std::int64_t PictureFactor(std::int64_t width, std::int64_t height) {
+  return std::max<std::int64_t>(1, CeilDiv(std::max(width, height), kPictureLongSide));
+}
+
+// Calls add(picture pixel, offset) for every sample (i, j) of the `columns` x
+// `rows` piece at (left, top) that lies on the width x height grid, where
+// offset = i * columnStride + j * rowStride.
+template <typename AddSample>
+void ForEachSample(std::int64_t width, std::int64_t height, std::int64_t factor, int pictureWidth,
+                   std::int64_t left, std::int64_t top, int columns, int rows,
+                   std::ptrdiff_t columnStride, std::ptrdiff_t rowStride, AddSample add) {
+  const std::int64_t firstColumn = std::max<std::int64_t>(0, -left);
+  const std::int64_t endColumn = std::min<std::int64_t>(columns, width - left);
+  const std::int64_t firstRow = std::max<std::int64_t>(0, -top);
+  const std::int64_t endRow = std::min<std::int64_t>(rows, height - top);
+  for (std::int64_t j = firstRow; j < endRow; ++j) {
+    const std::int64_t y = top + j;
+    const std::size_t line = static_cast<std::size_t>(y / factor) * pictureWidth;
+    const std::int64_t x = left + firstColumn;
+    std::int64_t pixel = x / factor;
+    std::int64_t inPixel = x % factor;
+    std::ptrdiff_t offset = j * rowStride + firstColumn * columnStride;
+    for (std::int64_t i = firstColumn; i < endColumn; ++i) {
+      add(line + static_cast<std::size_t>(pixel), offset);
+      offset += columnStride;
+      if (++inPixel == factor) {
+        inPixel = 0;
+        ++pixel;
+      }
+    }
+  }
+}
+
 // The board column (or row) each picture column (or row) falls in: the board
 // of its middle sample.
 std::vector<std::int32_t> BoardOfPixel(int pixels, std::int64_t factor, std::int64_t samples,
@@ -68,7 +103,7 @@ std::vector<std::int32_t> BoardOfPixel(int pixels, std::int64_t factor, std::int
 
 ReliefCanvas::ReliefCanvas(std::int64_t width, std::int64_t height)
     : width_(std::max<std::int64_t>(width, 1)), height_(std::max<std::int64_t>(height, 1)) {
-  factor_ = std::max<std::int64_t>(1, CeilDiv(std::max(width_, height_), kPictureLongSide));
+  factor_ = PictureFactor(width_, height_);
   pictureWidth_ = static_cast<int>(CeilDiv(width_, factor_));
   pictureHeight_ = static_cast<int>(CeilDiv(height_, factor_));
   const auto pixels = static_cast<std::size_t>(pictureWidth_) * pictureHeight_;
@@ -78,32 +113,21 @@ ReliefCanvas::ReliefCanvas(std::int64_t width, std::int64_t height)
 
 void ReliefCanvas::Add(std::int64_t left, std::int64_t top, int columns, int rows,
                        const float* values, std::ptrdiff_t columnStride, std::ptrdiff_t rowStride) {
-  const std::int64_t firstColumn = std::max<std::int64_t>(0, -left);
-  const std::int64_t endColumn = std::min<std::int64_t>(columns, width_ - left);
-  const std::int64_t firstRow = std::max<std::int64_t>(0, -top);
-  const std::int64_t endRow = std::min<std::int64_t>(rows, height_ - top);
-  for (std::int64_t j = firstRow; j < endRow; ++j) {
-    const std::int64_t y = top + j;
-    const std::size_t line = static_cast<std::size_t>(y / factor_) * pictureWidth_;
-    std::int64_t x = left + firstColumn;
-    std::int64_t pixel = x / factor_;
-    std::int64_t inPixel = x % factor_;
-    const float* value = values + j * rowStride + firstColumn * columnStride;
-    for (std::int64_t i = firstColumn; i < endColumn; ++i) {
-      sums_[line + static_cast<std::size_t>(pixel)] += *value;
-      ++counts_[line + static_cast<std::size_t>(pixel)];
-      value += columnStride;
-      if (++inPixel == factor_) {
-        inPixel = 0;
-        ++pixel;
-      }
-    }
-  }
+  ForEachSample(width_, height_, factor_, pictureWidth_, left, top, columns, rows, columnStride,
+                rowStride, [&](std::size_t at, std::ptrdiff_t offset) {
+                  sums_[at] += values[offset];
+                  ++counts_[at];
+                });
 }
 
-RgbImage ReliefCanvas::Render(const BoardOverlay& overlay) const {
+RgbImage ReliefCanvas::Render(const BoardOverlay& overlay, const RgbImage* drape) const {
   const int w = pictureWidth_;
   const int h = pictureHeight_;
+  if (drape != nullptr &&
+      (drape->width != w || drape->height != h ||
+       drape->pixels.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3)) {
+    drape = nullptr;
+  }
   const auto at = [w](int x, int y) { return static_cast<std::size_t>(y) * w + x; };
 
   std::vector<float> mean(sums_.size(), 0.0f);
@@ -172,7 +196,14 @@ RgbImage ReliefCanvas::Render(const BoardOverlay& overlay) const {
           0.0, (normal[0] * light[0] + normal[1] * light[1] + normal[2] * light[2]) / length);
       // Level ground comes out at its tint.
       const double brightness = kShadowFloor + (1.0 - kShadowFloor) * lit / light[2];
-      Rgb colour = Tint(range > 0 ? (m - low) / range : 0.5);
+      Rgb colour{};
+      if (drape != nullptr) {
+        const std::uint8_t* draped = drape->pixels.data() + at(x, y) * 3;
+        colour = {static_cast<double>(draped[0]), static_cast<double>(draped[1]),
+                  static_cast<double>(draped[2])};
+      } else {
+        colour = Tint(range > 0 ? (m - low) / range : 0.5);
+      }
       for (double& c : colour) {
         c *= brightness;
         if (shade == BoardShade::kDimmed) {
@@ -210,6 +241,49 @@ RgbImage ReliefCanvas::Render(const BoardOverlay& overlay) const {
           std::copy(kAnchorColour.begin(), kAnchorColour.end(), image.pixels.data() + at(x, y) * 3);
         }
       }
+    }
+  }
+  return image;
+}
+
+ColourCanvas::ColourCanvas(std::int64_t width, std::int64_t height)
+    : width_(std::max<std::int64_t>(width, 1)), height_(std::max<std::int64_t>(height, 1)) {
+  factor_ = PictureFactor(width_, height_);
+  pictureWidth_ = static_cast<int>(CeilDiv(width_, factor_));
+  pictureHeight_ = static_cast<int>(CeilDiv(height_, factor_));
+  const auto pixels = static_cast<std::size_t>(pictureWidth_) * pictureHeight_;
+  sums_.assign(pixels * 3, 0);
+  counts_.assign(pixels, 0);
+}
+
+void ColourCanvas::Add(std::int64_t left, std::int64_t top, int columns, int rows,
+                       const std::uint8_t* pixels, std::ptrdiff_t columnStride,
+                       std::ptrdiff_t rowStride) {
+  ForEachSample(width_, height_, factor_, pictureWidth_, left, top, columns, rows, columnStride,
+                rowStride, [&](std::size_t at, std::ptrdiff_t offset) {
+                  const std::uint8_t* pixel = pixels + offset * 3;
+                  std::uint32_t* sum = sums_.data() + at * 3;
+                  sum[0] += pixel[2];  // red
+                  sum[1] += pixel[1];
+                  sum[2] += pixel[0];
+                  ++counts_[at];
+                });
+}
+
+RgbImage ColourCanvas::Image() const {
+  RgbImage image;
+  image.width = pictureWidth_;
+  image.height = pictureHeight_;
+  image.pixels.resize(counts_.size() * 3);
+  for (std::size_t i = 0; i < counts_.size(); ++i) {
+    std::uint8_t* out = image.pixels.data() + i * 3;
+    const std::uint32_t count = counts_[i];
+    if (count == 0) {
+      std::copy(kBackground.begin(), kBackground.end(), out);
+      continue;
+    }
+    for (std::size_t c = 0; c < 3; ++c) {
+      out[c] = static_cast<std::uint8_t>((sums_[i * 3 + c] + count / 2) / count);
     }
   }
   return image;

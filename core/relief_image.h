@@ -1,9 +1,10 @@
 // Pictures of a map for people to look at: a shaded relief of its heights
-// and a mosaic of its boards' minimap pictures, both downsampled to at most
-// 1024 pixels on the long side.
+// (optionally with a guide image's colours draped over it) and a mosaic of
+// its boards' minimap pictures, all downsampled to at most 1024 pixels on the
+// long side.
 //
-// Both are fed board by board and keep only the picture at its final size
-// (plus one sum and count per relief pixel), so a map of any size is drawn
+// All are fed board by board and keep only the picture at its final size
+// (plus sums and a count per picture pixel), so a map of any size is drawn
 // in a few megabytes.
 #pragma once
 
@@ -64,8 +65,11 @@ class ReliefCanvas {
 
   // Draws the picture: colour from the height (between the lowest and highest
   // pixel), lit from the north-west; pixels that got no sample are background.
-  // `overlay` dims, outlines and grids the boards it names.
-  RgbImage Render(const BoardOverlay& overlay) const;
+  // `overlay` dims, outlines and grids the boards it names. With `drape` (a
+  // picture of this canvas's size, such as ColourCanvas::Image of the same
+  // grid) each pixel takes the drape's colour instead of the height's, lit
+  // the same way; a drape of another size is ignored.
+  RgbImage Render(const BoardOverlay& overlay, const RgbImage* drape = nullptr) const;
 
  private:
   std::int64_t width_;
@@ -74,6 +78,39 @@ class ReliefCanvas {
   int pictureWidth_;
   int pictureHeight_;
   std::vector<double> sums_;
+  std::vector<std::uint32_t> counts_;
+};
+
+// The colours of an image over a grid of width x height pixels, collected in
+// pieces and averaged down to the picture size of a ReliefCanvas of the same
+// grid, to be draped over its relief.
+class ColourCanvas {
+ public:
+  // Needs width and height of at least 1; a long side of up to four million
+  // pixels (Targa images stop at 65535) keeps every sum in range.
+  ColourCanvas(std::int64_t width, std::int64_t height);
+
+  int PictureWidth() const { return pictureWidth_; }
+  int PictureHeight() const { return pictureHeight_; }
+
+  // Adds the `columns` x `rows` pixels whose top left is (left, top) in the
+  // grid, three bytes each (blue, green, red, as a Targa window keeps them):
+  // pixel (i, j) of the piece starts at pixels + 3 * (i * columnStride +
+  // j * rowStride) (strides may be negative). Pixels outside the grid are
+  // ignored.
+  void Add(std::int64_t left, std::int64_t top, int columns, int rows, const std::uint8_t* pixels,
+           std::ptrdiff_t columnStride, std::ptrdiff_t rowStride);
+
+  // The mean colour of each picture pixel; background where none was added.
+  RgbImage Image() const;
+
+ private:
+  std::int64_t width_;
+  std::int64_t height_;
+  std::int64_t factor_;
+  int pictureWidth_;
+  int pictureHeight_;
+  std::vector<std::uint32_t> sums_;  // red, green and blue of each picture pixel
   std::vector<std::uint32_t> counts_;
 };
 

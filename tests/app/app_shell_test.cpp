@@ -37,6 +37,7 @@ TEST(HelpTopics, FormControlsCarryTheFormsContextNumbers) {
   EXPECT_EQ(HelpContextForControl(kIdHeightMapPath), 2154103786u);
   EXPECT_EQ(HelpContextForControl(kIdInterpolate), 0x806503FEu);
   EXPECT_EQ(HelpContextForControl(kIdGenerate), 0x80658003u);
+  EXPECT_EQ(HelpContextForControl(kIdPreviewPane), 0x80650406u);
   EXPECT_EQ(HelpContextForControl(kIdPickHeightMap), std::nullopt);
   EXPECT_EQ(HelpContextForControl(-1), std::nullopt);
 }
@@ -47,7 +48,7 @@ TEST(HelpTopics, EveryContextHasAPageInTheBook) {
   const wxString dir = wxFileName(book).GetPath();
   for (int id : {kIdHeightMapPath, kIdFilterGuidePath, kIdFilterRadius, kIdMaxHeight, kIdBaseHeight,
                  kIdMinimapPath, kIdOutputPath, kIdTexturingGuidePath, kIdRandomize, kIdDataFormat,
-                 kIdInterpolate, kIdGenerate}) {
+                 kIdInterpolate, kIdGenerate, kIdPreviewPane}) {
     const auto context = HelpContextForControl(id);
     ASSERT_TRUE(context) << id;
     const std::string page = HelpTopicPage(*context);

@@ -34,6 +34,7 @@
 #include "app/kem_doc.h"
 #include "app/kem_view.h"
 #include "app/main_frame.h"
+#include "app/preview_pane.h"
 #include "app/project_form.h"
 #include "app/ui_hooks.h"
 #include "core/project_file.h"
@@ -80,7 +81,12 @@ void Screenshot(wxWindow* window, const std::string& name, bool duringRun = fals
     }
     wxMilliSleep(10);
   }
-  const wxRect r = window->GetScreenRect();
+  // The screen counts physical pixels; windows count logical ones (two per
+  // physical at GDK_SCALE=2).
+  const double scale = window->GetContentScaleFactor();
+  const wxRect logical = window->GetScreenRect();
+  const wxRect r(wxRound(logical.x * scale), wxRound(logical.y * scale),
+                 wxRound(logical.width * scale), wxRound(logical.height * scale));
 #ifdef __WXMSW__
   // No image tools of the build machine are within reach of a Windows
   // program: the screen is copied as a bitmap, which run_gui_tests.sh turns
@@ -213,6 +219,15 @@ class KemApp : public testing::Test {
       texts.push_back(m.text);
     }
     return texts;
+  }
+
+  // Lets the preview's debounce delay pass and its survey come back.
+  void WaitForPreview() {
+    for (int i = 0; i < 2000 && (i < 3 || m_view->Preview()->Pending()); ++i) {
+      wxTheApp->Yield(true);
+      wxMilliSleep(5);
+    }
+    EXPECT_FALSE(m_view->Preview()->Pending());
   }
 
   void CopyDemoData() {
@@ -547,6 +562,7 @@ TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
   Choose(kGreyScale);
   Type(m_form->maxHeight, "500");
   Type(m_form->outputPath, "large.gnd");
+  WaitForPreview();  // so that the screenshot shows this map
 
   // The run lets waiting events run between boards, and every such pump ends
   // with idle events: sampling the window there sees each step of the run,
@@ -762,6 +778,18 @@ TEST_F(KemApp, HelpOpensTheTopicOfAControlOrTheContents) {
   request.SetEventObject(m_form->dataFormat);
   m_form->dataFormat->ProcessWindowEvent(request);
   EXPECT_EQ(m_app->Help().LastPage(), "data_format.html");
+
+  // Any part of the preview pane has the pane's topic, by F1 or a request.
+  PreviewPane* pane = m_view->Preview();
+  pane->Problems()->SetFocus();
+  Pump();
+  Menu(wxID_HELP);
+  EXPECT_EQ(m_app->Help().LastPage(), "preview.html");
+  Menu(wxID_HELP_CONTENTS);
+  wxHelpEvent paneRequest(wxEVT_HELP, pane->MinimapToggle()->GetId());
+  paneRequest.SetEventObject(pane->MinimapToggle());
+  pane->MinimapToggle()->ProcessWindowEvent(paneRequest);
+  EXPECT_EQ(m_app->Help().LastPage(), "preview.html");
   EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
   m_app->Help().Close();
   Pump();
@@ -842,13 +870,21 @@ TEST_F(KemApp, ScreenshotOfTheDemoProject) {
   Menu(wxID_OPEN);
   EXPECT_EQ(m_frame->GetTitle(), "Kem - demo.kem");
   EXPECT_TRUE(m_messages.empty());
-  // The picture shows the survey beside the form.
-  for (int i = 0; i < 2000 && (i < 3 || m_view->Preview()->Pending()); ++i) {
-    wxTheApp->Yield(true);
-    wxMilliSleep(5);
-  }
-  EXPECT_FALSE(m_view->Preview()->Pending());
+  WaitForPreview();
   Screenshot(m_frame, "main_window.png");
+  // The texturing guide laid over the relief.
+  wxCheckBox* guide = m_view->Preview()->GuideToggle();
+  ASSERT_TRUE(guide->IsEnabled());
+  for (const bool ticked : {true, false}) {
+    guide->SetValue(ticked);
+    wxCommandEvent tick(wxEVT_CHECKBOX, guide->GetId());
+    tick.SetInt(ticked ? 1 : 0);
+    tick.SetEventObject(guide);
+    guide->ProcessWindowEvent(tick);
+    if (ticked) {
+      Screenshot(m_view->Preview(), "preview_texturing_guide.png");
+    }
+  }
 }
 
 }  // namespace

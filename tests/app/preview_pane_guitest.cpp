@@ -1,6 +1,7 @@
 // The preview beside the form in the running application: the survey of the
-// demo project follows the form's changes, and the problem list tells what a
-// run would meet and offers to find a missing tile_blank.dat.
+// demo project follows the form's changes, its toggles lay a guide over the
+// relief, and the problem list tells what a run would meet and offers to find
+// a missing tile_blank.dat.
 #include <array>
 #include <cstdlib>
 #include <filesystem>
@@ -43,7 +44,7 @@ class Preview : public testing::Test {
     ASSERT_NE(app, nullptr);
     m_previousDir = fs::current_path();
     m_folder.Chdir();
-    for (const char* name : {"textures.txt", "demo_heightmap.tga"}) {
+    for (const char* name : {"textures.txt", "demo_heightmap.tga", "demo_texturing_guide.tga"}) {
       fs::copy_file(SourceDir() / "data" / name, m_folder.path() / name);
     }
     // No question may wait for an answer: unsaved edits are dropped.
@@ -99,6 +100,16 @@ class Preview : public testing::Test {
     release.SetEventObject(m_form->filterRadius);
     m_form->filterRadius->ProcessWindowEvent(release);
     WaitForSurvey();
+  }
+
+  // A click on a toggle.
+  void Tick(wxCheckBox* toggle, bool ticked) {
+    toggle->SetValue(ticked);
+    wxCommandEvent event(wxEVT_CHECKBOX, toggle->GetId());
+    event.SetInt(ticked ? 1 : 0);
+    event.SetEventObject(toggle);
+    toggle->ProcessWindowEvent(event);
+    wxTheApp->Yield(true);
   }
 
   // The picture's colour at a fraction of its width and height.
@@ -173,6 +184,36 @@ TEST_F(Preview, FollowsTheFormatAndTheFilterRadius) {
   SlideFilterRadius(8);
   EXPECT_TRUE(m_pane->Summary().Contains(", 12 selected")) << m_pane->Summary();
   EXPECT_NE(Probe(0.9, 0.9), dimmed);
+}
+
+TEST_F(Preview, LaysTheTexturingGuideOverTheReliefWithoutSurveyingAgain) {
+  Type(m_form->heightMapPath, "demo_heightmap.tga");
+  Type(m_form->outputPath, "demo.gnd");
+  // The minimap source is the height map itself until a minimap image is given.
+  EXPECT_FALSE(m_pane->GuideToggle()->IsEnabled());
+  EXPECT_TRUE(m_pane->MinimapToggle()->IsEnabled());
+  const auto relief = Probe(0.3, 0.4);
+
+  Type(m_form->texturingGuidePath, "demo_texturing_guide.tga");
+  ASSERT_TRUE(m_pane->GuideToggle()->IsEnabled());
+  EXPECT_EQ(Probe(0.3, 0.4), relief);
+  Tick(m_pane->GuideToggle(), true);
+  EXPECT_FALSE(m_pane->Pending());  // a toggle only redraws
+  const auto guide = Probe(0.3, 0.4);
+  EXPECT_NE(guide, relief);
+  // One overlay at a time.
+  Tick(m_pane->MinimapToggle(), true);
+  EXPECT_FALSE(m_pane->GuideToggle()->GetValue());
+  EXPECT_NE(Probe(0.3, 0.4), guide);
+  Tick(m_pane->MinimapToggle(), false);
+  EXPECT_EQ(Probe(0.3, 0.4), relief);
+
+  // Without the guide its toggle goes off and the relief comes back.
+  Tick(m_pane->GuideToggle(), true);
+  Type(m_form->texturingGuidePath, "");
+  EXPECT_FALSE(m_pane->GuideToggle()->IsEnabled());
+  EXPECT_FALSE(m_pane->GuideToggle()->GetValue());
+  EXPECT_EQ(Probe(0.3, 0.4), relief);
 }
 
 TEST_F(Preview, ListsAMissingTemplateAndAMismatchedGuideAndLocatesTheTemplate) {

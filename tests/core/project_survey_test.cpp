@@ -277,6 +277,44 @@ TEST(ProjectSurvey, DrawsTheReliefOfTheWholeGrid) {
   EXPECT_EQ(survey.relief.pixels.size(), 148u * 76u * 3u);
 }
 
+// The relief in a guide's colours: the texturing guide when it can be read,
+// the minimap image, or the height map itself when there is no minimap image.
+TEST(ProjectSurvey, DrapesTheTexturingGuideAndTheMinimapSourceOverTheRelief) {
+  SurveyFolder folder;  // level ground in red 200
+  folder.Save("guide.tga", 148, 76, [](int x, int) {
+    return x < 72 ? Rgb{255, 0, 0} : Rgb{0, 0, 255};
+  });
+  folder.Save("minimap.tga", 148, 76, [](int, int) { return Rgb{10, 120, 30}; });
+  folder.Save("small.tga", 100, 76);
+  folder.settings.texturingGuidePath = folder.dir.File("guide.tga");
+  SurveyOptions options;
+  options.relief = true;
+  const auto pixel = [](const RgbImage& image, int x, int y) {
+    const std::size_t at = (static_cast<std::size_t>(y) * image.width + x) * 3;
+    return Rgb{image.pixels.at(at), image.pixels.at(at + 1), image.pixels.at(at + 2)};
+  };
+
+  ProjectSurvey survey = SurveyProject(folder.settings, options);
+  EXPECT_TRUE(survey.guideRelief.pixels.empty());  // not asked for
+  options.drapes = true;
+  survey = SurveyProject(folder.settings, options);
+  ASSERT_EQ(survey.guideRelief.width, survey.relief.width);
+  ASSERT_EQ(survey.guideRelief.height, survey.relief.height);
+  EXPECT_EQ(pixel(survey.guideRelief, 10, 38), (Rgb{255, 0, 0}));
+  EXPECT_EQ(pixel(survey.guideRelief, 110, 38), (Rgb{0, 0, 255}));
+  EXPECT_EQ(pixel(survey.minimapRelief, 10, 38), (Rgb{200, 0, 0}));
+
+  folder.settings.minimapPath = folder.dir.File("minimap.tga");
+  survey = SurveyProject(folder.settings, options);
+  EXPECT_EQ(pixel(survey.minimapRelief, 110, 38), (Rgb{10, 120, 30}));
+
+  // A minimap image the run would stop on has no picture; the guide's stays.
+  folder.settings.minimapPath = folder.dir.File("small.tga");
+  survey = SurveyProject(folder.settings, options);
+  EXPECT_TRUE(survey.minimapRelief.pixels.empty());
+  EXPECT_FALSE(survey.guideRelief.pixels.empty());
+}
+
 TEST(ProjectSurvey, StopsWhenCancelled) {
   SurveyFolder folder;
   // As a desktop front end would: a flag set on another thread.

@@ -1,5 +1,6 @@
-// Map pictures: the relief's size and downsampling, its board overlay, and
-// the minimap mosaic's placement of boards.
+// Map pictures: the relief's size and downsampling, its board overlay, a
+// guide's colours draped over it, and the minimap mosaic's placement of
+// boards.
 #include "core/relief_image.h"
 
 #include <gtest/gtest.h>
@@ -92,6 +93,45 @@ TEST(ReliefCanvas, DrawsAbsentBoardsAsBackgroundAndDimsBoardsLeftOut) {
   EXPECT_EQ(PixelOf(marked, 0, 0), (Rgb{230, 40, 40}));                 // the anchor's outline
   EXPECT_EQ(PixelOf(marked, kSide / 2, kSide / 2), ground);             // inside it
   EXPECT_NE(PixelOf(marked, kSide, 5), PixelOf(marked, kSide + 5, 5));  // a grid line
+}
+
+// A guide's colours, averaged down as the relief is, take the place of the
+// height tint: level ground shows them as they are, grid lines still darken
+// them, and a drape of another size is left out.
+TEST(ColourCanvas, AveragesColoursToDrapeOverTheRelief) {
+  // 1026 samples wide: two samples a picture pixel. Bottom-up rows of blue,
+  // green, red bytes as a window keeps them: red alternates 0 and 101 along a
+  // row, green is 50, blue 7.
+  constexpr int kWidth = 1026;
+  constexpr int kRows = 4;
+  std::vector<std::uint8_t> window(static_cast<std::size_t>(kWidth) * kRows * 3);
+  for (int i = 0; i < kWidth * kRows; ++i) {
+    window[static_cast<std::size_t>(i) * 3] = 7;
+    window[static_cast<std::size_t>(i) * 3 + 1] = 50;
+    window[static_cast<std::size_t>(i) * 3 + 2] = (i % kWidth) % 2 == 0 ? 0 : 101;
+  }
+  ColourCanvas colours(kWidth, kRows);
+  ReliefCanvas relief(kWidth, kRows);
+  ASSERT_EQ(colours.PictureWidth(), relief.PictureWidth());
+  ASSERT_EQ(colours.PictureHeight(), relief.PictureHeight());
+  colours.Add(0, 0, kWidth, kRows, window.data() + (kRows - 1) * kWidth * 3, 1, -kWidth);
+  const std::vector<float> level(static_cast<std::size_t>(kWidth) * kRows, 3.0f);
+  relief.Add(0, 0, kWidth, kRows, level.data(), 1, kWidth);
+  const RgbImage drape = colours.Image();
+  EXPECT_EQ(PixelOf(drape, 0, 0), (Rgb{51, 50, 7}));  // 50.5 rounds up
+
+  BoardOverlay overlay;
+  overlay.boardCols = 2;
+  overlay.boardRows = 1;
+  overlay.boardSide = kWidth / 2;
+  const RgbImage draped = relief.Render(overlay, &drape);
+  EXPECT_EQ(PixelOf(draped, 5, 1), (Rgb{51, 50, 7}));
+  const Rgb onGrid = PixelOf(draped, relief.PictureWidth() / 2, 1);
+  EXPECT_LT(onGrid[1], 50);
+
+  RgbImage small = drape;
+  small.width -= 1;
+  EXPECT_EQ(relief.Render(overlay, &small).pixels, relief.Render(overlay).pixels);
 }
 
 TEST(MinimapMosaic, PlacesEachMinimapInItsCellColumnByColumn) {
