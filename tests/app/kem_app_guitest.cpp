@@ -81,9 +81,13 @@ void Screenshot(wxWindow* window, const std::string& name, bool duringRun = fals
     }
     wxMilliSleep(10);
   }
-  // The screen counts physical pixels; windows count logical ones (two per
-  // physical at GDK_SCALE=2).
+  // The screen counts physical pixels; windows on GTK count logical ones (two
+  // per physical at GDK_SCALE=2), on Windows physical ones too.
+#ifdef __WXMSW__
+  const double scale = 1.0;
+#else
   const double scale = window->GetContentScaleFactor();
+#endif
   const wxRect logical = window->GetScreenRect();
   const wxRect r(wxRound(logical.x * scale), wxRound(logical.y * scale),
                  wxRound(logical.width * scale), wxRound(logical.height * scale));
