@@ -70,6 +70,14 @@ class CMainFrame::InputBlocker : public wxEventFilter {
 
 CMainFrame::~CMainFrame() = default;
 
+void CMainFrame::EnableMenus(bool enable) {
+  if (wxMenuBar* bar = GetMenuBar()) {
+    for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
+      bar->EnableTop(i, enable);
+    }
+  }
+}
+
 CMainFrame::CMainFrame(wxDocManager* manager) {
   SetExtraStyle(wxFRAME_EX_CONTEXTHELP);
   Create(manager, nullptr, wxID_ANY, "Kem", wxDefaultPosition, wxSize(900, 1000), kFrameStyle);
@@ -216,34 +224,18 @@ void CMainFrame::BeginRun(RunHost* run, wxWindow* cancelButton) {
   if (m_runs++ > 0) {
     return;
   }
-#ifdef __WXMSW__
-  (void)run;
-  (void)cancelButton;
-  Disable();
-#else
+  // Input is swallowed rather than the frame disabled: a disabled window
+  // on Windows would take the Cancel button and Escape away too.
   m_blocker = std::make_unique<InputBlocker>(this, run, cancelButton);
-  if (wxMenuBar* bar = GetMenuBar()) {
-    for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
-      bar->EnableTop(i, false);
-    }
-  }
-#endif
+  EnableMenus(false);
 }
 
 void CMainFrame::EndRun() {
   if (m_runs == 0 || --m_runs > 0) {
     return;
   }
-#ifdef __WXMSW__
-  Enable();
-#else
   m_blocker.reset();
-  if (wxMenuBar* bar = GetMenuBar()) {
-    for (size_t i = 0; i < bar->GetMenuCount(); ++i) {
-      bar->EnableTop(i, true);
-    }
-  }
-#endif
+  EnableMenus(true);
   if (m_closePending) {
     CallAfter([this] { Close(); });
   }
@@ -280,6 +272,11 @@ void CMainFrame::ClearResult() {
 bool CMainFrame::TryBefore(wxEvent& event) {
   // Every menu command and accelerator ends the display of the last result.
   if (event.GetEventType() == wxEVT_MENU && event.GetId() != kIdViewStatusBar) {
+    // Accelerators still reach the frame on Windows while its menus are
+    // disabled: no command starts inside a run.
+    if (m_runs > 0) {
+      return true;
+    }
     ClearResult();
   }
   return wxDocParentFrame::TryBefore(event);

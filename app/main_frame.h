@@ -78,6 +78,7 @@ class CMainFrame : public wxDocParentFrame {
 
   void BeginRun(RunHost* run, wxWindow* cancelButton);
   void EndRun();
+  void EnableMenus(bool enable);
   bool TryBefore(wxEvent& event) override;
 
   wxWeakRef<wxWindow> m_form;

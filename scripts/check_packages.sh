@@ -28,12 +28,8 @@ for file in usr/bin/kem usr/bin/kem-cli usr/share/kem/help/kem.hhp usr/share/kem
 done
 check "kem_${version}_amd64.deb" "$("$work/deb/usr/bin/kem-cli" --version)"
 
-export WINEPREFIX="${WINEPREFIX:-$root/build-windows/wineprefix}"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1 || true
-fi
+# shellcheck source=scripts/wine_prefix.sh
+source "$root/scripts/wine_prefix.sh" "$root/build-windows"
 wine "$dist/kem-$version-win64-setup.exe" /S
 wineserver -w
 installed="$WINEPREFIX/drive_c/Program Files/Kem"

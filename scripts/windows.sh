@@ -14,14 +14,8 @@ build="${1:-$root/build-windows}"
 "$root/scripts/windows_configure.sh" "$build"
 cmake --build "$build" -j"$(nproc)"
 
-# A Wine prefix of the build's own, made once.
-export WINEPREFIX="$build/wineprefix"
-export WINEDEBUG=-all
-export WINEDLLOVERRIDES="mscoree,mshtml="
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  wineboot -i >/dev/null 2>&1 || true
-  wineserver -w || true
-fi
+# shellcheck source=scripts/wine_prefix.sh
+source "$root/scripts/wine_prefix.sh" "$build"
 
 cd "$build"
 xvfb-run -a -s "-screen 0 1280x1024x24" ctest --output-on-failure -j"$(nproc)"

@@ -66,7 +66,10 @@ CONFIG
   touch "$extras/.complete"
 fi
 
+# The wxWidgets prefix joins the search roots too, or the toolchain's find
+# rules hide its libraries from FindwxWidgets.
+wx_prefix="$(dirname "$(dirname "$wx_config")")"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-  -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$extras" \
+  -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH="$extras;$wx_prefix" \
   -DwxWidgets_CONFIG_EXECUTABLE="$wx_config" -DKEM_BUILD_BENCH=OFF -DKEM_HELP_FROM_SOURCE=OFF \
   "$@" >/dev/null

@@ -7,6 +7,7 @@
 #include <wx/fileconf.h>
 #include <wx/filehistory.h>
 #include <wx/filename.h>
+#include <wx/init.h>
 
 #include "app/command_ids.h"
 #include "app/dialog_units.h"
@@ -80,6 +81,9 @@ TEST(DocManager, KeepTheLastFourNewestFirst) {
 }
 
 TEST(DocManager, SurviveTheSettingsFile) {
+  // The settings classes ask the running program for its folders.
+  wxInitializer wx;
+  ASSERT_TRUE(wx.IsOk());
   test::TempDir folder;
   const wxString file = wxString::FromUTF8(folder.File("Kem.ini"));
   {

@@ -1,5 +1,5 @@
-// Whether the main window takes input: a run scope disables the frame on
-// Windows and its menus (with input swallowed) elsewhere.
+// Whether the main window takes input: a run scope disables its menus and
+// swallows the rest of its input.
 #pragma once
 
 #include <wx/menu.h>

@@ -12,11 +12,15 @@
 
 #include <gtest/gtest.h>
 #include <wx/app.h>
+#include <wx/bitmap.h>
 #include <wx/button.h>
+#include <wx/dcmemory.h>
+#include <wx/dcscreen.h>
 #include <wx/event.h>
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
 #include <wx/filehistory.h>
+#include <wx/image.h>
 #include <wx/menu.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
@@ -77,17 +81,35 @@ void Screenshot(wxWindow* window, const std::string& name, bool duringRun = fals
     }
     wxMilliSleep(10);
   }
-  // The screen counts physical pixels; windows count logical ones (two per
-  // physical at GDK_SCALE=2).
+  // The screen counts physical pixels; windows on GTK count logical ones (two
+  // per physical at GDK_SCALE=2), on Windows physical ones too.
+#ifdef __WXMSW__
+  const double scale = 1.0;
+#else
   const double scale = window->GetContentScaleFactor();
+#endif
   const wxRect logical = window->GetScreenRect();
   const wxRect r(wxRound(logical.x * scale), wxRound(logical.y * scale),
                  wxRound(logical.width * scale), wxRound(logical.height * scale));
+#ifdef __WXMSW__
+  // No image tools of the build machine are within reach of a Windows
+  // program: the screen is copied as a bitmap, which run_gui_tests.sh turns
+  // into the PNG.
+  wxBitmap shot(r.width, r.height);
+  {
+    wxMemoryDC memory(shot);
+    wxScreenDC screen;
+    memory.Blit(0, 0, r.width, r.height, &screen, r.x, r.y);
+  }
+  const fs::path bmp = (fs::path(dir) / name).replace_extension(".bmp");
+  EXPECT_TRUE(shot.ConvertToImage().SaveFile(bmp.string(), wxBITMAP_TYPE_BMP)) << bmp;
+#else
   const std::string command = "import -window root -crop " + std::to_string(r.width) + "x" +
                               std::to_string(r.height) + "+" + std::to_string(r.x) + "+" +
                               std::to_string(r.y) + " +repage '" + (fs::path(dir) / name).string() +
                               "'";
   EXPECT_EQ(std::system(command.c_str()), 0) << command;
+#endif
 }
 
 class KemApp : public testing::Test {

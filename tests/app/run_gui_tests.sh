@@ -24,5 +24,12 @@ if ! command -v xvfb-run >/dev/null 2>&1; then
   exit 1
 fi
 # -n: a first display number of its own, so that parallel test runs do not race for one.
+status=0
 # shellcheck disable=SC2086
-exec xvfb-run -a -n 91 -s "-screen 0 1280x1024x24" ${KEM_EMULATOR:-} "$binary" "$@"
+xvfb-run -a -n 91 -s "-screen 0 1280x1024x24" ${KEM_EMULATOR:-} "$binary" "$@" || status=$?
+# A Windows build leaves its screenshots as bitmaps.
+for bmp in "$out"/*.bmp; do
+  [ -f "$bmp" ] || continue
+  convert "$bmp" "${bmp%.bmp}.png" && rm -f "$bmp"
+done
+exit "$status"
