@@ -31,8 +31,13 @@ void SmoothInterior(float* grid) {
 
 }  // namespace
 
+// On vector lanes where the processor has them, the plain code finishing the
+// pixels the lanes leave: the same bits either way.
 void DecodeHeights(const TerrainJob& job, const std::uint8_t* window, float* heights) {
-  DecodeHeightRun(job, window, kWindowPixels, heights);
+  const HeightDecodeKernel lanes = HeightDecodeKernelFor(ActiveVectorLevel(), job.dataFormat);
+  const int done =
+      lanes != nullptr ? lanes(window, kWindowPixels, job.heightScale, job.baseHeight, heights) : 0;
+  DecodeHeightRun(job, window + kWindowPixelBytes * done, kWindowPixels - done, heights + done);
 }
 
 void SmoothHeights(float* grid) {

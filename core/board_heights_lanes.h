@@ -2,6 +2,9 @@
 // they share with the plain forms there.
 #pragma once
 
+#include <cstdint>
+
+#include "core/project_settings.h"
 #include "core/vector_paths.h"
 
 namespace kem {
@@ -14,5 +17,14 @@ inline constexpr double kSmoothingNinth = static_cast<double>(0.11111111f);
 // in place, with the plain pass's bits. Null when `level` has no vector form.
 using InteriorSmoothingKernel = void (*)(float* grid);
 InteriorSmoothingKernel InteriorSmoothingKernelFor(VectorLevel level);
+
+// Decodes pixels 0, 1, ... of a run of `count` window pixels (blue, green, red
+// bytes) into heights, code x scale + base rounded to float as DecodeHeight
+// does, as far as whole groups of lanes reach without reading past the run;
+// returns the first pixel left to the plain code. Null when `level` has no
+// vector form or the format is unknown.
+using HeightDecodeKernel = int (*)(const std::uint8_t* pixels, int count, double scale, double base,
+                                   float* heights);
+HeightDecodeKernel HeightDecodeKernelFor(VectorLevel level, DataFormat dataFormat);
 
 }  // namespace kem

@@ -1,7 +1,6 @@
 #include "core/board_normals_lanes.h"
 
 #include "core/targa_source.h"
-
 #include "core/vector_lanes.h"
 
 namespace kem {
@@ -19,18 +18,11 @@ KEM_AVX2_END
 
 NormalRowKernel NormalRowKernelFor(VectorLevel level) {
 #ifdef KEM_X86_LANES
-  switch (level) {
-    case VectorLevel::kAvx2:
-      return avx2::InteriorRow;
-    case VectorLevel::kSse2:
-      return sse2::InteriorRow;
-    case VectorLevel::kPlain:
-      break;
-  }
+  return KernelOfLevel(level, sse2::InteriorRow, avx2::InteriorRow);
 #else
   (void)level;
-#endif
   return nullptr;
+#endif
 }
 
 }  // namespace kem
