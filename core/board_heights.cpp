@@ -1,6 +1,6 @@
 #include "core/board_heights.h"
 
-#include "core/board_heights_lanes.h"
+#include "core/board_lanes.h"
 #include "core/colour.h"
 
 namespace kem {

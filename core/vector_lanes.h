@@ -179,10 +179,10 @@ struct WideLanes : QuadLanes {
 
 KEM_AVX2_BEGIN
 namespace avx2 {
-struct Lanes {
+// The integer and float lanes are SSE's, as in the SSE2 sets; SSE4.1 adds the
+// select, minimum and maximum.
+struct Lanes : sse2::QuadLanes {
   using V = __m256d;
-  using I = __m128i;
-  using F = __m128;
   static constexpr int kCount = 4;
   static constexpr int kPixelBytesRead = 16;
 
@@ -203,39 +203,15 @@ struct Lanes {
   static V Widen(F a) { return _mm256_cvtps_pd(a); }
   static F Narrow(V a) { return _mm256_cvtpd_ps(a); }
   static V WidenInts(I a) { return _mm256_cvtepi32_pd(a); }
-  static F SetFloats(float value) { return _mm_set1_ps(value); }
-  static F FloatsOfInts(I a) { return _mm_cvtepi32_ps(a); }
-  static F MulFloats(F a, F b) { return _mm_mul_ps(a, b); }
-  static F MinFloats(F a, F b) { return _mm_min_ps(a, b); }
-  static F MaxFloats(F a, F b) { return _mm_max_ps(a, b); }
   static void StoreFloats(F a, float* to) { _mm_storeu_ps(to, a); }
 
   static I ILoad(const std::int32_t* from) {
     return _mm_loadu_si128(reinterpret_cast<const __m128i*>(from));
   }
-  static I ISet(int value) { return _mm_set1_epi32(value); }
-  static I IAdd(I a, I b) { return _mm_add_epi32(a, b); }
-  static I ISub(I a, I b) { return _mm_sub_epi32(a, b); }
-  static I IAnd(I a, I b) { return _mm_and_si128(a, b); }
-  static I IOr(I a, I b) { return _mm_or_si128(a, b); }
-  static I IEqual(I a, I b) { return _mm_cmpeq_epi32(a, b); }
-  static I IGreater(I a, I b) { return _mm_cmpgt_epi32(a, b); }
   static I ISelect(I mask, I yes, I no) { return _mm_blendv_epi8(no, yes, mask); }
   static I IMin(I a, I b) { return _mm_min_epi32(a, b); }
   static I IMax(I a, I b) { return _mm_max_epi32(a, b); }
   static V Mask(I mask) { return _mm256_castsi256_pd(_mm256_cvtepi32_epi64(mask)); }
-  template <int kBits>
-  static I IShiftLeft(I a) {
-    return _mm_slli_epi32(a, kBits);
-  }
-  template <int kBits>
-  static I IShiftRight(I a) {
-    return _mm_srai_epi32(a, kBits);
-  }
-  template <int kBits>
-  static I IShiftRightLogical(I a) {
-    return _mm_srli_epi32(a, kBits);
-  }
 
   static V Gather(const float* base, I offsets) {
     return _mm256_cvtps_pd(_mm_i32gather_ps(base, offsets, 4));

@@ -12,7 +12,7 @@
 
 #include "board_grid.h"
 #include "core/board_heights.h"
-#include "core/board_heights_lanes.h"
+#include "core/board_lanes.h"
 #include "core/colour.h"
 #include "core/vector_paths.h"
 
