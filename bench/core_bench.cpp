@@ -2,6 +2,7 @@
 // data format, smoothing, normals, and a whole board block.
 #include <benchmark/benchmark.h>
 
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <random>
@@ -41,6 +42,20 @@ std::vector<std::uint8_t> SampleWindow() {
   return window;
 }
 
+// A window whose colours drift slowly from pixel to pixel, as neighbouring
+// pixels of a height map do: the plain decoding's branches go the same way
+// for long stretches, which random colours never let them.
+std::vector<std::uint8_t> DriftingWindow() {
+  std::vector<std::uint8_t> window(kWindowBytes);
+  for (int i = 0; i < kWindowPixels; ++i) {
+    const double t = i / 400.0;
+    window[3 * i] = static_cast<std::uint8_t>(127.5 + 127.5 * std::sin(t));
+    window[3 * i + 1] = static_cast<std::uint8_t>(127.5 + 127.5 * std::sin(t + 2.1));
+    window[3 * i + 2] = static_cast<std::uint8_t>(127.5 + 127.5 * std::sin(t + 4.2));
+  }
+  return window;
+}
+
 std::vector<float> SampleHeights() {
   std::vector<float> heights(kWindowPixels);
   for (int i = 0; i < kWindowPixels; ++i) {
@@ -49,32 +64,42 @@ std::vector<float> SampleHeights() {
   return heights;
 }
 
+// Decoding for each data format with the vector paths capped at each level
+// (as the normals below), of random colours (window 0) or drifting ones (1).
 void BM_DecodeHeights(benchmark::State& state) {
   TerrainJob job;
   job.dataFormat = static_cast<DataFormat>(state.range(0));
   job.heightScale = 0.5f;
   job.baseHeight = -100.0f;
-  const auto window = SampleWindow();
+  const auto window = state.range(2) == 0 ? SampleWindow() : DriftingWindow();
   std::vector<float> heights(kWindowPixels);
+  LimitVectorLevel(static_cast<VectorLevel>(state.range(1)));
   for (auto _ : state) {
     DecodeHeights(job, window.data(), heights.data());
     benchmark::DoNotOptimize(heights.data());
     benchmark::ClobberMemory();
   }
+  LimitVectorLevel(VectorLevel::kAvx2);
   state.SetItemsProcessed(state.iterations() * kWindowPixels);
 }
-BENCHMARK(BM_DecodeHeights)->DenseRange(0, 4)->ArgName("format");
+BENCHMARK(BM_DecodeHeights)
+    ->ArgsProduct({{0, 1, 2, 3, 4}, {0, 1, 2}, {0, 1}})
+    ->ArgNames({"format", "level", "window"});
 
+// Smoothing with the vector paths capped at each level (as the normals below).
 void BM_SmoothHeights(benchmark::State& state) {
   const auto original = SampleHeights();
   std::vector<float> grid = original;
+  LimitVectorLevel(static_cast<VectorLevel>(state.range(0)));
   for (auto _ : state) {
     SmoothHeights(grid.data());
     benchmark::DoNotOptimize(grid.data());
     benchmark::ClobberMemory();
   }
+  LimitVectorLevel(VectorLevel::kAvx2);
+  state.SetItemsProcessed(state.iterations() * kWindowPixels);
 }
-BENCHMARK(BM_SmoothHeights);
+BENCHMARK(BM_SmoothHeights)->DenseRange(0, 2)->ArgName("level");
 
 // Normals with the vector paths capped at each level: 0 plain, 1 SSE2 (two
 // lanes), 2 AVX2 (four lanes; the same as 1 where the processor lacks it).
@@ -106,7 +131,8 @@ class DiscardingOutput : public OutputFile {
 };
 
 // One whole board of a 3 x 3 board image on disk, written to an output that
-// discards the bytes: window reads, decoding, smoothing, normals, minimap.
+// discards the bytes: window reads, decoding, smoothing, normals, minimap; with
+// the vector paths capped at each level.
 void BM_WriteBoard(benchmark::State& state) {
   const int side = 3 * 72 + 4;
   const auto path = (std::filesystem::temp_directory_path() / "kem_core_bench.tga").string();
@@ -140,14 +166,18 @@ void BM_WriteBoard(benchmark::State& state) {
   job.interpolate = 1;
   job.output = std::make_unique<DiscardingOutput>();
   std::vector<std::uint8_t> block;
+  LimitVectorLevel(static_cast<VectorLevel>(state.range(1)));
   for (auto _ : state) {
     WriteBoard(1, 1, job, block);
   }
+  LimitVectorLevel(VectorLevel::kAvx2);
   state.SetItemsProcessed(state.iterations());
   state.SetBytesProcessed(state.iterations() * static_cast<std::int64_t>(kBoardBlockSize));
   job.elevation.reset();
   std::filesystem::remove(path);
 }
-BENCHMARK(BM_WriteBoard)->Arg(kChromaDepthColours)->Arg(k24BitHeightCoding)->ArgName("format");
+BENCHMARK(BM_WriteBoard)
+    ->ArgsProduct({{kChromaDepthColours, k24BitHeightCoding}, {0, 1, 2}})
+    ->ArgNames({"format", "level"});
 
 }  // namespace

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "core/board_normals_lanes.h"
+#include "core/board_lanes.h"
 #include "core/float_conversion.h"
 
 namespace kem {

@@ -5,11 +5,11 @@
 
 #include <algorithm>
 
+#include "core/colour_scales.h"
+
 namespace kem {
 
 namespace {
-
-constexpr float kChannelScale = 1.0f / 255.0f;  // 0.003921569
 
 constexpr float kSpectrumFactor = 1.0f / 350.0f;
 constexpr float kTerrainScaleFactor = 1.0f / 129.0f;
@@ -17,23 +17,10 @@ constexpr float kChromaDepthFactor = 1.0f / 254.0f;
 constexpr float kGreyScaleFactor = 1.0f / 100.0f;
 constexpr float k24BitFactor = 1.0f / 16777216.0f;
 
-// The ends of the hue scales: spectrum codes reach 0 at magenta (300);
-// terrain colour scale codes reach 0 at hue 131.
-constexpr float kSpectrumTopHue = 300.0f;
-constexpr float kTerrainScaleTopHue = 131.0f;
-
 // Window pixel byte order.
 constexpr int kBlue = 0;
 constexpr int kGreen = 1;
 constexpr int kRed = 2;
-
-// Chroma depth bands of the six pure hues (blue 240 has none).
-constexpr int kMagentaBand = 213;
-constexpr int kRedBand = 171;
-constexpr int kYellowBand = 128;
-constexpr int kGreenBand = 85;
-constexpr int kCyanBand = 43;
-constexpr int kChromaBrightnessCentre = 136;
 
 // The same band from the channel bytes alone. RgbToHsv gives one of the five
 // banded hues exactly when two channels are equal and the third is the
@@ -62,7 +49,7 @@ constexpr int kChromaBrightnessCentre = 136;
 // 100 x value, value being the largest channel scaled to 0..1 as a float.
 double GreyScaleCode(int red, int green, int blue) {
   const float value = static_cast<float>(std::max({red, green, blue})) * kChannelScale;
-  return 100.0 * static_cast<double>(value);
+  return kValueSteps * static_cast<double>(value);
 }
 
 double HeightCode24Bit(int red, int green, int blue) {
@@ -82,7 +69,7 @@ double HeightCode24Bit(int red, int green, int blue) {
   const double delta = max - min;
   if (delta == 0.0) {
     hsv.saturation = 0.0f;
-    hsv.hue = -1.0f;
+    hsv.hue = kGreyHue;
     return hsv;
   }
   hsv.saturation = static_cast<float>(delta / max);
@@ -91,13 +78,13 @@ double HeightCode24Bit(int red, int green, int blue) {
   if (r == max) {
     h = (static_cast<double>(g) - b) / delta;
   } else if (g == max) {
-    h = 2.0 + (static_cast<double>(b) - r) / delta;
+    h = kGreenSector + (static_cast<double>(b) - r) / delta;
   } else {
-    h = 4.0 + (static_cast<double>(r) - g) / delta;
+    h = kBlueSector + (static_cast<double>(r) - g) / delta;
   }
-  double hue = 60.0 * h;
+  double hue = kDegreesPerSector * h;
   if (hue < 0.0) {
-    hue += 360.0;
+    hue += kFullCircle;
   }
   hsv.hue = static_cast<float>(hue);
   return hsv;
@@ -112,12 +99,13 @@ double HeightCode24Bit(int red, int green, int blue) {
     case kSpectrumColours: {
       const HsvColour hsv = Analyse(red, green, blue);
       if (hsv.hue > 0.0f) {
-        return 300.0 - static_cast<double>(hsv.hue);
+        return static_cast<double>(kSpectrumTopHue) - static_cast<double>(hsv.hue);
       }
-      return 400.0 - 100.0 * static_cast<double>(hsv.value);
+      return kSpectrumGreyTop - kValueSteps * static_cast<double>(hsv.value);
     }
     case kTerrainColourScale:
-      return 131.0 - static_cast<double>(Analyse(red, green, blue).hue);
+      return static_cast<double>(kTerrainScaleTopHue) -
+             static_cast<double>(Analyse(red, green, blue).hue);
     case kChromaDepthColours:
       return ChromaDepthCode(red, green, blue);
     case kGreyScale:

@@ -16,6 +16,21 @@ enum class VectorLevel {
 // variable KEM_SIMD ("off": kPlain, "sse2": kSse2) or by LimitVectorLevel.
 VectorLevel ActiveVectorLevel();
 
+// Of a kernel's vector forms, the one `level` calls for: `sse2` or `avx2`, or
+// null for the plain code.
+template <typename Kernel>
+Kernel KernelOfLevel(VectorLevel level, Kernel sse2, Kernel avx2) {
+  switch (level) {
+    case VectorLevel::kAvx2:
+      return avx2;
+    case VectorLevel::kSse2:
+      return sse2;
+    case VectorLevel::kPlain:
+      break;
+  }
+  return nullptr;
+}
+
 // Caps the level for the rest of the process, overriding KEM_SIMD; kAvx2
 // lifts the cap. For tests and benchmarks; not to be called while a run is
 // building boards.
