@@ -459,31 +459,21 @@ class RasterConversion {
   }
 
   RunOutcome Write() {
-    std::unique_ptr<OutputFile> output = createOutput_(OutputPathFor(path_, options_));
-    if (!output) {
-      return Fail(kImportCannotCreate);
-    }
-    std::uint8_t header[kHeightMapHeaderSize];
-    EncodeHeightMapHeader(window_.cols, window_.rows, header);
-    output->Write(header, sizeof header);
-    const auto cols = static_cast<std::size_t>(window_.cols);
-    std::vector<std::uint8_t> row(cols * kHeightMapBytesPerPixel);
-    int shown = -1;
-    for (std::int64_t r = 0; r < window_.rows; ++r) {
-      const float* cells = cells_.data() + (window_.row + r) * grid_.cols + window_.col;
-      EncodeHeightPixels(cells, cols, row.data());
-      output->Write(row.data(), row.size());
-      const double percent =
-          kWriteFrom + kPhaseSpan * static_cast<double>(r + 1) / static_cast<double>(window_.rows);
-      if (TruncateToInt32(percent) != shown) {
-        shown = TruncateToInt32(percent);
-        host_.SetProgress(kImportWriteText, static_cast<float>(percent));
-      }
-    }
-    if (!output->Commit()) {
-      return Fail(kImportWriteFailed);
-    }
-    return RunOutcome::kWritten;
+    return WriteHeightMap(
+        OutputPathFor(path_, options_), createOutput_, window_.cols, window_.rows, host_,
+        [this](HeightMapPixelWriter& writer) {
+          int shown = -1;
+          for (std::int64_t r = 0; r < window_.rows; ++r) {
+            writer.Write(cells_.data() + (window_.row + r) * grid_.cols + window_.col,
+                         static_cast<std::size_t>(window_.cols));
+            const double percent = kWriteFrom + kPhaseSpan * static_cast<double>(r + 1) /
+                                                    static_cast<double>(window_.rows);
+            if (TruncateToInt32(percent) != shown) {
+              shown = TruncateToInt32(percent);
+              host_.SetProgress(kImportWriteText, static_cast<float>(percent));
+            }
+          }
+        });
   }
 
   const std::string& path_;
