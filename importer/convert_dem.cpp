@@ -19,6 +19,7 @@
 #include "importer/height_map_writer.h"
 #include "importer/import_messages.h"
 #include "importer/xyz_reader.h"
+#include "importer/xyz_scan.h"
 
 namespace kem {
 namespace {
@@ -90,21 +91,34 @@ class Conversion {
     }
     std::error_code error;
     const std::uintmax_t length = std::filesystem::file_size(FileSystemPath(path_), error);
-    XyzNumberReader reader(file.get());
+    const std::uint64_t known = error ? 0 : length;
+    if (ScansInParallel(options_.threads, known, options_.scanBlockBytes)) {
+      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes);
+      return ScanPoints(numbers, known);
+    }
+    XyzNumberReader numbers(file.get());
+    return ScanPoints(numbers, known);
+  }
+
+  // Scan() with the numbers from `numbers` (an XyzNumberReader or an
+  // XyzScan); `length` is the file's (0 when not known).
+  template <typename Numbers>
+  bool ScanPoints(Numbers& numbers, std::uint64_t length) {
+    using Result = XyzNumberReader::Result;
     float firstY = 0.0f;
     for (;;) {
       float number[3];
       int got = 0;
-      XyzNumberReader::Result read = XyzNumberReader::Result::kNumber;
-      while (got < 3 && (read = reader.Next(number[got])) == XyzNumberReader::Result::kNumber) {
+      Result read = Result::kNumber;
+      while (got < 3 && (read = numbers.Next(number[got])) == Result::kNumber) {
         ++got;
       }
       if (got < 3) {
-        if (read == XyzNumberReader::Result::kEnd && got == 0) {
+        if (read == Result::kEnd && got == 0) {
           return true;
         }
         // A token that is not a number, or a last point cut short.
-        Fail(read == XyzNumberReader::Result::kReadError ? kCannotOpen : kNotANumber);
+        Fail(read == Result::kReadError ? kCannotOpen : kNotANumber);
         return false;
       }
       const DemPoint point{number[0], number[1], number[2]};
@@ -126,7 +140,7 @@ class Conversion {
         }
       }
       if (points_.Count() % kProgressInterval == 0) {
-        host_.SetProgress(kImportScanText, ScanPercent(reader.Position(), error ? 0 : length));
+        host_.SetProgress(kImportScanText, ScanPercent(numbers.Position(), length));
         if (host_.IsCancelled()) {
           result_ = RunOutcome::kCancelled;
           return false;
