@@ -279,6 +279,18 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
   }
 }
 
+XyzNumberReader::Result XyzNumberReader::ReadAll(std::vector<float>& values,
+                                                 std::vector<std::uint32_t>& ends,
+                                                 std::uint64_t base) {
+  float value = 0.0f;
+  Result result = Result::kNumber;
+  while ((result = Next(value)) == Result::kNumber) {
+    values.push_back(value);
+    ends.push_back(static_cast<std::uint32_t>(position_ - base));
+  }
+  return result;
+}
+
 bool XyzNumberReader::AtLineStart(std::size_t at) const {
   const char* data = data_;
   while (at > 0) {

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace kem {
 
@@ -68,6 +69,12 @@ class XyzNumberReader {
 
   // Reads the next number into `value`.
   Result Next(float& value);
+
+  // Reads every number left, appending each to `values` and the offset just
+  // after it, less `base`, to `ends` (which must fit 32 bits), until the
+  // reading stops; returns what stopped it. Throws std::bad_alloc when the
+  // vectors cannot grow.
+  Result ReadAll(std::vector<float>& values, std::vector<std::uint32_t>& ends, std::uint64_t base);
 
   // Byte offset in the file just after the last number read.
   std::uint64_t Position() const { return position_; }

@@ -46,11 +46,7 @@ struct XyzScan::Block {
     try {
       XyzNumberReader reader(std::string_view(text.get(), size), {offset, numbersBefore},
                              end == BlockEnd::kFileEnd);
-      float value = 0.0f;
-      while ((stop = reader.Next(value)) == Result::kNumber) {
-        numbers.push_back(value);
-        ends.push_back(static_cast<std::uint32_t>(reader.Position() - offset));
-      }
+      stop = reader.ReadAll(numbers, ends, offset);
     } catch (const std::bad_alloc&) {
       outOfMemory = true;
       numbers = {};
