@@ -1,5 +1,6 @@
 #include "importer/xyz_scan.h"
 
+#include <algorithm>
 #include <cstring>
 #include <new>
 #include <string_view>
@@ -18,6 +19,13 @@ enum class BlockEnd {
 // Each worker has a block in hand and one waiting; the calling thread hands
 // out the numbers of another.
 constexpr int kBlocksPerWorker = 2;
+
+// The largest block: offsets within it fit the 32 bits kept for each number.
+constexpr std::size_t kMaxBlockBytes = std::size_t{1} << 30;
+
+std::size_t BlockBytes(std::size_t asked) {
+  return asked == 0 ? XyzScan::kDefaultBlockBytes : std::min(asked, kMaxBlockBytes);
+}
 
 }  // namespace
 
@@ -56,12 +64,11 @@ struct XyzScan::Block {
 };
 
 bool ScansInParallel(int threads, std::uint64_t length, std::size_t blockBytes) {
-  const std::size_t block = blockBytes > 0 ? blockBytes : XyzScan::kDefaultBlockBytes;
-  return ThreadCount(threads) > 1 && (length == 0 || length > block);
+  return ThreadCount(threads) > 1 && (length == 0 || length > BlockBytes(blockBytes));
 }
 
 XyzScan::XyzScan(std::FILE* file, int threads, std::size_t blockBytes)
-    : file_(file), blockBytes_(blockBytes > 0 ? blockBytes : kDefaultBlockBytes) {
+    : file_(file), blockBytes_(BlockBytes(blockBytes)) {
   const int workers = ThreadCount(threads);
   const auto slots = static_cast<std::size_t>(kBlocksPerWorker * workers + 1);
   for (std::size_t i = 0; i < slots; ++i) {

@@ -36,7 +36,7 @@ class XyzScan {
 
   // Reads `file` (open for reading, at its start; not owned) on `threads`
   // threads (0: one per core; at least 2 are meant) in blocks of `blockBytes`
-  // bytes (0: kDefaultBlockBytes).
+  // bytes (0: kDefaultBlockBytes; at most 1 GiB).
   XyzScan(std::FILE* file, int threads, std::size_t blockBytes = 0);
   ~XyzScan();
 
