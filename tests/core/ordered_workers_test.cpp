@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <thread>
@@ -37,25 +36,6 @@ TEST(OrderedWorkers, HandsJobsBackInTheOrderTheyWereQueued) {
       ASSERT_EQ(results[i], i * i) << workers << " workers, job " << i;
     }
   }
-}
-
-TEST(OrderedWorkers, StopsWithJobsQueuedButNotTaken) {
-  std::atomic<int> done = 0;
-  {
-    OrderedWorkers ring(8, 2, [&](std::size_t) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-      ++done;
-    });
-    while (ring.HasRoom()) {
-      ring.Queue();
-    }
-  }
-  EXPECT_LE(done.load(), 8);
-}
-
-TEST(OrderedWorkers, CountsOneThreadPerCoreWhenAskedForNone) {
-  EXPECT_EQ(ThreadCount(3), 3);
-  EXPECT_GE(ThreadCount(0), 1);
 }
 
 }  // namespace

@@ -147,13 +147,5 @@ TEST(XyzScan, ReportsAFileThatCannotBeRead) {
   EXPECT_EQ(scan.Next(value), Result::kReadError);
 }
 
-TEST(XyzScan, ReadsInParallelOnlyWithThreadsToSpareAndMoreThanABlock) {
-  EXPECT_FALSE(ScansInParallel(1, 1 << 30, 0));
-  EXPECT_FALSE(ScansInParallel(2, XyzScan::kDefaultBlockBytes, 0));
-  EXPECT_TRUE(ScansInParallel(2, XyzScan::kDefaultBlockBytes + 1, 0));
-  EXPECT_TRUE(ScansInParallel(2, 0, 0));  // a pipe: its length is not known
-  EXPECT_TRUE(ScansInParallel(7, 100, 64));
-}
-
 }  // namespace
 }  // namespace kem
