@@ -3,8 +3,9 @@
 #
 # Writes two 2000 x 2000-point ASCII XYZ DEMs (about 88 MB of text each), one
 # 10 units apart and one 30 units apart, listed row by row from north to south
-# as GIS tools export them, then converts each with `kem-cli convert` and with
-# `gdal_translate -q -of GTiff` in the same run. Prints the best wall-clock time
+# as GIS tools export them, then converts each with `kem-cli convert` (its
+# text read on every core, and on one thread) and with `gdal_translate -q -of
+# GTiff` in the same run. Prints the best wall-clock time
 # of DEM_BENCH_RUNS runs (default 3), the CPU time (user + system) of that run,
 # the peak resident memory (from /usr/bin/time -v) and the ratios. A 30-unit DEM
 # gives kem a 5998 x 5998 image filled in by interpolation; the last row times
@@ -106,8 +107,10 @@ for spacing in 10 30; do
     exit 1
   fi
   rm -f "$dem.tga"
+  measure kem1.txt "$cli" convert "$dem" --threads 1
   measure gdal.txt gdal_translate -q -of GTiff "$dem" out.tif
   report "${spacing} units, ${size_mb} MB" kem.txt gdal.txt
+  report "  read on 1 thread" kem1.txt gdal.txt
   if [ "$spacing" -eq 30 ]; then
     measure gdal.txt gdal_translate -q -of GTiff -tr 10 10 -r bilinear "$dem" out.tif
     report "30 units, same grid" kem.txt gdal.txt

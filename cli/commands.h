@@ -8,6 +8,7 @@
 #include <string>
 
 #include "core/generate_terrain.h"
+#include "importer/convert_dem.h"
 
 namespace kem::cli {
 
@@ -26,9 +27,9 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
                 const GenerateOptions& runOptions);
 
 // `convert FILE`: an XYZ DEM or (in builds with GDAL) any elevation raster
-// into FILE.tga, or into `outputPath` when it is not empty; `fitBoards` crops
-// it to whole boards.
-int RunConvert(const std::string& path, const std::string& outputPath = "", bool fitBoards = false);
+// into FILE.tga, or as `options` say: into another file, cropped to whole
+// boards, read on a number of threads.
+int RunConvert(const std::string& path, const ConvertOptions& options = {});
 
 // `project new PATH`: writes a new project with `options` applied.
 int RunProjectNew(const std::string& path, const JobOptions& options);

@@ -25,13 +25,12 @@ void PrintRasterReport(const RasterReport& report) {
 
 }  // namespace
 
-int RunConvert(const std::string& path, const std::string& outputPath, bool fitBoards) {
+int RunConvert(const std::string& path, const ConvertOptions& options) {
   // Every Ctrl+C only sets the cancel flag: once the conversion writes, the
   // height map must be finished, not left half-written.
   InterruptCatcher interrupts(SecondInterrupt::kIsCaught);
   TerminalImportHost host;
   RasterReport report;
-  const ConvertOptions options{outputPath, fitBoards};
   switch (ConvertElevation(path, host, options, report)) {
     case RunOutcome::kWritten:
       PrintRasterReport(report);

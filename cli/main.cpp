@@ -50,6 +50,13 @@ int main(int argc, char** argv) {
       ->type_name("PATH");
   convert->add_flag("--fit-boards", fitBoards,
                     "Crop symmetrically to the largest 72c+4 x 72r+4 pixels (whole boards)");
+  int convertThreads = 0;
+  convert
+      ->add_option("--threads", convertThreads,
+                   "Threads that read XYZ text (default: one per core); the height map is the "
+                   "same for any number")
+      ->check(CLI::Range(1, 256))
+      ->type_name("N");
 
   CLI::App* project = app.add_subcommand("project", "Write or show a project file");
   project->require_subcommand(1);
@@ -88,7 +95,7 @@ int main(int argc, char** argv) {
     return RunGenerate(projectPath, generateOptions, runOptions);
   }
   if (*convert) {
-    return RunConvert(xyzPath, convertOutput, fitBoards);
+    return RunConvert(xyzPath, kem::ConvertOptions{convertOutput, fitBoards, convertThreads});
   }
   if (*inspect) {
     return RunInspect(inspectOptions);

@@ -1,10 +1,12 @@
 // XYZ conversion: any text converts to a height map whose header matches its
 // pixel data, or stops with a message; nothing is read or written out of
-// bounds. Inputs whose grid would be large are only read, not converted, so
-// that each run stays quick.
+// bounds; and reading it on two threads in small blocks gives every number,
+// position and ending that one reader gives. Inputs whose grid would be large
+// are only read, not converted, so that each run stays quick.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -16,6 +18,7 @@
 #include "importer/dem_grid.h"
 #include "importer/height_map_writer.h"
 #include "importer/xyz_reader.h"
+#include "importer/xyz_scan.h"
 
 namespace {
 
@@ -44,6 +47,35 @@ bool SmallEnough(const std::string& path) {
   return first || !kem::ComputeGridSize(extents, size) || size.cols * size.rows <= kMaxFuzzCells;
 }
 
+// Reads every number that `numbers` gives into `out`: each
+// one's bits and position, then how the reading ended.
+template <typename Numbers>
+void ReadNumbers(Numbers& numbers, std::vector<std::uint64_t>& out) {
+  float value = 0.0f;
+  kem::XyzNumberReader::Result result;
+  while ((result = numbers.Next(value)) == kem::XyzNumberReader::Result::kNumber) {
+    std::uint32_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    out.push_back(bits);
+    out.push_back(numbers.Position());
+  }
+  out.push_back(static_cast<std::uint64_t>(result));
+}
+
+void RequireSameReadingOnTwoThreads(const std::string& path, std::size_t blockBytes) {
+  using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
+  File one(std::fopen(path.c_str(), "rb"), std::fclose);
+  File two(std::fopen(path.c_str(), "rb"), std::fclose);
+  kem::fuzz::Require(one != nullptr && two != nullptr, "the scratch input cannot be opened");
+  kem::XyzNumberReader reader(one.get());
+  kem::XyzScan scan(two.get(), 2, blockBytes);
+  std::vector<std::uint64_t> expected;
+  std::vector<std::uint64_t> actual;
+  ReadNumbers(reader, expected);
+  ReadNumbers(scan, actual);
+  kem::fuzz::Require(actual == expected, "reading on two threads differs from one reader");
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -53,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ParseXyzNumber(std::string_view(reinterpret_cast<const char*>(data), size), value);
   }
   const std::string input = fuzz::WriteScratchFile("dem.xyz", data, size);
+  RequireSameReadingOnTwoThreads(input, 1 + size % 61);
   if (!SmallEnough(input)) {
     return 0;
   }

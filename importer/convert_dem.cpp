@@ -19,6 +19,7 @@
 #include "importer/height_map_writer.h"
 #include "importer/import_messages.h"
 #include "importer/xyz_reader.h"
+#include "importer/xyz_scan.h"
 
 namespace kem {
 namespace {
@@ -31,9 +32,6 @@ constexpr char kFinerThanAUnit[] =
 
 // Points or cells between two progress updates.
 constexpr std::uint64_t kProgressInterval = 25000;
-
-// Cells coded before they are handed to the output in one write.
-constexpr std::size_t kWriteChunkCells = 65536;
 
 // One run of the conversion. Whatever it holds is released when it goes,
 // whichever step it stopped at.
@@ -93,21 +91,34 @@ class Conversion {
     }
     std::error_code error;
     const std::uintmax_t length = std::filesystem::file_size(FileSystemPath(path_), error);
-    XyzNumberReader reader(file.get());
+    const std::uint64_t known = error ? 0 : length;
+    if (ScansInParallel(options_.threads, known, options_.scanBlockBytes)) {
+      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes);
+      return ScanPoints(numbers, known);
+    }
+    XyzNumberReader numbers(file.get());
+    return ScanPoints(numbers, known);
+  }
+
+  // Scan() with the numbers from `numbers` (an XyzNumberReader or an
+  // XyzScan); `length` is the file's (0 when not known).
+  template <typename Numbers>
+  bool ScanPoints(Numbers& numbers, std::uint64_t length) {
+    using Result = XyzNumberReader::Result;
     float firstY = 0.0f;
     for (;;) {
       float number[3];
       int got = 0;
-      XyzNumberReader::Result read = XyzNumberReader::Result::kNumber;
-      while (got < 3 && (read = reader.Next(number[got])) == XyzNumberReader::Result::kNumber) {
+      Result read = Result::kNumber;
+      while (got < 3 && (read = numbers.Next(number[got])) == Result::kNumber) {
         ++got;
       }
       if (got < 3) {
-        if (read == XyzNumberReader::Result::kEnd && got == 0) {
+        if (read == Result::kEnd && got == 0) {
           return true;
         }
         // A token that is not a number, or a last point cut short.
-        Fail(read == XyzNumberReader::Result::kReadError ? kCannotOpen : kNotANumber);
+        Fail(read == Result::kReadError ? kCannotOpen : kNotANumber);
         return false;
       }
       const DemPoint point{number[0], number[1], number[2]};
@@ -129,7 +140,7 @@ class Conversion {
         }
       }
       if (points_.Count() % kProgressInterval == 0) {
-        host_.SetProgress(kImportScanText, ScanPercent(reader.Position(), error ? 0 : length));
+        host_.SetProgress(kImportScanText, ScanPercent(numbers.Position(), length));
         if (host_.IsCancelled()) {
           result_ = RunOutcome::kCancelled;
           return false;
@@ -198,50 +209,31 @@ class Conversion {
   }
 
   RunOutcome Write() {
-    std::unique_ptr<OutputFile> output = createOutput_(OutputPathFor(path_, options_));
-    if (!output) {
-      return Fail(kImportCannotCreate);
-    }
-    std::uint8_t header[kHeightMapHeaderSize];
-    EncodeHeightMapHeader(window_.cols, window_.rows, header);
-    output->Write(header, sizeof header);
-
-    const auto cols = static_cast<std::size_t>(window_.cols);
-    const std::size_t cellCount = cols * static_cast<std::size_t>(window_.rows);
-    const double base = 50.0 + 50.0 * (d_ - 1) / d_;
-    const double scale = static_cast<double>(cellCount) * d_;
-    std::vector<std::uint8_t> chunk(kWriteChunkCells * kHeightMapBytesPerPixel);
-    HeightRowReader reader(grid_);
-    std::size_t used = 0;  // bytes in chunk
-    std::size_t j = 0;     // cells coded
-    for (std::int64_t row = window_.row; row < window_.row + window_.rows; ++row) {
-      const float* cells = reader.Row(row) + window_.col;
-      std::size_t col = 0;
-      while (col < cols) {
-        // Up to the next progress update, the end of the chunk or the end of
-        // the row.
-        const std::size_t run =
-            std::min({cols - col, (chunk.size() - used) / kHeightMapBytesPerPixel,
-                      static_cast<std::size_t>(kProgressInterval - j % kProgressInterval)});
-        EncodeHeightPixels(cells + col, run, chunk.data() + used);
-        used += run * kHeightMapBytesPerPixel;
-        col += run;
-        j += run;
-        if (used == chunk.size()) {
-          output->Write(chunk.data(), used);
-          used = 0;
-        }
-        if (j % kProgressInterval == 0) {
-          const auto last = static_cast<double>(j - 1);
-          host_.SetProgress(kImportWriteText, static_cast<float>(base + 50.0 * last / scale));
-        }
-      }
-    }
-    output->Write(chunk.data(), used);
-    if (!output->Commit()) {
-      return Fail(kImportWriteFailed);
-    }
-    return RunOutcome::kWritten;
+    return WriteHeightMap(
+        OutputPathFor(path_, options_), createOutput_, window_.cols, window_.rows, host_,
+        [this](HeightMapPixelWriter& writer) {
+          const auto cols = static_cast<std::size_t>(window_.cols);
+          const std::size_t cellCount = cols * static_cast<std::size_t>(window_.rows);
+          const double base = 50.0 + 50.0 * (d_ - 1) / d_;
+          const double scale = static_cast<double>(cellCount) * d_;
+          HeightRowReader reader(grid_);
+          std::size_t j = 0;  // cells coded
+          for (std::int64_t row = window_.row; row < window_.row + window_.rows; ++row) {
+            const float* cells = reader.Row(row) + window_.col;
+            for (std::size_t col = 0; col < cols;) {
+              // Up to the next progress update or the end of the row.
+              const std::size_t run = std::min(
+                  cols - col, static_cast<std::size_t>(kProgressInterval - j % kProgressInterval));
+              writer.Write(cells + col, run);
+              col += run;
+              j += run;
+              if (j % kProgressInterval == 0) {
+                const auto last = static_cast<double>(j - 1);
+                host_.SetProgress(kImportWriteText, static_cast<float>(base + 50.0 * last / scale));
+              }
+            }
+          }
+        });
   }
 
   const std::string& path_;

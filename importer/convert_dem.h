@@ -2,6 +2,7 @@
 // (one pixel per 10 units, coarser grids filled in by linear interpolation).
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "core/output_file.h"
@@ -17,6 +18,11 @@ std::string DemOutputPath(const std::string& inputPath);
 struct ConvertOptions {
   std::string outputPath;  // the height map; empty for DemOutputPath(input)
   bool fitBoards = false;  // crop to whole boards (FitWholeBoards)
+  // Threads that read XYZ text (0: one per core), and the bytes of text each
+  // reads at a time (0: XyzScan's default). The height map, the messages and
+  // the progress are the same for any of them.
+  int threads = 0;
+  std::size_t scanBlockBytes = 0;
 };
 
 // The output path that `options` give for `inputPath`.

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "core/open_file.h"
+#include "importer/import_messages.h"
 
 namespace kem {
 namespace {
@@ -59,12 +60,6 @@ Opening LookAtOpening(const std::string& path) {
   return number ? Opening::kXyzNumbers : Opening::kOtherText;
 }
 
-#ifndef KEM_WITH_GDAL
-constexpr char kCaption[] = "RezozorUduzuvur.convertdem";
-constexpr char kNeedsGdal[] =
-    "Error: this build of Kem reads only XYZ text; other elevation formats (GeoTIFF, ASCII grid, "
-    "HGT, ...) need a build with GDAL.";
-
 // An ESRI ASCII grid opens with its column count.
 bool IsAsciiGrid(const std::string& path) {
   std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(OpenFile(path, "rb"), std::fclose);
@@ -80,32 +75,24 @@ bool IsAsciiGrid(const std::string& path) {
   }
   return true;
 }
-#endif
 
 }  // namespace
-
-bool ReadsGdalRasters() {
-#ifdef KEM_WITH_GDAL
-  return true;
-#else
-  return false;
-#endif
-}
 
 RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
                             const ConvertOptions& options, RasterReport& report) {
   report = RasterReport();
   const Opening opening = LookAtOpening(path);
-#ifdef KEM_WITH_GDAL
-  if ((opening == Opening::kOtherText || opening == Opening::kBinary) && IsGdalRaster(path)) {
-    return ConvertRaster(path, host, CreateHeightMapOutput, options, report);
+  if (opening == Opening::kOtherText || opening == Opening::kBinary) {
+    // GDAL is loaded only for a file that is not plainly XYZ text.
+    if (ReadsGdalRasters()) {
+      if (IsGdalRaster(path)) {
+        return ConvertRaster(path, host, CreateHeightMapOutput, options, report);
+      }
+    } else if (opening == Opening::kBinary || IsAsciiGrid(path)) {
+      host.ShowError(kImportCaption, kImportNeedsGdal);
+      return RunOutcome::kFailed;
+    }
   }
-#else
-  if (opening == Opening::kBinary || (opening == Opening::kOtherText && IsAsciiGrid(path))) {
-    host.ShowError(kCaption, kNeedsGdal);
-    return RunOutcome::kFailed;
-  }
-#endif
   return convertdem(path, host, CreateHeightMapOutput, options);
 }
 

@@ -47,20 +47,17 @@ DemPointArray::~DemPointArray() {
   Release();
 }
 
-bool DemPointArray::Append(const DemPoint& point) {
-  if (count_ == capacity_) {
-    std::size_t capacity = capacity_ == 0 ? kFirstCapacity : capacity_ * 2;
-    if (capacity > std::numeric_limits<std::size_t>::max() / sizeof(DemPoint)) {
-      return false;
-    }
-    void* grown = std::realloc(data_, capacity * sizeof(DemPoint));
-    if (grown == nullptr) {
-      return false;
-    }
-    data_ = static_cast<DemPoint*>(grown);
-    capacity_ = capacity;
+bool DemPointArray::Grow() {
+  const std::size_t capacity = capacity_ == 0 ? kFirstCapacity : capacity_ * 2;
+  if (capacity > std::numeric_limits<std::size_t>::max() / sizeof(DemPoint)) {
+    return false;
   }
-  data_[count_++] = point;
+  void* grown = std::realloc(data_, capacity * sizeof(DemPoint));
+  if (grown == nullptr) {
+    return false;
+  }
+  data_ = static_cast<DemPoint*>(grown);
+  capacity_ = capacity;
   return true;
 }
 
@@ -69,26 +66,6 @@ void DemPointArray::Release() {
   data_ = nullptr;
   count_ = 0;
   capacity_ = 0;
-}
-
-void DemExtents::Include(const DemPoint& point, bool first) {
-  if (first) {
-    minX = maxX = point.x;
-    minY = maxY = point.y;
-    return;
-  }
-  if (point.x < minX) {
-    minX = point.x;
-  }
-  if (point.x > maxX) {
-    maxX = point.x;
-  }
-  if (point.y < minY) {
-    minY = point.y;
-  }
-  if (point.y > maxY) {
-    maxY = point.y;
-  }
 }
 
 bool ComputeGridSize(const DemExtents& extents, GridSize& size) {

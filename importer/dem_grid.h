@@ -29,7 +29,13 @@ class DemPointArray {
 
   // Appends a point. Returns false, leaving the array as it was, when it
   // cannot grow.
-  bool Append(const DemPoint& point);
+  bool Append(const DemPoint& point) {
+    if (count_ == capacity_ && !Grow()) {
+      return false;
+    }
+    data_[count_++] = point;
+    return true;
+  }
 
   std::size_t Count() const { return count_; }
   const DemPoint* begin() const { return data_; }
@@ -39,6 +45,9 @@ class DemPointArray {
   void Release();
 
  private:
+  // Doubles the capacity; false when it cannot.
+  bool Grow();
+
   DemPoint* data_ = nullptr;
   std::size_t count_ = 0;
   std::size_t capacity_ = 0;
@@ -52,7 +61,17 @@ struct DemExtents {
   float maxY = 0.0f;
 
   // Widens the extents to take in `point`; the first point sets them.
-  void Include(const DemPoint& point, bool first);
+  void Include(const DemPoint& point, bool first) {
+    if (first) {
+      minX = maxX = point.x;
+      minY = maxY = point.y;
+      return;
+    }
+    minX = point.x < minX ? point.x : minX;
+    maxX = point.x > maxX ? point.x : maxX;
+    minY = point.y < minY ? point.y : minY;
+    maxY = point.y > maxY ? point.y : maxY;
+  }
 };
 
 // A Targa image has 16-bit width and height fields.

@@ -13,6 +13,7 @@
 #include "core/byte_io.h"
 #include "core/float_conversion.h"
 #include "core/replacing_file.h"
+#include "importer/import_messages.h"
 
 namespace kem {
 namespace {
@@ -28,6 +29,8 @@ constexpr std::uint32_t kCodeMask = 0xFFFFFF;
 constexpr double kNearWhole = 1e-5;
 // Heights coded together.
 constexpr std::size_t kCodeBlock = 64;
+// Pixels coded before they are handed to the output in one write.
+constexpr std::size_t kWriteChunkPixels = 65536;
 
 // The code formed in extended precision.
 std::uint32_t ExtendedHeightCode(float height) {
@@ -165,6 +168,48 @@ bool FitWholeBoards(std::int64_t cols, std::int64_t rows, HeightMapWindow& windo
 
 std::unique_ptr<OutputFile> CreateHeightMapOutput(const std::string& outputPath) {
   return std::unique_ptr<OutputFile>(ReplacingFile::Create(outputPath));
+}
+
+HeightMapPixelWriter::HeightMapPixelWriter(OutputFile& output)
+    : output_(output), chunk_(kWriteChunkPixels * kHeightMapBytesPerPixel) {}
+
+void HeightMapPixelWriter::Write(const float* heights, std::size_t count) {
+  while (count > 0) {
+    const std::size_t run = std::min(count, (chunk_.size() - used_) / kHeightMapBytesPerPixel);
+    EncodeHeightPixels(heights, run, chunk_.data() + used_);
+    used_ += run * kHeightMapBytesPerPixel;
+    heights += run;
+    count -= run;
+    if (used_ == chunk_.size()) {
+      Flush();
+    }
+  }
+}
+
+void HeightMapPixelWriter::Flush() {
+  output_.Write(chunk_.data(), used_);
+  used_ = 0;
+}
+
+RunOutcome WriteHeightMap(const std::string& outputPath, const OutputFileFactory& createOutput,
+                          std::int64_t cols, std::int64_t rows, ImportHost& host,
+                          const std::function<void(HeightMapPixelWriter&)>& writePixels) {
+  std::unique_ptr<OutputFile> output = createOutput(outputPath);
+  if (!output) {
+    host.ShowError(kImportCaption, kImportCannotCreate);
+    return RunOutcome::kFailed;
+  }
+  std::uint8_t header[kHeightMapHeaderSize];
+  EncodeHeightMapHeader(cols, rows, header);
+  output->Write(header, sizeof header);
+  HeightMapPixelWriter writer(*output);
+  writePixels(writer);
+  writer.Flush();
+  if (!output->Commit()) {
+    host.ShowError(kImportCaption, kImportWriteFailed);
+    return RunOutcome::kFailed;
+  }
+  return RunOutcome::kWritten;
 }
 
 }  // namespace kem

@@ -1,14 +1,19 @@
-// The 24-bit Targa height map written by the DEM conversion: its header and
-// the height coding of its pixels.
+// The 24-bit Targa height map written by the elevation conversions: its
+// header, the height coding of its pixels, and the one writer that puts them
+// into the file.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "core/output_file.h"
+#include "core/run_host.h"
 #include "core/targa_source.h"
+#include "importer/import_host.h"
 
 namespace kem {
 
@@ -66,5 +71,32 @@ bool FitWholeBoards(std::int64_t cols, std::int64_t rows, HeightMapWindow& windo
 // The height map file at `outputPath`: a ReplacingFile, which takes the
 // output's place only when committed. Null when it cannot be created.
 std::unique_ptr<OutputFile> CreateHeightMapOutput(const std::string& outputPath);
+
+// Codes heights into pixels and hands them to an output in large chunks.
+class HeightMapPixelWriter {
+ public:
+  // Writes to `output`, which must outlive the writer.
+  explicit HeightMapPixelWriter(OutputFile& output);
+
+  // Codes `count` heights, the next pixels in file order, and writes them.
+  void Write(const float* heights, std::size_t count);
+
+  // Writes the pixels still held.
+  void Flush();
+
+ private:
+  OutputFile& output_;
+  std::vector<std::uint8_t> chunk_;
+  std::size_t used_ = 0;  // bytes of chunk_ in use
+};
+
+// Writes a cols x rows height map at `outputPath` through `createOutput`: the
+// header, then the pixels that `writePixels` hands to the writer, row by row
+// from the top. Shows through `host` (with the conversion's caption) that the
+// file cannot be created, or that writing it failed; either way nothing is
+// left at the path. Returns kWritten or kFailed.
+RunOutcome WriteHeightMap(const std::string& outputPath, const OutputFileFactory& createOutput,
+                          std::int64_t cols, std::int64_t rows, ImportHost& host,
+                          const std::function<void(HeightMapPixelWriter&)>& writePixels);
 
 }  // namespace kem

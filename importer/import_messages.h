@@ -22,5 +22,8 @@ inline constexpr char kImportOutOfMemory[] =
 inline constexpr char kImportTooLarge[] = "Error: the DEM is too large for a targa image.";
 inline constexpr char kImportCannotCreate[] = "Error: the height map file could not be created.";
 inline constexpr char kImportWriteFailed[] = "Error: failed to write the height map file.";
+inline constexpr char kImportNeedsGdal[] =
+    "Error: this build of Kem reads only XYZ text; other elevation formats (GeoTIFF, ASCII grid, "
+    "HGT, ...) need a build with GDAL.";
 
 }  // namespace kem

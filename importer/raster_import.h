@@ -1,8 +1,9 @@
 // Conversion of an elevation raster in any format the GDAL library reads
 // (GeoTIFF, ESRI ASCII grid, SRTM .hgt, Erdas .img, ...) into the same 24-bit
 // Targa height map as the XYZ conversion: 10 m pixels, north up, heights in
-// metres, coded exactly as XYZ heights are. Only in builds with GDAL
-// (KEM_WITH_GDAL).
+// metres, coded exactly as XYZ heights are. GDAL is reached through the
+// kem-gdal module (builds with KEM_WITH_GDAL), loaded the first time it is
+// asked for.
 #pragma once
 
 #include <cstdint>
@@ -22,8 +23,13 @@ struct RasterReport {
   std::uint64_t filledCells = 0;  // pixels without data, filled from their neighbours
 };
 
+// True when the kem-gdal module is there and loads: this program reads
+// rasters through GDAL.
+bool ReadsGdalRasters();
+
 // True when `path` is a regular file that GDAL recognises as a raster in a
-// format other than XYZ text (which the XYZ conversion reads itself).
+// format other than XYZ text (which the XYZ conversion reads itself); false
+// when ReadsGdalRasters() is.
 bool IsGdalRaster(const std::string& path);
 
 // Converts band 1 of the raster at `path` into the height map that `options`
@@ -35,7 +41,7 @@ bool IsGdalRaster(const std::string& path);
 // degrees is reprojected to the UTM zone of its centre, reported in `report`.
 // Cells without data are filled from their neighbours and counted in
 // `report`; a raster with no data at all is refused. On failure or cancel no
-// output file is left behind.
+// output file is left behind. Needs ReadsGdalRasters().
 RunOutcome ConvertRaster(const std::string& path, ImportHost& host,
                          const OutputFileFactory& createOutput, const ConvertOptions& options,
                          RasterReport& report);

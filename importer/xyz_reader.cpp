@@ -5,6 +5,7 @@
 // correctly straight to float.
 #include "importer/xyz_reader.h"
 
+#include <algorithm>
 #include <array>
 #include <cfloat>
 #include <charconv>
@@ -196,13 +197,33 @@ bool ParseXyzNumber(std::string_view token, float& value) {
 }
 
 XyzNumberReader::XyzNumberReader(std::FILE* file, std::size_t blockSize)
+    : XyzNumberReader(file, blockSize, {}, {}) {}
+
+XyzNumberReader::XyzNumberReader(std::FILE* file, std::size_t blockSize, std::string_view readAhead,
+                                 const XyzReadStart& start)
     : file_(file),
-      buffer_(std::make_unique_for_overwrite<char[]>(blockSize > 0 ? blockSize : 1)),
-      capacity_(blockSize > 0 ? blockSize : 1) {}
+      capacity_(std::max({blockSize, readAhead.size(), std::size_t{1}})),
+      end_(readAhead.size()),
+      bufferOffset_(start.offset),
+      numbersRead_(start.afterNumbers) {
+  buffer_ = std::make_unique_for_overwrite<char[]>(capacity_);
+  data_ = buffer_.get();
+  if (!readAhead.empty()) {
+    std::memcpy(buffer_.get(), readAhead.data(), readAhead.size());
+  }
+}
+
+XyzNumberReader::XyzNumberReader(std::string_view text, const XyzReadStart& start, bool endsFile)
+    : data_(text.data()),
+      capacity_(text.size()),
+      end_(text.size()),
+      bufferOffset_(start.offset),
+      textEndsFile_(endsFile),
+      numbersRead_(start.afterNumbers) {}
 
 XyzNumberReader::Result XyzNumberReader::Next(float& value) {
   for (;;) {
-    const char* data = buffer_.get();
+    const char* data = data_;
     if (inComment_ && !SkipComment()) {
       begin_ = end_;
     }
@@ -214,7 +235,7 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
         return Result::kEnd;
       }
       if (!Refill()) {
-        return Result::kReadError;
+        return RefillFailure();
       }
       continue;
     }
@@ -237,28 +258,41 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
     if (stop == end_ && !atEnd_) {
       // The token may go on in the next block.
       if (!Refill()) {
-        return Result::kReadError;
+        return RefillFailure();
       }
       continue;
     }
     if (ParseXyzNumber(std::string_view(data + begin_, stop - begin_), value)) {
       begin_ = stop;
       position_ = bufferOffset_ + stop;
+      numbersRead_ = true;
       return Result::kNumber;
     }
     // Before the first number the token may begin a line of column names.
-    const Result header = position_ == 0 ? SkipHeaderLine() : Result::kNotANumber;
+    const Result header = numbersRead_ ? Result::kNotANumber : SkipHeaderLine();
     if (header == Result::kNotANumber) {
       return header;
     }
     if (header == Result::kEnd && !Refill()) {
-      return Result::kReadError;
+      return RefillFailure();
     }
   }
 }
 
+XyzNumberReader::Result XyzNumberReader::ReadAll(std::vector<float>& values,
+                                                 std::vector<std::uint32_t>& ends,
+                                                 std::uint64_t base) {
+  float value = 0.0f;
+  Result result = Result::kNumber;
+  while ((result = Next(value)) == Result::kNumber) {
+    values.push_back(value);
+    ends.push_back(static_cast<std::uint32_t>(position_ - base));
+  }
+  return result;
+}
+
 bool XyzNumberReader::AtLineStart(std::size_t at) const {
-  const char* data = buffer_.get();
+  const char* data = data_;
   while (at > 0) {
     const char c = data[--at];
     if (IsLineEnd(c)) {
@@ -272,7 +306,7 @@ bool XyzNumberReader::AtLineStart(std::size_t at) const {
 }
 
 bool XyzNumberReader::SkipComment() {
-  const char* data = buffer_.get();
+  const char* data = data_;
   const void* lineEnd = std::memchr(data + begin_, '\n', end_ - begin_);
   if (lineEnd == nullptr) {
     return false;
@@ -286,12 +320,17 @@ XyzNumberReader::Result XyzNumberReader::SkipHeaderLine() {
   if (!AtLineStart(begin_)) {
     return Result::kNotANumber;
   }
-  const char* data = buffer_.get();
+  const char* data = data_;
   const void* found = std::memchr(data + begin_, '\n', end_ - begin_);
   const std::size_t lineEnd =
       found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : end_;
+  // However much of the line the buffer happens to hold, a longer one is
+  // never a line of column names.
+  if (lineEnd - begin_ > kMaxHeaderLine) {
+    return Result::kNotANumber;
+  }
   if (found == nullptr && !atEnd_) {
-    return end_ - begin_ > kMaxHeaderLine ? Result::kNotANumber : Result::kEnd;
+    return Result::kEnd;
   }
   std::size_t at = begin_;
   while (at != lineEnd) {
@@ -341,12 +380,18 @@ bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& va
     return false;
   }
   value = negative ? -magnitude : magnitude;
-  begin_ = static_cast<std::size_t>(p - buffer_.get());
+  begin_ = static_cast<std::size_t>(p - data_);
   position_ = bufferOffset_ + begin_;
+  numbersRead_ = true;
   return true;
 }
 
 bool XyzNumberReader::Refill() {
+  if (file_ == nullptr) {
+    // A text holds all there is to read.
+    atEnd_ = textEndsFile_;
+    return textEndsFile_;
+  }
   if (begin_ > 0) {
     lineStartAtFront_ = AtLineStart(begin_);
     std::memmove(buffer_.get(), buffer_.get() + begin_, end_ - begin_);
@@ -358,6 +403,7 @@ bool XyzNumberReader::Refill() {
     std::unique_ptr<char[]> grown = std::make_unique_for_overwrite<char[]>(capacity_ * 2);
     std::memcpy(grown.get(), buffer_.get(), end_);
     buffer_ = std::move(grown);
+    data_ = buffer_.get();
     capacity_ *= 2;
   }
   std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 namespace kem {
 
@@ -21,10 +22,16 @@ namespace kem {
 // forms.
 bool ParseXyzNumber(std::string_view token, float& value);
 
+// Where a reader starts in its file: at the start of a line.
+struct XyzReadStart {
+  std::uint64_t offset = 0;   // file offset of the first byte it reads
+  bool afterNumbers = false;  // numbers came before: no more lines of column names
+};
+
 // Hands out the numbers of an open file one at a time. Besides the numbers
 // and their separators the file may hold:
 // - before its first number, lines that hold no number (column names, quoted
-//   or not, up to kMaxHeaderLine bytes each);
+//   or not, up to kMaxHeaderLine bytes each from the first name);
 // - anywhere, lines whose first character other than a separator is '#'.
 // Anything else that is not a number stops the reading, and so does a token
 // longer than any number (kMaxToken bytes), so that the memory taken stays
@@ -36,6 +43,7 @@ class XyzNumberReader {
     kEnd,         // no number left before the end of the file
     kNotANumber,  // the next token is not a number
     kReadError,   // the file could not be read
+    kMore,        // a reader of a text only: the text ended, the file goes on
   };
 
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
@@ -49,8 +57,24 @@ class XyzNumberReader {
   // the block, up to those limits.
   explicit XyzNumberReader(std::FILE* file, std::size_t blockSize = kDefaultBlockSize);
 
+  // Reads `file` from `start` on: first the bytes of `readAhead`, already read
+  // from there, then the rest of the file.
+  XyzNumberReader(std::FILE* file, std::size_t blockSize, std::string_view readAhead,
+                  const XyzReadStart& start);
+
+  // Reads the numbers of `text` (not copied; it must outlive the reader), the
+  // bytes of a file from `start` on. When `endsFile` is false the file goes on
+  // after it, and the reader stops with kMore where it would read further.
+  XyzNumberReader(std::string_view text, const XyzReadStart& start, bool endsFile);
+
   // Reads the next number into `value`.
   Result Next(float& value);
+
+  // Reads every number left, appending each to `values` and the offset just
+  // after it, less `base`, to `ends` (which must fit 32 bits), until the
+  // reading stops; returns what stopped it. Throws std::bad_alloc when the
+  // vectors cannot grow.
+  Result ReadAll(std::vector<float>& values, std::vector<std::uint32_t>& ends, std::uint64_t base);
 
   // Byte offset in the file just after the last number read.
   std::uint64_t Position() const { return position_; }
@@ -75,19 +99,26 @@ class XyzNumberReader {
   Result SkipHeaderLine();
 
   // Moves the unread bytes to the front of the buffer and appends the next
-  // block. Returns false on a read error; sets atEnd_ at the end of the file.
+  // block. Returns false on a read error, or at the end of a text that does
+  // not end the file; sets atEnd_ at the end of the file.
   bool Refill();
 
-  std::FILE* file_;
+  // What Next says when Refill fails.
+  Result RefillFailure() const { return file_ != nullptr ? Result::kReadError : Result::kMore; }
+
+  std::FILE* file_ = nullptr;  // null for a reader of a text
   // Left uninitialised: only the bytes fread fills, [0, end_), are ever read.
   std::unique_ptr<char[]> buffer_;
-  std::size_t capacity_;
-  std::size_t begin_ = 0;  // unread bytes are buffer_[begin_, end_)
+  const char* data_ = nullptr;  // buffer_, or the text
+  std::size_t capacity_ = 0;
+  std::size_t begin_ = 0;  // unread bytes are data_[begin_, end_)
   std::size_t end_ = 0;
-  std::uint64_t bufferOffset_ = 0;  // file offset of buffer_[0]
+  std::uint64_t bufferOffset_ = 0;  // file offset of data_[0]
   std::uint64_t position_ = 0;
   bool atEnd_ = false;
-  bool lineStartAtFront_ = true;  // buffer_[0] starts a line, as far as AtLineStart goes
+  bool textEndsFile_ = true;      // a reader of a text: the file ends with it
+  bool numbersRead_ = false;      // no more lines of column names
+  bool lineStartAtFront_ = true;  // data_[0] starts a line, as far as AtLineStart goes
   bool inComment_ = false;        // the rest of a comment line is still to be passed over
 };
 

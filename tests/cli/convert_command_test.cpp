@@ -8,6 +8,7 @@
 #include <unistd.h>
 #endif
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -28,6 +29,17 @@ TEST(CliConvert, WritesTheHeightMapAndExitsZero) {
     EXPECT_EQ(ReadFile(dir.File(name + ".xyz.tga")).size(), 18u + 4 * 3) << name;
     EXPECT_EQ(result.err, "") << name;
   }
+}
+
+TEST(CliConvert, ReadsTheTextOnAsManyThreadsAsAsked) {
+  TempDir dir;
+  WriteText(dir.File("area.xyz"), "0 0 5\n0 10 6\n10 0 7\n10 10 8\n");
+  ASSERT_EQ(RunCli({"convert", dir.File("area.xyz")}).exitCode, 0);
+  const std::vector<std::uint8_t> expected = ReadFile(dir.File("area.xyz.tga"));
+  const CliResult seven = RunCli({"convert", dir.File("area.xyz"), "--threads", "7"});
+  EXPECT_EQ(seven.exitCode, 0);
+  EXPECT_EQ(ReadFile(dir.File("area.xyz.tga")), expected);
+  EXPECT_EQ(RunCli({"convert", dir.File("area.xyz"), "--threads", "0"}).exitCode, 2);
 }
 
 TEST(CliConvert, PrintsTheMessageAndExitsOneOnBadInput) {

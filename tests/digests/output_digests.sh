@@ -114,6 +114,44 @@ for variant in "all 1" "all 2" "all 7" "sse2 2" "off 2"; do
   fi
 done
 
+# The DEMs again, read on 1, 2 and 7 threads: the same digests.
+grep '\.xyz\.tga$' "$expected" >dems.sha256
+for threads in 1 2 7; do
+  for dem in dem10 dem30 dem30_crlf; do
+    run "$cli" convert "$dem.xyz" --threads "$threads" >/dev/null
+  done
+  if ! sha256sum --check --quiet dems.sha256; then
+    echo "height maps read on $threads threads differ from tests/digests/expected.sha256" >&2
+    exit 1
+  fi
+done
+
+# DEMs of several blocks of text (plain; CRLF with column names, comments and
+# semicolons; with text that is not a number near the end): the same height
+# map, messages and exit status for every thread count.
+run "$make_dem" --points 400x300 --spacing 10 --out multi.xyz
+awk 'BEGIN { printf "\"X\";\"Y\";\"Z\"\r\n# exported\r\n" } { gsub(/ /, ";"); printf "%s\r\n", $0 }' \
+  multi.xyz >multi_gis.xyz
+{ cat multi.xyz && echo "0 0 end"; } >multi_bad.xyz
+for dem in multi multi_gis multi_bad; do
+  for threads in 1 2 7; do
+    status=0
+    run "$cli" convert "$dem.xyz" --output "$dem.tga" --threads "$threads" >/dev/null \
+      2>"$dem.said" || status=$?
+    {
+      echo "exit $status"
+      cat "$dem.said"
+      if [ -f "$dem.tga" ]; then sha256sum <"$dem.tga"; fi
+    } >"${dem}_$threads.result"
+    rm -f "$dem.tga"
+  done
+  if ! cmp -s "${dem}_1.result" "${dem}_2.result" || ! cmp -s "${dem}_1.result" "${dem}_7.result"; then
+    echo "converting $dem.xyz depends on the number of threads that read it" >&2
+    exit 1
+  fi
+done
+echo "height maps match for 1, 2 and 7 reading threads"
+
 # A randomised, filtered map large enough for the board ring to wrap many
 # times: the same bytes for every thread count.
 run "$make_map" --boards 13x9 --format chroma --out big.tga --texturing-guide big_guide.tga \

@@ -16,6 +16,7 @@
 #include "core/colour.h"
 #include "core/replacing_file.h"
 #include "core/terrain_job.h"
+#include "importer/height_map_writer.h"
 #include "importer/recording_import_host.h"
 #include "support/test_outputs.h"
 #include "support/test_support.h"
@@ -600,6 +601,100 @@ TEST_F(ConvertDem, CancelDuringInterpolationWritesNothing) {
   EXPECT_FALSE(host_.cancelDisabled);
   ExpectNoOutput();
 }
+
+// `text` with every line end made CRLF and every space a semicolon, under
+// column names and a comment.
+std::string AsGisExport(const std::string& text) {
+  std::string exported = "\"X\";\"Y\";\"Z\"\r\n# exported\r\n";
+  for (char c : text) {
+    exported += c == '\n' ? std::string("\r\n") : c == ' ' ? std::string(";") : std::string(1, c);
+  }
+  return exported;
+}
+
+struct ThreadCase {
+  const char* name;
+  std::string text;
+  const char* cancelOn = nullptr;  // press Cancel when this progress text shows
+};
+
+void PrintTo(const ThreadCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class ConvertDemThreads : public ConvertDem, public ::testing::WithParamInterface<ThreadCase> {
+ protected:
+  // What the user sees of one conversion, and what it writes.
+  struct Run {
+    RunOutcome outcome = RunOutcome::kFailed;
+    std::vector<std::uint8_t> bytes;
+    std::vector<RecordingImportHost::Event> events;
+    std::int64_t pumps = 0;
+    std::int64_t cancelTests = 0;
+  };
+
+  Run ConvertWith(int threads, std::size_t blockBytes) {
+    host_ = RecordingImportHost();
+    if (GetParam().cancelOn != nullptr) {
+      host_.cancelOnProgress = GetParam().cancelOn;
+    }
+    std::filesystem::remove(output_);
+    ConvertOptions options;
+    options.threads = threads;
+    options.scanBlockBytes = blockBytes;
+    Run run;
+    run.outcome = convertdem(input_, host_, CreateHeightMapOutput, options);
+    if (OutputExists()) {
+      run.bytes = test::ReadFile(output_);
+    }
+    run.events = host_.events;
+    run.pumps = host_.pumps;
+    run.cancelTests = host_.cancelTests;
+    return run;
+  }
+};
+
+// The height map, every message, progress step, pump and cancel test are the
+// same whether one thread reads the text or several, wherever the blocks fall.
+TEST_P(ConvertDemThreads, GiveWhatOneThreadGives) {
+  test::WriteText(input_, GetParam().text);
+  const Run one = ConvertWith(1, 0);
+  struct Reading {
+    int threads;
+    std::size_t blockBytes;
+  };
+  for (const Reading reading : {Reading{2, 64}, Reading{2, 4096}, Reading{7, 100}}) {
+    const Run run = ConvertWith(reading.threads, reading.blockBytes);
+    const std::string label = std::string(GetParam().name) + ", " +
+                              std::to_string(reading.threads) + " threads, blocks of " +
+                              std::to_string(reading.blockBytes);
+    EXPECT_EQ(run.outcome, one.outcome) << label;
+    EXPECT_TRUE(run.bytes == one.bytes) << label;
+    EXPECT_EQ(run.pumps, one.pumps) << label;
+    EXPECT_EQ(run.cancelTests, one.cancelTests) << label;
+    ASSERT_EQ(run.events.size(), one.events.size()) << label;
+    for (std::size_t i = 0; i < one.events.size(); ++i) {
+      EXPECT_EQ(run.events[i].kind, one.events[i].kind) << label << ", event " << i;
+      EXPECT_EQ(run.events[i].text, one.events[i].text) << label << ", event " << i;
+      EXPECT_EQ(run.events[i].percent, one.events[i].percent) << label << ", event " << i;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Readings, ConvertDemThreads,
+    ::testing::Values(
+        ThreadCase{"lf", GridDem(200, 130, 10)},
+        ThreadCase{"crlf_gis_export", AsGisExport(GridDem(200, 130, 10))},
+        ThreadCase{"interpolated", GridDem(160, 160, 20)},
+        ThreadCase{"text_late_in_the_file", GridDem(200, 130, 10) + "0 0 end\n"},
+        // The first fault in the file is the one shown, though a later block
+        // may be read first.
+        ThreadCase{"spacing_fault_before_text", "0 0 1\n0 0.5 2\n" + GridDem(200, 130, 10) + "x\n"},
+        ThreadCase{"cancel_while_scanning", GridDem(200, 130, 10), "Processing source file"},
+        ThreadCase{"cancel_while_placing", GridDem(200, 130, 10),
+                   "Generating surface from imported data"}),
+    [](const ::testing::TestParamInfo<ThreadCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertDem, HeightsRoundTripThroughTheTwentyFourBitCoding) {
   const std::vector<float> heights = {-1000.0f, -999.5f, -12.25f, 0.0f,    0.001f,

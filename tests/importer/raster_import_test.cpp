@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <gtest/gtest.h>
+#include <ostream>
 
 #include <cmath>
 #include <cstdio>
@@ -321,13 +322,43 @@ TEST_F(RasterImport, RecognisesRastersButNotXyzTextOrPipes) {
   EXPECT_EQ(test::ReadFile(dir_.File("names.xyz.tga")).size(), 18u + 3 * 4);
 }
 
+// kem-cli on rasters; skipped when KEM_CLI does not name the binary.
+class RasterCommandLine : public RasterImport {
+ protected:
+  void SetUp() override {
+    const char* cli = std::getenv("KEM_CLI");
+    if (cli == nullptr || !std::filesystem::exists(cli)) {
+      GTEST_SKIP() << "KEM_CLI does not name the kem-cli binary";
+    }
+    cli_ = cli;
+  }
+
+  // A small raster, area.tif, and plain XYZ text, area.xyz, beside it.
+  void MakeRasterAndText() {
+    RasterSample raster;
+    raster.cols = 3;
+    raster.rows = 2;
+    raster.heights = Hill(raster.cols, raster.rows);
+    MakeRaster(dir_.File("area.tif"), raster);
+    test::WriteText(dir_.File("area.xyz"), "0 0 1\n0 10 2\n10 0 3\n10 10 4\n");
+  }
+
+  // Runs `command` through the shell; returns its exit status and what it
+  // wrote to standard error in `said`.
+  int RunShell(const std::string& command, std::string& said) {
+    const std::string log = dir_.File("stderr.txt");
+    const int status = std::system((command + " 2>'" + log + "' >/dev/null").c_str());
+    const std::vector<std::uint8_t> bytes = test::ReadFile(log);
+    said.assign(bytes.begin(), bytes.end());
+    return status;
+  }
+
+  std::string cli_;
+};
+
 // `kem-cli convert` on a raster: FILE.tga beside it or the --output file, the
 // zone on standard output.
-TEST_F(RasterImport, CommandLineWritesBesideTheRasterOrWhereAsked) {
-  const char* cli = std::getenv("KEM_CLI");
-  if (cli == nullptr || !std::filesystem::exists(cli)) {
-    GTEST_SKIP() << "KEM_CLI does not name the kem-cli binary";
-  }
+TEST_F(RasterCommandLine, WritesBesideTheRasterOrWhereAsked) {
   RasterSample raster;
   raster.cols = 20;
   raster.rows = 4;
@@ -336,7 +367,7 @@ TEST_F(RasterImport, CommandLineWritesBesideTheRasterOrWhereAsked) {
   raster.epsg = 4326;
   raster.heights = Hill(raster.cols, raster.rows);
   MakeRaster(dir_.File("area.tif"), raster);
-  const std::string run = std::string("'") + cli + "' convert '" + dir_.File("area.tif") + "'";
+  const std::string run = "'" + cli_ + "' convert '" + dir_.File("area.tif") + "'";
   ASSERT_EQ(std::system((run + " >'" + dir_.File("out.txt") + "'").c_str()), 0);
   EXPECT_TRUE(std::filesystem::exists(dir_.File("area.tif.tga")));
   const std::vector<std::uint8_t> said = test::ReadFile(dir_.File("out.txt"));
@@ -345,6 +376,54 @@ TEST_F(RasterImport, CommandLineWritesBesideTheRasterOrWhereAsked) {
   ASSERT_EQ(std::system((run + " --output '" + dir_.File("named.tga") + "' >/dev/null").c_str()),
             0);
   EXPECT_EQ(test::ReadFile(dir_.File("named.tga")), test::ReadFile(dir_.File("area.tif.tga")));
+}
+
+struct LoadCase {
+  const char* name;
+  const char* arguments;  // after the program; DIR stands for the folder
+  bool loadsGdal;
+};
+
+void PrintTo(const LoadCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class RasterModuleLoading : public RasterCommandLine,
+                            public ::testing::WithParamInterface<LoadCase> {};
+
+// GDAL and the libraries it brings are loaded for a raster, and only for one:
+// text that opens with a number goes to the XYZ reader unasked.
+TEST_P(RasterModuleLoading, LoadsGdalOnlyForARaster) {
+  MakeRasterAndText();
+  std::string arguments = GetParam().arguments;
+  arguments.replace(arguments.find("DIR"), 3, dir_.path().string());
+  std::string said;
+  ASSERT_EQ(RunShell("LD_DEBUG=files '" + cli_ + "' " + arguments, said), 0);
+  EXPECT_EQ(said.find("libgdal") != std::string::npos, GetParam().loadsGdal) << GetParam().name;
+}
+
+INSTANTIATE_TEST_SUITE_P(CommandLine, RasterModuleLoading,
+                         ::testing::Values(LoadCase{"version", "--version #DIR", false},
+                                           LoadCase{"xyz_text", "convert 'DIR/area.xyz'", false},
+                                           LoadCase{"geotiff", "convert 'DIR/area.tif'", true}),
+                         [](const ::testing::TestParamInfo<LoadCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// A program whose module is missing reads XYZ text and says of a raster what
+// a build without GDAL says.
+TEST_F(RasterCommandLine, WithoutItsModuleAProgramReadsOnlyXyzText) {
+  const std::string alone = dir_.File("kem-cli");
+  std::filesystem::copy_file(cli_, alone);
+  MakeRasterAndText();
+  std::string said;
+  EXPECT_NE(RunShell("'" + alone + "' convert '" + dir_.File("area.tif") + "'", said), 0);
+  EXPECT_EQ(said,
+            "Error: this build of Kem reads only XYZ text; other elevation formats (GeoTIFF, "
+            "ASCII grid, HGT, ...) need a build with GDAL.\n");
+  EXPECT_FALSE(std::filesystem::exists(dir_.File("area.tif.tga")));
+  EXPECT_EQ(RunShell("'" + alone + "' convert '" + dir_.File("area.xyz") + "'", said), 0);
+  EXPECT_TRUE(std::filesystem::exists(dir_.File("area.xyz.tga")));
 }
 
 }  // namespace
