@@ -62,16 +62,16 @@ std::int64_t PictureFactor(std::int64_t width, std::int64_t height) {
 // `rows` piece at (left, top) that lies on the width x height grid, where
 // offset = i * columnStride + j * rowStride.
 template <typename AddSample>
-void ForEachSample(std::int64_t width, std::int64_t height, std::int64_t factor, int pictureWidth,
-                   std::int64_t left, std::int64_t top, int columns, int rows,
-                   std::ptrdiff_t columnStride, std::ptrdiff_t rowStride, AddSample add) {
+void ForEachSample(const PictureGrid& grid, std::int64_t left, std::int64_t top, int columns,
+                   int rows, std::ptrdiff_t columnStride, std::ptrdiff_t rowStride, AddSample add) {
+  const std::int64_t factor = grid.factor;
   const std::int64_t firstColumn = std::max<std::int64_t>(0, -left);
-  const std::int64_t endColumn = std::min<std::int64_t>(columns, width - left);
+  const std::int64_t endColumn = std::min<std::int64_t>(columns, grid.width - left);
   const std::int64_t firstRow = std::max<std::int64_t>(0, -top);
-  const std::int64_t endRow = std::min<std::int64_t>(rows, height - top);
+  const std::int64_t endRow = std::min<std::int64_t>(rows, grid.height - top);
   for (std::int64_t j = firstRow; j < endRow; ++j) {
     const std::int64_t y = top + j;
-    const std::size_t line = static_cast<std::size_t>(y / factor) * pictureWidth;
+    const std::size_t line = static_cast<std::size_t>(y / factor) * grid.pictureWidth;
     const std::int64_t x = left + firstColumn;
     std::int64_t pixel = x / factor;
     std::int64_t inPixel = x % factor;
@@ -101,28 +101,32 @@ std::vector<std::int32_t> BoardOfPixel(int pixels, std::int64_t factor, std::int
 
 }  // namespace
 
-ReliefCanvas::ReliefCanvas(std::int64_t width, std::int64_t height)
-    : width_(std::max<std::int64_t>(width, 1)), height_(std::max<std::int64_t>(height, 1)) {
-  factor_ = PictureFactor(width_, height_);
-  pictureWidth_ = static_cast<int>(CeilDiv(width_, factor_));
-  pictureHeight_ = static_cast<int>(CeilDiv(height_, factor_));
-  const auto pixels = static_cast<std::size_t>(pictureWidth_) * pictureHeight_;
-  sums_.assign(pixels, 0.0);
-  counts_.assign(pixels, 0);
+PictureGrid::PictureGrid(std::int64_t w, std::int64_t h)
+    : width(std::max<std::int64_t>(w, 1)),
+      height(std::max<std::int64_t>(h, 1)),
+      factor(PictureFactor(width, height)),
+      pictureWidth(static_cast<int>(CeilDiv(width, factor))),
+      pictureHeight(static_cast<int>(CeilDiv(height, factor))) {}
+
+std::size_t PictureGrid::Pixels() const {
+  return static_cast<std::size_t>(pictureWidth) * static_cast<std::size_t>(pictureHeight);
 }
+
+ReliefCanvas::ReliefCanvas(std::int64_t width, std::int64_t height)
+    : grid_(width, height), sums_(grid_.Pixels(), 0.0), counts_(grid_.Pixels(), 0) {}
 
 void ReliefCanvas::Add(std::int64_t left, std::int64_t top, int columns, int rows,
                        const float* values, std::ptrdiff_t columnStride, std::ptrdiff_t rowStride) {
-  ForEachSample(width_, height_, factor_, pictureWidth_, left, top, columns, rows, columnStride,
-                rowStride, [&](std::size_t at, std::ptrdiff_t offset) {
+  ForEachSample(grid_, left, top, columns, rows, columnStride, rowStride,
+                [&](std::size_t at, std::ptrdiff_t offset) {
                   sums_[at] += values[offset];
                   ++counts_[at];
                 });
 }
 
 RgbImage ReliefCanvas::Render(const BoardOverlay& overlay, const RgbImage* drape) const {
-  const int w = pictureWidth_;
-  const int h = pictureHeight_;
+  const int w = grid_.pictureWidth;
+  const int h = grid_.pictureHeight;
   if (drape != nullptr &&
       (drape->width != w || drape->height != h ||
        drape->pixels.size() != static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3)) {
@@ -146,7 +150,7 @@ RgbImage ReliefCanvas::Render(const BoardOverlay& overlay, const RgbImage* drape
   }
   const double range = high - low;
 
-  const double spacing = kSampleSpacing * static_cast<double>(factor_);
+  const double spacing = kSampleSpacing * static_cast<double>(grid_.factor);
   const double lightLength = std::sqrt(1.0 + 1.0 + 2.0);
   const std::array<double, 3> light = {-1.0 / lightLength, 1.0 / lightLength,
                                        std::sqrt(2.0) / lightLength};
@@ -159,10 +163,10 @@ RgbImage ReliefCanvas::Render(const BoardOverlay& overlay, const RgbImage* drape
   };
 
   const std::int32_t side = std::max<std::int32_t>(overlay.boardSide, 1);
-  const std::vector<std::int32_t> boardCol = BoardOfPixel(w, factor_, width_, side);
-  const std::vector<std::int32_t> boardRow = BoardOfPixel(h, factor_, height_, side);
-  const bool gridLines = overlay.gridLines && side / factor_ >= kMinGridCell;
-  const int anchorBorder = side / factor_ >= 8 ? 2 : 1;
+  const std::vector<std::int32_t> boardCol = BoardOfPixel(w, grid_.factor, grid_.width, side);
+  const std::vector<std::int32_t> boardRow = BoardOfPixel(h, grid_.factor, grid_.height, side);
+  const bool gridLines = overlay.gridLines && side / grid_.factor >= kMinGridCell;
+  const int anchorBorder = side / grid_.factor >= 8 ? 2 : 1;
   const auto shadeOf = [&](std::int32_t col, std::int32_t row) {
     if (col >= overlay.boardCols || row >= overlay.boardRows) {
       return BoardShade::kAbsent;
@@ -247,20 +251,13 @@ RgbImage ReliefCanvas::Render(const BoardOverlay& overlay, const RgbImage* drape
 }
 
 ColourCanvas::ColourCanvas(std::int64_t width, std::int64_t height)
-    : width_(std::max<std::int64_t>(width, 1)), height_(std::max<std::int64_t>(height, 1)) {
-  factor_ = PictureFactor(width_, height_);
-  pictureWidth_ = static_cast<int>(CeilDiv(width_, factor_));
-  pictureHeight_ = static_cast<int>(CeilDiv(height_, factor_));
-  const auto pixels = static_cast<std::size_t>(pictureWidth_) * pictureHeight_;
-  sums_.assign(pixels * 3, 0);
-  counts_.assign(pixels, 0);
-}
+    : grid_(width, height), sums_(grid_.Pixels() * 3, 0), counts_(grid_.Pixels(), 0) {}
 
 void ColourCanvas::Add(std::int64_t left, std::int64_t top, int columns, int rows,
                        const std::uint8_t* pixels, std::ptrdiff_t columnStride,
                        std::ptrdiff_t rowStride) {
-  ForEachSample(width_, height_, factor_, pictureWidth_, left, top, columns, rows, columnStride,
-                rowStride, [&](std::size_t at, std::ptrdiff_t offset) {
+  ForEachSample(grid_, left, top, columns, rows, columnStride, rowStride,
+                [&](std::size_t at, std::ptrdiff_t offset) {
                   const std::uint8_t* pixel = pixels + offset * 3;
                   std::uint32_t* sum = sums_.data() + at * 3;
                   sum[0] += pixel[2];  // red
@@ -272,8 +269,8 @@ void ColourCanvas::Add(std::int64_t left, std::int64_t top, int columns, int row
 
 RgbImage ColourCanvas::Image() const {
   RgbImage image;
-  image.width = pictureWidth_;
-  image.height = pictureHeight_;
+  image.width = grid_.pictureWidth;
+  image.height = grid_.pictureHeight;
   image.pixels.resize(counts_.size() * 3);
   for (std::size_t i = 0; i < counts_.size(); ++i) {
     std::uint8_t* out = image.pixels.data() + i * 3;

@@ -44,6 +44,21 @@ struct BoardOverlay {
   std::int32_t anchorRow = -1;
 };
 
+// A grid of width x height samples shrunk to a picture: every factor x factor
+// samples make one picture pixel, and the long side fits kPictureLongSide.
+struct PictureGrid {
+  // Sides below 1 count as 1.
+  PictureGrid(std::int64_t width, std::int64_t height);
+
+  std::size_t Pixels() const;
+
+  std::int64_t width;
+  std::int64_t height;
+  std::int64_t factor;
+  int pictureWidth;
+  int pictureHeight;
+};
+
 // A shaded relief of a height grid of width x height samples, 10 units
 // apart, collected in pieces and drawn at the end.
 class ReliefCanvas {
@@ -52,9 +67,9 @@ class ReliefCanvas {
   ReliefCanvas(std::int64_t width, std::int64_t height);
 
   // Samples per picture pixel along each side (at least 1).
-  std::int64_t Factor() const { return factor_; }
-  int PictureWidth() const { return pictureWidth_; }
-  int PictureHeight() const { return pictureHeight_; }
+  std::int64_t Factor() const { return grid_.factor; }
+  int PictureWidth() const { return grid_.pictureWidth; }
+  int PictureHeight() const { return grid_.pictureHeight; }
 
   // Adds the `columns` x `rows` samples whose top left is (left, top) in the
   // grid: sample (i, j) of the piece is values[i * columnStride + j * rowStride]
@@ -72,11 +87,7 @@ class ReliefCanvas {
   RgbImage Render(const BoardOverlay& overlay, const RgbImage* drape = nullptr) const;
 
  private:
-  std::int64_t width_;
-  std::int64_t height_;
-  std::int64_t factor_;
-  int pictureWidth_;
-  int pictureHeight_;
+  PictureGrid grid_;
   std::vector<double> sums_;
   std::vector<std::uint32_t> counts_;
 };
@@ -90,8 +101,8 @@ class ColourCanvas {
   // pixels (Targa images stop at 65535) keeps every sum in range.
   ColourCanvas(std::int64_t width, std::int64_t height);
 
-  int PictureWidth() const { return pictureWidth_; }
-  int PictureHeight() const { return pictureHeight_; }
+  int PictureWidth() const { return grid_.pictureWidth; }
+  int PictureHeight() const { return grid_.pictureHeight; }
 
   // Adds the `columns` x `rows` pixels whose top left is (left, top) in the
   // grid, three bytes each (blue, green, red, as a Targa window keeps them):
@@ -105,11 +116,7 @@ class ColourCanvas {
   RgbImage Image() const;
 
  private:
-  std::int64_t width_;
-  std::int64_t height_;
-  std::int64_t factor_;
-  int pictureWidth_;
-  int pictureHeight_;
+  PictureGrid grid_;
   std::vector<std::uint32_t> sums_;  // red, green and blue of each picture pixel
   std::vector<std::uint32_t> counts_;
 };
