@@ -4,19 +4,14 @@
 // bounds the memory whatever the layout's size.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
-#include <mutex>
-#include <thread>
 #include <vector>
 
+#include "core/ordered_workers.h"
 #include "core/terrain_job.h"
 
 namespace kem {
-
-// Threads that build boards when a run asks for `requested` (0: one per core).
-int BoardThreadCount(int requested);
 
 class BoardPipeline {
  public:
@@ -35,14 +30,14 @@ class BoardPipeline {
   BoardPipeline& operator=(const BoardPipeline&) = delete;
 
   // True while another board can be queued.
-  bool HasRoom() const;
+  bool HasRoom() const { return workers_.HasRoom(); }
 
   // Gathers board (col, row) on the calling thread and hands it to the
   // workers. Needs HasRoom(); may reuse the slot of the block Take returned.
   void Queue(int col, int row, TerrainJob& job);
 
   // True when a queued board has not been taken yet.
-  bool HasQueued() const { return queued_ != taken_; }
+  bool HasQueued() const { return workers_.HasQueued(); }
 
   // Waits for the oldest queued board and returns its 123318-byte block,
   // valid until the next Queue or Take. Needs HasQueued().
@@ -51,21 +46,11 @@ class BoardPipeline {
  private:
   struct Slot;
 
-  void Work();
-  Slot& SlotOf(std::uint64_t board) { return *slots_[board % slots_.size()]; }
+  static std::vector<std::unique_ptr<Slot>> MakeSlots(int workers);
 
   const TerrainJob& job_;
   std::vector<std::unique_ptr<Slot>> slots_;
-  std::uint64_t queued_ = 0;  // boards gathered (calling thread only)
-  std::uint64_t taken_ = 0;   // boards handed back (calling thread only)
-
-  std::mutex mutex_;
-  std::condition_variable workWaiting_;
-  std::condition_variable boardDone_;
-  std::uint64_t published_ = 0;  // boards the workers may start (under mutex_)
-  std::uint64_t started_ = 0;    // boards a worker has begun (under mutex_)
-  bool stopping_ = false;        // under mutex_
-  std::vector<std::jthread> workers_;
+  OrderedWorkers workers_;  // declared after slots_: stops first
 };
 
 }  // namespace kem

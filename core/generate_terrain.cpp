@@ -13,6 +13,7 @@
 #include "core/generator_messages.h"
 #include "core/layout_file.h"
 #include "core/open_file.h"
+#include "core/ordered_workers.h"
 #include "core/replacing_file.h"
 #include "core/targa_source.h"
 #include "core/texture_table.h"
@@ -171,7 +172,7 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   // Every other marked board in row-major order; the last marked one is the
   // anchor, already written. Boards are gathered ahead of the one being
   // written, as far as the pipeline has room, and written as they come back.
-  pipeline.emplace(job, BoardThreadCount(options.threads));
+  pipeline.emplace(job, ThreadCount(options.threads));
   const int toWrite = std::max(job.boardCount - 1, 0);
   int gathered = 0;
   int gatherAt = 0;  // next board index (row-major) to look at for gathering

@@ -52,7 +52,7 @@ void OrderedWorkers::Queue() {
 }
 
 std::size_t OrderedWorkers::Take() {
-  const auto slot = static_cast<std::size_t>(taken_ % slots_);
+  const std::size_t slot = OldestSlot();
   if (workers_.empty()) {
     work_(slot);
   } else {

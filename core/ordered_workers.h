@@ -43,6 +43,10 @@ class OrderedWorkers {
   // True when a queued job has not been taken back yet.
   bool HasQueued() const { return queued_ != taken_; }
 
+  // The slot of the oldest job queued and not yet taken back: the one the
+  // next Take returns. Needs HasQueued() for it to hold a job.
+  std::size_t OldestSlot() const { return static_cast<std::size_t>(taken_ % slots_); }
+
   // Waits for the oldest queued job to be done and returns its slot. Needs
   // HasQueued().
   std::size_t Take();
