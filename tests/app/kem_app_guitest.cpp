@@ -37,6 +37,7 @@
 #include "app/preview_pane.h"
 #include "app/project_form.h"
 #include "app/ui_hooks.h"
+#include "control_events.h"
 #include "core/project_file.h"
 #include "frame_input.h"
 #include "support/test_support.h"
@@ -174,27 +175,17 @@ class KemApp : public testing::Test {
   }
 
   void Click(wxButton* button) {
-    wxCommandEvent event(wxEVT_BUTTON, button->GetId());
-    event.SetEventObject(button);
-    button->ProcessWindowEvent(event);
+    SendClick(button);
     Pump();
   }
 
   void Choose(int format) {
-    m_form->dataFormat->SetSelection(format);
-    wxCommandEvent event(wxEVT_CHOICE, kIdDataFormat);
-    event.SetInt(format);
-    event.SetEventObject(m_form->dataFormat);
-    m_form->dataFormat->ProcessWindowEvent(event);
+    SendChoice(m_form->dataFormat, format);
     Pump();
   }
 
   void Tick(wxCheckBox* box, bool ticked) {
-    box->SetValue(ticked);
-    wxCommandEvent event(wxEVT_CHECKBOX, box->GetId());
-    event.SetInt(ticked);
-    event.SetEventObject(box);
-    box->ProcessWindowEvent(event);
+    SendTick(box, ticked);
     Pump();
   }
 
@@ -880,11 +871,7 @@ TEST_F(KemApp, ScreenshotOfTheDemoProject) {
   wxCheckBox* guide = m_view->Preview()->GuideToggle();
   ASSERT_TRUE(guide->IsEnabled());
   for (const bool ticked : {true, false}) {
-    guide->SetValue(ticked);
-    wxCommandEvent tick(wxEVT_CHECKBOX, guide->GetId());
-    tick.SetInt(ticked ? 1 : 0);
-    tick.SetEventObject(guide);
-    guide->ProcessWindowEvent(tick);
+    SendTick(guide, ticked);
     if (ticked) {
       Screenshot(m_view->Preview(), "preview_texturing_guide.png");
     }

@@ -13,7 +13,6 @@
 #include <wx/slider.h>
 #include <wx/utils.h>
 
-#include "app/command_ids.h"
 #include "app/doc_manager.h"
 #include "app/kem_app.h"
 #include "app/kem_doc.h"
@@ -23,6 +22,7 @@
 #include "app/project_form.h"
 #include "app/survey_worker.h"
 #include "app/ui_hooks.h"
+#include "control_events.h"
 #include "core/file_system.h"
 #include "core/generator_messages.h"
 #include "support/test_support.h"
@@ -86,11 +86,7 @@ class Preview : public testing::Test {
   }
 
   void Choose(int format) {
-    m_form->dataFormat->SetSelection(format);
-    wxCommandEvent event(wxEVT_CHOICE, kIdDataFormat);
-    event.SetInt(format);
-    event.SetEventObject(m_form->dataFormat);
-    m_form->dataFormat->ProcessWindowEvent(event);
+    SendChoice(m_form->dataFormat, format);
     WaitForSurvey();
   }
 
@@ -104,11 +100,7 @@ class Preview : public testing::Test {
 
   // A click on a toggle.
   void Tick(wxCheckBox* toggle, bool ticked) {
-    toggle->SetValue(ticked);
-    wxCommandEvent event(wxEVT_CHECKBOX, toggle->GetId());
-    event.SetInt(ticked ? 1 : 0);
-    event.SetEventObject(toggle);
-    toggle->ProcessWindowEvent(event);
+    SendTick(toggle, ticked);
     wxTheApp->Yield(true);
   }
 
@@ -239,9 +231,7 @@ TEST_F(Preview, ListsAMissingTemplateAndAMismatchedGuideAndLocatesTheTemplate) {
 
   const std::string chosen = (SourceDir() / "data" / "tile_blank.dat").string();
   SetFileDialogAnswer([chosen](const FileDialogRequest&) { return wxString::FromUTF8(chosen); });
-  wxCommandEvent click(wxEVT_BUTTON, m_pane->LocateButton()->GetId());
-  click.SetEventObject(m_pane->LocateButton());
-  m_pane->LocateButton()->ProcessWindowEvent(click);
+  SendClick(m_pane->LocateButton());
   WaitForSurvey();
   EXPECT_TRUE(fs::exists(settingsCopy));
   EXPECT_FALSE(HasRow(ProblemKind::kError, kTemplateMissingMessage));
