@@ -64,7 +64,4 @@ inline std::string StopSignalName(const testing::TestParamInfo<StopSignal>& info
   return info.param.name;
 }
 
-// The names of the files in `folder`, sorted.
-std::vector<std::string> FilesIn(const std::string& folder);
-
 }  // namespace kem::test

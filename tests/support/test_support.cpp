@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -92,6 +94,15 @@ void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes) 
 void WriteText(const std::string& path, const std::string& text) {
   std::ofstream out(Utf8Path(path), std::ios::binary | std::ios::trunc);
   out << text;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 std::vector<std::uint8_t> ReadFile(const std::string& path) {

@@ -68,6 +68,8 @@ std::filesystem::path Utf8Path(const std::string& path);
 void WriteFile(const std::string& path, const std::vector<std::uint8_t>& bytes);
 void WriteText(const std::string& path, const std::string& text);
 std::vector<std::uint8_t> ReadFile(const std::string& path);
+// The names of the files in `folder`, sorted.
+std::vector<std::string> FilesIn(const std::string& folder);
 
 // An uncompressed true-colour Targa image built in memory. `pixel(x, y)`
 // gives red, green, blue of picture pixel (x from the left, y from the top).
