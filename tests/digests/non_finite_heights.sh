@@ -12,13 +12,8 @@
 set -euo pipefail
 cli="$1"
 source_dir="$2"
-emulator=()
-if [ -n "${KEM_EMULATOR:-}" ]; then
-  read -r -a emulator <<<"$KEM_EMULATOR"
-fi
-run() {
-  "${emulator[@]}" "$@"
-}
+# shellcheck source=tests/digests/emulator.sh
+source "$(dirname "${BASH_SOURCE[0]}")/emulator.sh"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/kem-non-finite.XXXXXX")"
 trap 'rm -rf "$work"' EXIT

@@ -15,13 +15,8 @@ make_dem="$3"
 source_dir="$4"
 mode="${5:-check}"
 expected="$source_dir/tests/digests/expected.sha256"
-emulator=()
-if [ -n "${KEM_EMULATOR:-}" ]; then
-  read -r -a emulator <<<"$KEM_EMULATOR"
-fi
-run() {
-  "${emulator[@]}" "$@"
-}
+# shellcheck source=tests/digests/emulator.sh
+source "$(dirname "${BASH_SOURCE[0]}")/emulator.sh"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/kem-digests.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
