@@ -50,7 +50,7 @@ RunOutcome Convert(GdalRasterReader& reader, const std::string& path, ImportHost
                    RasterReport& report) {
   host.Repaint();
   GridSize size;
-  if (!reader.Open(path, host, size, report)) {
+  if (!reader.Open(path, options.allowVirtual, host, size, report)) {
     return RunOutcome::kFailed;
   }
   HeightMapWindow window = WholeGrid(size.cols, size.rows);
