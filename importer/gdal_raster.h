@@ -4,6 +4,7 @@
 // start-up for GDAL and the hundred libraries it brings.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,5 +54,9 @@ inline constexpr int kGdalRasterRevision = 2;
 // `version` of Kem or another `revision` of the interface.
 inline constexpr char kGdalRasterEntry[] = "KemNewGdalRasterReader";
 using GdalRasterEntry = GdalRasterReader* (*)(const char* version, int revision);
+
+// A new reader from the module, which is loaded the first time; null when
+// this program has none (the programs' side, in raster_import.cpp).
+std::unique_ptr<GdalRasterReader> NewGdalRasterReader();
 
 }  // namespace kem
