@@ -90,9 +90,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (read == RunOutcome::kWritten) {
       fuzz::Require(cells.size() == static_cast<std::size_t>(grid.cols * grid.rows),
                     "the heights do not fill the planned grid");
-      fuzz::Require(std::all_of(cells.begin(), cells.end(),
-                                [](float cell) { return IsGroundHeight(cell); }),
-                    "a height read is not on the ground");
+      fuzz::Require(
+          std::all_of(cells.begin(), cells.end(), [](float cell) { return IsGroundHeight(cell); }),
+          "a height read is not on the ground");
       fuzz::Require(report.impossibleCells <= report.filledCells,
                     "more impossible cells than cells filled");
     }
