@@ -37,6 +37,10 @@ TEST(DescribeRasterReport, GivesTheZoneAndTheFilledCells) {
             "neighbours.");
   report.utmZone = 0;
   EXPECT_EQ(DescribeRasterReport(report), "Filled 12 cells without data from their neighbours.");
+  report.impossibleCells = 2;
+  EXPECT_EQ(DescribeRasterReport(report),
+            "Took 2 cells whose heights are not finite or lie beyond 20000 m up or down as cells "
+            "without data.\nFilled 12 cells without data from their neighbours.");
 }
 
 }  // namespace
