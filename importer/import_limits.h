@@ -4,6 +4,7 @@
 // grid is allocated, so that a file of a few bytes cannot ask for gigabytes.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -45,7 +46,11 @@ inline std::string ImportGridTooLargeMessage(std::int64_t cols, std::int64_t row
 
 // `factor`: the DEM's cell size divided by the height map's 10 m.
 inline std::string ImportTooCoarseMessage(double factor) {
-  const auto whole = [](double value) { return std::to_string(static_cast<std::int64_t>(value)); };
+  const auto whole = [](double value) {
+    char text[400];  // the widest double printed whole
+    std::snprintf(text, sizeof text, "%.0f", std::trunc(value));
+    return std::string(text);
+  };
   return "Error: the DEM's cells are " + whole(factor * 10) + " m across, " + whole(factor) +
          " times the height map's 10 m; cells more than " + whole(kMaxUpsampling * 10) +
          " m across (" + whole(kMaxUpsampling) + " times) are too coarse for a route.";

@@ -284,7 +284,10 @@ class Reader : public GdalRasterReader {
     // The longer side of a source cell, however the raster is turned.
     const double* c = sourceTransform_;
     const double cellMetres = std::max(std::hypot(c[1], c[4]), std::hypot(c[2], c[5])) * unitMetres;
-    if (!(cellMetres <= kCellMetres * kMaxUpsampling)) {
+    if (!std::isfinite(cellMetres)) {
+      return kNoCellSize;
+    }
+    if (cellMetres > kCellMetres * kMaxUpsampling) {
       return ImportTooCoarseMessage(cellMetres / kCellMetres);
     }
     const double size = kCellMetres / unitMetres;  // a cell in the system's units
@@ -363,7 +366,10 @@ class Reader : public GdalRasterReader {
     }
     // GDAL suggests the source's own resolution in metres.
     const double cellMetres = std::max(std::fabs(suggested[1]), std::fabs(suggested[5]));
-    if (!(cellMetres <= kCellMetres * kMaxUpsampling)) {
+    if (!std::isfinite(cellMetres)) {
+      return kNoCellSize;
+    }
+    if (cellMetres > kCellMetres * kMaxUpsampling) {
       return ImportTooCoarseMessage(cellMetres / kCellMetres);
     }
     return SetGrid(extent[0], extent[2], extent[1], extent[3], kCellMetres);
