@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -83,7 +84,17 @@ TEST(ReliefCanvas, DrawsTheSamePictureFromBoardsAsFromTheWholeGrid) {
   BoardOverlay overlay;
   overlay.boardCols = kCols;
   overlay.boardRows = 1;
-  EXPECT_EQ(pieces.Render(overlay).pixels, whole.Render(overlay).pixels);
+  const RgbImage fromPieces = pieces.Render(overlay);
+  const RgbImage fromWhole = whole.Render(overlay);
+  ASSERT_EQ(fromPieces.pixels.size(), fromWhole.pixels.size());
+  const auto first = static_cast<std::size_t>(
+      std::mismatch(fromPieces.pixels.begin(), fromPieces.pixels.end(), fromWhole.pixels.begin())
+          .first -
+      fromPieces.pixels.begin());
+  const std::size_t pixel = first / 3;
+  EXPECT_EQ(first, fromWhole.pixels.size())
+      << "they differ first at pixel (" << pixel % fromWhole.width << ", "
+      << pixel / fromWhole.width << ")";
 }
 
 // Lit from the north-west: a slope facing the light is brighter than the
