@@ -32,6 +32,9 @@ constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
 constexpr char kFinerThanAUnit[] =
     "Error: the DEM's point spacing is less than one unit; use projected coordinates in metres.";
 
+// The side of a pixel in coordinate units.
+constexpr double kCellUnits = 10.0;
+
 // Points or cells between two progress updates.
 constexpr std::uint64_t kProgressInterval = 25000;
 
@@ -264,9 +267,29 @@ class Conversion {
     return true;
   }
 
+  // A point is the centre of its pixel: the pixel of the westernmost points
+  // reaches 5 units west of them, that of the northernmost 5 units north.
+  GridGeoreference Georeference() const {
+    GridGeoreference georeference;
+    georeference.crsWkt = options_.crsWkt;
+    georeference.pixelSize = kCellUnits;
+    georeference.west = static_cast<double>(extents_.minX) - kCellUnits / 2 +
+                        static_cast<double>(window_.col) * kCellUnits;
+    georeference.north = static_cast<double>(extents_.maxY) + kCellUnits / 2 -
+                         static_cast<double>(window_.row) * kCellUnits;
+    georeference.width = static_cast<int>(window_.cols);
+    georeference.height = static_cast<int>(window_.rows);
+    return georeference;
+  }
+
   RunOutcome Write() {
+    const GridGeoreference georeference = Georeference();
+    if (options_.georeference != nullptr) {
+      *options_.georeference = georeference;
+    }
     return WriteHeightMap(
-        OutputPathFor(path_, options_), createOutput_, window_.cols, window_.rows, host_,
+        OutputPathFor(path_, options_), createOutput_, window_.cols, window_.rows, georeference,
+        host_,
         [this](HeightMapPixelWriter& writer) {
           const auto cols = static_cast<std::size_t>(window_.cols);
           const std::size_t cellCount = cols * static_cast<std::size_t>(window_.rows);
