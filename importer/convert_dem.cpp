@@ -289,8 +289,7 @@ class Conversion {
     }
     return WriteHeightMap(
         OutputPathFor(path_, options_), createOutput_, window_.cols, window_.rows, georeference,
-        host_,
-        [this](HeightMapPixelWriter& writer) {
+        host_, [this](HeightMapPixelWriter& writer) {
           const auto cols = static_cast<std::size_t>(window_.cols);
           const std::size_t cellCount = cols * static_cast<std::size_t>(window_.rows);
           const double base = 50.0 + 50.0 * (d_ - 1) / d_;

@@ -70,8 +70,7 @@ RunOutcome Convert(GdalRasterReader& reader, const std::string& path, ImportHost
     *options.georeference = georeference;
   }
   return WriteHeightMap(OutputPathFor(path, options), createOutput, window.cols, window.rows,
-                        georeference, host,
-                        [&](HeightMapPixelWriter& writer) {
+                        georeference, host, [&](HeightMapPixelWriter& writer) {
                           int shown = -1;
                           for (std::int64_t r = 0; r < window.rows; ++r) {
                             writer.Write(cells.data() + (window.row + r) * size.cols + window.col,

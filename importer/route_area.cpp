@@ -84,17 +84,17 @@ RouteArea DescribeRouteArea(const GridGeoreference& georeference) {
 std::vector<std::string> RouteAreaLines(const RouteArea& area) {
   const GridGeoreference& g = area.georeference;
   std::vector<std::string> lines;
-  std::string size = "Area: " + std::to_string(g.width) + " x " + std::to_string(g.height) +
-                     " pixels, ";
-  size += area.boardCols > 0 ? std::to_string(area.boardCols) + " x " +
-                                   std::to_string(area.boardRows) + " boards"
-                             : "less than one board";
+  std::string size =
+      "Area: " + std::to_string(g.width) + " x " + std::to_string(g.height) + " pixels, ";
+  size += area.boardCols > 0
+              ? std::to_string(area.boardCols) + " x " + std::to_string(area.boardRows) + " boards"
+              : "less than one board";
   lines.push_back(size);
-  lines.push_back("Coordinate system: " +
-                  (g.crsWkt.empty()
-                       ? std::string("not known (only the position is kept; give it with --crs)")
-                       : (area.crsName.empty() ? std::string("given (see the sidecar)")
-                                               : area.crsName)));
+  lines.push_back(
+      "Coordinate system: " +
+      (g.crsWkt.empty()
+           ? std::string("not known (only the position is kept; give it with --crs)")
+           : (area.crsName.empty() ? std::string("given (see the sidecar)") : area.crsName)));
   lines.push_back("Corners: west " + Coordinate(g.west) + ", north " + Coordinate(g.north) +
                   ", east " + Coordinate(area.east) + ", south " + Coordinate(area.south));
   if (area.hasDegrees) {

@@ -291,7 +291,8 @@ class Reader : public GdalRasterReader {
     Srs wgs84(OSRNewSpatialReference(nullptr));
     OSRSetWellKnownGeogCS(wgs84.get(), "WGS84");
     OSRSetAxisMappingStrategy(wgs84.get(), OAMS_TRADITIONAL_GIS_ORDER);
-    OGRCoordinateTransformationH transform = OCTNewCoordinateTransformation(from.get(), wgs84.get());
+    OGRCoordinateTransformationH transform =
+        OCTNewCoordinateTransformation(from.get(), wgs84.get());
     const bool done = transform != nullptr && OCTTransform(transform, count, x, y, nullptr);
     OCTDestroyCoordinateTransformation(transform);
     return done && std::all_of(x, x + count, [](double v) { return std::isfinite(v); }) &&
