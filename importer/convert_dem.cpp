@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <string>
 #include <system_error>
 #include <vector>
 
@@ -20,6 +21,7 @@
 #include "importer/height_map_writer.h"
 #include "importer/import_limits.h"
 #include "importer/import_messages.h"
+#include "importer/xyz_columns.h"
 #include "importer/xyz_reader.h"
 #include "importer/xyz_scan.h"
 
@@ -34,6 +36,9 @@ constexpr char kFinerThanAUnit[] =
 
 // The side of a pixel in coordinate units.
 constexpr double kCellUnits = 10.0;
+
+// Bytes of the file looked at for its column names.
+constexpr std::size_t kOpeningBytes = 256 * 1024;
 
 // Points or cells between two progress updates.
 constexpr std::uint64_t kProgressInterval = 25000;
@@ -112,11 +117,26 @@ class Conversion {
     std::error_code error;
     const std::uintmax_t length = std::filesystem::file_size(FileSystemPath(path_), error);
     const std::uint64_t known = error ? 0 : length;
-    if (ScansInParallel(options_.threads, known, options_.scanBlockBytes)) {
-      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes);
+    // The column names stand in the file's opening.
+    std::string opening(kOpeningBytes, '\0');
+    opening.resize(std::fread(opening.data(), 1, opening.size(), file.get()));
+    std::string refusal;
+    if (!ReadXyzColumns(opening, columns_, refusal)) {
+      Fail(refusal);
+      return false;
+    }
+    if (ScansInParallel(options_.threads, known, options_.scanBlockBytes) &&
+        std::fseek(file.get(), 0, SEEK_SET) == 0) {
+      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes,
+                      columns_.decimalComma);
       return ScanPoints(numbers, known);
     }
-    XyzNumberReader numbers(file.get());
+    // A pipe cannot go back: the opening is read from what was read.
+    XyzNumberReader numbers(file.get(), XyzNumberReader::kDefaultBlockSize, opening,
+                            XyzReadStart());
+    if (columns_.decimalComma) {
+      numbers.UseDecimalCommas();
+    }
     return ScanPoints(numbers, known);
   }
 
@@ -141,7 +161,7 @@ class Conversion {
         Fail(read == Result::kReadError ? kCannotOpen : kNotANumber);
         return false;
       }
-      const DemPoint point{number[0], number[1], number[2]};
+      const DemPoint point{number[columns_.x], number[columns_.y], number[columns_.z]};
       const bool first = points_.Count() == 0;
       if (!IsGroundHeight(point.z)) {
         ++impossibleHeights_;
@@ -320,6 +340,7 @@ class Conversion {
   const ConvertOptions& options_;
   RunOutcome result_ = RunOutcome::kFailed;
 
+  XyzColumns columns_;
   DemPointArray points_;
   DemExtents extents_;
   std::int32_t spacing_ = 0;
