@@ -127,8 +127,7 @@ class Conversion {
     }
     if (ScansInParallel(options_.threads, known, options_.scanBlockBytes) &&
         std::fseek(file.get(), 0, SEEK_SET) == 0) {
-      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes,
-                      columns_.decimalComma);
+      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes, columns_.decimalComma);
       return ScanPoints(numbers, known);
     }
     // A pipe cannot go back: the opening is read from what was read.
