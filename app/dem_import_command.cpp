@@ -55,6 +55,8 @@ void CentreOver(wxTopLevelWindow* window, const wxFrame* mainFrame) {
 void PickAndConvert(CMainFrame* mainFrame, const char* filter) {
   static wxString lastFolder;
   kem::ConvertOptions options;
+  kem::GridGeoreference georeference;
+  options.georeference = &georeference;
   const std::optional<wxString> path =
       ShowFileDialog(mainFrame, {wxS("Open"), wxString::FromUTF8(filter),
                                  wxFD_OPEN | wxFD_FILE_MUST_EXIST, &options.fitBoards, lastFolder});
@@ -72,7 +74,8 @@ void PickAndConvert(CMainFrame* mainFrame, const char* filter) {
   mainFrame->ShowResult(wxString::FromUTF8(WrittenHeightMapText(output, error ? 0 : bytes)));
   const wxString question = wxString::FromUTF8(
       "Use " + std::filesystem::path(output).filename().string() +
-      " as the height map?\nThe 24-bit height coding and its range are chosen with it.");
+      " as the height map?\nThe 24-bit height coding and its range are chosen with it.\n\n" +
+      HeightMapAreaText(georeference));
   if (ShowMessageBox(question, "Kem", wxYES_NO | wxICON_QUESTION, mainFrame) != wxYES) {
     return;
   }

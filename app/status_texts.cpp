@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <vector>
+
+#include "importer/route_area.h"
 
 namespace kem::app {
 namespace {
@@ -35,6 +38,14 @@ std::string WrittenLayoutText(const std::string& path, std::int32_t boards, std:
 
 std::string WrittenHeightMapText(const std::string& path, std::uint64_t bytes) {
   return "Wrote " + FileName(path) + ": " + Megabytes(bytes);
+}
+
+std::string HeightMapAreaText(const GridGeoreference& georeference) {
+  std::string text;
+  for (const std::string& line : RouteAreaLines(DescribeRouteArea(georeference))) {
+    text += (text.empty() ? "" : "\n") + line;
+  }
+  return text;
 }
 
 }  // namespace kem::app

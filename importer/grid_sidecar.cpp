@@ -140,8 +140,13 @@ bool ReadGridSidecar(const std::string& mapPath, GridGeoreference& georeference)
   if (!file) {
     return false;
   }
-  std::string xml(kMaxSidecarBytes, '\0');
-  xml.resize(std::fread(xml.data(), 1, xml.size(), file.get()));
+  std::string xml;
+  char block[4096];
+  std::size_t got = 0;
+  while (xml.size() < kMaxSidecarBytes &&
+         (got = std::fread(block, 1, sizeof block, file.get())) > 0) {
+    xml.append(block, got);
+  }
   return ParseGridSidecar(xml, georeference);
 }
 

@@ -6,6 +6,7 @@
 
 #include "core/board_selection.h"
 #include "importer/gdal_raster.h"
+#include "importer/grid_sidecar.h"
 
 namespace kem {
 namespace {
@@ -44,7 +45,7 @@ std::string JsonText(const std::string& text) {
 
 }  // namespace
 
-RouteArea DescribeRouteArea(const GridGeoreference& georeference) {
+RouteArea DescribeRouteArea(const GridGeoreference& georeference, int anchorCol, int anchorRow) {
   RouteArea area;
   area.georeference = georeference;
   const GridGeoreference& g = georeference;
@@ -66,8 +67,10 @@ RouteArea DescribeRouteArea(const GridGeoreference& georeference) {
   gdal->DescribeCrs(g.crsWkt, wkt, area.crsName);
   // The anchor board's south-west corner: boards advance 72 pixels from the
   // top-left pixel.
-  const int anchorCol = area.boardCols > 0 ? area.boardCols - 1 : 0;
-  const int anchorRow = area.boardRows > 0 ? area.boardRows - 1 : 0;
+  if (anchorCol < 0 || anchorRow < 0) {
+    anchorCol = area.boardCols > 0 ? area.boardCols - 1 : 0;
+    anchorRow = area.boardRows > 0 ? area.boardRows - 1 : 0;
+  }
   const int anchorBottom = area.boardRows > 0 ? (anchorRow + 1) * kBoardSide : g.height;
   double x[2] = {(g.west + area.east) / 2, g.west + anchorCol * kBoardSide * g.pixelSize};
   double y[2] = {(g.north + area.south) / 2, g.north - anchorBottom * g.pixelSize};
@@ -79,6 +82,18 @@ RouteArea DescribeRouteArea(const GridGeoreference& georeference) {
     area.anchorLatitude = y[1];
   }
   return area;
+}
+
+bool ReadRouteArea(const std::string& mapPath, int width, int height, int anchorCol, int anchorRow,
+                   RouteArea& area) {
+  GridGeoreference georeference;
+  if (!ReadGridSidecar(mapPath, georeference)) {
+    return false;
+  }
+  georeference.width = width;
+  georeference.height = height;
+  area = DescribeRouteArea(georeference, anchorCol, anchorRow);
+  return true;
 }
 
 std::vector<std::string> RouteAreaLines(const RouteArea& area) {

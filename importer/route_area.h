@@ -25,14 +25,23 @@ struct RouteArea {
   bool hasDegrees = false;
   double centreLatitude = 0.0;
   double centreLongitude = 0.0;
-  // The south-west corner of the anchor board, the last board of the grid
+  // The south-west corner of the anchor board: the last board of the grid
   // (its bottom-right board) when every board is generated.
   double anchorLatitude = 0.0;
   double anchorLongitude = 0.0;
 };
 
-// Works out the area of a height map that lies where `georeference` says.
-RouteArea DescribeRouteArea(const GridGeoreference& georeference);
+// Works out the area of a height map that lies where `georeference` says,
+// with the anchor board at (anchorCol, anchorRow) of the board grid; -1 for
+// the last board of the grid.
+RouteArea DescribeRouteArea(const GridGeoreference& georeference, int anchorCol = -1,
+                            int anchorRow = -1);
+
+// The area of the width x height height map at `mapPath`, when it has a
+// sidecar (grid_sidecar.h); the anchor board as DescribeRouteArea takes it.
+// False when it has none, or one that does not read.
+bool ReadRouteArea(const std::string& mapPath, int width, int height, int anchorCol, int anchorRow,
+                   RouteArea& area);
 
 // The area as lines of text, for a conversion's result and a project's
 // survey.
