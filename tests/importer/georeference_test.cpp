@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <iterator>
+#include <memory>
 #include <string>
 
+#include "core/replacing_file.h"
 #include "importer/convert_dem.h"
 #include "importer/convert_elevation.h"
 #include "importer/grid_sidecar.h"
@@ -129,6 +132,21 @@ TEST_F(Georeference, RefusesColumnNamesOfNoOrderAndWritesNothing) {
   EXPECT_NE(host_.Errors()[0].find("\"Y X\""), std::string::npos);
   EXPECT_FALSE(std::filesystem::exists(output_));
   EXPECT_FALSE(std::filesystem::exists(GridSidecarPath(output_)));
+}
+
+TEST_F(Georeference, ASidecarThatCannotBeWrittenLeavesNeitherFile) {
+  test::WriteText(input_, Grid("x y z", false));
+  const OutputFileFactory noSidecar = [](const std::string& path) -> std::unique_ptr<OutputFile> {
+    if (path.ends_with(".aux.xml")) {
+      return nullptr;
+    }
+    return ReplacingFile::Create(path);
+  };
+  EXPECT_EQ(convertdem(input_, host_, noSidecar), RunOutcome::kFailed);
+  EXPECT_EQ(host_.Errors().size(), 1u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()),
+                          std::filesystem::directory_iterator()),
+            1);  // the input alone
 }
 
 TEST_F(Georeference, PutsTheXyzPointsAtTheCentresOfTheirPixels) {
