@@ -87,8 +87,7 @@ bool ReadXyzColumns(std::string_view opening, XyzColumns& columns, std::string& 
     }
     if (HoldsNumber(names)) {
       // The first point: no names after it.
-      columns.decimalComma =
-          line.find(';') != std::string_view::npos && line.find(',') != std::string_view::npos;
+      columns.decimalComma = line.find(';') != std::string_view::npos;
       break;
     }
     int named = 0;

@@ -14,8 +14,8 @@ struct XyzColumns {
   int x = 0;
   int y = 1;
   int z = 2;
-  // The first point's line separates its numbers with semicolons and holds
-  // a comma: commas are decimal points ("0,5;1;100").
+  // The first point's line separates its numbers with semicolons: commas
+  // are decimal points ("0,5;1;100").
   bool decimalComma = false;
 };
 

@@ -39,7 +39,7 @@ TEST(XyzColumnNames, GiveTheOrderOrARefusal) {
   const ColumnsCase cases[] = {
       {"x y z\n1 2 3\n", true, {0, 1, 2, false}},
       {"Y X Z\n1 2 3\n", true, {1, 0, 2, false}},
-      {"\"lat\";\"lon\";\"h\"\n1;2;3\n", true, {1, 0, 2, false}},
+      {"\"lat\";\"lon\";\"h\"\n1;2;3\n", true, {1, 0, 2, true}},
       {"northing,easting,height\n1,2,3\n", true, {1, 0, 2, false}},
       {"Z LONG LAT\r\n1 2 3\r\n", true, {1, 2, 0, false}},
       {"# exported\nEast North Elevation\n# more\n1 2 3\n", true, {0, 1, 2, false}},
@@ -47,7 +47,8 @@ TEST(XyzColumnNames, GiveTheOrderOrARefusal) {
       {"DEM of the valley\n1 2 3\n", true, {0, 1, 2, false}},
       {"1 2 3\nY X Z\n", true, {0, 1, 2, false}},  // names after a point are no names
       {"0,5;1;100\n", true, {0, 1, 2, true}},
-      {"x;y;z\n0;1;100\n", true, {0, 1, 2, false}},
+      {"x;y;z\n0;1;100\n", true, {0, 1, 2, true}},
+      {"0,1,100\n0.5,1,100\n", true, {0, 1, 2, false}},
       {"Y X\n1 2 3\n", false, {}},
       {"x x z\n1 2 3\n", false, {}},
       {"id x y z\n1 2 3 4\n", false, {}},
