@@ -82,8 +82,8 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
       return kExitFailed;
   }
   std::cout << "Wrote " << FindOutputPlace(settings.outputPath, withLookup.lookup) << ": "
-            << result.boards
-            << (result.boards == 1 ? " board, " : " boards, ") << result.bytes << " bytes\n";
+            << result.boards << (result.boards == 1 ? " board, " : " boards, ") << result.bytes
+            << " bytes\n";
   return kExitOk;
 }
 

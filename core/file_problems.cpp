@@ -67,9 +67,9 @@ std::string OpenProblemDetail(const std::string& path, const FileLookup& lookup,
     return "";
   }
   const std::vector<std::string> holding = PlacesHolding(path, lookup, withSettingsFolder);
-  const std::vector<std::string> places =
-      holding.empty() ? SearchPlaces(path, lookup, withSettingsFolder)
-                      : std::vector<std::string>{holding.front()};
+  const std::vector<std::string> places = holding.empty()
+                                              ? SearchPlaces(path, lookup, withSettingsFolder)
+                                              : std::vector<std::string>{holding.front()};
   std::string detail;
   for (const std::string& place : places) {
     std::string reason = ReadProblem(place);

@@ -227,14 +227,14 @@ class Survey {
                                     job_.minimap, elevation, "minimap", host_);
     }
     if (!job_.texturingGuidePath.empty()) {
-      guideUsable_ = OpenOptional(job_.texturingGuidePath,
-                                  OpenDetail(&ProjectSettings::texturingGuidePath),
-                                  job_.texturingGuide, elevation, "texturing guide", host_);
+      guideUsable_ =
+          OpenOptional(job_.texturingGuidePath, OpenDetail(&ProjectSettings::texturingGuidePath),
+                       job_.texturingGuide, elevation, "texturing guide", host_);
     }
     if (!job_.filterGuidePath.empty()) {
-      filterUsable_ = OpenOptional(job_.filterGuidePath,
-                                   OpenDetail(&ProjectSettings::filterGuidePath), job_.filterGuide,
-                                   elevation, "filter guide", host_);
+      filterUsable_ =
+          OpenOptional(job_.filterGuidePath, OpenDetail(&ProjectSettings::filterGuidePath),
+                       job_.filterGuide, elevation, "filter guide", host_);
     }
   }
 

@@ -11,8 +11,8 @@
 #include <new>
 
 #include "core/byte_io.h"
-#include "core/host.h"
 #include "core/file_problems.h"
+#include "core/host.h"
 #include "core/open_file.h"
 
 namespace kem {
@@ -183,9 +183,9 @@ bool CheckTargaSource(const TargaSource& source, const TargaSource& elevation, H
     passed = false;
   }
   if (header.width != elevation.header.width || header.height != elevation.header.height) {
-    host.ShowDetailedMessage(kSizeMismatchMessage, name + " is " + size(header) +
-                                                       "; the height map is " +
-                                                       size(elevation.header));
+    host.ShowDetailedMessage(
+        kSizeMismatchMessage,
+        name + " is " + size(header) + "; the height map is " + size(elevation.header));
     return false;
   }
   if (!passed) {

@@ -174,10 +174,13 @@ TEST(CliInspect, ListsEveryReasonARunWouldStopOn) {
             0);
   const CliResult result = RunCli({"inspect", "p.kem", "--preview", "s.png"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err,
-            "Error: image not found or failed to open.\n"
-            "Error: layout file could not be created.\n"
-            "Error: no preview: the heights of the map could not be read.\n");
+  EXPECT_EQ(result.err, "Error: image not found or failed to open.\n  " +
+                            folder.dir.File("none.tga") +
+                            ": no such file\n"
+                            "Error: layout file could not be created.\n  the folder " +
+                            folder.dir.File("nowhere") +
+                            " does not exist\n"
+                            "Error: no preview: the heights of the map could not be read.\n");
   EXPECT_NE(result.out.find("Generation: would stop; 2 problems on standard error\n"),
             std::string::npos)
       << result.out;
@@ -185,7 +188,8 @@ TEST(CliInspect, ListsEveryReasonARunWouldStopOn) {
 
   const CliResult json = RunCli({"inspect", "p.kem", "--json", "--height-map", "h.tga"});
   EXPECT_EQ(json.exitCode, 1);
-  EXPECT_EQ(json.err, "Error: layout file could not be created.\n");
+  EXPECT_EQ(json.err, "Error: layout file could not be created.\n  the folder " +
+                          folder.dir.File("nowhere") + " does not exist\n");
   EXPECT_NE(json.out.find("\"problems\": [\"Error: layout file could not be created.\"]"),
             std::string::npos)
       << json.out;
