@@ -123,7 +123,7 @@ bool CKemDoc::SaveAs() {
   const wxString path = AbsolutePath(*chosen);
   const std::string newFolder(wxFileName(path).GetPath().utf8_str());
   const FileLookup lookup = Lookup();
-  const bool elsewhere = lookup.projectFolder != newFolder;
+  const bool moving = !Folder().empty() && Folder() != newFolder;
   const ProjectSettings before = m_settings;
   const RelocatedProject moved = RelocateProject(m_settings, lookup, newFolder);
   m_settings = moved.settings;
@@ -137,7 +137,8 @@ bool CKemDoc::SaveAs() {
   if (moved.rewritten > 0) {
     UpdateAllViews();
   }
-  if (auto* frame = dynamic_cast<CMainFrame*>(wxTheApp->GetTopWindow()); frame && elsewhere) {
+  if (auto* frame = dynamic_cast<CMainFrame*>(wxTheApp->GetTopWindow());
+      frame && (moving || moved.rewritten > 0)) {
     frame->ShowResult(
         wxString::FromUTF8(SavedElsewhereText(std::string(path.utf8_str()), moved.rewritten)));
   }

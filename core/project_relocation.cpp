@@ -44,13 +44,14 @@ RelocatedProject RelocateProject(const ProjectSettings& settings, const FileLook
       ++moved.rewritten;
     }
   };
-  for (const ImageField& field : kImageFields) {
-    const std::string& path = settings.*field.path;
-    const std::vector<std::string> holding = PlacesHolding(path, from, false);
-    relocate(moved.settings.*field.path,
-             holding.empty() ? SearchPlaces(path, from, false).front() : holding.front());
+  for (std::string ProjectSettings::*field :
+       {kImageFields[0].path, kImageFields[1].path, kImageFields[2].path, kImageFields[3].path,
+        &ProjectSettings::outputPath}) {
+    const std::vector<std::string> holding = PlacesHolding(settings.*field, from, false);
+    if (!holding.empty()) {
+      relocate(moved.settings.*field, holding.front());
+    }
   }
-  relocate(moved.settings.outputPath, FindOutputPlace(settings.outputPath, from));
   return moved;
 }
 

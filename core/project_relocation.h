@@ -20,12 +20,12 @@ struct RelocatedProject {
 };
 
 // `settings` as they must read in a project file in `newFolder`, having been
-// read through `from` until now. Every relative image path names the file a
-// run found through `from` (the place beside the old project when none was
-// found); the output names the place a run would have written. Each becomes
-// the relative path from `newFolder` to that file, or the absolute path when
-// there is none (another drive). Empty and absolute paths stay as they are;
-// nothing changes when `newFolder` is the folder `from` reads against.
+// read through `from` until now. Every relative path (images and output) that
+// names a file through `from` becomes the relative path from `newFolder` to
+// that file, or its absolute path when there is none (another drive). A path
+// that names no file yet (a layout still to be written) is read from the new
+// folder as typed. Empty and absolute paths stay as they are; nothing changes
+// when `newFolder` is the folder `from` reads against.
 RelocatedProject RelocateProject(const ProjectSettings& settings, const FileLookup& from,
                                  const std::string& newFolder);
 

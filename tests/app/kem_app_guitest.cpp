@@ -531,11 +531,12 @@ TEST_F(KemApp, GenerateButtonWritesTheLayoutAndComesBackEnabled) {
   for (bool enabled : m_frameEnabledAtMessage) {
     EXPECT_FALSE(enabled);
   }
-  // The result stays in the status bar until the next command.
-  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote demo.gnd: 12 boards, 1.5 MB");
+  // The result, with the full path written, stays in the status bar until the next command.
+  const wxString wrote = "Wrote " + m_folder.File("demo.gnd") + ": 12 boards, 1.5 MB";
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), wrote);
   Menu(kIdViewStatusBar);
   Menu(kIdViewStatusBar);
-  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote demo.gnd: 12 boards, 1.5 MB");
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), wrote);
   AnswerFileDialog(m_folder.File("demo.kem"));
   Menu(wxID_SAVE);
   EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "For Help, press F1");
@@ -598,7 +599,8 @@ TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
   // The pane counts the boards as they are terraformed.
   EXPECT_NE(std::find(paneTexts.begin(), paneTexts.end(), "Terraforming boards: 40 of 96"),
             paneTexts.end());
-  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote large.gnd: 96 boards, 11.8 MB");
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0),
+            "Wrote " + m_folder.File("large.gnd") + ": 96 boards, 11.8 MB");
 }
 
 // Escape and the Cancel button (the Generate button during a run) stop the
@@ -651,7 +653,7 @@ TEST_P(KemAppCancel, StopsTheRunAndKeepsTheOldLayout) {
   EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
   EXPECT_EQ(test::ReadFile(m_folder.File("large.gnd")).size(), 15u);
   EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.path()), {}), before);
-  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "For Help, press F1");
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Cancelled; nothing was written.");
   EXPECT_TRUE(FrameTakesInput(*m_frame));
 }
 
@@ -728,7 +730,9 @@ TEST_F(KemApp, AProjectOpenedFromAnotherFolderGenerates) {
   AnswerFileDialog((project / "route.kem").string());
   Menu(wxID_OPEN);
   Click(m_form->generate);
-  EXPECT_TRUE(fs::exists(m_folder.path() / "route.gnd")) << testing::PrintToString(MessageTexts());
+  // The layout goes beside the project, not into the start folder.
+  EXPECT_TRUE(fs::exists(project / "route.gnd")) << testing::PrintToString(MessageTexts());
+  EXPECT_FALSE(fs::exists(m_folder.path() / "route.gnd"));
   EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
 }
 
