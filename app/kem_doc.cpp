@@ -134,8 +134,8 @@ bool CKemDoc::SaveAs() {
   SetTitle(wxFileName(path).GetFullName());
   SetFilename(path, true);
   GetDocumentManager()->AddFileToHistory(path);
-  if (moved.rewritten > 0) {
-    UpdateAllViews();
+  if (auto* view = dynamic_cast<CKemView*>(GetFirstView()); view && moved.rewritten > 0) {
+    view->WriteToForm();
   }
   if (auto* frame = dynamic_cast<CMainFrame*>(wxTheApp->GetTopWindow());
       frame && (moving || moved.rewritten > 0)) {

@@ -196,5 +196,36 @@ TEST(CliInspect, ListsEveryReasonARunWouldStopOn) {
   EXPECT_NE(json.out.find("\"wouldGenerate\": false"), std::string::npos);
 }
 
+// A project surveyed from another folder uses its own files, says which
+// where the start folder holds the same names, and names a placeholder
+// template; `generate` warns of the placeholder too and still writes.
+TEST(CliInspect, SurveysAProjectFromElsewhereWithItsOwnFiles) {
+  InspectFolder start;
+  TempDir project;
+  std::filesystem::copy_file(start.File("h.tga"), project.File("h.tga"));
+  WriteFile(project.File("tile_blank.dat"), std::vector<std::uint8_t>(780, 0));
+  ASSERT_EQ(RunCli({"project", "new", project.File("p.kem"), "--height-map", "h.tga", "--format",
+                    "24bit", "--base-height", "0", "--max-height", "100", "--output", "o.gnd"})
+                .exitCode,
+            0);
+  const std::string placeholder =
+      "tile_blank.dat is a placeholder: layouts made with it will not load in the simulator; "
+      "copy the simulator's own file.";
+  const CliResult inspect = RunCli({"inspect", project.File("p.kem")});
+  EXPECT_EQ(inspect.exitCode, 0) << inspect.err;
+  for (const std::string& line :
+       {"Warning: " + placeholder,
+        "Note: h.tga: using " + project.File("h.tga") + ", not " + start.File("h.tga"),
+        "Note: tile_blank.dat: using " + project.File("tile_blank.dat") + ", not " +
+            start.File("tile_blank.dat")}) {
+    EXPECT_NE(inspect.out.find(line + "\n"), std::string::npos) << line << "\n" << inspect.out;
+  }
+  const CliResult generate = RunCli({"generate", project.File("p.kem")});
+  EXPECT_EQ(generate.exitCode, 0);
+  EXPECT_EQ(generate.err, placeholder + "\n");
+  EXPECT_TRUE(std::filesystem::exists(project.File("o.gnd")));
+  EXPECT_FALSE(std::filesystem::exists(start.File("o.gnd")));
+}
+
 }  // namespace
 }  // namespace kem::test

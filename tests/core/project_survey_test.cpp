@@ -204,11 +204,10 @@ TEST(ProjectSurvey, UsesTheProjectsFilesAndSaysWhichWhereANameIsAmbiguous) {
   EXPECT_EQ(survey.imageWidth, 148);
   EXPECT_EQ(survey.resolved.outputPath, project.File("out.gnd"));
   EXPECT_EQ(survey.notes,
-            (std::vector<std::string>{
-                "height.tga: using " + project.File("height.tga") + ", not " +
-                    start.dir.File("height.tga"),
-                "tile_blank.dat: using " + project.File(kTileTemplateFile) + ", not " +
-                    start.dir.File(kTileTemplateFile)}));
+            (std::vector<std::string>{"height.tga: using " + project.File("height.tga") + ", not " +
+                                          start.dir.File("height.tga"),
+                                      "tile_blank.dat: using " + project.File(kTileTemplateFile) +
+                                          ", not " + start.dir.File(kTileTemplateFile)}));
   EXPECT_EQ(survey.problems, std::vector<std::string>{kNotFound});
   EXPECT_EQ(survey.problemDetails,
             std::vector<std::string>{project.File("none.tga") + ": no such file; " +
