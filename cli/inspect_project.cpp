@@ -52,7 +52,8 @@ const char* FormatLabel(DataFormat format) {
 void PrintReport(std::ostream& out, const std::string& project, const ProjectSettings& settings,
                  const ProjectSurvey& survey) {
   out << "Project: " << project << "\n";
-  out << "Height map: " << settings.heightMapPath;
+  // The files as the run would find them: beside the project first.
+  out << "Height map: " << survey.resolved.heightMapPath;
   if (survey.imageOpened) {
     out << ", " << survey.imageWidth << " x " << survey.imageHeight << " pixels";
   }
@@ -78,7 +79,8 @@ void PrintReport(std::ostream& out, const std::string& project, const ProjectSet
         out << "  " << line << "\n";
       }
     }
-    out << "Layout file: " << settings.outputPath << ", " << survey.layoutBytes << " bytes\n";
+    out << "Layout file: " << survey.resolved.outputPath << ", " << survey.layoutBytes
+        << " bytes\n";
   }
   if (survey.heightsRead) {
     const HeightSurvey& heights = survey.heights;

@@ -27,6 +27,14 @@ std::string Joined(const std::string& folder, const std::string& path) {
   return PathText(FileSystemPath(folder) / FileSystemPath(path));
 }
 
+// The file a place names, whatever the current folder: two places are the
+// same when these are.
+fs::path Where(const std::string& place) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(FileSystemPath(place), error);
+  return (error ? FileSystemPath(place) : absolute).lexically_normal();
+}
+
 }  // namespace
 
 FileLookup LookupForProject(const std::string& projectPath) {
@@ -34,9 +42,13 @@ FileLookup LookupForProject(const std::string& projectPath) {
   if (!projectPath.empty()) {
     std::error_code error;
     fs::path folder = FileSystemPath(projectPath).parent_path();
-    const fs::path absolute = fs::absolute(folder, error);
+    const fs::path absolute = fs::absolute(folder.empty() ? fs::path(".") : folder, error);
     if (!error) {
       folder = absolute.lexically_normal();
+      // "/route/." normalises to "/route/"; the folder is "/route".
+      if (!folder.has_filename() && folder.has_relative_path()) {
+        folder = folder.parent_path();
+      }
     }
     lookup.projectFolder = PathText(folder);
   }
@@ -52,7 +64,7 @@ std::vector<std::string> SearchPlaces(const std::string& path, const FileLookup&
   std::vector<std::string> places;
   auto add = [&places](const std::string& place) {
     for (const std::string& earlier : places) {
-      if (earlier == place) {
+      if (Where(earlier) == Where(place)) {
         return;
       }
     }

@@ -30,9 +30,9 @@ FileLookup LookupForProject(const std::string& projectPath);
 
 // The places searched for a relative `path`, in order: `path` joined to the
 // project folder, `path` as given (the current folder), and, with
-// `withSettingsFolder`, `path` joined to the settings folder; a place equal to
-// an earlier one is left out. An absolute or empty path is searched only as
-// given.
+// `withSettingsFolder`, `path` joined to the settings folder; a place naming
+// the same file as an earlier one is left out. An absolute or empty path is
+// searched only as given.
 std::vector<std::string> SearchPlaces(const std::string& path, const FileLookup& lookup,
                                       bool withSettingsFolder);
 

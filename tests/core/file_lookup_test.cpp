@@ -109,6 +109,10 @@ TEST(FileLookup, AProjectFolderIsAbsolute) {
   Places places;
   places.Put("here", "proj/p.kem");
   EXPECT_EQ(LookupForProject("proj/p.kem").projectFolder, places.In("here", "proj"));
+  // A project in the current folder: the two folders are one place.
+  const FileLookup here{LookupForProject("p.kem").projectFolder, ""};
+  EXPECT_EQ(SearchPlaces("h.tga", here, false),
+            std::vector<std::string>{places.In("here", "h.tga")});
 }
 
 // The detail line names every place tried and why each failed.
