@@ -73,4 +73,10 @@ class FileSystem {
 // folder may not exist.
 std::string UserSettingsFolder();
 
+// Whether this user may create files in `folder`, as far as the system tells
+// without writing one: permission bits on POSIX systems (a user who may write
+// anywhere is told yes); on Windows a probe file, deleted at once, as only
+// trying tells what the folder's access list allows.
+bool FolderTakesNewFiles(const std::string& folder);
+
 }  // namespace kem

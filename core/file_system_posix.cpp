@@ -123,6 +123,10 @@ std::string UserSettingsFolder() {
   return {};
 }
 
+bool FolderTakesNewFiles(const std::string& folder) {
+  return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 FileSystem& FileSystem::Native() {
   static PosixFileSystem native;
   return native;

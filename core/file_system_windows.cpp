@@ -115,6 +115,16 @@ class WindowsFileSystem final : public FileSystem {
 
 }  // namespace
 
+bool FolderTakesNewFiles(const std::string& folder) {
+  const std::wstring wideFolder = Wide(folder);
+  wchar_t probe[MAX_PATH + 1] = {};
+  if (wideFolder.empty() || GetTempFileNameW(wideFolder.c_str(), L"kem", 0, probe) == 0) {
+    return false;
+  }
+  DeleteFileW(probe);
+  return true;
+}
+
 FileSystem& FileSystem::Native() {
   static WindowsFileSystem native;
   return native;

@@ -17,4 +17,10 @@ std::FILE* OpenFile(const std::string& path, const char* mode);
 // The UTF-8 `path` as a std::filesystem path, for asking about a file.
 std::filesystem::path FileSystemPath(const std::string& path);
 
+// A std::filesystem path as the UTF-8 text Kem keeps paths in.
+inline std::string PathText(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
 }  // namespace kem

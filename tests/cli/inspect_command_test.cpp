@@ -190,10 +190,13 @@ TEST(CliInspect, ListsEveryReasonARunWouldStopOn) {
             0);
   const CliResult result = RunCli({"inspect", "p.kem", "--preview", "s.png"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err,
-            "Error: image not found or failed to open.\n"
-            "Error: layout file could not be created.\n"
-            "Error: no preview: the heights of the map could not be read.\n");
+  EXPECT_EQ(result.err, "Error: image not found or failed to open.\n  " +
+                            folder.dir.File("none.tga") +
+                            ": no such file\n"
+                            "Error: layout file could not be created.\n  the folder " +
+                            folder.dir.File("nowhere") +
+                            " does not exist\n"
+                            "Error: no preview: the heights of the map could not be read.\n");
   EXPECT_NE(result.out.find("Generation: would stop; 2 problems on standard error\n"),
             std::string::npos)
       << result.out;
@@ -201,11 +204,43 @@ TEST(CliInspect, ListsEveryReasonARunWouldStopOn) {
 
   const CliResult json = RunCli({"inspect", "p.kem", "--json", "--height-map", "h.tga"});
   EXPECT_EQ(json.exitCode, 1);
-  EXPECT_EQ(json.err, "Error: layout file could not be created.\n");
+  EXPECT_EQ(json.err, "Error: layout file could not be created.\n  the folder " +
+                          folder.dir.File("nowhere") + " does not exist\n");
   EXPECT_NE(json.out.find("\"problems\": [\"Error: layout file could not be created.\"]"),
             std::string::npos)
       << json.out;
   EXPECT_NE(json.out.find("\"wouldGenerate\": false"), std::string::npos);
+}
+
+// A project surveyed from another folder uses its own files, says which
+// where the start folder holds the same names, and names a placeholder
+// template; `generate` warns of the placeholder too and still writes.
+TEST(CliInspect, SurveysAProjectFromElsewhereWithItsOwnFiles) {
+  InspectFolder start;
+  TempDir project;
+  std::filesystem::copy_file(start.File("h.tga"), project.File("h.tga"));
+  WriteFile(project.File("tile_blank.dat"), std::vector<std::uint8_t>(780, 0));
+  ASSERT_EQ(RunCli({"project", "new", project.File("p.kem"), "--height-map", "h.tga", "--format",
+                    "24bit", "--base-height", "0", "--max-height", "100", "--output", "o.gnd"})
+                .exitCode,
+            0);
+  const std::string placeholder =
+      "tile_blank.dat is a placeholder: layouts made with it will not load in the simulator; "
+      "copy the simulator's own file.";
+  const CliResult inspect = RunCli({"inspect", project.File("p.kem")});
+  EXPECT_EQ(inspect.exitCode, 0) << inspect.err;
+  for (const std::string& line :
+       {"Warning: " + placeholder,
+        "Note: h.tga: using " + project.File("h.tga") + ", not " + start.File("h.tga"),
+        "Note: tile_blank.dat: using " + project.File("tile_blank.dat") + ", not " +
+            start.File("tile_blank.dat")}) {
+    EXPECT_NE(inspect.out.find(line + "\n"), std::string::npos) << line << "\n" << inspect.out;
+  }
+  const CliResult generate = RunCli({"generate", project.File("p.kem")});
+  EXPECT_EQ(generate.exitCode, 0);
+  EXPECT_EQ(generate.err, placeholder + "\n");
+  EXPECT_TRUE(std::filesystem::exists(project.File("o.gnd")));
+  EXPECT_FALSE(std::filesystem::exists(start.File("o.gnd")));
 }
 
 }  // namespace
