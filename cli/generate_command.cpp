@@ -59,6 +59,7 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
   InterruptCatcher interrupts(SecondInterrupt::kEndsProcess);
   GenerateOptions withLookup = runOptions;
   withLookup.lookup = LookupForProject(projectPath.value_or(""));
+  withLookup.projectPath = projectPath.value_or("");
   const GenerateResult result = GenerateTerrain(settings, host, withLookup);
   switch (result.outcome) {
     case RunOutcome::kWritten:

@@ -14,6 +14,7 @@
 #include "cli/report_text.h"
 #include "cli/terminal.h"
 #include "core/colour.h"
+#include "core/output_guard.h"
 #include "core/project_rules.h"
 #include "core/project_survey.h"
 
@@ -200,6 +201,13 @@ int RunInspectProject(const std::optional<std::string>& projectPath,
     return kExitFailed;
   }
   ApplyJobOptions(options.job, settings);
+  if (const std::string input = InputAtOutput(
+          options.preview, {projectPath.value_or(""), settings.heightMapPath, settings.minimapPath,
+                            settings.texturingGuidePath, settings.filterGuidePath});
+      !input.empty()) {
+    WriteMessageLine(OutputIsInputMessage(options.preview, input));
+    return kExitFailed;
+  }
 
   SurveyOptions surveyOptions;
   surveyOptions.relief = !options.preview.empty();

@@ -10,7 +10,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
-targets=(project_file texture_list xyz generation layout_reader)
+targets=(project_file texture_list xyz generation layout_reader inspect)
 
 if [ $# -lt 2 ]; then
   echo "usage: scripts/fuzz.sh TARGET|all SECONDS [libFuzzer options]" >&2
