@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "cli/cli_runner.h"
+#include "cli/png_decode.h"
 #include "core/byte_io.h"
 #include "support/test_support.h"
 
@@ -74,6 +75,21 @@ TEST(CliInspect, ReportsASoundLayoutAndDrawsItsPictures) {
             "Structure: sound\n");
   EXPECT_EQ(PngSize(folder.File("p.png")), (std::array<std::uint32_t, 2>{216, 144}));
   EXPECT_EQ(PngSize(folder.File("m.png")), (std::array<std::uint32_t, 2>{384, 256}));
+  // The heights climb 256 a column eastward and 1 a row southward: in the
+  // relief the tint (whose red rises with the height) changes along rows.
+  const RgbImage preview = DecodePng(folder.File("p.png"));
+  ASSERT_EQ(preview.width, 216);
+  const auto red = [&preview](int x, int y) {
+    return int{preview.pixels.at((static_cast<std::size_t>(y) * preview.width + x) * 3)};
+  };
+  EXPECT_GT(red(60, 30), red(10, 30) + 10);
+  EXPECT_NEAR(red(30, 60), red(30, 10), 2);
+  // The anchor's outline at the left edge of board (2, 1), and inside it ground.
+  const std::size_t outline = (100u * 216u + 144u) * 3u;
+  EXPECT_EQ(std::vector<std::uint8_t>(preview.pixels.begin() + outline,
+                                      preview.pixels.begin() + outline + 3),
+            (std::vector<std::uint8_t>{230, 40, 40}));
+  EXPECT_NE(red(150, 100), 230);
 
   const CliResult json = RunCli({"inspect", folder.File("l.gnd"), "--json"});
   ASSERT_EQ(json.exitCode, 0) << json.err;
