@@ -373,7 +373,11 @@ void CKemView::OnGenerate() {
       m_running = &host;
       m_form->generate->SetLabel("Cancel");
       m_form->generate->Enable();
-      result = GenerateTerrain(settings, host, GenerateOptions{.threads = 0, .lookup = lookup});
+      result = GenerateTerrain(
+          settings, host,
+          GenerateOptions{.threads = 0,
+                          .lookup = lookup,
+                          .projectPath = std::string(GetDocument()->GetFilename().utf8_str())});
       m_running = nullptr;
       if (m_form) {
         m_form->generate->SetLabel(m_generateLabel);

@@ -72,6 +72,7 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
   GenerateOptions withLookup = runOptions;
   withLookup.lookup = LookupForProject(projectPath.value_or(""));
   WarnOfPlaceholderTemplate(withLookup.lookup);
+  withLookup.projectPath = projectPath.value_or("");
   const GenerateResult result = GenerateTerrain(settings, host, withLookup);
   switch (result.outcome) {
     case RunOutcome::kWritten:

@@ -16,6 +16,7 @@
 #include "core/colour.h"
 #include "core/file_lookup.h"
 #include "core/host.h"
+#include "core/output_guard.h"
 #include "core/project_rules.h"
 #include "core/project_survey.h"
 
@@ -211,9 +212,18 @@ int RunInspectProject(const std::optional<std::string>& projectPath,
     return kExitFailed;
   }
   ApplyJobOptions(options.job, settings);
-
   SurveyOptions surveyOptions;
   surveyOptions.lookup = LookupForProject(projectPath.value_or(""));
+  // The images as the survey finds them, beside the project first.
+  const ProjectSettings found = ResolveProjectPaths(settings, surveyOptions.lookup);
+  if (const std::string input = InputAtOutput(
+          options.preview, {projectPath.value_or(""), found.heightMapPath, found.minimapPath,
+                            found.texturingGuidePath, found.filterGuidePath});
+      !input.empty()) {
+    WriteMessageLine(OutputIsInputMessage(options.preview, input));
+    return kExitFailed;
+  }
+
   surveyOptions.relief = !options.preview.empty();
   InterruptCatcher interrupts(SecondInterrupt::kEndsProcess);
   surveyOptions.cancelled = [] { return Interrupted(); };

@@ -17,7 +17,8 @@ enum class PathKind {
   kMissing,  // nothing there yet: a new regular file will be made
   kRegularFile,
   kFolder,
-  kOther,  // a device, a pipe or a socket: written in place, never replaced
+  kOther,        // a device, a pipe or a socket: written in place, never replaced
+  kUnreachable,  // a loop of links, or a path the system will not look up: refused
 };
 
 // How creating a temporary file went.
@@ -66,6 +67,11 @@ class FileSystem {
   // Deletes the file at `path`, if any.
   virtual void Remove(const std::string& path) = 0;
 };
+
+// True when `a` and `b` both name one existing file, through links, other
+// spellings or hard links: the same device and inode on POSIX systems, the
+// same volume and file index on Windows.
+bool IsSameFile(const std::string& a, const std::string& b);
 
 // The user's own folder for Kem's data files (a tile_blank.dat, a
 // textures.txt): $XDG_CONFIG_HOME/kem or ~/.config/kem on Linux,

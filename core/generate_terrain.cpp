@@ -17,6 +17,7 @@
 #include "core/layout_file.h"
 #include "core/open_file.h"
 #include "core/ordered_workers.h"
+#include "core/output_guard.h"
 #include "core/replacing_file.h"
 #include "core/targa_source.h"
 #include "core/texture_table.h"
@@ -302,8 +303,19 @@ GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
 GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
                                const OutputFileFactory& createOutput,
                                const GenerateOptions& options) {
-  std::vector<std::uint8_t> templateBuffer;
+  const ProjectSettings resolved = ResolveProjectPaths(settings, options.lookup);
   const std::string templatePath = FindDataFile(kTileTemplateFile, options.lookup);
+  std::vector<std::string> inputs = {options.projectPath,      resolved.heightMapPath,
+                                     resolved.minimapPath,     resolved.texturingGuidePath,
+                                     resolved.filterGuidePath, templatePath};
+  if (!resolved.texturingGuidePath.empty()) {
+    inputs.push_back(FindDataFile(kTextureListFile, options.lookup));
+  }
+  if (const std::string input = InputAtOutput(resolved.outputPath, inputs); !input.empty()) {
+    host.ShowMessage(OutputIsInputMessage(resolved.outputPath, input));
+    return {};
+  }
+  std::vector<std::uint8_t> templateBuffer;
   const TemplateLoad load = LoadTemplate(templateBuffer, templatePath);
   if (load != TemplateLoad::kLoaded) {
     host.ShowDetailedMessage(TemplateLoadMessage(load),
@@ -311,7 +323,7 @@ GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
     return {};
   }
   // The job holds everything the run opens; it is idle again on every return.
-  TerrainJob job(ResolveProjectPaths(settings, options.lookup));
+  TerrainJob job(resolved);
   try {
     return RunLoaded(job, settings, host, createOutput, options, templateBuffer);
   } catch (const std::bad_alloc&) {

@@ -26,8 +26,9 @@ struct GenerateResult {
 
 // How a run uses the machine; none of it changes a byte of the layout.
 struct GenerateOptions {
-  int threads = 0;    // threads that build boards; 0: one per core
-  FileLookup lookup;  // where tile_blank.dat, textures.txt and relative paths are found
+  int threads = 0;          // threads that build boards; 0: one per core
+  FileLookup lookup;        // where tile_blank.dat, textures.txt and relative paths are found
+  std::string projectPath;  // the project file the settings come from, if any
 };
 
 // How loading tile_blank.dat went.

@@ -23,6 +23,7 @@ inline constexpr int kWindowPixelBytes = 3;                              // blue
 inline constexpr int kWindowRowBytes = kWindowSide * kWindowPixelBytes;  // 228
 inline constexpr int kWindowBytes = kWindowSide * kWindowRowBytes;       // 17328
 inline constexpr int kBoardSide = 72;                                    // pixels a board advances
+inline constexpr int kMaxTargaSide = 65535;  // width and height are 16-bit fields
 inline constexpr int kTargaHeaderSize = 18;
 
 // Field offsets within the 18-byte header (multi-byte fields little-endian).

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -134,6 +135,53 @@ TEST(CliInspect, DamagedForeignAndMissingFilesStopWithAMessage) {
     EXPECT_EQ(result.exitCode, 1);
     EXPECT_EQ(result.err, c.err);
     EXPECT_NE(result.out.find(c.out), std::string::npos) << result.out;
+    EXPECT_FALSE(std::filesystem::exists(folder.File("p.png")));
+  }
+}
+
+// Board places a height map cannot give are refused by the reader, before the
+// grid or a picture is sized by them; the widest grid it can give is drawn
+// within 1024 pixels a side.
+TEST(CliInspect, RefusesBoardPlacesNoHeightMapCanGive) {
+  InspectFolder folder;
+  const std::vector<std::uint8_t> layout = ReadFile(folder.File("l.gnd"));
+  struct Case {
+    int entry;  // of the index, 1 to 5: in l.gnd they hold (-1, -2) (-1, -1) (-1, 0) (0, -2) (0,
+                // -1)
+    std::int32_t rowDelta;
+    std::int32_t colDelta;
+    bool sound;
+  };
+  const Case cases[] = {
+      {1, INT32_MIN, INT32_MIN, false},  // a grid of 2^31 + 1 columns and rows
+      {4, 0, -2000000000, false},
+      {1, -910, -2, false},
+      {3, -1, 908, false},
+      {1, -909, -909, true},  // 910 x 910 boards, the most a height map can hold
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.rowDelta) + ", " + std::to_string(c.colDelta));
+    std::vector<std::uint8_t> changed = layout;
+    const std::size_t at = 24 + 16 * static_cast<std::size_t>(c.entry - 1);
+    PutLe32(changed.data() + at, c.rowDelta);
+    PutLe32(changed.data() + at + 4, c.colDelta);
+    WriteFile(folder.File("x.gnd"), changed);
+    const CliResult result =
+        RunCli({"inspect", "x.gnd", "--json", "--preview", "p.png", "--minimaps", "m.png"});
+    if (c.sound) {
+      EXPECT_EQ(result.exitCode, 0) << result.err;
+      EXPECT_NE(result.out.find("\"columns\": 910, \"rows\": 910"), std::string::npos);
+      EXPECT_EQ(PngSize(folder.File("p.png")), (std::array<std::uint32_t, 2>{1024, 1024}));
+      EXPECT_EQ(PngSize(folder.File("m.png")), (std::array<std::uint32_t, 2>{910, 910}));
+      continue;
+    }
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Error: x.gnd is not a sound layout file: board index entry " +
+                              std::to_string(c.entry) + " places block " + std::to_string(c.entry) +
+                              " at row delta " + std::to_string(c.rowDelta) + ", column delta " +
+                              std::to_string(c.colDelta) +
+                              ", outside a layout of 910 x 910 boards (at byte " +
+                              std::to_string(at) + ").\n");
     EXPECT_FALSE(std::filesystem::exists(folder.File("p.png")));
   }
 }
