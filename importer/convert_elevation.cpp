@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "core/open_file.h"
+#include "core/output_guard.h"
 #include "importer/import_messages.h"
 
 namespace kem {
@@ -84,6 +85,11 @@ bool IsAsciiGrid(const std::string& path) {
 RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
                             const ConvertOptions& options, RasterReport& report) {
   report = RasterReport();
+  const std::string output = OutputPathFor(path, options);
+  if (const std::string input = InputAtOutput(output, {path}); !input.empty()) {
+    host.ShowError(kImportCaption, OutputIsInputMessage(output, input));
+    return RunOutcome::kFailed;
+  }
   // GDAL's virtual paths (/vsizip/..., /vsicurl/...) are no files of their
   // own: only GDAL opens them, and only when the user allows it.
   if (path.rfind("/vsi", 0) == 0) {
