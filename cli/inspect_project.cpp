@@ -47,10 +47,10 @@ std::vector<std::string> MapLines(const ProjectSurvey& survey) {
 }
 
 // Where the height map lies, when its sidecar says.
-std::optional<RouteArea> AreaOf(const ProjectSettings& settings, const ProjectSurvey& survey) {
+std::optional<RouteArea> AreaOf(const ProjectSurvey& survey) {
   RouteArea area;
   if (!survey.imageOpened ||
-      !ReadRouteArea(settings.heightMapPath, survey.imageWidth, survey.imageHeight,
+      !ReadRouteArea(survey.resolved.heightMapPath, survey.imageWidth, survey.imageHeight,
                      survey.selectionMade ? survey.anchor.col : -1,
                      survey.selectionMade ? survey.anchor.row : -1, area)) {
     return std::nullopt;
@@ -249,7 +249,7 @@ int RunInspectProject(const std::optional<std::string>& projectPath,
   surveyOptions.cancelled = [] { return Interrupted(); };
   ProjectSurvey survey = SurveyProject(settings, surveyOptions);
 
-  const std::optional<RouteArea> area = AreaOf(settings, survey);
+  const std::optional<RouteArea> area = AreaOf(survey);
   std::ostringstream report;
   if (options.json) {
     PrintJson(report, projectPath, settings, survey, area);
