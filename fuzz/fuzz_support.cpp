@@ -113,8 +113,9 @@ OutputFileFactory MemoryOutputs(std::vector<std::uint8_t>& bytes) {
   return [&bytes, sidecars](const std::string& path) {
     // A height map's sidecar goes apart: the bytes are the map's.
     constexpr std::string_view kSidecar = ".aux.xml";
-    const bool sidecar = path.size() >= kSidecar.size() &&
-                         path.compare(path.size() - kSidecar.size(), kSidecar.size(), kSidecar) == 0;
+    const bool sidecar =
+        path.size() >= kSidecar.size() &&
+        path.compare(path.size() - kSidecar.size(), kSidecar.size(), kSidecar) == 0;
     return std::make_unique<MemoryOutput>(sidecar ? *sidecars : bytes);
   };
 }
