@@ -25,7 +25,9 @@ class CMainFrame : public wxDocParentFrame {
   // The pane that takes the client area beside the form.
   void SetPreview(wxWindow* preview);
   // Sizes the window to hold the form and a preview beside it, and lets it
-  // grow but not shrink below the form's height and a narrow preview.
+  // grow but not shrink below the form's height and a narrow preview. Only
+  // the first call with both panes sizes the window; later ones (New, Open)
+  // only lay the panes out again.
   void FitToForm();
 
   // The length of one long run (a generation or a DEM conversion): while a
@@ -57,6 +59,8 @@ class CMainFrame : public wxDocParentFrame {
 
   // The File menu, where the recent files go.
   wxMenu* FileMenu() const { return m_fileMenu; }
+  // The Edit menu, whose Undo and Redo name the change they act on.
+  wxMenu* EditMenu() const { return m_editMenu; }
 
  private:
   void BuildMenu();
@@ -71,6 +75,7 @@ class CMainFrame : public wxDocParentFrame {
   void OnToggleStatusBar(wxCommandEvent& event);
   void OnUpdateStatusBar(wxUpdateUIEvent& event);
   void OnNothing(wxCommandEvent& event);
+  void OnCopy(wxCommandEvent& event);
   void OnSize(wxSizeEvent& event);
   void LayOutPanes();
 
@@ -85,6 +90,8 @@ class CMainFrame : public wxDocParentFrame {
   wxWeakRef<wxWindow> m_preview;
   std::unique_ptr<InputBlocker> m_blocker;
   wxMenu* m_fileMenu = nullptr;
+  wxMenu* m_editMenu = nullptr;
+  bool m_fitted = false;
   int m_runs = 0;
   bool m_closePending = false;
   bool m_showsResult = false;
