@@ -8,6 +8,7 @@
 #include <wx/imaglist.h>
 #include <wx/menu.h>
 
+#include "core/file_problems.h"
 #include "core/generate_terrain.h"
 #include "core/texture_table.h"
 
@@ -16,9 +17,9 @@ namespace {
 
 constexpr int kIconSide = 16;
 
-// A place as the user reads it: a relative one is in the current folder.
+// A place as the user reads it: its full path.
 std::string Shown(const std::string& path) {
-  return path.empty() || path.front() == '/' ? path : "./" + path;
+  return ShownPath(path);
 }
 
 // "tile_blank.dat found at PATH" or "... not found; looked in A, B, C".
@@ -52,11 +53,20 @@ ProblemList::ProblemList(wxWindow* parent)
 
 void ProblemList::Show(const PreviewSurvey& preview) {
   m_surveyEntries.clear();
-  for (const std::string& problem : preview.survey.problems) {
-    m_surveyEntries.emplace_back(ProblemKind::kError, wxString::FromUTF8(problem));
+  const ProjectSurvey& survey = preview.survey;
+  for (std::size_t i = 0; i < survey.problems.size(); ++i) {
+    // The detail line goes under its message, as the message box shows it.
+    std::string entry = survey.problems[i];
+    if (i < survey.problemDetails.size() && !survey.problemDetails[i].empty()) {
+      entry += "\n  " + survey.problemDetails[i];
+    }
+    m_surveyEntries.emplace_back(ProblemKind::kError, wxString::FromUTF8(entry));
   }
-  for (const std::string& warning : preview.survey.warnings) {
+  for (const std::string& warning : survey.warnings) {
     m_surveyEntries.emplace_back(ProblemKind::kWarning, wxString::FromUTF8(warning));
+  }
+  for (const std::string& note : survey.notes) {
+    m_surveyEntries.emplace_back(ProblemKind::kInformation, wxString::FromUTF8(note));
   }
   m_surveyEntries.emplace_back(ProblemKind::kInformation,
                                PlaceLine(kTileTemplateFile, preview.tileTemplate,
@@ -89,7 +99,7 @@ void ProblemList::Rebuild() {
       const wxArrayString lines = wxSplit(entry.second, '\n', '\0');
       for (std::size_t i = 0; i < lines.size(); ++i) {
         // The lines after the first are the entry's detail: indented, no icon.
-        const wxString text = i == 0 ? lines[i] : "    " + lines[i].Strip(wxString::leading);
+        const wxString text = i == 0 ? lines[i] : "  " + lines[i].Strip(wxString::leading);
         const long row =
             InsertItem(GetItemCount(), text, i == 0 ? static_cast<int>(entry.first) : -1);
         SetItemData(row, static_cast<long>(entry.first));

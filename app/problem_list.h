@@ -1,6 +1,8 @@
 // The list under the preview: what a run with the project as it stands
-// would stop on (error icon), go on despite (warning icon), and where it
-// finds its tile_blank.dat and textures.txt (information icon). It only
+// would stop on (error icon, each message's detail line under it), go on
+// despite (warning icon), which file it uses where a name is found in more
+// than one place, and where it finds its tile_blank.dat and textures.txt
+// (information icon). It only
 // informs: nothing in it holds a run back.
 //
 // An entry of several lines (a problem and the advice under it) takes one

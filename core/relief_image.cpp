@@ -88,13 +88,19 @@ void ForEachSample(const PictureGrid& grid, std::int64_t left, std::int64_t top,
 }
 
 // The board column (or row) each picture column (or row) falls in: the board
-// of its middle sample.
+// of its middle sample. The last of `count` boards also takes the edge its
+// window reaches past its side, which no neighbour shares.
 std::vector<std::int32_t> BoardOfPixel(int pixels, std::int64_t factor, std::int64_t samples,
-                                       std::int32_t boardSide) {
+                                       std::int32_t boardSide, std::int32_t count) {
+  const std::int64_t edgeEnd = std::int64_t{count} * boardSide + (kWindowSide - kBoardSide);
   std::vector<std::int32_t> boards(static_cast<std::size_t>(pixels));
   for (int p = 0; p < pixels; ++p) {
     const std::int64_t middle = std::min(p * factor + factor / 2, samples - 1);
-    boards[static_cast<std::size_t>(p)] = static_cast<std::int32_t>(middle / boardSide);
+    std::int64_t board = middle / boardSide;
+    if (count > 0 && board == count && middle < edgeEnd) {
+      board = count - 1;
+    }
+    boards[static_cast<std::size_t>(p)] = static_cast<std::int32_t>(board);
   }
   return boards;
 }
@@ -163,8 +169,10 @@ RgbImage ReliefCanvas::Render(const BoardOverlay& overlay, const RgbImage* drape
   };
 
   const std::int32_t side = std::max<std::int32_t>(overlay.boardSide, 1);
-  const std::vector<std::int32_t> boardCol = BoardOfPixel(w, grid_.factor, grid_.width, side);
-  const std::vector<std::int32_t> boardRow = BoardOfPixel(h, grid_.factor, grid_.height, side);
+  const std::vector<std::int32_t> boardCol =
+      BoardOfPixel(w, grid_.factor, grid_.width, side, overlay.boardCols);
+  const std::vector<std::int32_t> boardRow =
+      BoardOfPixel(h, grid_.factor, grid_.height, side, overlay.boardRows);
   const bool gridLines = overlay.gridLines && side / grid_.factor >= kMinGridCell;
   const int anchorBorder = side / grid_.factor >= 8 ? 2 : 1;
   const auto shadeOf = [&](std::int32_t col, std::int32_t row) {

@@ -33,7 +33,9 @@ enum class BoardShade : std::uint8_t {
 };
 
 // The board grid drawn over a relief: boardCols x boardRows boards of
-// boardSide x boardSide samples, from the top left of the height grid.
+// boardSide x boardSide samples, from the top left of the height grid. The
+// last column and row of boards also cover the 4 samples their windows reach
+// past them.
 struct BoardOverlay {
   std::int32_t boardCols = 0;
   std::int32_t boardRows = 0;

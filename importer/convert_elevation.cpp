@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "core/open_file.h"
+#include "core/output_guard.h"
 #include "importer/import_messages.h"
 
 namespace kem {
@@ -81,6 +82,11 @@ bool IsAsciiGrid(const std::string& path) {
 RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
                             const ConvertOptions& options, RasterReport& report) {
   report = RasterReport();
+  const std::string output = OutputPathFor(path, options);
+  if (const std::string input = InputAtOutput(output, {path}); !input.empty()) {
+    host.ShowError(kImportCaption, OutputIsInputMessage(output, input));
+    return RunOutcome::kFailed;
+  }
   const Opening opening = LookAtOpening(path);
   if (opening == Opening::kOtherText || opening == Opening::kBinary) {
     // GDAL is loaded only for a file that is not plainly XYZ text.

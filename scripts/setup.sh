@@ -7,7 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config clang-format
   libgtest-dev libgmock-dev libbenchmark-dev libcli11-dev libstb-dev zlib1g-dev
   libwxgtk3.2-dev libgdal-dev
-  xvfb xauth x11-apps imagemagick time
+  xvfb xauth x11-apps imagemagick time strace
   clang libclang-rt-dev
 )
 

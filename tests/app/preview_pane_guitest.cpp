@@ -277,7 +277,7 @@ TEST_F(Preview, ListsEachLineOfAnEntryAndCopiesWholeEntries) {
   list->Show(preview);
   ASSERT_EQ(list->GetItemCount(), 5);  // two lines, a warning, two places
   EXPECT_EQ(list->GetItemText(0), "Height map: no heights");
-  EXPECT_EQ(list->GetItemText(1), "    Is the data format the right one?");
+  EXPECT_EQ(list->GetItemText(1), "  Is the data format the right one?");
   EXPECT_EQ(list->KindOf(1), ProblemKind::kError);
   EXPECT_EQ(list->EntryOf(1), "Height map: no heights\n  Is the data format the right one?");
 

@@ -133,6 +133,42 @@ TEST(LayoutReader, ReportsEveryTruncatedPrefixWhereItEnds) {
   }
   EXPECT_EQ(boardsSeen, 0);
   EXPECT_FALSE(Read(bytes, bytes.size()).fault.has_value());
+
+  // A file cut exactly where a section starts ends inside that section.
+  const std::pair<std::int64_t, const char*> starts[] = {
+      {kLayoutHeadSize, "the zero bytes after the head"},
+      {kLayoutIndexOffset, "the board index"},
+      {TemplateBlockOffset(1), "the template block"},
+      {TextureSectionOffset(1), "the texture section"},
+      {BoardBlockOffset(1, 0), "board block 0"},
+  };
+  for (const auto& [size, section] : starts) {
+    const LayoutContents contents = Read(bytes, static_cast<std::size_t>(size));
+    ASSERT_TRUE(contents.fault) << section;
+    EXPECT_EQ(contents.fault->message.find("the file ends inside " + std::string(section) + ";"),
+              0u)
+        << contents.fault->message;
+  }
+  const LayoutContents second = Read(TwoBoards(), BoardBlockOffset(2, 1));
+  ASSERT_TRUE(second.fault);
+  EXPECT_EQ(second.fault->message.find("the file ends inside board block 1;"), 0u)
+      << second.fault->message;
+}
+
+// Two blocks at the same place: the second is not after the first in row order.
+TEST(LayoutReader, ReportsABoardPlacedTwice) {
+  Bytes bytes = Generate(3, 1, kGreyScale, 100.0f, [](int, int) { return Rgb{9, 9, 9}; });
+  ASSERT_FALSE(Read(bytes, bytes.size()).fault.has_value());
+  const std::int64_t entry1 = kLayoutIndexOffset + kIndexOffsetsSize;
+  const std::int64_t entry2 = entry1 + kIndexEntrySize;
+  std::memcpy(bytes.data() + entry2, bytes.data() + entry1, kIndexDeltasSize);
+  const LayoutContents contents = Read(bytes, bytes.size());
+  ASSERT_TRUE(contents.fault);
+  EXPECT_EQ(contents.fault->offset, entry2);
+  EXPECT_NE(contents.fault->message.find(
+                "places block 2 at row delta 0, column delta -2, out of row order"),
+            std::string::npos)
+      << contents.fault->message;
 }
 
 // Byte offset of field `field` of vertex (x, y) in block p of a 2-board file.

@@ -155,6 +155,21 @@ TEST(ProjectSurvey, ListsEveryProblemAndWarningOfARun) {
        {},
        {"11248 of the 11248 pixels read are not colours of the \"Grey scale\" scale; the first is "
         "at (0, 0), red 200, green 0, blue 0."}},
+      {"placeholder template",
+       [](F&) { test::WriteFile(kTileTemplateFile, std::vector<std::uint8_t>(780, 0)); },
+       {},
+       {"tile_blank.dat is a placeholder: layouts made with it will not load in the simulator"}},
+      {"one off-format pixel in a map stored bottom up",
+       [](F& f) {
+         f.settings.dataFormat = kGreyScale;
+         f.Save("height.tga", 150, 80, [](int x, int y) {
+           return x == 30 && y == 50 ? Rgb{1, 2, 3} : Rgb{90, 90, 90};
+         });
+       },
+       {},
+       {"752 pixels of the height map are not used",
+        "1 of the 11248 pixels read are not colours of the \"Grey scale\" scale; the first is at "
+        "(30, 50), red 1, green 2, blue 3."}},
       {"texture list with an unreadable entry",
        [](F& f) {
          test::WriteText(kTextureListFile, "1:2 3,4,5\nnonsense\n");
@@ -180,6 +195,36 @@ TEST(ProjectSurvey, ListsEveryProblemAndWarningOfARun) {
   }
 }
 
+// A project in a folder of its own, surveyed from another current folder
+// that holds files of the same names: the project's own are used, the survey
+// says so, and a problem's detail names the places tried.
+TEST(ProjectSurvey, UsesTheProjectsFilesAndSaysWhichWhereANameIsAmbiguous) {
+  SurveyFolder start;
+  test::TempDir project;
+  for (const char* name : {"height.tga", kTileTemplateFile}) {
+    fs::copy_file(start.dir.File(name), project.File(name));
+  }
+  start.Save("height.tga", 76, 76);  // the start folder's own, of another size
+  SurveyOptions options;
+  options.lookup.projectFolder = project.path().string();
+  ProjectSettings settings = start.settings;
+  settings.heightMapPath = "height.tga";
+  settings.outputPath = "out.gnd";
+  settings.filterGuidePath = "none.tga";
+  const ProjectSurvey survey = SurveyProject(settings, options);
+  EXPECT_EQ(survey.imageWidth, 148);
+  EXPECT_EQ(survey.resolved.outputPath, project.File("out.gnd"));
+  EXPECT_EQ(survey.notes,
+            (std::vector<std::string>{"height.tga: using " + project.File("height.tga") + ", not " +
+                                          start.dir.File("height.tga"),
+                                      "tile_blank.dat: using " + project.File(kTileTemplateFile) +
+                                          ", not " + start.dir.File(kTileTemplateFile)}));
+  EXPECT_EQ(survey.problems, std::vector<std::string>{kNotFound});
+  EXPECT_EQ(survey.problemDetails,
+            std::vector<std::string>{project.File("none.tga") + ": no such file; " +
+                                     start.dir.File("none.tga") + ": no such file"});
+}
+
 // Board (col, row) of a 3 x 3 grid holds a marker pixel at its centre.
 std::function<Rgb(int, int)> MarkersAt(std::set<std::pair<int, int>> boards) {
   return [boards](int x, int y) {
@@ -191,11 +236,13 @@ std::function<Rgb(int, int)> MarkersAt(std::set<std::pair<int, int>> boards) {
 TEST(ProjectSurvey, CountsEachPixelOfTheBoardsWrittenOnce) {
   struct Case {
     const char* name;
-    std::set<std::pair<int, int>> markers;  // boards (col, row) with a marker; none: no guide
+    // Boards (col, row) with a marker; none: no guide; (-1, -1): a guide of no marker.
+    std::set<std::pair<int, int>> markers;
     std::int64_t pixels;
   };
   const Case cases[] = {
       {"whole grid", {}, 220 * 220},
+      {"no board marked: board (0, 0) alone", {{-1, -1}}, 76 * 76},
       {"one board", {{1, 1}}, 76 * 76},
       {"side by side", {{0, 0}, {1, 0}}, 148 * 76},
       {"one above the other", {{2, 0}, {2, 1}}, 76 * 148},
@@ -217,13 +264,21 @@ TEST(ProjectSurvey, CountsEachPixelOfTheBoardsWrittenOnce) {
       folder.settings.filterGuidePath = folder.dir.File("filter.tga");
       folder.settings.filterRadius = 0;
     }
-    int boardsSeen = 0;
+    std::set<std::pair<int, int>> written;
     SurveyOptions options;
-    options.board = [&boardsSeen](const SurveyBoardView& board) { boardsSeen += board.written; };
+    options.board = [&written](const SurveyBoardView& board) {
+      if (board.written) {
+        written.insert({board.col, board.row});
+      }
+    };
     const ProjectSurvey survey = SurveyProject(folder.settings, options);
     ASSERT_TRUE(survey.heightsRead);
     EXPECT_EQ(survey.heights.pixels, c.pixels);
-    EXPECT_EQ(boardsSeen, survey.boardCount);
+    if (survey.boardCount == 0) {
+      EXPECT_EQ(written, (std::set<std::pair<int, int>>{{0, 0}}));
+    } else {
+      EXPECT_EQ(written.size(), static_cast<std::size_t>(survey.boardCount));
+    }
     EXPECT_EQ(survey.heights.offFormatPixels, 0);
   }
 }
@@ -275,6 +330,25 @@ TEST(ProjectSurvey, DrawsTheReliefOfTheWholeGrid) {
   EXPECT_EQ(survey.relief.width, 148);
   EXPECT_EQ(survey.relief.height, 76);
   EXPECT_EQ(survey.relief.pixels.size(), 148u * 76u * 3u);
+
+  // Level ground draws evenly to the last column, the edge board 1 shares
+  // with no neighbour. (Board 1 is left out, so no anchor outline lies there.)
+  folder.Save("filter.tga", 150, 80, [](int x, int y) {
+    return x == 30 && y == 40 ? Rgb{0, 255, 255} : Rgb{90, 90, 90};
+  });
+  folder.settings.filterGuidePath = folder.dir.File("filter.tga");
+  folder.settings.filterRadius = 0;
+  const ProjectSurvey filtered = SurveyProject(folder.settings, options);
+  ASSERT_EQ(filtered.anchor.col, 0);
+  const auto pixel = [&filtered](int x, int y) {
+    const std::size_t at = (static_cast<std::size_t>(y) * filtered.relief.width + x) * 3;
+    return Rgb{filtered.relief.pixels.at(at), filtered.relief.pixels.at(at + 1),
+               filtered.relief.pixels.at(at + 2)};
+  };
+  EXPECT_NE(pixel(147, 38), (Rgb{40, 40, 48}));  // not background
+  for (int x = 100; x < 148; ++x) {
+    EXPECT_EQ(pixel(x, 38), pixel(100, 38)) << x;
+  }
 }
 
 // The relief in a guide's colours: the texturing guide when it can be read,

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <vector>
@@ -61,6 +62,68 @@ TEST(ReliefCanvas, TakesPiecesInAnyOrderOfStrides) {
   overlay.boardRows = 1;
   overlay.boardSide = kSide;
   EXPECT_EQ(a.Render(overlay).pixels, b.Render(overlay).pixels);
+}
+
+// Pieces that start inside a picture pixel (72 columns at five samples a
+// pixel) add each sample where one whole piece adds it.
+TEST(ReliefCanvas, DrawsTheSamePictureFromBoardsAsFromTheWholeGrid) {
+  constexpr int kCols = 57;
+  constexpr int kWidth = kCols * 72;
+  constexpr int kRows = 3;
+  std::vector<float> heights(static_cast<std::size_t>(kWidth) * kRows);
+  for (std::size_t i = 0; i < heights.size(); ++i) {
+    heights[i] = static_cast<float>((i * 37) % 101);
+  }
+  ReliefCanvas whole(kWidth, kRows);
+  ReliefCanvas pieces(kWidth, kRows);
+  ASSERT_EQ(whole.Factor(), 5);
+  whole.Add(0, 0, kWidth, kRows, heights.data(), 1, kWidth);
+  for (int col = 0; col < kCols; ++col) {
+    pieces.Add(col * 72, 0, 72, kRows, heights.data() + col * 72, 1, kWidth);
+  }
+  BoardOverlay overlay;
+  overlay.boardCols = kCols;
+  overlay.boardRows = 1;
+  const RgbImage fromPieces = pieces.Render(overlay);
+  const RgbImage fromWhole = whole.Render(overlay);
+  ASSERT_EQ(fromPieces.pixels.size(), fromWhole.pixels.size());
+  const auto first = static_cast<std::size_t>(
+      std::mismatch(fromPieces.pixels.begin(), fromPieces.pixels.end(), fromWhole.pixels.begin())
+          .first -
+      fromPieces.pixels.begin());
+  const std::size_t pixel = first / 3;
+  EXPECT_EQ(first, fromWhole.pixels.size())
+      << "they differ first at pixel (" << pixel % fromWhole.width << ", "
+      << pixel / fromWhole.width << ")";
+}
+
+// Lit from the north-west: a slope facing the light is brighter than the
+// same slope facing away, and level ground lies between.
+TEST(ReliefCanvas, LightsSlopesFacingTheNorthWest) {
+  constexpr int kSide = 15;
+  const auto brightness = [](float east, float south) {
+    std::vector<float> heights(kSide * kSide);
+    for (int x = 0; x < kSide; ++x) {
+      for (int y = 0; y < kSide; ++y) {
+        heights[x * kSide + y] = east * static_cast<float>(x) + south * static_cast<float>(y);
+      }
+    }
+    ReliefCanvas canvas(kSide, kSide);
+    canvas.Add(0, 0, kSide, kSide, heights.data(), kSide, 1);
+    BoardOverlay overlay;
+    overlay.boardCols = 1;
+    overlay.boardRows = 1;
+    overlay.boardSide = kSide;
+    const Rgb centre = PixelOf(canvas.Render(overlay), kSide / 2, kSide / 2);  // the middle tint
+    return centre[0] + centre[1] + centre[2];
+  };
+  const int level = brightness(0, 0);
+  // Rising to the south faces north, toward the light.
+  EXPECT_GT(brightness(0, 5), level);
+  EXPECT_LT(brightness(0, -5), level);
+  // Rising to the east faces west.
+  EXPECT_GT(brightness(5, 0), level);
+  EXPECT_LT(brightness(-5, 0), level);
 }
 
 TEST(ReliefCanvas, DrawsAbsentBoardsAsBackgroundAndDimsBoardsLeftOut) {

@@ -149,5 +149,29 @@ TEST(HeightMapWriter, DescribesATopDownTrueColourImage) {
                                        24, 0x20}));
 }
 
+// The whole boards sit in the middle of the grid; an odd column or row left
+// over goes to the right or the bottom.
+TEST(HeightMapWriter, CentresTheWholeBoardsInTheGrid) {
+  struct Case {
+    std::int64_t cols, rows;
+    HeightMapWindow window;
+  };
+  const Case cases[] = {
+      {76, 76, {0, 0, 76, 76}},
+      {151, 80, {1, 2, 148, 76}},
+      {147, 223, {35, 1, 76, 220}},
+  };
+  for (const Case& c : cases) {
+    HeightMapWindow window;
+    ASSERT_TRUE(FitWholeBoards(c.cols, c.rows, window)) << c.cols;
+    EXPECT_EQ(window.col, c.window.col) << c.cols;
+    EXPECT_EQ(window.row, c.window.row) << c.cols;
+    EXPECT_EQ(window.cols, c.window.cols) << c.cols;
+    EXPECT_EQ(window.rows, c.window.rows) << c.cols;
+  }
+  HeightMapWindow window;
+  EXPECT_FALSE(FitWholeBoards(75, 76, window));
+}
+
 }  // namespace
 }  // namespace kem

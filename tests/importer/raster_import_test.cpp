@@ -164,14 +164,26 @@ INSTANTIATE_TEST_SUITE_P(
                       FormatCase{"erdas_imagine", "HFA", "area.img", 32633}),
     [](const ::testing::TestParamInfo<FormatCase>& info) { return std::string(info.param.name); });
 
+// Heights of some thousand feet, where the US survey foot's 2 ppm over the
+// international foot changes the codes.
 TEST_F(RasterImport, TakesHeightsInFeetAsFeet) {
-  RasterSample raster;
-  raster.cols = 5;
-  raster.rows = 4;
-  raster.epsg = 25832;
-  raster.heights = Hill(raster.cols, raster.rows);
-  raster.unit = "ft";
-  ExpectSameAsXyz(raster, "feet.tif", 0.3048);
+  struct FootCase {
+    const char* unit;
+    double metres;
+  };
+  for (const FootCase& foot :
+       {FootCase{"ft", 0.3048}, FootCase{"US survey foot", 1200.0 / 3937.0}}) {
+    RasterSample raster;
+    raster.cols = 5;
+    raster.rows = 4;
+    raster.epsg = 25832;
+    raster.heights = Hill(raster.cols, raster.rows);
+    for (float& height : raster.heights) {
+      height = 8000.0f + 40.0f * height;
+    }
+    raster.unit = foot.unit;
+    ExpectSameAsXyz(raster, "feet.tif", foot.metres);
+  }
 }
 
 TEST_F(RasterImport, CutsBothPathsToTheSameWholeBoards) {
@@ -223,6 +235,33 @@ TEST_F(RasterImport, FillsCellsWithoutDataFromTheirNeighboursAndCountsThem) {
     EXPECT_NEAR(static_cast<double>(code), static_cast<double>(expected), 2.0) << at;
   }
   EXPECT_FALSE(host_.Progress("Completing generated surface").empty());
+}
+
+// Cells 30 m wide are warped onto the 10 m grid: a cell without data takes
+// no part in its neighbours' weighting.
+TEST_F(RasterImport, KeepsTheHeightsAroundCellsWithoutDataWhenWarping) {
+  RasterSample raster;
+  raster.cols = 8;
+  raster.rows = 6;
+  raster.geoTransform[1] = 30;
+  raster.geoTransform[5] = -30;
+  raster.epsg = 25832;
+  raster.heights.assign(48, 250.0f);
+  raster.hasNoData = true;
+  raster.noData = -9999;
+  for (int cell : {9, 27, 28}) {
+    raster.heights[cell] = -9999.0f;
+  }
+  MakeRaster(dir_.File("holes.tif"), raster);
+  ASSERT_EQ(Convert(dir_.File("holes.tif")), RunOutcome::kWritten);
+  EXPECT_GT(report_.filledCells, 0u);
+  const std::vector<std::uint8_t> bytes = test::ReadFile(dir_.File("holes.tif.tga"));
+  ASSERT_EQ(bytes.size(), 18u + 3u * 24 * 18);
+  const std::uint32_t expected = HeightCode(250.0f);
+  for (std::size_t at = 18; at < bytes.size(); at += 3) {
+    const std::uint32_t code = bytes[at] | bytes[at + 1] << 8 | bytes[at + 2] << 16;
+    ASSERT_NEAR(static_cast<double>(code), static_cast<double>(expected), 2.0) << at;
+  }
 }
 
 TEST_F(RasterImport, RefusesARasterWithNoDataAtAll) {
@@ -341,6 +380,7 @@ class RasterCommandLine : public RasterImport {
     raster.heights = Hill(raster.cols, raster.rows);
     MakeRaster(dir_.File("area.tif"), raster);
     test::WriteText(dir_.File("area.xyz"), "0 0 1\n0 10 2\n10 0 3\n10 10 4\n");
+    test::WriteText(dir_.File("west.xyz"), "-10 0 1\n-10 10 2\n0 0 3\n0 10 4\n");
   }
 
   // Runs `command` through the shell; returns its exit status and what it
@@ -402,13 +442,13 @@ TEST_P(RasterModuleLoading, LoadsGdalOnlyForARaster) {
   EXPECT_EQ(said.find("libgdal") != std::string::npos, GetParam().loadsGdal) << GetParam().name;
 }
 
-INSTANTIATE_TEST_SUITE_P(CommandLine, RasterModuleLoading,
-                         ::testing::Values(LoadCase{"version", "--version #DIR", false},
-                                           LoadCase{"xyz_text", "convert 'DIR/area.xyz'", false},
-                                           LoadCase{"geotiff", "convert 'DIR/area.tif'", true}),
-                         [](const ::testing::TestParamInfo<LoadCase>& info) {
-                           return std::string(info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    CommandLine, RasterModuleLoading,
+    ::testing::Values(LoadCase{"version", "--version #DIR", false},
+                      LoadCase{"xyz_text", "convert 'DIR/area.xyz'", false},
+                      LoadCase{"xyz_text_opening_with_a_minus", "convert 'DIR/west.xyz'", false},
+                      LoadCase{"geotiff", "convert 'DIR/area.tif'", true}),
+    [](const ::testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
 
 // A program whose module is missing reads XYZ text and says of a raster what
 // a build without GDAL says.
