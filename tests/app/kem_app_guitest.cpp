@@ -452,6 +452,11 @@ TEST_F(KemApp, SavedProjectReopensIntoTheFormAndSavesIdentically) {
   const std::string second = m_folder.File("copy");
   AnswerFileDialog(second);
   Menu(wxID_SAVEAS);
+  // Save As starts in the project's folder and offers its name; Open too.
+  EXPECT_EQ(m_fileRequests.back().directory, wxString::FromUTF8(m_folder.path().string()));
+  EXPECT_EQ(m_fileRequests.back().fileName, "vale project");
+  EXPECT_EQ(m_fileRequests[m_fileRequests.size() - 2].directory,
+            wxString::FromUTF8(m_folder.path().string()));
   EXPECT_EQ(test::ReadFile(first), test::ReadFile(second));
 
   // Save writes again although the project was never marked modified.
