@@ -91,11 +91,18 @@ void PickAndConvert(CMainFrame* mainFrame, const wxString& filter) {
     config->Write(kLastFolderKey, wxFileName(*path).GetPath());
     config->Write(kCropKey, options.fitBoards);
   }
-  if (RunDemImport(mainFrame, *path, {}, options) != kem::RunOutcome::kWritten ||
+  ConvertAndOffer(mainFrame, *path, options);
+}
+
+}  // namespace
+
+void ConvertAndOffer(CMainFrame* mainFrame, const wxString& path,
+                     const kem::ConvertOptions& options) {
+  if (RunDemImport(mainFrame, path, {}, options) != kem::RunOutcome::kWritten ||
       mainFrame == nullptr) {
     return;
   }
-  const std::string output = OutputPathFor(std::string(path->utf8_str()), options);
+  const std::string output = OutputPathFor(std::string(path.utf8_str()), options);
   std::error_code error;
   const auto bytes = std::filesystem::file_size(output, error);
   const auto [width, height] = HeightMapSize(output);
@@ -112,8 +119,6 @@ void PickAndConvert(CMainFrame* mainFrame, const wxString& filter) {
   }
 }
 
-}  // namespace
-
 wxString ElevationFileFilter(bool rasters, bool rastersFirst) {
   const wxString dem = kDemFileFilter;
   const wxString demEntry = dem.BeforeLast('|').BeforeLast('|');
@@ -127,6 +132,14 @@ wxString ElevationFileFilter(bool rasters, bool rastersFirst) {
   const wxString own = rastersFirst ? rasterEntry : demEntry;
   const wxString other = rastersFirst ? demEntry : rasterEntry;
   return all + "|" + own + "|" + other + "|All Files|*.*";
+}
+
+void ConvertDroppedFile(CMainFrame* mainFrame, const wxString& path) {
+  kem::ConvertOptions options;
+  if (const wxConfigBase* config = wxConfigBase::Get()) {
+    options.fitBoards = config->ReadBool(kCropKey, false);
+  }
+  ConvertAndOffer(mainFrame, path, options);
 }
 
 void RunDemImportCommand(CMainFrame* mainFrame) {

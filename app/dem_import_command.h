@@ -41,6 +41,15 @@ void RunDemImportCommand(CMainFrame* mainFrame);
 // The same for an elevation raster, with the raster formats' file filter.
 void RunRasterImportCommand(CMainFrame* mainFrame);
 
+// Converts `path` (RunDemImport), names the height map written in the status
+// bar and offers it as the project's height map.
+void ConvertAndOffer(CMainFrame* mainFrame, const wxString& path,
+                     const kem::ConvertOptions& options);
+
+// An elevation file dropped on the main window: ConvertAndOffer with the
+// crop choice of the last conversion.
+void ConvertDroppedFile(CMainFrame* mainFrame, const wxString& path);
+
 // The command after the file is chosen: holds a run scope on `mainFrame` (may
 // be null), shows the modeless importer dialog (no parent), converts `path`,
 // destroys the dialog and ends the scope whatever the outcome. `onShown`, when given,

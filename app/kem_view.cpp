@@ -8,6 +8,7 @@
 #include <wx/menu.h>
 
 #include "app/command_ids.h"
+#include "app/file_drop.h"
 #include "app/form_command.h"
 #include "app/kem_app.h"
 #include "app/kem_doc.h"
@@ -139,6 +140,13 @@ void CKemView::Bindings() {
   for (int id : {kIdHeightMapPath, kIdMinimapPath, kIdOutputPath, kIdTexturingGuidePath,
                  kIdFilterGuidePath}) {
     form->Bind(wxEVT_TEXT, &CKemView::OnPathChanged, this, id);
+    // A file dropped on a path box becomes its path, as if typed.
+    if (auto* box = dynamic_cast<wxTextCtrl*>(form->FindWindow(id))) {
+      box->SetDropTarget(new FileDrop([box](const wxString& path) {
+        box->SetValue(path);
+        return true;
+      }));
+    }
   }
   form->Bind(wxEVT_TEXT, &CKemView::OnHeightChanged, this, kIdBaseHeight);
   form->Bind(wxEVT_TEXT, &CKemView::OnHeightChanged, this, kIdMaxHeight);

@@ -11,6 +11,7 @@
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
 #include "app/dem_import_command.h"
+#include "app/file_drop.h"
 #include "app/kem_app.h"
 #include "app/problem_list.h"
 #include "app/progress_bar.h"
@@ -91,6 +92,7 @@ CMainFrame::CMainFrame(wxDocManager* manager) {
   // Tall enough for a progress bar that reads at a glance, at any scaling.
   status->SetMinHeight(FromDIP(kStatusBarMinHeight));
 
+  SetDropTarget(MakeDropTarget());
   Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
   Bind(wxEVT_SIZE, &CMainFrame::OnSize, this);
   Bind(wxEVT_MENU, &CMainFrame::OnAbout, this, wxID_ABOUT);
@@ -179,13 +181,35 @@ void CMainFrame::BuildAccelerators() {
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(entries)), entries));
 }
 
+wxDropTarget* CMainFrame::MakeDropTarget() {
+  return new FileDrop([this](const wxString& path) { return OpenDroppedFile(path); });
+}
+
+bool CMainFrame::OpenDroppedFile(const wxString& path) {
+  if (m_runs > 0) {
+    return false;
+  }
+  ClearResult();
+  // Let the drag end before a question or a conversion window comes up.
+  CallAfter([this, path] {
+    if (IsElevationFileName(path)) {
+      ConvertDroppedFile(this, path);
+    } else if (wxDocManager* manager = GetDocumentManager()) {
+      manager->CreateDocument(path, wxDOC_SILENT);
+    }
+  });
+  return true;
+}
+
 void CMainFrame::ShowProjectForm(wxWindow* form) {
   m_form = form;
+  form->SetDropTarget(MakeDropTarget());
   FitToForm();
 }
 
 void CMainFrame::SetPreview(wxWindow* preview) {
   m_preview = preview;
+  preview->SetDropTarget(MakeDropTarget());
   FitToForm();
 }
 

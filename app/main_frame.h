@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include <wx/dnd.h>
 #include <wx/docview.h>
 #include <wx/weakref.h>
 
@@ -52,6 +53,10 @@ class CMainFrame : public wxDocParentFrame {
 
   bool IsClosePending() const { return m_closePending; }
 
+  // A file dropped on the window (outside the path boxes): an elevation file
+  // is converted, any other file opened as a project. False during a run.
+  bool OpenDroppedFile(const wxString& path);
+
   // Shows what a command wrote in the status bar, until the next command.
   void ShowResult(const wxString& text);
   // Gives the status bar back its idle text if it shows a result.
@@ -63,6 +68,7 @@ class CMainFrame : public wxDocParentFrame {
   wxMenu* EditMenu() const { return m_editMenu; }
 
  private:
+  wxDropTarget* MakeDropTarget();
   void BuildMenu();
   void BuildAccelerators();
   void OnClose(wxCloseEvent& event);

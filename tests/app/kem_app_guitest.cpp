@@ -16,6 +16,7 @@
 #include <wx/button.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
+#include <wx/dnd.h>
 #include <wx/event.h>
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
@@ -835,6 +836,32 @@ TEST_F(KemApp, NewAndOpenKeepTheWindowsSizeAndPathBoxesStretch) {
   m_frame->SetSize(least);
   Pump();
   EXPECT_EQ(m_form->heightMapPath->GetSize().x, boxWidth);
+}
+
+TEST_F(KemApp, DroppedFilesSetAPathOpenAProjectOrConvert) {
+  const auto drop = [this](wxWindow* window, const std::string& path) {
+    auto* target = dynamic_cast<wxFileDropTarget*>(window->GetDropTarget());
+    ASSERT_NE(target, nullptr);
+    wxArrayString files;
+    files.Add(wxString::FromUTF8(path));
+    EXPECT_TRUE(target->OnDropFiles(0, 0, files));
+    Pump();
+  };
+  drop(m_form->texturingGuidePath, m_folder.File("guide.tga"));
+  EXPECT_EQ(Settings().texturingGuidePath, m_folder.File("guide.tga"));
+
+  ProjectSettings settings;
+  settings.heightMapPath = "dropped.tga";
+  ASSERT_TRUE(SaveProjectFile(m_folder.File("dropped.kem"), settings));
+  drop(m_form, m_folder.File("dropped.kem"));
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - dropped.kem");
+  EXPECT_EQ(m_form->heightMapPath->GetValue(), "dropped.tga");
+
+  test::WriteText(m_folder.File("drop.xyz"), "0 0 0\n0 20 40\n20 0 20\n20 20 60\n");
+  m_answerYes = false;
+  drop(m_view->Preview(), m_folder.File("drop.xyz"));
+  EXPECT_TRUE(fs::exists(m_folder.File("drop.xyz.tga")));
+  EXPECT_EQ(Settings().heightMapPath, "dropped.tga");  // the offer was declined
 }
 
 // Edits mark the project; New then asks whether to save them.
