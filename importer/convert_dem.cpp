@@ -14,6 +14,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/blocking_call.h"
 #include "core/file_ptr.h"
 #include "core/open_file.h"
 #include "core/replacing_file.h"
@@ -119,7 +120,11 @@ class Conversion {
     const std::uint64_t known = error ? 0 : length;
     // The column names stand in the file's opening.
     std::string opening(kOpeningBytes, '\0');
-    opening.resize(std::fread(opening.data(), 1, opening.size(), file.get()));
+    {
+      // The text may come through a pipe whose writer keeps it waiting.
+      const BlockingCall waiting;
+      opening.resize(std::fread(opening.data(), 1, opening.size(), file.get()));
+    }
     std::string refusal;
     if (!ReadXyzColumns(opening, columns_, refusal)) {
       Fail(refusal);
