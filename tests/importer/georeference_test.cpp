@@ -125,6 +125,14 @@ TEST_F(Georeference, ColumnNamesInAnotherOrderGiveTheSameMap) {
   }
   ASSERT_EQ(Convert(decimal.substr(1)), RunOutcome::kWritten) << host_.Errors().size();
   EXPECT_EQ(test::ReadFile(output_), expected);
+  // Read in blocks on several threads, the same.
+  ConvertOptions blocks;
+  blocks.threads = 3;
+  blocks.scanBlockBytes = 64;
+  ASSERT_EQ(Convert(decimal.substr(1), blocks), RunOutcome::kWritten);
+  EXPECT_EQ(test::ReadFile(output_), expected);
+  ASSERT_EQ(Convert(Grid("Y X Z", true), blocks), RunOutcome::kWritten);
+  EXPECT_EQ(test::ReadFile(output_), expected);
 }
 
 TEST_F(Georeference, RefusesColumnNamesOfNoOrderAndWritesNothing) {
