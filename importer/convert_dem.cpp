@@ -101,7 +101,7 @@ class Conversion {
   // Reads every point, keeping the extents and the spacing (the first change
   // of y). Returns false when the conversion stops.
   bool Scan() {
-    FilePtr file(OpenFile(path_, "rb"));
+    FilePtr file(OpenFileOrPipe(path_));
     if (!file) {
       Fail(kCannotOpen);
       return false;

@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "core/open_file.h"
+#include "core/output_guard.h"
 #include "importer/import_messages.h"
 
 namespace kem {
@@ -91,6 +92,11 @@ RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
       return ConvertRaster(path, host, CreateHeightMapOutput, options, report);
     }
     host.ShowError(kImportCaption, options.allowVirtual ? kImportNeedsGdal : kImportVirtualRefused);
+    return RunOutcome::kFailed;
+  }
+  const std::string output = OutputPathFor(path, options);
+  if (const std::string input = InputAtOutput(output, {path}); !input.empty()) {
+    host.ShowError(kImportCaption, OutputIsInputMessage(output, input));
     return RunOutcome::kFailed;
   }
   const Opening opening = LookAtOpening(path);
