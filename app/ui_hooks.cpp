@@ -74,8 +74,8 @@ std::optional<wxString> ShowFileDialog(wxWindow* parent, const FileDialogRequest
   if (FileAnswer()) {
     return FileAnswer()(request);
   }
-  wxFileDialog dialog(parent, request.message, request.directory, wxString(), request.wildcard,
-                      request.style);
+  wxFileDialog dialog(parent, request.message, request.directory, request.fileName,
+                      request.wildcard, request.style);
   if (request.fitBoards != nullptr) {
     dialog.SetExtraControlCreator(CreateFitBoardsControl);
   }

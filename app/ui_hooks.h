@@ -40,6 +40,7 @@ struct FileDialogRequest {
   // when the user confirms.
   bool* fitBoards = nullptr;
   wxString directory;  // the folder it starts in; empty for the toolkit's choice
+  wxString fileName;   // the name it offers, without folder; may be empty
 };
 
 inline constexpr char kFitBoardsLabel[] = "Crop to whole boards (72 c + 4 by 72 r + 4 pixels)";
