@@ -16,6 +16,7 @@
 #include "app/resources.h"
 #include "app/ui_hooks.h"
 #include "app/wx_host.h"
+#include "importer/import_limits.h"
 
 namespace kem::app {
 
@@ -124,6 +125,12 @@ wxString DescribeRasterReport(const kem::RasterReport& report) {
   if (report.utmZone != 0) {
     text << "Reprojected to UTM zone " << report.utmZone << (report.utmNorth ? "N" : "S")
          << " (EPSG:" << report.epsg << ").";
+  }
+  if (report.impossibleCells != 0) {
+    text << (text.empty() ? "" : "\n") << "Took "
+         << wxString::Format("%llu", static_cast<unsigned long long>(report.impossibleCells))
+         << " cells whose heights are not finite or lie beyond "
+         << static_cast<int>(kem::kMaxGroundMetres) << " m up or down as cells without data.";
   }
   if (report.filledCells != 0) {
     text << (text.empty() ? "" : "\n") << "Filled "

@@ -7,6 +7,7 @@
 #include "cli/terminal.h"
 #include "cli/terminal_host.h"
 #include "importer/convert_elevation.h"
+#include "importer/import_limits.h"
 
 namespace kem::cli {
 namespace {
@@ -16,6 +17,11 @@ void PrintRasterReport(const RasterReport& report) {
   if (report.utmZone != 0) {
     std::cout << "Reprojected to UTM zone " << report.utmZone << (report.utmNorth ? 'N' : 'S')
               << " (EPSG:" << report.epsg << ").\n";
+  }
+  if (report.impossibleCells != 0) {
+    std::cout << "Took " << report.impossibleCells
+              << " cells whose heights are not finite or lie beyond " << kMaxGroundMetres
+              << " m up or down as cells without data.\n";
   }
   if (report.filledCells != 0) {
     std::cout << "Filled " << report.filledCells << " cells without data from their neighbours.\n";

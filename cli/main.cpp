@@ -57,6 +57,10 @@ int main(int argc, char** argv) {
                    "same for any number")
       ->check(CLI::Range(1, 256))
       ->type_name("N");
+  bool allowVirtual = false;
+  convert->add_flag("--allow-vrt", allowVirtual,
+                    "Let GDAL open VRT files and /vsi paths, which may read any other file (never "
+                    "the network)");
 
   CLI::App* project = app.add_subcommand("project", "Write or show a project file");
   project->require_subcommand(1);
@@ -95,7 +99,8 @@ int main(int argc, char** argv) {
     return RunGenerate(projectPath, generateOptions, runOptions);
   }
   if (*convert) {
-    return RunConvert(xyzPath, kem::ConvertOptions{convertOutput, fitBoards, convertThreads});
+    return RunConvert(
+        xyzPath, kem::ConvertOptions{convertOutput, fitBoards, convertThreads, 0, allowVirtual});
   }
   if (*inspect) {
     return RunInspect(inspectOptions);

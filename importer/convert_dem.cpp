@@ -4,6 +4,7 @@
 #include "importer/convert_dem.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -17,6 +18,7 @@
 #include "core/replacing_file.h"
 #include "importer/dem_grid.h"
 #include "importer/height_map_writer.h"
+#include "importer/import_limits.h"
 #include "importer/import_messages.h"
 #include "importer/xyz_reader.h"
 #include "importer/xyz_scan.h"
@@ -49,8 +51,23 @@ class Conversion {
     if (points_.Count() == 0) {
       return Fail(kNoPoints);
     }
+    if (impossibleHeights_ > 0) {
+      return Fail("Error: the DEM file holds heights that are not finite or lie beyond " +
+                  std::to_string(static_cast<int>(kMaxGroundMetres)) + " m up or down (" +
+                  std::to_string(impossibleHeights_) + " of " + std::to_string(points_.Count()) +
+                  " points).");
+    }
     if (!ComputeGridSize(extents_, size_)) {
       return Fail(kImportTooLarge);
+    }
+    if (!TakeRowSpacing()) {
+      return Fail(kFinerThanAUnit);
+    }
+    if (size_.cols * size_.rows > kMaxImportCells) {
+      return Fail(ImportGridTooLargeMessage(size_.cols, size_.rows));
+    }
+    if (static_cast<double>(GridStep(spacing_)) > kMaxUpsampling) {
+      return Fail(ImportTooCoarseMessage(static_cast<double>(GridStep(spacing_))));
     }
     window_ = WholeGrid(size_.cols, size_.rows);
     if (options_.fitBoards && !FitWholeBoards(size_.cols, size_.rows, window_)) {
@@ -75,7 +92,7 @@ class Conversion {
   }
 
  private:
-  RunOutcome Fail(const char* text) {
+  RunOutcome Fail(const std::string& text) {
     host_.ShowError(kImportCaption, text);
     result_ = RunOutcome::kFailed;
     return result_;
@@ -123,6 +140,14 @@ class Conversion {
       }
       const DemPoint point{number[0], number[1], number[2]};
       const bool first = points_.Count() == 0;
+      if (!IsGroundHeight(point.z)) {
+        ++impossibleHeights_;
+      }
+      if (first || point.y != rowRuns_.back().y) {
+        rowRuns_.push_back({point.y, 1});
+      } else {
+        ++rowRuns_.back().points;
+      }
       extents_.Include(point, first);
       if (!points_.Append(point)) {
         Fail(kImportOutOfMemory);
@@ -148,6 +173,37 @@ class Conversion {
       }
       host_.PumpMessages();
     }
+  }
+
+  // The first change of y fixes the spacing in a file listed row by row. In
+  // points listed in any other order it can span many rows: the smallest
+  // step between the rows (the y values that hold two points or more; a
+  // stray point off the grid is no row) is taken where it is clearly (more
+  // than a unit, beyond the rounding of large coordinates) smaller. False
+  // when that step is under one unit.
+  bool TakeRowSpacing() {
+    std::sort(rowRuns_.begin(), rowRuns_.end(),
+              [](const RowRun& a, const RowRun& b) { return a.y < b.y; });
+    double smallest = INFINITY;
+    float lastRow = NAN;
+    for (std::size_t i = 0; i < rowRuns_.size();) {
+      std::uint64_t points = 0;
+      const float y = rowRuns_[i].y;
+      for (; i < rowRuns_.size() && rowRuns_[i].y == y; ++i) {
+        points += rowRuns_[i].points;
+      }
+      if (points >= 2) {
+        smallest = std::min(smallest, static_cast<double>(y) - static_cast<double>(lastRow));
+        lastRow = y;
+      }
+    }
+    rowRuns_ = {};
+    const double first = std::fabs(static_cast<double>(spacing_));
+    if (!(smallest < first - 1)) {
+      return true;
+    }
+    spacing_ = SpacingOf(static_cast<float>(smallest), 0.0f);
+    return spacing_ != 0;
   }
 
   static float ScanPercent(std::uint64_t position, std::uintmax_t length) {
@@ -245,6 +301,13 @@ class Conversion {
   DemPointArray points_;
   DemExtents extents_;
   std::int32_t spacing_ = 0;
+  // Runs of points with the same y, in file order.
+  struct RowRun {
+    float y;
+    std::uint32_t points;
+  };
+  std::vector<RowRun> rowRuns_;
+  std::uint64_t impossibleHeights_ = 0;
   GridSize size_;
   HeightMapWindow window_;
   std::int64_t n_ = 0;

@@ -23,6 +23,10 @@ struct ConvertOptions {
   // the progress are the same for any of them.
   int threads = 0;
   std::size_t scanBlockBytes = 0;
+  // Lets GDAL open VRT files and its virtual paths (/vsizip/, /vsicurl/, ...):
+  // such a file can make GDAL read any other file, so only a user's
+  // deliberate choice allows it. GDAL reaches no network even then.
+  bool allowVirtual = false;
 };
 
 // The output path that `options` give for `inputPath`.

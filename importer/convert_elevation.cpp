@@ -44,12 +44,15 @@ Opening LookAtOpening(const std::string& path) {
   }
   unsigned char head[kSniffBytes];
   const std::size_t got = std::fread(head, 1, sizeof head, file.get());
+  // A UTF-8 byte-order mark before the text is no part of it.
+  const std::size_t mark =
+      got >= 3 && head[0] == 0xEF && head[1] == 0xBB && head[2] == 0xBF ? 3 : 0;
   std::size_t first = got;  // the first byte that is not white space
   for (std::size_t i = 0; i < got; ++i) {
     if (!IsTextByte(head[i])) {
       return Opening::kBinary;
     }
-    if (first == got && head[i] != ' ' && !(head[i] >= '\t' && head[i] <= '\r')) {
+    if (i >= mark && first == got && head[i] != ' ' && !(head[i] >= '\t' && head[i] <= '\r')) {
       first = i;
     }
   }
@@ -82,6 +85,15 @@ bool IsAsciiGrid(const std::string& path) {
 RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
                             const ConvertOptions& options, RasterReport& report) {
   report = RasterReport();
+  // GDAL's virtual paths (/vsizip/..., /vsicurl/...) are no files of their
+  // own: only GDAL opens them, and only when the user allows it.
+  if (path.rfind("/vsi", 0) == 0) {
+    if (options.allowVirtual && ReadsGdalRasters()) {
+      return ConvertRaster(path, host, CreateHeightMapOutput, options, report);
+    }
+    host.ShowError(kImportCaption, options.allowVirtual ? kImportNeedsGdal : kImportVirtualRefused);
+    return RunOutcome::kFailed;
+  }
   const std::string output = OutputPathFor(path, options);
   if (const std::string input = InputAtOutput(output, {path}); !input.empty()) {
     host.ShowError(kImportCaption, OutputIsInputMessage(output, input));

@@ -15,7 +15,8 @@ namespace kem {
 // recognises through ConvertRaster (filling `report`), anything else as XYZ
 // text through convertdem. Without the module it refuses a file that is
 // plainly not text, or an ESRI ASCII grid, saying that other formats need a
-// build with GDAL.
+// build with GDAL. A path that starts with /vsi, GDAL's virtual file systems,
+// goes to GDAL when `options` allow virtual rasters and is refused otherwise.
 RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
                             const ConvertOptions& options, RasterReport& report);
 

@@ -4,6 +4,7 @@
 // start-up for GDAL and the hundred libraries it brings.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,33 +20,43 @@ class GdalRasterReader {
   virtual ~GdalRasterReader() = default;
 
   // True when GDAL recognises the regular file at `path` as a raster in a
-  // format other than XYZ text.
+  // format other than XYZ text: one of the formats Kem reads, or a VRT file
+  // (which Open refuses unless allowed).
   virtual bool Recognises(const std::string& path) = 0;
 
   // Opens the raster at `path` and plans the north-up grid of 10 m cells its
   // heights go onto: its size in `size` and, for a raster in degrees, the UTM
-  // zone in `report`. Shows a refusal through `host` and returns false when
-  // the raster cannot be read or placed.
-  virtual bool Open(const std::string& path, ImportHost& host, GridSize& size,
+  // zone in `report`. Only the formats Kem reads are tried, and GDAL reaches
+  // no network; VRT files and GDAL's virtual paths (/vsi..., but for the
+  // in-memory /vsimem/) are refused unless `allowVirtual`. Shows a refusal
+  // through `host` and returns false when the raster cannot be read or
+  // placed, or its grid would be too large or too coarse (import_limits.h).
+  virtual bool Open(const std::string& path, bool allowVirtual, ImportHost& host, GridSize& size,
                     RasterReport& report) = 0;
 
   // Brings band 1 of the open raster onto the grid, in metres: `cells`
   // becomes size.cols x size.rows heights, row by row from the north, with
   // the cells without data filled from their neighbours and counted in
-  // `report`. Shows progress (0 to 75) through `host` and stops when it is
-  // cancelled; shows a failure and returns kFailed. Throws std::bad_alloc
-  // when the grid does not fit in memory.
+  // `report`; heights that are not finite or lie on no ground (import_limits.h)
+  // are cells without data too, and counted apart. A raster whose data covers
+  // less than kMinDataShare of the grid is refused. Shows progress (0 to 75) through `host` and
+  // stops when it is cancelled; shows a failure and returns kFailed. Throws std::bad_alloc when the
+  // grid does not fit in memory.
   virtual RunOutcome Read(ImportHost& host, std::vector<float>& cells, RasterReport& report) = 0;
 };
 
 // Revision of the interface above; the module and the program must agree on
 // it and on Kem's version.
-inline constexpr int kGdalRasterRevision = 1;
+inline constexpr int kGdalRasterRevision = 2;
 
 // The module's one exported function, looked up by this name: a new reader
 // (which the caller deletes), or null when the module was built for another
 // `version` of Kem or another `revision` of the interface.
 inline constexpr char kGdalRasterEntry[] = "KemNewGdalRasterReader";
 using GdalRasterEntry = GdalRasterReader* (*)(const char* version, int revision);
+
+// A new reader from the module, which is loaded the first time; null when
+// this program has none (the programs' side, in raster_import.cpp).
+std::unique_ptr<GdalRasterReader> NewGdalRasterReader();
 
 }  // namespace kem

@@ -34,12 +34,6 @@ GdalRasterEntry ModuleEntry() {
 #endif
 }
 
-std::unique_ptr<GdalRasterReader> NewReader() {
-  const GdalRasterEntry entry = ModuleEntry();
-  return std::unique_ptr<GdalRasterReader>(entry != nullptr ? entry(kVersion, kGdalRasterRevision)
-                                                            : nullptr);
-}
-
 RunOutcome Fail(ImportHost& host, const char* text) {
   host.ShowError(kImportCaption, text);
   return RunOutcome::kFailed;
@@ -50,7 +44,7 @@ RunOutcome Convert(GdalRasterReader& reader, const std::string& path, ImportHost
                    RasterReport& report) {
   host.Repaint();
   GridSize size;
-  if (!reader.Open(path, host, size, report)) {
+  if (!reader.Open(path, options.allowVirtual, host, size, report)) {
     return RunOutcome::kFailed;
   }
   HeightMapWindow window = WholeGrid(size.cols, size.rows);
@@ -82,8 +76,14 @@ RunOutcome Convert(GdalRasterReader& reader, const std::string& path, ImportHost
 
 }  // namespace
 
+std::unique_ptr<GdalRasterReader> NewGdalRasterReader() {
+  const GdalRasterEntry entry = ModuleEntry();
+  return std::unique_ptr<GdalRasterReader>(entry != nullptr ? entry(kVersion, kGdalRasterRevision)
+                                                            : nullptr);
+}
+
 bool ReadsGdalRasters() {
-  return NewReader() != nullptr;
+  return NewGdalRasterReader() != nullptr;
 }
 
 bool IsGdalRaster(const std::string& path) {
@@ -91,7 +91,7 @@ bool IsGdalRaster(const std::string& path) {
   if (!std::filesystem::is_regular_file(FileSystemPath(path), error)) {
     return false;  // a pipe must reach the XYZ reader unread
   }
-  const std::unique_ptr<GdalRasterReader> reader = NewReader();
+  const std::unique_ptr<GdalRasterReader> reader = NewGdalRasterReader();
   return reader != nullptr && reader->Recognises(path);
 }
 
@@ -100,7 +100,7 @@ RunOutcome ConvertRaster(const std::string& path, ImportHost& host,
                          RasterReport& report) {
   report = RasterReport();
   try {
-    const std::unique_ptr<GdalRasterReader> reader = NewReader();
+    const std::unique_ptr<GdalRasterReader> reader = NewGdalRasterReader();
     if (!reader) {
       return Fail(host, kImportNeedsGdal);
     }

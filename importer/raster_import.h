@@ -21,6 +21,8 @@ struct RasterReport {
   bool utmNorth = true;           // the zone's hemisphere
   int epsg = 0;                   // the zone's EPSG code, when reprojected
   std::uint64_t filledCells = 0;  // pixels without data, filled from their neighbours
+  // Of those, the cells whose heights were not finite or lay on no ground.
+  std::uint64_t impossibleCells = 0;
 };
 
 // True when the kem-gdal module is there and loads: this program reads

@@ -41,6 +41,21 @@ inline bool IsLineEnd(char c) {
 
 constexpr char kComment = '#';
 
+// The UTF-8 byte-order mark that some programs write before the text.
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kByteOrderMarkSize = 3;
+
+// The first line end (\n or \r: files from old Macs end lines with \r alone)
+// in data[from, to), or to.
+std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t to) {
+  for (std::size_t at = from; at != to; ++at) {
+    if (IsLineEnd(data[at])) {
+      return at;
+    }
+  }
+  return to;
+}
+
 inline bool IsDigit(char c) {
   return static_cast<unsigned char>(c - '0') <= 9;
 }
@@ -226,6 +241,12 @@ XyzNumberReader::XyzNumberReader(std::string_view text, const XyzReadStart& star
 XyzNumberReader::Result XyzNumberReader::Next(float& value) {
   for (;;) {
     const char* data = data_;
+    if (bufferOffset_ == 0 && begin_ == 0 && !markChecked_ && !SkipByteOrderMark()) {
+      if (!Refill()) {
+        return RefillFailure();
+      }
+      continue;
+    }
     if (inComment_ && !SkipComment()) {
       begin_ = end_;
     }
@@ -293,9 +314,28 @@ XyzNumberReader::Result XyzNumberReader::ReadAll(std::vector<float>& values,
   return result;
 }
 
+bool XyzNumberReader::SkipByteOrderMark() {
+  const std::size_t have = std::min(end_, kByteOrderMarkSize);
+  if (std::memcmp(data_, kByteOrderMark, have) != 0) {
+    markChecked_ = true;  // the text starts with something else
+    return true;
+  }
+  if (have == kByteOrderMarkSize) {
+    begin_ = textStart_ = kByteOrderMarkSize;
+    markChecked_ = true;
+    return true;
+  }
+  if (atEnd_ || (file_ == nullptr && textEndsFile_)) {
+    markChecked_ = true;  // a text too short for a mark: it reads as it is
+    return true;
+  }
+  return false;
+}
+
 bool XyzNumberReader::AtLineStart(std::size_t at) const {
   const char* data = data_;
-  while (at > 0) {
+  const std::size_t front = bufferOffset_ == 0 ? textStart_ : 0;
+  while (at > front) {
     const char c = data[--at];
     if (IsLineEnd(c)) {
       return true;
@@ -308,12 +348,11 @@ bool XyzNumberReader::AtLineStart(std::size_t at) const {
 }
 
 bool XyzNumberReader::SkipComment() {
-  const char* data = data_;
-  const void* lineEnd = std::memchr(data + begin_, '\n', end_ - begin_);
-  if (lineEnd == nullptr) {
+  const std::size_t lineEnd = FindLineEnd(data_, begin_, end_);
+  if (lineEnd == end_) {
     return false;
   }
-  begin_ = static_cast<std::size_t>(static_cast<const char*>(lineEnd) - data);
+  begin_ = lineEnd;
   inComment_ = false;
   return true;
 }
@@ -323,15 +362,14 @@ XyzNumberReader::Result XyzNumberReader::SkipHeaderLine() {
     return Result::kNotANumber;
   }
   const char* data = data_;
-  const void* found = std::memchr(data + begin_, '\n', end_ - begin_);
-  const std::size_t lineEnd =
-      found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : end_;
+  const std::size_t lineEnd = FindLineEnd(data, begin_, end_);
+  const bool found = lineEnd != end_;
   // However much of the line the buffer happens to hold, a longer one is
   // never a line of column names.
   if (lineEnd - begin_ > kMaxHeaderLine) {
     return Result::kNotANumber;
   }
-  if (found == nullptr && !atEnd_) {
+  if (!found && !atEnd_) {
     return Result::kEnd;
   }
   std::size_t at = begin_;

@@ -2,7 +2,8 @@
 // it: decimal numbers separated by white space of any kind, commas or
 // semicolons (line ends carry no meaning), read from the file in large blocks
 // and rounded once to 32-bit floats. Leading lines of column names, and lines
-// that start with '#', are passed over.
+// that start with '#', are passed over; a line ends at \n or \r, and a UTF-8
+// byte-order mark at the start of the file is passed over too.
 #pragma once
 
 #include <cstddef>
@@ -85,6 +86,10 @@ class XyzNumberReader {
   // moving nothing, for every other token.
   bool QuickNumber(const char* first, const char* last, float& value);
 
+  // At the start of the file: passes over a UTF-8 byte-order mark. Returns
+  // false when the buffer holds too little to tell yet.
+  bool SkipByteOrderMark();
+
   // True when only separators stand between the start of its line and
   // buffer_[at].
   bool AtLineStart(std::size_t at) const;
@@ -120,6 +125,8 @@ class XyzNumberReader {
   bool numbersRead_ = false;      // no more lines of column names
   bool lineStartAtFront_ = true;  // data_[0] starts a line, as far as AtLineStart goes
   bool inComment_ = false;        // the rest of a comment line is still to be passed over
+  bool markChecked_ = false;      // the start of the file was looked at for a byte-order mark
+  std::size_t textStart_ = 0;     // bytes of the mark at the start of the file
 };
 
 }  // namespace kem

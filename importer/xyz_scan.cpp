@@ -71,8 +71,9 @@ bool ScansInParallel(int threads, std::uint64_t length, std::size_t blockBytes) 
 
 XyzScan::XyzScan(std::FILE* file, int threads, std::size_t blockBytes)
     : file_(file), blockBytes_(BlockBytes(blockBytes)) {
-  const int workers = ThreadCount(threads);
-  const auto slots = static_cast<std::size_t>(kBlocksPerWorker * workers + 1);
+  // One thread: the blocks are parsed on the calling thread as they are taken.
+  const int workers = threads == 1 ? 0 : ThreadCount(threads);
+  const auto slots = static_cast<std::size_t>(kBlocksPerWorker * std::max(workers, 1) + 1);
   for (std::size_t i = 0; i < slots; ++i) {
     blocks_.push_back(std::make_unique<Block>());
   }

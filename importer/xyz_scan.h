@@ -35,7 +35,8 @@ class XyzScan {
   static constexpr std::size_t kDefaultBlockBytes = std::size_t{1} << 20;
 
   // Reads `file` (open for reading, at its start; not owned) on `threads`
-  // threads (0: one per core; at least 2 are meant) in blocks of `blockBytes`
+  // threads (0: one per core; 1: the blocks are parsed on the calling thread,
+  // one after the other, with no thread started) in blocks of `blockBytes`
   // bytes (0: kDefaultBlockBytes; at most 1 GiB).
   XyzScan(std::FILE* file, int threads, std::size_t blockBytes = 0);
   ~XyzScan();

@@ -27,6 +27,7 @@
 #include "generated/version.h"
 #include "importer/dem_grid.h"
 #include "importer/gdal_raster.h"
+#include "importer/import_limits.h"
 #include "importer/import_messages.h"
 
 #if defined(_WIN32)
@@ -56,7 +57,9 @@ constexpr double kSameSize = 1e-9;
 // How far over a whole number of cells an extent may reach before another
 // cell is added for it.
 constexpr double kWholeCells = 1e-6;
-// How far, in cells, one pass of the filling looks for data.
+// How far, in cells, the filling from neighbours looks for data; cells
+// further away are filled first from a pyramid of the data, in time that does
+// not grow with the distance.
 constexpr double kFillReach = 100;
 constexpr int kUtmNorthEpsg = 32600;
 constexpr int kUtmSouthEpsg = 32700;
@@ -66,6 +69,35 @@ constexpr double kReadFrom = 0.0;
 constexpr double kFillFrom = 50.0;
 constexpr double kWriteFrom = 75.0;
 constexpr double kPhaseSpan = 25.0;
+
+// The formats Kem reads heights from. Others are not tried: among them VRT,
+// whose text can point a band at any file or web address, and the drivers
+// that fetch from servers.
+constexpr const char* kReadDrivers[] = {"GTiff",   "AAIGrid", "GRASSASCIIGrid", "SRTMHGT", "HFA",
+                                        "USGSDEM", "DTED",    "EHdr",           "BT",      "GSAG",
+                                        "GSBG",    "GS7BG",   nullptr};
+// The same with VRT, for a user who allows it.
+constexpr const char* kReadDriversAndVrt[] = {
+    "GTiff", "AAIGrid", "GRASSASCIIGrid", "SRTMHGT", "HFA",   "USGSDEM", "DTED",
+    "EHdr",  "BT",      "GSAG",           "GSBG",    "GS7BG", "VRT",     nullptr};
+
+char** DriverList(const char* const* names) {
+  return const_cast<char**>(names);
+}
+
+// GDAL's own paths start so; /vsimem/ is memory of this process alone.
+bool IsVirtualPath(const std::string& path) {
+  return path.rfind("/vsi", 0) == 0 && path.rfind("/vsimem/", 0) != 0;
+}
+
+// Keeps GDAL off the network: no web file system opens a name, and PROJ
+// fetches no grids. Set again for each raster, as the options are the
+// process's.
+void KeepOffTheNetwork() {
+  CPLSetConfigOption("CPL_VSIL_CURL_ALLOWED_FILENAME", "/kem/no-network");
+  CPLSetConfigOption("GDAL_HTTP_MAX_RETRY", "0");
+  OSRSetPROJEnableNetwork(FALSE);
+}
 
 struct DatasetCloser {
   void operator()(GDALDatasetH dataset) const { GDALClose(dataset); }
@@ -174,25 +206,36 @@ class Reader : public GdalRasterReader {
   bool Recognises(const std::string& path) override {
     QuietGdal quiet;
     RegisterGdal();
-    GDALDriverH driver = GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, nullptr, nullptr);
-    return driver != nullptr && strcasecmp(GDALGetDriverShortName(driver), "XYZ") != 0;
+    KeepOffTheNetwork();
+    // Identifying reads only the file's opening, VRT's included.
+    return GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, DriverList(kReadDriversAndVrt),
+                                nullptr) != nullptr;
   }
 
-  bool Open(const std::string& path, ImportHost& host, GridSize& size,
+  bool Open(const std::string& path, bool allowVirtual, ImportHost& host, GridSize& size,
             RasterReport& report) override {
     QuietGdal quiet;
     host_ = &host;
     report_ = &report;
     RegisterGdal();
-    source_.reset(
-        GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
-    const char* problem = kCannotRead;
+    KeepOffTheNetwork();
+    const char* const* drivers = allowVirtual ? kReadDriversAndVrt : kReadDrivers;
+    if (!allowVirtual && (IsVirtualPath(path) || IsVrt(path))) {
+      Fail(kImportVirtualRefused);
+      return false;
+    }
+    source_.reset(GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, DriverList(drivers),
+                             nullptr, nullptr));
+    std::string problem = kCannotRead;
     if (source_ && GDALGetRasterCount(source_.get()) >= 1) {
       band_ = GDALGetRasterBand(source_.get(), 1);
       problem = GDALGetGeoTransform(source_.get(), sourceTransform_) != CE_None ? kNoCellSize
                                                                                 : PlanGrid();
     }
-    if (problem != nullptr) {
+    if (problem.empty() && grid_.cols * grid_.rows > kMaxImportCells) {
+      problem = ImportGridTooLargeMessage(grid_.cols, grid_.rows);
+    }
+    if (!problem.empty()) {
       Fail(problem);
       return false;
     }
@@ -216,13 +259,19 @@ class Reader : public GdalRasterReader {
   }
 
  private:
-  RunOutcome Fail(const char* text) {
+  RunOutcome Fail(const std::string& text) {
     host_->ShowError(kImportCaption, text);
     return RunOutcome::kFailed;
   }
 
-  // Chooses the grid of 10 m cells. Returns the message of a refusal, or null.
-  const char* PlanGrid() {
+  static bool IsVrt(const std::string& path) {
+    constexpr const char* kVrt[] = {"VRT", nullptr};
+    return GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, DriverList(kVrt), nullptr) != nullptr;
+  }
+
+  // Chooses the grid of 10 m cells. Returns the message of a refusal, or an
+  // empty one.
+  std::string PlanGrid() {
     const OGRSpatialReferenceH srs = GDALGetSpatialRef(source_.get());
     if (srs != nullptr && OSRIsGeographic(srs)) {
       return PlanUtmGrid(srs);
@@ -231,6 +280,15 @@ class Reader : public GdalRasterReader {
     const double unitMetres = srs != nullptr ? OSRGetLinearUnits(srs, nullptr) : 1.0;
     if (!(unitMetres > 0)) {
       return kNoCellSize;
+    }
+    // The longer side of a source cell, however the raster is turned.
+    const double* c = sourceTransform_;
+    const double cellMetres = std::max(std::hypot(c[1], c[4]), std::hypot(c[2], c[5])) * unitMetres;
+    if (!std::isfinite(cellMetres)) {
+      return kNoCellSize;
+    }
+    if (cellMetres > kCellMetres * kMaxUpsampling) {
+      return ImportTooCoarseMessage(cellMetres / kCellMetres);
     }
     const double size = kCellMetres / unitMetres;  // a cell in the system's units
     const double* t = sourceTransform_;
@@ -242,7 +300,7 @@ class Reader : public GdalRasterReader {
       grid_.cols = width;
       grid_.rows = height;
       std::copy(t, t + 6, grid_.geoTransform);
-      return grid_.cols > kMaxGridSide || grid_.rows > kMaxGridSide ? kImportTooLarge : nullptr;
+      return grid_.cols > kMaxGridSide || grid_.rows > kMaxGridSide ? kImportTooLarge : "";
     }
     // The bounds of the four corners, whatever way the raster is turned.
     double minX = std::numeric_limits<double>::infinity();
@@ -262,7 +320,7 @@ class Reader : public GdalRasterReader {
   }
 
   // A raster in degrees goes to the UTM zone of its centre.
-  const char* PlanUtmGrid(OGRSpatialReferenceH srs) {
+  std::string PlanUtmGrid(OGRSpatialReferenceH srs) {
     const double* t = sourceTransform_;
     const double px = GDALGetRasterXSize(source_.get()) / 2.0;
     const double py = GDALGetRasterYSize(source_.get()) / 2.0;
@@ -306,10 +364,18 @@ class Reader : public GdalRasterReader {
     if (error != CE_None) {
       return kCannotReproject;
     }
+    // GDAL suggests the source's own resolution in metres.
+    const double cellMetres = std::max(std::fabs(suggested[1]), std::fabs(suggested[5]));
+    if (!std::isfinite(cellMetres)) {
+      return kNoCellSize;
+    }
+    if (cellMetres > kCellMetres * kMaxUpsampling) {
+      return ImportTooCoarseMessage(cellMetres / kCellMetres);
+    }
     return SetGrid(extent[0], extent[2], extent[1], extent[3], kCellMetres);
   }
 
-  const char* SetGrid(double minX, double maxX, double minY, double maxY, double size) {
+  std::string SetGrid(double minX, double maxX, double minY, double maxY, double size) {
     grid_.cols = CellsOver(maxX - minX, size);
     grid_.rows = CellsOver(maxY - minY, size);
     if (grid_.cols < 0 || grid_.rows < 0) {
@@ -317,7 +383,7 @@ class Reader : public GdalRasterReader {
     }
     const double transform[6] = {minX, size, 0, maxY, 0, -size};
     std::copy(transform, transform + 6, grid_.geoTransform);
-    return nullptr;
+    return "";
   }
 
   // The source's value for cells without data, when it has one.
@@ -424,19 +490,31 @@ class Reader : public GdalRasterReader {
     return RunOutcome::kWritten;
   }
 
-  // Scale, offset and feet into metres, where the band declares them.
+  // Scale, offset and feet into metres, where the band declares them. A
+  // height that is not finite or lies on no ground becomes a cell without
+  // data, and is counted.
   void ToMetres() {
     int hasScale = 0;
     int hasOffset = 0;
     const double scale = GDALGetRasterScale(band_, &hasScale);
     const double offset = GDALGetRasterOffset(band_, &hasOffset);
     const double unit = HeightUnitMetres(band_);
-    if (scale == 1 && offset == 0 && unit == 1) {
-      return;
-    }
+    const bool plain = scale == 1 && offset == 0 && unit == 1;
+    std::uint64_t impossible = 0;
     for (float& cell : *cells_) {
-      cell = static_cast<float>((static_cast<double>(cell) * scale + offset) * unit);
+      if (std::isnan(cell)) {
+        continue;
+      }
+      const double metres =
+          plain ? static_cast<double>(cell) : (static_cast<double>(cell) * scale + offset) * unit;
+      if (IsGroundHeight(metres)) {
+        cell = static_cast<float>(metres);
+      } else {
+        cell = std::numeric_limits<float>::quiet_NaN();
+        ++impossible;
+      }
     }
+    report_->impossibleCells = impossible;
   }
 
   RunOutcome FillNoData() {
@@ -446,33 +524,171 @@ class Reader : public GdalRasterReader {
     if (missing == 0) {
       return RunOutcome::kWritten;
     }
-    if (static_cast<std::size_t>(missing) == cells_->size()) {
+    const auto total = static_cast<std::int64_t>(cells_->size());
+    if (missing == total) {
       return Fail(kAllNoData);
+    }
+    if (static_cast<double>(total - missing) < kMinDataShare * static_cast<double>(total)) {
+      return Fail(ImportTooLittleDataMessage(total - missing, total));
+    }
+    // Cells beyond the neighbours' reach first take the heights of the data
+    // around them at every scale; the rest are filled from their neighbours,
+    // as near the data as GDAL's filling looks. Ordinary holes lie within
+    // reach and are filled by GDAL alone.
+    const std::vector<bool> far = BeyondReach();
+    if (std::find(far.begin(), far.end(), true) != far.end() &&
+        !FillFromPyramid(far, kFillFrom, kPhaseSpan / 2)) {
+      return RunOutcome::kCancelled;
     }
     Dataset cells = CellsDataset();
     if (!cells) {
       return Fail(kImportOutOfMemory);
     }
-    // Each pass reaches kFillReach cells further from the data, which keeps
-    // a pass quick where a raster reprojected from degrees leaves wide corners
-    // outside its footprint. Each pass takes half the rest of the bar.
-    double from = kFillFrom;
-    double span = kPhaseSpan / 2;
-    for (auto left = missing; left > 0; span /= 2) {
-      ProgressBridge progress(*host_, kImportFillText, from, span);
-      if (GDALFillNodata(GDALGetRasterBand(cells.get(), 1), nullptr, kFillReach, 0, 0, nullptr,
-                         ProgressBridge::Report, &progress) != CE_None) {
-        return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotRead);
-      }
-      from += span;
-      const auto before = left;
-      left = std::count_if(cells_->begin(), cells_->end(),
-                           [](float cell) { return std::isnan(cell); });
-      if (left == before) {
-        break;  // nothing more within reach; cannot happen while any cell has data
-      }
+    ProgressBridge progress(*host_, kImportFillText, kFillFrom + kPhaseSpan / 2, kPhaseSpan / 4);
+    if (GDALFillNodata(GDALGetRasterBand(cells.get(), 1), nullptr, kFillReach, 0, 0, nullptr,
+                       ProgressBridge::Report, &progress) != CE_None) {
+      return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotRead);
+    }
+    // Cells GDAL's search missed near the edge of its reach.
+    if (std::any_of(cells_->begin(), cells_->end(), [](float cell) { return std::isnan(cell); }) &&
+        !FillFromPyramid({}, kFillFrom + kPhaseSpan * 3 / 4, kPhaseSpan / 4)) {
+      return RunOutcome::kCancelled;
     }
     return RunOutcome::kWritten;
+  }
+
+  // The cells without data more than kFillReach cells from any cell with
+  // data, by a two-pass chamfer distance (steps of 3 along a row or column, 4
+  // along a diagonal), which stays within 6 % of the straight distance.
+  std::vector<bool> BeyondReach() const {
+    const auto cols = static_cast<std::size_t>(grid_.cols);
+    const auto rows = static_cast<std::size_t>(grid_.rows);
+    const std::vector<float>& cells = *cells_;
+    constexpr std::uint16_t kFar = 0xFFFF;
+    std::vector<std::uint16_t> distance(cells.size());
+    const auto step = [&](std::size_t at, std::size_t from, int cost) {
+      const int reached = distance[from] + cost;
+      if (reached < distance[at]) {
+        distance[at] = static_cast<std::uint16_t>(reached);
+      }
+    };
+    for (std::size_t r = 0; r < rows; ++r) {
+      for (std::size_t c = 0; c < cols; ++c) {
+        const std::size_t at = r * cols + c;
+        distance[at] = std::isnan(cells[at]) ? kFar : 0;
+        if (c > 0)
+          step(at, at - 1, 3);
+        if (r > 0) {
+          step(at, at - cols, 3);
+          if (c > 0)
+            step(at, at - cols - 1, 4);
+          if (c + 1 < cols)
+            step(at, at - cols + 1, 4);
+        }
+      }
+    }
+    std::vector<bool> far(cells.size());
+    for (std::size_t r = rows; r-- > 0;) {
+      for (std::size_t c = cols; c-- > 0;) {
+        const std::size_t at = r * cols + c;
+        if (c + 1 < cols)
+          step(at, at + 1, 3);
+        if (r + 1 < rows) {
+          step(at, at + cols, 3);
+          if (c + 1 < cols)
+            step(at, at + cols + 1, 4);
+          if (c > 0)
+            step(at, at + cols - 1, 4);
+        }
+        far[at] = distance[at] > 3 * kFillReach;
+      }
+    }
+    return far;
+  }
+
+  // Fills the cells without data that `only` marks (every one when it is
+  // empty) from a pyramid of the grid: each level halves the one below,
+  // a cell the mean of the heights among its four; going down again, a cell
+  // without data takes the bilinear blend of the level above. The work is a
+  // third more than one look at each cell, however far the data lies. Shows
+  // progress over [from, from + span]; false when cancelled.
+  bool FillFromPyramid(const std::vector<bool>& only, double from, double span) {
+    struct Level {
+      std::size_t cols;
+      std::size_t rows;
+      std::vector<float> cells;
+    };
+    ProgressBridge progress(*host_, kImportFillText, from, span);
+    std::vector<Level> levels;
+    std::size_t cols = static_cast<std::size_t>(grid_.cols);
+    std::size_t rows = static_cast<std::size_t>(grid_.rows);
+    const float* below = cells_->data();
+    while (cols > 1 || rows > 1) {
+      Level level{(cols + 1) / 2, (rows + 1) / 2, {}};
+      level.cells.resize(level.cols * level.rows);
+      for (std::size_t r = 0; r < level.rows; ++r) {
+        for (std::size_t c = 0; c < level.cols; ++c) {
+          double sum = 0;
+          int count = 0;
+          for (std::size_t y = 2 * r; y < std::min(2 * r + 2, rows); ++y) {
+            for (std::size_t x = 2 * c; x < std::min(2 * c + 2, cols); ++x) {
+              const float height = below[y * cols + x];
+              if (!std::isnan(height)) {
+                sum += height;
+                ++count;
+              }
+            }
+          }
+          level.cells[r * level.cols + c] =
+              count > 0 ? static_cast<float>(sum / count) : std::numeric_limits<float>::quiet_NaN();
+        }
+      }
+      levels.push_back(std::move(level));
+      below = levels.back().cells.data();
+      cols = levels.back().cols;
+      rows = levels.back().rows;
+    }
+    if (!ProgressBridge::Report(0.5, nullptr, &progress)) {
+      return false;
+    }
+    // Down again: every level above the grid is filled whole.
+    for (std::size_t k = levels.size(); k-- > 0;) {
+      float* target = k == 0 ? cells_->data() : levels[k - 1].cells.data();
+      const std::size_t targetCols =
+          k == 0 ? static_cast<std::size_t>(grid_.cols) : levels[k - 1].cols;
+      const std::size_t targetRows =
+          k == 0 ? static_cast<std::size_t>(grid_.rows) : levels[k - 1].rows;
+      const Level& above = levels[k];
+      for (std::size_t r = 0; r < targetRows; ++r) {
+        // Where the cell's centre lies among the centres of the level above.
+        const double y = std::clamp((static_cast<double>(r) + 0.5) / 2 - 0.5, 0.0,
+                                    static_cast<double>(above.rows - 1));
+        const auto y0 = static_cast<std::size_t>(y);
+        const std::size_t y1 = std::min(y0 + 1, above.rows - 1);
+        const double fy = y - static_cast<double>(y0);
+        for (std::size_t c = 0; c < targetCols; ++c) {
+          const std::size_t at = r * targetCols + c;
+          if (!std::isnan(target[at]) || (k == 0 && !only.empty() && !only[at])) {
+            continue;
+          }
+          const double x = std::clamp((static_cast<double>(c) + 0.5) / 2 - 0.5, 0.0,
+                                      static_cast<double>(above.cols - 1));
+          const auto x0 = static_cast<std::size_t>(x);
+          const std::size_t x1 = std::min(x0 + 1, above.cols - 1);
+          const double fx = x - static_cast<double>(x0);
+          const float* a = above.cells.data();
+          const double top = a[y0 * above.cols + x0] * (1 - fx) + a[y0 * above.cols + x1] * fx;
+          const double bottom = a[y1 * above.cols + x0] * (1 - fx) + a[y1 * above.cols + x1] * fx;
+          target[at] = static_cast<float>(top * (1 - fy) + bottom * fy);
+        }
+      }
+      if (!ProgressBridge::Report(
+              1.0 - 0.5 * static_cast<double>(k) / static_cast<double>(levels.size()), nullptr,
+              &progress)) {
+        return false;
+      }
+    }
+    return true;
   }
 
   ImportHost* host_ = nullptr;

@@ -312,10 +312,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{"infinity", "0 0 inf\n", kNotANumber},
                       RejectCase{"nan", "nan 0 0\n", kNotANumber},
                       RejectCase{"hexadecimal", "0x10 0 0\n", kNotANumber},
-                      RejectCase{"byte_order_mark",
-                                 "\xEF\xBB\xBF"
-                                 "0 0 1\n",
-                                 kNotANumber},
                       RejectCase{"truncated_last_line", "0 0 1\n10 0 2\n10 10", kNotANumber},
                       RejectCase{"one_number_left", "0 0 1\n10", kNotANumber},
                       // The check for text comes before the size check.
@@ -323,7 +319,19 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{"too_wide", "0 0 0\n1000000 0 0\n", kTooLarge},
                       RejectCase{"too_high", "0 0 0\n0 -655350 0\n", kTooLarge},
                       RejectCase{"overflowing_coordinate", "1e39 0 0\n", kTooLarge},
-                      RejectCase{"infinite_extent", "-1e39 0 0\n1e39 0 0\n", kTooLarge}),
+                      RejectCase{"infinite_extent", "-1e39 0 0\n1e39 0 0\n", kTooLarge},
+                      // Heights on no ground, and grids no layout could use.
+                      RejectCase{"infinite_height", "0 0 1e39\n10 0 1\n0 10 -32768\n",
+                                 "Error: the DEM file holds heights that are not finite or lie "
+                                 "beyond 20000 m up or down (2 of 3 points)."},
+                      RejectCase{"too_coarse", "0 0 1\n0 2000 2\n",
+                                 "Error: the DEM's cells are 2000 m across, 200 times the height "
+                                 "map's 10 m; cells more than 1000 m across (100 times) are too "
+                                 "coarse for a route."},
+                      RejectCase{"more_than_a_layout", "0 0 1\n0 10 2\n200000 300000 3\n",
+                                 "Error: the DEM would make a height map of 20001 x 30001 pixels "
+                                 "(600050001), more than the 100571712 that the largest layout "
+                                 "(17412 boards of 76 x 76 pixels) reads."}),
     [](const ::testing::TestParamInfo<RejectCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertDem, RejectsANulByteAfterThePoints) {
@@ -397,8 +405,41 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"blank_lines", "\n\nx y z\n\n0 0 0\n\n\n0 20 40\n20 0 20\n \t \n20 20 60\n\n"},
         DialectCase{"crlf",
                     "\"X\";\"Y\";\"Z\"\r\n# c\r\n0;0;0\r\n\r\n0;20;40\r\n20;0;20\r\n"
-                    "20;20;60\r\n"}),
+                    "20;20;60\r\n"},
+        // Old Mac line ends, and a UTF-8 byte-order mark before the numbers or
+        // the column names.
+        DialectCase{"cr_only", "X Y Z\r# c\r0 0 0\r0 20 40\r20 0 20\r20 20 60\r"},
+        DialectCase{"byte_order_mark",
+                    "\xEF\xBB\xBF"
+                    "0 0 0\n0 20 40\n20 0 20\n20 20 60\n"},
+        DialectCase{"byte_order_mark_header",
+                    "\xEF\xBB\xBF"
+                    "x,y,z\n# c\n0,0,0\n0,20,40\n20,0,20\n20,20,60\n"}),
     [](const ::testing::TestParamInfo<DialectCase>& info) { return std::string(info.param.name); });
+
+// Points of a 10- and a 30-unit grid in any order give the map of the same
+// points listed row by row.
+TEST_F(ConvertDem, TakesTheGridStepFromTheRowsWhateverTheOrder) {
+  for (const int spacing : {10, 30}) {
+    std::vector<std::string> lines;
+    for (int row = 0; row < 12; ++row) {
+      for (int col = 0; col < 9; ++col) {
+        lines.push_back(std::to_string(col * spacing) + " " + std::to_string(row * spacing) + " " +
+                        std::to_string((row * 7 + col * 3) % 50) + "\n");
+      }
+    }
+    std::string sorted;
+    std::string shuffled;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      sorted += lines[i];
+      shuffled += lines[i * 41 % lines.size()];  // 41 and 108 are coprime
+    }
+    ASSERT_EQ(Convert(sorted), RunOutcome::kWritten);
+    const std::vector<std::uint8_t> expected = test::ReadFile(output_);
+    ASSERT_EQ(Convert(shuffled), RunOutcome::kWritten) << spacing;
+    EXPECT_EQ(test::ReadFile(output_), expected) << spacing;
+  }
+}
 
 TEST_F(ConvertDem, AcceptsTheWidestImageATargaHeaderDescribes) {
   // 655340 units at 0.1 per unit give 65535 columns; 10 units more would not fit.
