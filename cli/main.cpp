@@ -65,8 +65,8 @@ int main(int argc, char** argv) {
       ->type_name("DEFINITION");
   bool allowVirtual = false;
   convert->add_flag("--allow-vrt", allowVirtual,
-                    "Let GDAL open VRT files and /vsi paths, which may read other files or the "
-                    "network");
+                    "Let GDAL open VRT files and /vsi paths, which may read any other file (never "
+                    "the network)");
 
   CLI::App* project = app.add_subcommand("project", "Write or show a project file");
   project->require_subcommand(1);

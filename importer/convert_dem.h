@@ -24,9 +24,9 @@ struct ConvertOptions {
   // the progress are the same for any of them.
   int threads = 0;
   std::size_t scanBlockBytes = 0;
-  // Lets GDAL open VRT files and its virtual paths (/vsizip/, /vsicurl/, ...)
-  // with network access: such a file can make GDAL read any other file or
-  // reach the network, so only a user's deliberate choice allows it.
+  // Lets GDAL open VRT files and its virtual paths (/vsizip/, /vsicurl/, ...):
+  // such a file can make GDAL read any other file, so only a user's
+  // deliberate choice allows it. GDAL reaches no network even then.
   bool allowVirtual = false;
   // The coordinate system of XYZ text (which names none) as WKT, empty when
   // not known; a raster's own system comes first. Written to the sidecar.

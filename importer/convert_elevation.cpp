@@ -85,11 +85,6 @@ bool IsAsciiGrid(const std::string& path) {
 RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
                             const ConvertOptions& options, RasterReport& report) {
   report = RasterReport();
-  const std::string output = OutputPathFor(path, options);
-  if (const std::string input = InputAtOutput(output, {path}); !input.empty()) {
-    host.ShowError(kImportCaption, OutputIsInputMessage(output, input));
-    return RunOutcome::kFailed;
-  }
   // GDAL's virtual paths (/vsizip/..., /vsicurl/...) are no files of their
   // own: only GDAL opens them, and only when the user allows it.
   if (path.rfind("/vsi", 0) == 0) {
@@ -97,6 +92,11 @@ RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
       return ConvertRaster(path, host, CreateHeightMapOutput, options, report);
     }
     host.ShowError(kImportCaption, options.allowVirtual ? kImportNeedsGdal : kImportVirtualRefused);
+    return RunOutcome::kFailed;
+  }
+  const std::string output = OutputPathFor(path, options);
+  if (const std::string input = InputAtOutput(output, {path}); !input.empty()) {
+    host.ShowError(kImportCaption, OutputIsInputMessage(output, input));
     return RunOutcome::kFailed;
   }
   const Opening opening = LookAtOpening(path);
