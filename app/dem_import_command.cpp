@@ -97,7 +97,10 @@ void PickAndConvert(CMainFrame* mainFrame, const wxString& filter) {
 }  // namespace
 
 void ConvertAndOffer(CMainFrame* mainFrame, const wxString& path,
-                     const kem::ConvertOptions& options) {
+                     const kem::ConvertOptions& givenOptions) {
+  kem::ConvertOptions options = givenOptions;
+  kem::GridGeoreference georeference;
+  options.georeference = &georeference;
   if (RunDemImport(mainFrame, path, {}, options) != kem::RunOutcome::kWritten ||
       mainFrame == nullptr) {
     return;
@@ -110,7 +113,8 @@ void ConvertAndOffer(CMainFrame* mainFrame, const wxString& path,
       wxString::FromUTF8(WrittenHeightMapText(output, width, height, error ? 0 : bytes)));
   const wxString question = wxString::FromUTF8(
       "Use " + std::filesystem::path(output).filename().string() +
-      " as the height map?\nThe 24-bit height coding and its range are chosen with it.");
+      " as the height map?\nThe 24-bit height coding and its range are chosen with it.\n\n" +
+      HeightMapAreaText(georeference));
   if (ShowMessageBox(question, "Kem", wxYES_NO | wxICON_QUESTION, mainFrame) != wxYES) {
     return;
   }

@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
+#include <vector>
 
 #include "core/board_selection.h"
+#include "importer/route_area.h"
 
 namespace kem::app {
 namespace {
@@ -66,6 +68,14 @@ std::string WrittenHeightMapText(const std::string& path, int width, int height,
   return "Wrote " + FileName(path) + ": " + std::to_string(width) + " \u00d7 " +
          std::to_string(height) + " pixels, " + std::to_string(grid.cols) + " \u00d7 " +
          std::to_string(grid.rows) + " boards, " + FileSizeText(bytes);
+}
+
+std::string HeightMapAreaText(const GridGeoreference& georeference) {
+  std::string text;
+  for (const std::string& line : RouteAreaLines(DescribeRouteArea(georeference))) {
+    text += (text.empty() ? "" : "\n") + line;
+  }
+  return text;
 }
 
 }  // namespace kem::app

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "importer/grid_georeference.h"
+
 namespace kem::app {
 
 // A phase's progress: the generator's caption ("Terraforming boards ::")
@@ -34,5 +36,10 @@ std::string FileSizeText(std::uint64_t bytes);
 // NAME without folder, the boards as a generation would cut the map.
 std::string WrittenHeightMapText(const std::string& path, int width, int height,
                                  std::uint64_t bytes);
+
+// Where a converted height map lies (route_area.h), a line each: its size in
+// pixels and boards, its coordinate system and corners, and the degrees a
+// route builder enters in the simulator's geographic settings.
+std::string HeightMapAreaText(const GridGeoreference& georeference);
 
 }  // namespace kem::app

@@ -29,7 +29,8 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
 // `convert FILE`: an XYZ DEM or (in builds with GDAL) any elevation raster
 // into FILE.tga, or as `options` say: into another file, cropped to whole
 // boards, read on a number of threads.
-int RunConvert(const std::string& path, const ConvertOptions& options = {});
+int RunConvert(const std::string& path, const ConvertOptions& options = {},
+               const std::string& crsDefinition = {});
 
 // `project new PATH`: writes a new project with `options` applied.
 int RunProjectNew(const std::string& path, const JobOptions& options);

@@ -8,6 +8,7 @@
 #include "cli/terminal_host.h"
 #include "importer/convert_elevation.h"
 #include "importer/import_limits.h"
+#include "importer/route_area.h"
 
 namespace kem::cli {
 namespace {
@@ -31,7 +32,18 @@ void PrintRasterReport(const RasterReport& report) {
 
 }  // namespace
 
-int RunConvert(const std::string& path, const ConvertOptions& options) {
+int RunConvert(const std::string& path, const ConvertOptions& givenOptions,
+               const std::string& crsDefinition) {
+  ConvertOptions options = givenOptions;
+  if (!crsDefinition.empty()) {
+    std::string error;
+    if (!ResolveCrsDefinition(crsDefinition, options.crsWkt, error)) {
+      WriteMessageLine(error);
+      return kExitFailed;
+    }
+  }
+  GridGeoreference georeference;
+  options.georeference = &georeference;
   // Every Ctrl+C only sets the cancel flag: once the conversion writes, the
   // height map must be finished, not left half-written.
   InterruptCatcher interrupts(SecondInterrupt::kIsCaught);
@@ -40,6 +52,10 @@ int RunConvert(const std::string& path, const ConvertOptions& options) {
   switch (ConvertElevation(path, host, options, report)) {
     case RunOutcome::kWritten:
       PrintRasterReport(report);
+      for (const std::string& line : RouteAreaLines(DescribeRouteArea(georeference))) {
+        std::cout << line << "\n";
+      }
+      std::cout << std::flush;
       return kExitOk;
     case RunOutcome::kCancelled:
       return InterruptedExitStatus();

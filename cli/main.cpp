@@ -57,6 +57,12 @@ int main(int argc, char** argv) {
                    "same for any number")
       ->check(CLI::Range(1, 256))
       ->type_name("N");
+  std::string convertCrs;
+  convert
+      ->add_option("--crs", convertCrs,
+                   "Coordinate system of XYZ text, or of a raster that names none, for the "
+                   "height map's sidecar (EPSG:25832, WKT, a PROJ string; needs GDAL)")
+      ->type_name("DEFINITION");
   bool allowVirtual = false;
   convert->add_flag("--allow-vrt", allowVirtual,
                     "Let GDAL open VRT files and /vsi paths, which may read any other file (never "
@@ -99,8 +105,12 @@ int main(int argc, char** argv) {
     return RunGenerate(projectPath, generateOptions, runOptions);
   }
   if (*convert) {
-    return RunConvert(
-        xyzPath, kem::ConvertOptions{convertOutput, fitBoards, convertThreads, 0, allowVirtual});
+    kem::ConvertOptions options;
+    options.outputPath = convertOutput;
+    options.fitBoards = fitBoards;
+    options.threads = convertThreads;
+    options.allowVirtual = allowVirtual;
+    return RunConvert(xyzPath, options, convertCrs);
   }
   if (*inspect) {
     return RunInspect(inspectOptions);

@@ -10,9 +10,11 @@
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <string>
 #include <system_error>
 #include <vector>
 
+#include "core/blocking_call.h"
 #include "core/file_ptr.h"
 #include "core/open_file.h"
 #include "core/replacing_file.h"
@@ -20,6 +22,7 @@
 #include "importer/height_map_writer.h"
 #include "importer/import_limits.h"
 #include "importer/import_messages.h"
+#include "importer/xyz_columns.h"
 #include "importer/xyz_reader.h"
 #include "importer/xyz_scan.h"
 
@@ -31,6 +34,12 @@ constexpr char kNoPoints[] = "Error: the DEM file holds no points.";
 constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
 constexpr char kFinerThanAUnit[] =
     "Error: the DEM's point spacing is less than one unit; use projected coordinates in metres.";
+
+// The side of a pixel in coordinate units.
+constexpr double kCellUnits = 10.0;
+
+// Bytes of the file looked at for its column names.
+constexpr std::size_t kOpeningBytes = 256 * 1024;
 
 // Points or cells between two progress updates.
 constexpr std::uint64_t kProgressInterval = 25000;
@@ -109,11 +118,29 @@ class Conversion {
     std::error_code error;
     const std::uintmax_t length = std::filesystem::file_size(FileSystemPath(path_), error);
     const std::uint64_t known = error ? 0 : length;
-    if (ScansInParallel(options_.threads, known, options_.scanBlockBytes)) {
-      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes);
+    // The column names stand in the file's opening.
+    std::string opening(kOpeningBytes, '\0');
+    {
+      // The text may come through a pipe whose writer keeps it waiting.
+      const BlockingCall waiting;
+      opening.resize(std::fread(opening.data(), 1, opening.size(), file.get()));
+    }
+    std::string refusal;
+    if (!ReadXyzColumns(opening, columns_, refusal)) {
+      Fail(refusal);
+      return false;
+    }
+    if (ScansInParallel(options_.threads, known, options_.scanBlockBytes) &&
+        std::fseek(file.get(), 0, SEEK_SET) == 0) {
+      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes, columns_.decimalComma);
       return ScanPoints(numbers, known);
     }
-    XyzNumberReader numbers(file.get());
+    // A pipe cannot go back: the opening is read from what was read.
+    XyzNumberReader numbers(file.get(), XyzNumberReader::kDefaultBlockSize, opening,
+                            XyzReadStart());
+    if (columns_.decimalComma) {
+      numbers.UseDecimalCommas();
+    }
     return ScanPoints(numbers, known);
   }
 
@@ -138,7 +165,7 @@ class Conversion {
         Fail(read == Result::kReadError ? kCannotOpen : kNotANumber);
         return false;
       }
-      const DemPoint point{number[0], number[1], number[2]};
+      const DemPoint point{number[columns_.x], number[columns_.y], number[columns_.z]};
       const bool first = points_.Count() == 0;
       if (!IsGroundHeight(point.z)) {
         ++impossibleHeights_;
@@ -264,10 +291,29 @@ class Conversion {
     return true;
   }
 
+  // A point is the centre of its pixel: the pixel of the westernmost points
+  // reaches 5 units west of them, that of the northernmost 5 units north.
+  GridGeoreference Georeference() const {
+    GridGeoreference georeference;
+    georeference.crsWkt = options_.crsWkt;
+    georeference.pixelSize = kCellUnits;
+    georeference.west = static_cast<double>(extents_.minX) - kCellUnits / 2 +
+                        static_cast<double>(window_.col) * kCellUnits;
+    georeference.north = static_cast<double>(extents_.maxY) + kCellUnits / 2 -
+                         static_cast<double>(window_.row) * kCellUnits;
+    georeference.width = static_cast<int>(window_.cols);
+    georeference.height = static_cast<int>(window_.rows);
+    return georeference;
+  }
+
   RunOutcome Write() {
+    const GridGeoreference georeference = Georeference();
+    if (options_.georeference != nullptr) {
+      *options_.georeference = georeference;
+    }
     return WriteHeightMap(
-        OutputPathFor(path_, options_), createOutput_, window_.cols, window_.rows, host_,
-        [this](HeightMapPixelWriter& writer) {
+        OutputPathFor(path_, options_), createOutput_, window_.cols, window_.rows, georeference,
+        host_, [this](HeightMapPixelWriter& writer) {
           const auto cols = static_cast<std::size_t>(window_.cols);
           const std::size_t cellCount = cols * static_cast<std::size_t>(window_.rows);
           const double base = 50.0 + 50.0 * (d_ - 1) / d_;
@@ -298,6 +344,7 @@ class Conversion {
   const ConvertOptions& options_;
   RunOutcome result_ = RunOutcome::kFailed;
 
+  XyzColumns columns_;
   DemPointArray points_;
   DemExtents extents_;
   std::int32_t spacing_ = 0;

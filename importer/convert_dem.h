@@ -7,6 +7,7 @@
 
 #include "core/output_file.h"
 #include "core/run_host.h"
+#include "importer/grid_georeference.h"
 #include "importer/import_host.h"
 
 namespace kem {
@@ -27,6 +28,11 @@ struct ConvertOptions {
   // such a file can make GDAL read any other file, so only a user's
   // deliberate choice allows it. GDAL reaches no network even then.
   bool allowVirtual = false;
+  // The coordinate system of XYZ text (which names none) as WKT, empty when
+  // not known; a raster's own system comes first. Written to the sidecar.
+  std::string crsWkt;
+  // Filled by a conversion that wrote: where the height map lies.
+  GridGeoreference* georeference = nullptr;
 };
 
 // The output path that `options` give for `inputPath`.

@@ -43,11 +43,23 @@ class GdalRasterReader {
   // stops when it is cancelled; shows a failure and returns kFailed. Throws std::bad_alloc when the
   // grid does not fit in memory.
   virtual RunOutcome Read(ImportHost& host, std::vector<float>& cells, RasterReport& report) = 0;
+
+  // Reads a coordinate system's definition, anything GDAL's SetFromUserInput
+  // takes ("EPSG:25832", WKT, a PROJ string; no file or network is looked
+  // at): its WKT in `wkt` and its name (with its EPSG code when it has one)
+  // in `name`. False when GDAL does not know it, or it is no coordinate
+  // system of the Earth's surface.
+  virtual bool DescribeCrs(const std::string& definition, std::string& wkt, std::string& name) = 0;
+
+  // Turns `count` points of the system `wkt`, x[i] east and y[i] north, into
+  // WGS 84 longitudes (in x) and latitudes (in y), in degrees. False when
+  // the system cannot be brought there.
+  virtual bool ToLongitudeLatitude(const std::string& wkt, int count, double* x, double* y) = 0;
 };
 
 // Revision of the interface above; the module and the program must agree on
 // it and on Kem's version.
-inline constexpr int kGdalRasterRevision = 2;
+inline constexpr int kGdalRasterRevision = 3;
 
 // The module's one exported function, looked up by this name: a new reader
 // (which the caller deletes), or null when the module was built for another

@@ -57,8 +57,20 @@ RunOutcome Convert(GdalRasterReader& reader, const std::string& path, ImportHost
     return read;
   }
   host.DisableCancel();
-  return WriteHeightMap(OutputPathFor(path, options), createOutput, window.cols, window.rows, host,
-                        [&](HeightMapPixelWriter& writer) {
+  // The module's corner is the grid's; the window may start further in.
+  GridGeoreference georeference = report.georeference;
+  if (georeference.crsWkt.empty()) {
+    georeference.crsWkt = options.crsWkt;
+  }
+  georeference.west += static_cast<double>(window.col) * georeference.pixelSize;
+  georeference.north -= static_cast<double>(window.row) * georeference.pixelSize;
+  georeference.width = static_cast<int>(window.cols);
+  georeference.height = static_cast<int>(window.rows);
+  if (options.georeference != nullptr) {
+    *options.georeference = georeference;
+  }
+  return WriteHeightMap(OutputPathFor(path, options), createOutput, window.cols, window.rows,
+                        georeference, host, [&](HeightMapPixelWriter& writer) {
                           int shown = -1;
                           for (std::int64_t r = 0; r < window.rows; ++r) {
                             writer.Write(cells.data() + (window.row + r) * size.cols + window.col,

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "importer/convert_dem.h"
+#include "importer/grid_georeference.h"
 #include "importer/height_map_writer.h"
 #include "importer/import_host.h"
 
@@ -23,6 +24,9 @@ struct RasterReport {
   std::uint64_t filledCells = 0;  // pixels without data, filled from their neighbours
   // Of those, the cells whose heights were not finite or lay on no ground.
   std::uint64_t impossibleCells = 0;
+  // The module's grid of 10 m cells: its coordinate system (the raster's
+  // own, or the UTM zone) and the corner of its top-left cell.
+  GridGeoreference georeference;
 };
 
 // True when the kem-gdal module is there and loads: this program reads

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -238,6 +239,21 @@ XyzNumberReader::XyzNumberReader(std::string_view text, const XyzReadStart& star
       textEndsFile_(endsFile),
       numbersRead_(start.afterNumbers) {}
 
+bool XyzNumberReader::Separates(char c) const {
+  return IsSeparator(c) && !(decimalComma_ && c == ',');
+}
+
+bool XyzNumberReader::ParseToken(std::string_view token, float& value) const {
+  if (!decimalComma_ || token.find(',') == std::string_view::npos) {
+    return ParseXyzNumber(token, value);
+  }
+  std::string pointed(token);
+  for (char& c : pointed) {
+    c = c == ',' ? '.' : c;
+  }
+  return ParseXyzNumber(pointed, value);
+}
+
 XyzNumberReader::Result XyzNumberReader::Next(float& value) {
   for (;;) {
     const char* data = data_;
@@ -250,7 +266,7 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
     if (inComment_ && !SkipComment()) {
       begin_ = end_;
     }
-    while (begin_ != end_ && IsSeparator(data[begin_])) {
+    while (begin_ != end_ && Separates(data[begin_])) {
       ++begin_;
     }
     if (begin_ == end_) {
@@ -272,7 +288,7 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
       continue;
     }
     std::size_t stop = begin_;
-    while (stop != end_ && !IsSeparator(data[stop])) {
+    while (stop != end_ && !Separates(data[stop])) {
       ++stop;
     }
     if (stop - begin_ > kMaxToken) {
@@ -285,7 +301,7 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
       }
       continue;
     }
-    if (ParseXyzNumber(std::string_view(data + begin_, stop - begin_), value)) {
+    if (ParseToken(std::string_view(data + begin_, stop - begin_), value)) {
       begin_ = stop;
       position_ = bufferOffset_ + stop;
       numbersRead_ = true;
@@ -340,7 +356,7 @@ bool XyzNumberReader::AtLineStart(std::size_t at) const {
     if (IsLineEnd(c)) {
       return true;
     }
-    if (!IsSeparator(c)) {
+    if (!Separates(c)) {
       return false;
     }
   }
@@ -375,14 +391,14 @@ XyzNumberReader::Result XyzNumberReader::SkipHeaderLine() {
   std::size_t at = begin_;
   while (at != lineEnd) {
     std::size_t stop = at;
-    while (stop != lineEnd && !IsSeparator(data[stop])) {
+    while (stop != lineEnd && !Separates(data[stop])) {
       ++stop;
     }
     float number = 0.0f;
-    if (stop != at && ParseXyzNumber(std::string_view(data + at, stop - at), number)) {
+    if (stop != at && ParseToken(std::string_view(data + at, stop - at), number)) {
       return Result::kNotANumber;
     }
-    while (stop != lineEnd && IsSeparator(data[stop])) {
+    while (stop != lineEnd && Separates(data[stop])) {
       ++stop;
     }
     at = stop;
@@ -404,7 +420,7 @@ bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& va
     mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
   }
   int fractionDigits = 0;
-  if (p != last && *p == '.') {
+  if (p != last && (*p == '.' || (decimalComma_ && *p == ','))) {
     ++p;
     for (; p != last && IsDigit(*p); ++p, ++fractionDigits) {
       mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
@@ -415,7 +431,7 @@ bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& va
   // digits than the mantissa holds exactly; the rest is as ParseXyzNumber
   // reads a token without an exponent.
   float magnitude = 0.0f;
-  if (digits == 0 || digits > kExactDigits || p == last || !IsSeparator(*p) ||
+  if (digits == 0 || digits > kExactDigits || p == last || !Separates(*p) ||
       !QuickMagnitude(mantissa, fractionDigits, magnitude)) {
     return false;
   }

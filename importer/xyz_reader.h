@@ -68,6 +68,11 @@ class XyzNumberReader {
   // after it, and the reader stops with kMore where it would read further.
   XyzNumberReader(std::string_view text, const XyzReadStart& start, bool endsFile);
 
+  // Reads decimal commas: the numbers are separated by semicolons or white
+  // space, and a comma is a number's decimal point ("0,5;1;100"), as
+  // spreadsheets in many European languages write them.
+  void UseDecimalCommas() { decimalComma_ = true; }
+
   // Reads the next number into `value`.
   Result Next(float& value);
 
@@ -103,6 +108,12 @@ class XyzNumberReader {
   // line must be read further first, kNotANumber when it is not such a line.
   Result SkipHeaderLine();
 
+  // True when `c` separates two numbers.
+  bool Separates(char c) const;
+
+  // ParseXyzNumber, with a decimal comma where the reader takes them.
+  bool ParseToken(std::string_view token, float& value) const;
+
   // Moves the unread bytes to the front of the buffer and appends the next
   // block. Returns false on a read error, or at the end of a text that does
   // not end the file; sets atEnd_ at the end of the file.
@@ -127,6 +138,7 @@ class XyzNumberReader {
   bool inComment_ = false;        // the rest of a comment line is still to be passed over
   bool markChecked_ = false;      // the start of the file was looked at for a byte-order mark
   std::size_t textStart_ = 0;     // bytes of the mark at the start of the file
+  bool decimalComma_ = false;     // a comma is a decimal point, not a separator
 };
 
 }  // namespace kem

@@ -9,6 +9,7 @@
 #include <gdal.h>
 #include <gdal_alg.h>
 #include <gdalwarper.h>
+#include <ogr_spatialref.h>
 #include <ogr_srs_api.h>
 #include <strings.h>
 
@@ -20,6 +21,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <string>
 #include <type_traits>
 #include <vector>
 
@@ -108,6 +110,14 @@ struct SrsReleaser {
   void operator()(OGRSpatialReferenceH srs) const { OSRRelease(srs); }
 };
 using Srs = std::unique_ptr<std::remove_pointer_t<OGRSpatialReferenceH>, SrsReleaser>;
+
+// Reads a coordinate system's definition held in the text itself or in
+// PROJ's database: no file is opened and no web address reached for it.
+bool ReadCrs(OGRSpatialReferenceH srs, const std::string& definition) {
+  return OGRSpatialReference::FromHandle(srs)->SetFromUserInput(
+             definition.c_str(), OGRSpatialReference::SET_FROM_USER_INPUT_LIMITATIONS_get()) ==
+         OGRERR_NONE;
+}
 
 // Keeps GDAL's own messages off the screen while it lives: the conversion
 // shows its own.
@@ -240,7 +250,53 @@ class Reader : public GdalRasterReader {
       return false;
     }
     size = {grid_.cols, grid_.rows};
+    DescribeGrid(report.georeference);
     return true;
+  }
+
+  bool DescribeCrs(const std::string& definition, std::string& wkt, std::string& name) override {
+    QuietGdal quiet;
+    KeepOffTheNetwork();
+    Srs srs(OSRNewSpatialReference(nullptr));
+    if (definition.empty() || !ReadCrs(srs.get(), definition) ||
+        !(OSRIsProjected(srs.get()) || OSRIsGeographic(srs.get()))) {
+      return false;
+    }
+    char* text = nullptr;
+    if (OSRExportToWkt(srs.get(), &text) != OGRERR_NONE || text == nullptr) {
+      CPLFree(text);
+      return false;
+    }
+    wkt = text;
+    CPLFree(text);
+    const char* own = OSRGetName(srs.get());
+    name = own != nullptr ? own : "";
+    OSRAutoIdentifyEPSG(srs.get());
+    const char* authority = OSRGetAuthorityName(srs.get(), nullptr);
+    const char* code = OSRGetAuthorityCode(srs.get(), nullptr);
+    if (authority != nullptr && code != nullptr && strcasecmp(authority, "EPSG") == 0) {
+      name += std::string(name.empty() ? "" : " ") + "(EPSG:" + code + ")";
+    }
+    return true;
+  }
+
+  bool ToLongitudeLatitude(const std::string& wkt, int count, double* x, double* y) override {
+    QuietGdal quiet;
+    KeepOffTheNetwork();
+    Srs from(OSRNewSpatialReference(nullptr));
+    if (!ReadCrs(from.get(), wkt)) {
+      return false;
+    }
+    OSRSetAxisMappingStrategy(from.get(), OAMS_TRADITIONAL_GIS_ORDER);
+    Srs wgs84(OSRNewSpatialReference(nullptr));
+    OSRSetWellKnownGeogCS(wgs84.get(), "WGS84");
+    OSRSetAxisMappingStrategy(wgs84.get(), OAMS_TRADITIONAL_GIS_ORDER);
+    OGRCoordinateTransformationH transform =
+        OCTNewCoordinateTransformation(from.get(), wgs84.get());
+    const bool done = transform != nullptr && OCTTransform(transform, count, x, y, nullptr);
+    OCTDestroyCoordinateTransformation(transform);
+    return done && std::all_of(x, x + count, [](double v) { return std::isfinite(v); }) &&
+           std::all_of(y, y + count, [](double v) { return std::isfinite(v); });
   }
 
   RunOutcome Read(ImportHost& host, std::vector<float>& cells, RasterReport& report) override {
@@ -267,6 +323,25 @@ class Reader : public GdalRasterReader {
   static bool IsVrt(const std::string& path) {
     constexpr const char* kVrt[] = {"VRT", nullptr};
     return GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, DriverList(kVrt), nullptr) != nullptr;
+  }
+
+  // The planned grid's place: its system (the UTM zone's, or the raster's
+  // own) and the corner of its top-left cell.
+  void DescribeGrid(GridGeoreference& georeference) const {
+    const OGRSpatialReferenceH srs = grid_.srs ? grid_.srs.get() : GDALGetSpatialRef(source_.get());
+    georeference.crsWkt.clear();
+    if (srs != nullptr) {
+      char* wkt = nullptr;
+      if (OSRExportToWkt(srs, &wkt) == OGRERR_NONE && wkt != nullptr) {
+        georeference.crsWkt = wkt;
+      }
+      CPLFree(wkt);
+    }
+    georeference.west = grid_.geoTransform[0];
+    georeference.north = grid_.geoTransform[3];
+    georeference.pixelSize = grid_.geoTransform[1];
+    georeference.width = static_cast<int>(grid_.cols);
+    georeference.height = static_cast<int>(grid_.rows);
   }
 
   // Chooses the grid of 10 m cells. Returns the message of a refusal, or an

@@ -31,6 +31,23 @@ TEST(CliConvert, WritesTheHeightMapAndExitsZero) {
   }
 }
 
+TEST(CliConvert, StatesTheAreaAndInspectStatesItAgain) {
+  TempDir dir;
+  WriteText(dir.File("area.xyz"), "Y X Z\n100 500 5\n100 510 6\n110 500 7\n110 510 8\n");
+  const CliResult result = RunCli({"convert", dir.File("area.xyz")});
+  ASSERT_EQ(result.exitCode, 0);
+  const std::string area =
+      "Area: 2 x 2 pixels, less than one board\n"
+      "Coordinate system: not known (only the position is kept; give it with --crs)\n"
+      "Corners: west 495.00, north 115.00, east 515.00, south 95.00\n";
+  EXPECT_EQ(result.out, area);
+  const CliResult inspect = RunCli({"inspect", "--height-map", dir.File("area.xyz.tga"), "--json"});
+  EXPECT_NE(inspect.out.find("\"area\": {\"width\": 2, \"height\": 2"), std::string::npos)
+      << inspect.out;
+  // A system GDAL does not know, or a build without GDAL: refused, not ignored.
+  EXPECT_EQ(RunCli({"convert", dir.File("area.xyz"), "--crs", "no such system"}).exitCode, 1);
+}
+
 TEST(CliConvert, ReadsTheTextOnAsManyThreadsAsAsked) {
   TempDir dir;
   WriteText(dir.File("area.xyz"), "0 0 5\n0 10 6\n10 0 7\n10 10 8\n");

@@ -526,7 +526,9 @@ TEST_F(ConvertDem, ReplacesAnExistingFileOnSuccess) {
   test::WriteText(output_, "previous height map");
   ASSERT_EQ(Convert("0 0 0\n"), RunOutcome::kWritten);
   EXPECT_EQ(test::ReadFile(output_).size(), 21u);
-  EXPECT_EQ(OtherFiles(dir_, "area.xyz"), std::vector<std::string>{"area.xyz.tga"});
+  // The map and its sidecar, no temporary file.
+  EXPECT_EQ(OtherFiles(dir_, "area.xyz").size(), 2u);
+  EXPECT_TRUE(std::filesystem::exists(output_ + ".aux.xml"));
 }
 
 // A DEM of cols x rows points `spacing` units apart, listed row by row from

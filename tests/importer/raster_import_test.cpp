@@ -622,6 +622,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(LoadCase{"version", "--version #DIR", false},
                       LoadCase{"xyz_text", "convert 'DIR/area.xyz'", false},
                       LoadCase{"xyz_text_opening_with_a_minus", "convert 'DIR/west.xyz'", false},
+                      LoadCase{"xyz_text_with_a_crs", "convert 'DIR/area.xyz' --crs EPSG:25832",
+                               true},
                       LoadCase{"geotiff", "convert 'DIR/area.tif'", true}),
     [](const ::testing::TestParamInfo<LoadCase>& info) { return std::string(info.param.name); });
 
