@@ -29,6 +29,9 @@ namespace {
 constexpr char kNotANumber[] = "Error: the DEM file holds text that is not a number.";
 constexpr char kNoPoints[] = "Error: the DEM file holds no points.";
 constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
+constexpr char kAroundNeedsSystem[] =
+    "Error: --around needs data that knows its coordinate system; XYZ text does not say, so "
+    "give the area with --area in the data's coordinates.";
 constexpr char kFinerThanAUnit[] =
     "Error: the DEM's point spacing is less than one unit; use projected coordinates in metres.";
 
@@ -39,14 +42,22 @@ constexpr std::uint64_t kProgressInterval = 25000;
 // whichever step it stopped at.
 class Conversion {
  public:
-  Conversion(const std::string& path, ImportHost& host, const OutputFileFactory& createOutput,
-             const ConvertOptions& options)
-      : path_(path), host_(host), createOutput_(createOutput), options_(options) {}
+  Conversion(const std::vector<std::string>& paths, ImportHost& host,
+             const OutputFileFactory& createOutput, const ConvertOptions& options,
+             ConvertReport& report)
+      : paths_(paths),
+        host_(host),
+        createOutput_(createOutput),
+        options_(options),
+        report_(report) {}
 
   RunOutcome Run() {
     host_.Repaint();
     if (!Scan()) {
       return result_;
+    }
+    if (options_.around) {
+      return Fail(kAroundNeedsSystem);
     }
     if (points_.Count() == 0) {
       return Fail(kNoPoints);
@@ -62,6 +73,9 @@ class Conversion {
     }
     if (!TakeRowSpacing()) {
       return Fail(kFinerThanAUnit);
+    }
+    if (options_.area && !AreaInsideData()) {
+      return result_;
     }
     if (size_.cols * size_.rows > kMaxImportCells) {
       return Fail(ImportGridTooLargeMessage(size_.cols, size_.rows));
@@ -88,6 +102,7 @@ class Conversion {
       return RunOutcome::kCancelled;
     }
     host_.DisableCancel();
+    Georeference();
     return Write();
   }
 
@@ -101,28 +116,80 @@ class Conversion {
   // Reads every point, keeping the extents and the spacing (the first change
   // of y). Returns false when the conversion stops.
   bool Scan() {
-    FilePtr file(OpenFile(path_, "rb"));
-    if (!file) {
-      Fail(kCannotOpen);
+    std::vector<std::uint64_t> lengths;
+    for (const std::string& path : paths_) {
+      std::error_code error;
+      const std::uintmax_t length = std::filesystem::file_size(FileSystemPath(path), error);
+      lengths.push_back(error ? 0 : length);
+      totalBytes_ += lengths.back();
+    }
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+      FilePtr file(OpenFile(paths_[i], "rb"));
+      if (!file) {
+        Fail(kCannotOpen);
+        return false;
+      }
+      scanText_ = paths_.size() == 1 ? std::string(kImportScanText)
+                                     : "Reading tile " + std::to_string(i + 1) + " of " +
+                                           std::to_string(paths_.size());
+      const std::uint64_t known = lengths[i];
+      bool scanned = false;
+      if (ScansInParallel(options_.threads, known, options_.scanBlockBytes)) {
+        XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes);
+        scanned = ScanPoints(numbers);
+      } else {
+        XyzNumberReader numbers(file.get());
+        scanned = ScanPoints(numbers);
+      }
+      if (!scanned) {
+        return false;
+      }
+      bytesBefore_ += known;
+    }
+    return true;
+  }
+
+  // The area asked for must lie inside the data; the points outside it were
+  // dropped while scanning.
+  bool AreaInsideData() {
+    if (!anyPoint_) {
+      Fail(kNoPoints);
       return false;
     }
-    std::error_code error;
-    const std::uintmax_t length = std::filesystem::file_size(FileSystemPath(path_), error);
-    const std::uint64_t known = error ? 0 : length;
-    if (ScansInParallel(options_.threads, known, options_.scanBlockBytes)) {
-      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes);
-      return ScanPoints(numbers, known);
+    // Each point stands for the cell around it, half a spacing each way.
+    const double half = std::fabs(static_cast<double>(spacing_)) / 2;
+    const double minX = static_cast<double>(data_.minX) - half;
+    const double minY = static_cast<double>(data_.minY) - half;
+    const double maxX = static_cast<double>(data_.maxX) + half;
+    const double maxY = static_cast<double>(data_.maxY) + half;
+    const ConvertArea& area = *options_.area;
+    const double beyond =
+        std::max({minX - area.xMin, area.xMax - maxX, minY - area.yMin, area.yMax - maxY});
+    if (beyond > 0 || !(area.xMin < area.xMax && area.yMin < area.yMax)) {
+      Fail(AreaOutsideDataMessage(beyond, minX, minY, maxX, maxY));
+      return false;
     }
-    XyzNumberReader numbers(file.get());
-    return ScanPoints(numbers, known);
+    return true;
+  }
+
+  // Where the height map lies: each pixel is centred on the grid post its
+  // point stands on.
+  void Georeference() {
+    GridGeoreference& where = report_.georeference;
+    where.crsWkt.clear();
+    where.pixelSize = 10.0;
+    where.west = static_cast<double>(extents_.minX) - 5.0 + 10.0 * static_cast<double>(window_.col);
+    where.north =
+        static_cast<double>(extents_.maxY) + 5.0 - 10.0 * static_cast<double>(window_.row);
+    where.width = static_cast<int>(window_.cols);
+    where.height = static_cast<int>(window_.rows);
   }
 
   // Scan() with the numbers from `numbers` (an XyzNumberReader or an
   // XyzScan); `length` is the file's (0 when not known).
   template <typename Numbers>
-  bool ScanPoints(Numbers& numbers, std::uint64_t length) {
+  bool ScanPoints(Numbers& numbers) {
     using Result = XyzNumberReader::Result;
-    float firstY = 0.0f;
     for (;;) {
       float number[3];
       int got = 0;
@@ -139,6 +206,13 @@ class Conversion {
         return false;
       }
       const DemPoint point{number[0], number[1], number[2]};
+      if (options_.area) {
+        data_.Include(point, !anyPoint_);
+        anyPoint_ = true;
+        if (!InArea(point)) {
+          continue;
+        }
+      }
       const bool first = points_.Count() == 0;
       if (!IsGroundHeight(point.z)) {
         ++impossibleHeights_;
@@ -154,18 +228,18 @@ class Conversion {
         return false;
       }
       if (first) {
-        firstY = point.y;
+        firstY_ = point.y;
       } else if (spacing_ == 0) {
-        spacing_ = SpacingOf(point.y, firstY);
+        spacing_ = SpacingOf(point.y, firstY_);
         // A first change of y under one unit: degrees, or a grid finer than
         // the height map could ever show.
-        if (spacing_ == 0 && point.y != firstY) {
+        if (spacing_ == 0 && point.y != firstY_) {
           Fail(kFinerThanAUnit);
           return false;
         }
       }
       if (points_.Count() % kProgressInterval == 0) {
-        host_.SetProgress(kImportScanText, ScanPercent(numbers.Position(), length));
+        host_.SetProgress(scanText_, ScanPercent(bytesBefore_ + numbers.Position(), totalBytes_));
         if (host_.IsCancelled()) {
           result_ = RunOutcome::kCancelled;
           return false;
@@ -206,6 +280,12 @@ class Conversion {
     return spacing_ != 0;
   }
 
+  bool InArea(const DemPoint& point) const {
+    const ConvertArea& area = *options_.area;
+    return point.x >= area.xMin && point.x <= area.xMax && point.y >= area.yMin &&
+           point.y <= area.yMax;
+  }
+
   static float ScanPercent(std::uint64_t position, std::uintmax_t length) {
     if (length == 0) {
       return 0.0f;
@@ -219,8 +299,16 @@ class Conversion {
   bool Place() {
     const double scale = static_cast<double>(points_.Count()) * d_;
     std::uint64_t j = 0;
+    std::vector<std::uint32_t> counts;
+    if (options_.average && grid_.Step() == 1) {
+      counts.assign(grid_.CellCount(), 0);
+    }
     for (const DemPoint& point : points_) {
-      grid_.Place(point, extents_);
+      if (counts.empty()) {
+        grid_.Place(point, extents_);
+      } else {
+        grid_.PlaceMean(point, extents_, counts.data());
+      }
       if ((j + 1) % kProgressInterval == 0) {
         host_.SetProgress(kImportPlaceText,
                           static_cast<float>(50.0 + 50.0 * static_cast<double>(j) / scale));
@@ -266,7 +354,7 @@ class Conversion {
 
   RunOutcome Write() {
     return WriteHeightMap(
-        OutputPathFor(path_, options_), createOutput_, window_.cols, window_.rows, host_,
+        OutputPathFor(paths_[0], options_), createOutput_, window_.cols, window_.rows, host_,
         [this](HeightMapPixelWriter& writer) {
           const auto cols = static_cast<std::size_t>(window_.cols);
           const std::size_t cellCount = cols * static_cast<std::size_t>(window_.rows);
@@ -292,11 +380,22 @@ class Conversion {
         });
   }
 
-  const std::string& path_;
+  const std::vector<std::string>& paths_;
   ImportHost& host_;
   const OutputFileFactory& createOutput_;
   const ConvertOptions& options_;
+  ConvertReport& report_;
   RunOutcome result_ = RunOutcome::kFailed;
+
+  // The scan over every file: its text, and the bytes of the files before
+  // the one read and of them all.
+  std::string scanText_;
+  std::uint64_t bytesBefore_ = 0;
+  std::uint64_t totalBytes_ = 0;
+  float firstY_ = 0.0f;
+  // With an area: the extents of every point, in it or not.
+  DemExtents data_;
+  bool anyPoint_ = false;
 
   DemPointArray points_;
   DemExtents extents_;
@@ -340,8 +439,16 @@ RunOutcome convertdem(const std::string& path, ImportHost& host,
 
 RunOutcome convertdem(const std::string& path, ImportHost& host,
                       const OutputFileFactory& createOutput, const ConvertOptions& options) {
+  ConvertReport report;
+  return convertdem(std::vector<std::string>{path}, host, createOutput, options, report);
+}
+
+RunOutcome convertdem(const std::vector<std::string>& paths, ImportHost& host,
+                      const OutputFileFactory& createOutput, const ConvertOptions& options,
+                      ConvertReport& report) {
+  report = ConvertReport();
   try {
-    Conversion conversion(path, host, createOutput, options);
+    Conversion conversion(paths, host, createOutput, options, report);
     return conversion.Run();
   } catch (const std::bad_alloc&) {
     // A working buffer could not be had; what was taken is already freed.
