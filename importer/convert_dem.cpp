@@ -172,15 +172,18 @@ class Conversion {
     return true;
   }
 
-  // Where the height map lies: each pixel is centred on the grid post its
-  // point stands on.
+  // Where the height map lies. A pixel takes the points from its first one
+  // on for 10 units, each point standing for the cell of the spacing around
+  // it: the pixel reaches half a spacing (at most half a pixel) before it.
   void Georeference() {
     GridGeoreference& where = report_.georeference;
+    const double half = std::min(std::fabs(static_cast<double>(spacing_)), 10.0) / 2;
     where.crsWkt.clear();
     where.pixelSize = 10.0;
-    where.west = static_cast<double>(extents_.minX) - 5.0 + 10.0 * static_cast<double>(window_.col);
+    where.west =
+        static_cast<double>(extents_.minX) - half + 10.0 * static_cast<double>(window_.col);
     where.north =
-        static_cast<double>(extents_.maxY) + 5.0 - 10.0 * static_cast<double>(window_.row);
+        static_cast<double>(extents_.maxY) + half - 10.0 * static_cast<double>(window_.row);
     where.width = static_cast<int>(window_.cols);
     where.height = static_cast<int>(window_.rows);
   }
