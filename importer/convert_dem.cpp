@@ -53,11 +53,24 @@ class Conversion {
 
   RunOutcome Run() {
     host_.Repaint();
-    if (!Scan()) {
-      return result_;
-    }
     if (options_.around) {
       return Fail(kAroundNeedsSystem);
+    }
+    // An area says the grid's size before anything is read.
+    if (options_.area) {
+      const double cols = std::floor((options_.area->xMax - options_.area->xMin) / 10) + 1;
+      const double rows = std::floor((options_.area->yMax - options_.area->yMin) / 10) + 1;
+      if (!(cols <= static_cast<double>(kMaxGridSide) &&
+            rows <= static_cast<double>(kMaxGridSide))) {
+        return Fail(kImportTooLarge);
+      }
+      if (cols * rows > static_cast<double>(kMaxImportCells)) {
+        return Fail(ImportGridTooLargeMessage(static_cast<std::int64_t>(cols),
+                                              static_cast<std::int64_t>(rows)));
+      }
+    }
+    if (!Scan()) {
+      return result_;
     }
     if (points_.Count() == 0) {
       return Fail(kNoPoints);
