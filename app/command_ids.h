@@ -19,6 +19,7 @@ inline constexpr int kGenerateCommand = 32771;
 inline constexpr int kIdGenerate = 7771;
 inline constexpr int kIdConvert = 7772;
 inline constexpr int kIdConvertRaster = 7773;
+inline constexpr int kIdOpenFolder = 7774;  // the folder of the layout last written
 inline constexpr int kIdDefaultHelp = 7671;
 inline constexpr int kIdWhatsThis = 7672;
 inline constexpr int kIdNextPane = 7680;

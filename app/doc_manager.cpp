@@ -2,6 +2,7 @@
 
 #include <wx/filedlg.h>
 #include <wx/filehistory.h>
+#include <wx/filename.h>
 
 #include "app/kem_doc.h"
 #include "app/kem_view.h"
@@ -105,7 +106,11 @@ wxDocument* CKemDocManager::CreateDocument(const wxString& path, long flags) {
 }
 
 void CKemDocManager::AddFileToHistory(const wxString& file) {
-  wxDocManager::AddFileToHistory(file);
+  // Kept by full path, so that the entry still opens when the program is
+  // started from another folder.
+  wxFileName name(file);
+  name.MakeAbsolute();
+  wxDocManager::AddFileToHistory(name.GetFullPath());
   RefreshRecentFileMenu();
 }
 

@@ -2,15 +2,34 @@
 
 #include <utility>
 
+#include <wx/app.h>
 #include <wx/filedlg.h>
+#include <wx/filehistory.h>
 #include <wx/filename.h>
+#include <wx/stdpaths.h>
 
 #include "app/kem_view.h"
+#include "app/main_frame.h"
+#include "app/status_texts.h"
 #include "app/ui_hooks.h"
+#include "core/file_system.h"
 #include "core/project_file.h"
+#include "core/project_relocation.h"
 #include "core/project_rules.h"
 
 namespace kem::app {
+
+namespace {
+
+// Projects are kept by their full path: a relative one would name another
+// file once the current folder changes.
+wxString AbsolutePath(const wxString& path) {
+  wxFileName name(path);
+  name.MakeAbsolute();
+  return name.GetFullPath();
+}
+
+}  // namespace
 
 wxIMPLEMENT_DYNAMIC_CLASS(CKemDoc, wxDocument);
 
@@ -28,7 +47,7 @@ bool CKemDoc::OnOpenDocument(const wxString& filename) {
     return false;
   }
   SetTitle(wxFileName(filename).GetFullName());
-  SetFilename(filename, true);
+  SetFilename(AbsolutePath(filename), true);
   SetDocumentSaved(true);
   Modify(false);
   UpdateAllViews();
@@ -55,6 +74,21 @@ std::string CKemDoc::Folder() const {
     return {};
   }
   return std::string(wxFileName(GetFilename()).GetPath().utf8_str());
+}
+
+FileLookup CKemDoc::Lookup() const {
+  FileLookup lookup;
+  lookup.projectFolder = Folder();
+  if (lookup.projectFolder.empty()) {
+    const wxFileHistory* history =
+        GetDocumentManager() ? GetDocumentManager()->GetFileHistory() : nullptr;
+    const wxString folder = history && history->GetCount() > 0
+                                ? wxFileName(history->GetHistoryFile(0)).GetPath()
+                                : wxStandardPaths::Get().GetDocumentsDir();
+    lookup.projectFolder = std::string(folder.utf8_str());
+  }
+  lookup.settingsFolder = UserSettingsFolder();
+  return lookup;
 }
 
 bool CKemDoc::TakeForm() {
@@ -85,16 +119,32 @@ bool CKemDoc::SaveAs() {
   request.message = "Save As";
   request.wildcard = kProjectFileWildcard;
   request.style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
-  const auto path = ShowFileDialog(GetDocumentWindow(), request);
-  if (!path) {
+  const auto chosen = ShowFileDialog(GetDocumentWindow(), request);
+  if (!chosen) {
     return false;
   }
-  if (!OnSaveDocument(*path)) {
+  const wxString path = AbsolutePath(*chosen);
+  const std::string newFolder(wxFileName(path).GetPath().utf8_str());
+  const FileLookup lookup = Lookup();
+  const bool moving = !Folder().empty() && Folder() != newFolder;
+  const ProjectSettings before = m_settings;
+  const RelocatedProject moved = RelocateProject(m_settings, lookup, newFolder);
+  m_settings = moved.settings;
+  if (!OnSaveDocument(path)) {
+    m_settings = before;
     return false;
   }
-  SetTitle(wxFileName(*path).GetFullName());
-  SetFilename(*path, true);
-  GetDocumentManager()->AddFileToHistory(*path);
+  SetTitle(wxFileName(path).GetFullName());
+  SetFilename(path, true);
+  GetDocumentManager()->AddFileToHistory(path);
+  if (auto* view = dynamic_cast<CKemView*>(GetFirstView()); view && moved.rewritten > 0) {
+    view->WriteToForm();
+  }
+  if (auto* frame = dynamic_cast<CMainFrame*>(wxTheApp->GetTopWindow());
+      frame && (moving || moved.rewritten > 0)) {
+    frame->ShowResult(
+        wxString::FromUTF8(SavedElsewhereText(std::string(path.utf8_str()), moved.rewritten)));
+  }
   return true;
 }
 

@@ -11,6 +11,7 @@
 
 #include <wx/docview.h>
 
+#include "core/file_lookup.h"
 #include "core/project_settings.h"
 
 namespace kem::app {
@@ -31,6 +32,8 @@ class CKemDoc : public wxDocument {
   // "Please enter a number.".
   bool Save() override;
   // Asks for a file name (all files listed, no extension added) and saves.
+  // Saved into another folder, each relative path is rewritten to name the
+  // same file from there, and the status bar says how many were.
   bool SaveAs() override;
   // When modified, asks "Save changes to NAME?": Save saves (false when that
   // fails or is cancelled), Don't Save drops the edits, Cancel returns false.
@@ -40,6 +43,11 @@ class CKemDoc : public wxDocument {
 
   // The folder of the project's file; empty while it has none.
   std::string Folder() const;
+
+  // Where a run finds the project's files: its folder, or for an untitled
+  // project the folder of the last project opened or saved (else the user's
+  // documents folder), never the program's own; and the settings folder.
+  FileLookup Lookup() const;
 
  protected:
   bool DoSaveDocument(const wxString& file) override;

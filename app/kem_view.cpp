@@ -12,6 +12,7 @@
 #include "app/ui_hooks.h"
 #include "app/wx_host.h"
 #include "core/file_lookup.h"
+#include "core/file_problems.h"
 #include "core/file_system.h"
 #include "core/generate_terrain.h"
 #include "core/project_rules.h"
@@ -149,6 +150,8 @@ void CKemView::Bindings() {
   }
   form->Bind(wxEVT_BUTTON, &CKemView::OnGenerateButton, this, kIdGenerate);
   Bind(wxEVT_MENU, &CKemView::OnGenerateCommand, this, kIdGenerate);
+  Bind(wxEVT_MENU, &CKemView::OnOpenFolder, this, kIdOpenFolder);
+  Bind(wxEVT_UPDATE_UI, &CKemView::OnUpdateOpenFolder, this, kIdOpenFolder);
   form->Bind(wxEVT_HELP, &CKemView::OnHelpRequest, this);
   form->Bind(wxEVT_CONTEXT_MENU, &CKemView::OnContextMenu, this);
 }
@@ -225,8 +228,7 @@ void CKemView::WriteToForm() {
 
 void CKemView::RefreshPreview() {
   if (m_preview && GetDocument()) {
-    m_preview->Request(GetDocument()->Settings(),
-                       LookupForProject(std::string(GetDocument()->GetFilename().utf8_str())));
+    m_preview->Request(GetDocument()->Settings(), GetDocument()->Lookup());
   }
 }
 
@@ -304,7 +306,8 @@ void CKemView::OnPick(wxCommandEvent& event) {
     if (picker.button != event.GetId()) {
       continue;
     }
-    const wxString folder = StartFolder(settings.*picker.field, GetDocument()->Folder());
+    const wxString folder =
+        StartFolder(settings.*picker.field, GetDocument()->Lookup().projectFolder);
     const auto path = picker.button == kIdPickOutput ? PickOutputFile(GetFrame(), folder)
                                                      : PickImageFile(GetFrame(), folder);
     if (path && settings.*picker.field != std::string(path->utf8_str())) {
@@ -353,7 +356,7 @@ void CKemView::OnGenerate() {
     frame->ClearResult();
   }
   const ProjectSettings settings = GetDocument()->Settings();
-  const FileLookup lookup{GetDocument()->Folder(), UserSettingsFolder()};
+  const FileLookup lookup = GetDocument()->Lookup();
   WxHost host(frame);
   GenerateResult result;
   {
@@ -370,7 +373,11 @@ void CKemView::OnGenerate() {
       m_running = &host;
       m_form->generate->SetLabel("Cancel");
       m_form->generate->Enable();
-      result = GenerateTerrain(settings, host, GenerateOptions{.threads = 0, .lookup = lookup});
+      result = GenerateTerrain(
+          settings, host,
+          GenerateOptions{.threads = 0,
+                          .lookup = lookup,
+                          .projectPath = std::string(GetDocument()->GetFilename().utf8_str())});
       m_running = nullptr;
       if (m_form) {
         m_form->generate->SetLabel(m_generateLabel);
@@ -381,9 +388,22 @@ void CKemView::OnGenerate() {
     m_form->generate->Enable();
   }
   if (frame && result.outcome == RunOutcome::kWritten) {
-    frame->ShowResult(wxString::FromUTF8(WrittenLayoutText(
-        FindOutputPlace(settings.outputPath, lookup), result.boards, result.bytes)));
+    m_lastLayout = ShownPath(FindOutputPlace(settings.outputPath, lookup));
+    frame->ShowResult(
+        wxString::FromUTF8(WrittenLayoutText(m_lastLayout, result.boards, result.bytes)));
+  } else if (frame && result.outcome == RunOutcome::kCancelled) {
+    frame->ShowResult(kCancelledRunText);
   }
+}
+
+void CKemView::OnOpenFolder(wxCommandEvent&) {
+  if (!m_lastLayout.empty()) {
+    ShowFolder(wxFileName(wxString::FromUTF8(m_lastLayout)).GetPath());
+  }
+}
+
+void CKemView::OnUpdateOpenFolder(wxUpdateUIEvent& event) {
+  event.Enable(!m_lastLayout.empty() && !m_running);
 }
 
 void CKemView::OnHelpRequest(wxHelpEvent& event) {

@@ -73,6 +73,10 @@ class CKemView : public wxView {
   void OnPick(wxCommandEvent& event);
   void OnGenerateButton(wxCommandEvent& event);
   void OnGenerateCommand(wxCommandEvent& event);
+  // File > Open Folder: the folder of the layout last written, in the
+  // system's file manager; enabled once a run has written one.
+  void OnOpenFolder(wxCommandEvent& event);
+  void OnUpdateOpenFolder(wxUpdateUIEvent& event);
   void OnHelpRequest(wxHelpEvent& event);
   void OnContextMenu(wxContextMenuEvent& event);
 
@@ -85,6 +89,7 @@ class CKemView : public wxView {
   bool m_exchanging = false;
   bool m_checkingHeights = false;
   RunHost* m_running = nullptr;  // the run under way, if any
+  std::string m_lastLayout;      // the full path of the layout last written
 
   wxDECLARE_DYNAMIC_CLASS(CKemView);
 };

@@ -122,6 +122,8 @@ void CMainFrame::BuildMenu() {
   m_fileMenu->AppendSeparator();
   m_fileMenu->Append(kIdGenerate, "&Generate .gnd File\tCtrl+G",
                      "Generate Trainz .gnd file from supplied data");
+  m_fileMenu->Append(kIdOpenFolder, "Open &Folder",
+                     "Open the folder of the layout file last written");
   m_fileMenu->AppendSeparator();
   m_fileMenu->Append(wxID_EXIT, "E&xit", "Quit the application; prompts to save documents");
 

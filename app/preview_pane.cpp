@@ -42,7 +42,9 @@ wxImage ToImage(const RgbImage& picture) {
 
 wxString SurveySummary(const ProjectSurvey& survey) {
   if (!survey.imageOpened) {
-    return "No height map to survey";
+    return survey.resolved.heightMapPath.empty()
+               ? wxString("No height map to survey")
+               : "The height map cannot be read: see the list below";
   }
   if (survey.grid.cols <= 0 || survey.grid.rows <= 0) {
     return wxString::Format(wxString::FromUTF8("%d × %d pixels: no room for a board"),

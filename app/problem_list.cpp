@@ -6,6 +6,7 @@
 #include <wx/artprov.h>
 #include <wx/imaglist.h>
 
+#include "core/file_problems.h"
 #include "core/generate_terrain.h"
 #include "core/texture_table.h"
 
@@ -14,9 +15,9 @@ namespace {
 
 constexpr int kIconSide = 16;
 
-// A place as the user reads it: a relative one is in the current folder.
+// A place as the user reads it: its full path.
 std::string Shown(const std::string& path) {
-  return path.empty() || path.front() == '/' ? path : "./" + path;
+  return ShownPath(path);
 }
 
 // "tile_blank.dat found at PATH" or "... not found; looked in A, B, C".
@@ -49,11 +50,19 @@ ProblemList::ProblemList(wxWindow* parent)
 void ProblemList::Show(const PreviewSurvey& preview) {
   Freeze();
   DeleteAllItems();
-  for (const std::string& problem : preview.survey.problems) {
-    Add(ProblemKind::kError, wxString::FromUTF8(problem));
+  const ProjectSurvey& survey = preview.survey;
+  for (std::size_t i = 0; i < survey.problems.size(); ++i) {
+    Add(ProblemKind::kError, wxString::FromUTF8(survey.problems[i]));
+    // The detail line under its message, as the message box shows it.
+    if (i < survey.problemDetails.size() && !survey.problemDetails[i].empty()) {
+      Add(ProblemKind::kError, wxString::FromUTF8("  " + survey.problemDetails[i]), false);
+    }
   }
-  for (const std::string& warning : preview.survey.warnings) {
+  for (const std::string& warning : survey.warnings) {
     Add(ProblemKind::kWarning, wxString::FromUTF8(warning));
+  }
+  for (const std::string& note : survey.notes) {
+    Add(ProblemKind::kInformation, wxString::FromUTF8(note));
   }
   Add(ProblemKind::kInformation, PlaceLine(kTileTemplateFile, preview.tileTemplate,
                                            preview.templatePlaces, preview.tileTemplateFound));
@@ -66,8 +75,8 @@ ProblemKind ProblemList::KindOf(long row) const {
   return static_cast<ProblemKind>(GetItemData(row));
 }
 
-void ProblemList::Add(ProblemKind kind, const wxString& text) {
-  const long row = InsertItem(GetItemCount(), text, static_cast<int>(kind));
+void ProblemList::Add(ProblemKind kind, const wxString& text, bool withIcon) {
+  const long row = InsertItem(GetItemCount(), text, withIcon ? static_cast<int>(kind) : -1);
   SetItemData(row, static_cast<long>(kind));
 }
 

@@ -1,6 +1,8 @@
 // The list under the preview: what a run with the project as it stands
-// would stop on (error icon), go on despite (warning icon), and where it
-// finds its tile_blank.dat and textures.txt (information icon). It only
+// would stop on (error icon, each message's detail line under it), go on
+// despite (warning icon), which file it uses where a name is found in more
+// than one place, and where it finds its tile_blank.dat and textures.txt
+// (information icon). It only
 // informs: nothing in it holds a run back.
 #pragma once
 
@@ -23,7 +25,8 @@ class ProblemList : public wxListCtrl {
   ProblemKind KindOf(long row) const;
 
  private:
-  void Add(ProblemKind kind, const wxString& text);
+  // A row of `kind`; a detail row under its message goes without an icon.
+  void Add(ProblemKind kind, const wxString& text, bool withIcon = true);
   void OnSize(wxSizeEvent& event);
 };
 

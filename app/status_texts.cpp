@@ -29,8 +29,15 @@ std::string Megabytes(std::uint64_t bytes) {
 }
 
 std::string WrittenLayoutText(const std::string& path, std::int32_t boards, std::uint64_t bytes) {
-  return "Wrote " + FileName(path) + ": " + std::to_string(boards) +
+  return "Wrote " + path + ": " + std::to_string(boards) +
          (boards == 1 ? " board, " : " boards, ") + Megabytes(bytes);
+}
+
+std::string SavedElsewhereText(const std::string& path, int rewritten) {
+  const std::string count = rewritten == 0   ? std::string("no path")
+                            : rewritten == 1 ? std::string("1 path")
+                                             : std::to_string(rewritten) + " paths";
+  return "Saved " + path + "; " + count + " rewritten for its new folder";
 }
 
 std::string WrittenHeightMapText(const std::string& path, std::uint64_t bytes) {

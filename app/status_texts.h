@@ -15,8 +15,16 @@ std::string ProgressText(const std::string& caption, int done, int total);
 // The size of a file in megabytes (10^6 bytes) with one decimal: "19.9 MB".
 std::string Megabytes(std::uint64_t bytes);
 
-// After a generation: "Wrote NAME.gnd: N boards, S MB", NAME without folder.
+// After a generation: "Wrote PATH: N boards, S MB", PATH the full path
+// written, so that a layout is found whatever the folder it went to.
 std::string WrittenLayoutText(const std::string& path, std::int32_t boards, std::uint64_t bytes);
+
+// After a generation cancelled by the user.
+inline constexpr char kCancelledRunText[] = "Cancelled; nothing was written.";
+
+// After a project was saved into another folder: "Saved PATH; 3 paths
+// rewritten for its new folder" (or "1 path", "no path").
+std::string SavedElsewhereText(const std::string& path, int rewritten);
 
 // After a conversion: "Wrote NAME.tga: S MB".
 std::string WrittenHeightMapText(const std::string& path, std::uint64_t bytes);

@@ -20,22 +20,20 @@ bool IsFile(const std::string& path) {
 PreviewSurvey RunPreviewSurvey(const ProjectSettings& settings, const FileLookup& lookup,
                                const std::function<bool()>& cancelled) {
   PreviewSurvey preview;
-  // The images and the output are found the way a run finds them.
-  const ProjectSettings resolved = ResolveProjectPaths(settings, lookup);
-
+  // The images, the output and the two data files are found the way a run
+  // finds them.
   SurveyOptions options;
-  options.tileTemplate = FindDataFile(kTileTemplateFile, lookup);
-  options.textureList = FindDataFile(kTextureListFile, lookup);
+  options.lookup = lookup;
   options.relief = true;
   options.drapes = true;
   options.cancelled = cancelled;
-  preview.tileTemplate = options.tileTemplate;
-  preview.tileTemplateFound = IsFile(options.tileTemplate);
-  preview.textureList = options.textureList;
-  preview.textureListFound = IsFile(options.textureList);
+  preview.survey = SurveyProject(settings, options);
+  preview.tileTemplate = preview.survey.tileTemplate;
+  preview.tileTemplateFound = IsFile(preview.tileTemplate);
+  preview.textureList = preview.survey.textureList;
+  preview.textureListFound = IsFile(preview.textureList);
   preview.templatePlaces = SearchPlaces(kTileTemplateFile, lookup, true);
   preview.texturePlaces = SearchPlaces(kTextureListFile, lookup, true);
-  preview.survey = SurveyProject(resolved, options);
   return preview;
 }
 

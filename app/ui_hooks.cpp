@@ -7,12 +7,18 @@
 #include <wx/msgdlg.h>
 #include <wx/panel.h>
 #include <wx/sizer.h>
+#include <wx/utils.h>
 
 namespace kem::app {
 namespace {
 
 MessageBoxAnswer& MessageAnswer() {
   static MessageBoxAnswer answer;
+  return answer;
+}
+
+ShowFolderAnswer& FolderAnswer() {
+  static ShowFolderAnswer answer;
   return answer;
 }
 
@@ -86,6 +92,17 @@ std::optional<wxString> ShowFileDialog(wxWindow* parent, const FileDialogRequest
 
 void SetFileDialogAnswer(FileDialogAnswer answer) {
   FileAnswer() = std::move(answer);
+}
+
+bool ShowFolder(const wxString& folder) {
+  if (FolderAnswer()) {
+    return FolderAnswer()(folder);
+  }
+  return wxLaunchDefaultApplication(folder);
+}
+
+void SetShowFolderAnswer(ShowFolderAnswer answer) {
+  FolderAnswer() = std::move(answer);
 }
 
 }  // namespace kem::app

@@ -1,6 +1,6 @@
-// Message boxes and file dialogs of the desktop application.
+// Message boxes, file dialogs and folders shown by the desktop application.
 //
-// Everything the application asks the user goes through these two calls, so
+// Everything the application asks the user goes through these calls, so
 // that a scripted session (the GUI tests) can answer instead of a person.
 // Without an answer installed they show the real modal dialogs.
 #pragma once
@@ -51,5 +51,12 @@ std::optional<wxString> ShowFileDialog(wxWindow* parent, const FileDialogRequest
 using FileDialogAnswer = std::function<std::optional<wxString>(const FileDialogRequest&)>;
 // Answers every later file dialog with `answer`; an empty function shows them again.
 void SetFileDialogAnswer(FileDialogAnswer answer);
+
+// Opens `folder` in the system's file manager; false when that failed.
+bool ShowFolder(const wxString& folder);
+
+using ShowFolderAnswer = std::function<bool(const wxString& folder)>;
+// Answers every later ShowFolder with `answer`; an empty function opens them again.
+void SetShowFolderAnswer(ShowFolderAnswer answer);
 
 }  // namespace kem::app

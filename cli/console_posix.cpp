@@ -6,6 +6,7 @@
 #include <iterator>
 
 #include "cli/terminal.h"
+#include "core/blocking_call.h"
 
 namespace kem::cli {
 
@@ -19,6 +20,10 @@ bool gInstalled[std::size(kSignals)] = {};
 
 extern "C" void OnInterrupt(int signal) {
   RecordInterrupt(signal);
+  // A run waiting on a pipe would not see the flag until the pipe moves.
+  if (kem::InBlockingCall()) {
+    _exit(InterruptedExitStatus());
+  }
 }
 
 }  // namespace

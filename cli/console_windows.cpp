@@ -6,8 +6,10 @@
 #include <shellapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "cli/terminal.h"
+#include "core/blocking_call.h"
 
 namespace kem::cli {
 
@@ -32,6 +34,10 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
         return FALSE;  // the default handling ends the process
       }
       RecordInterrupt(kInterruptSignal);
+      // A run waiting on a pipe would not see the flag until the pipe moves.
+      if (kem::InBlockingCall()) {
+        _exit(InterruptedExitStatus());
+      }
       return TRUE;
     case CTRL_CLOSE_EVENT:
       // The process ends when this returns: give the run time to cancel.

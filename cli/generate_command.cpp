@@ -4,6 +4,7 @@
 #include <cctype>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/job_options.h"
@@ -11,6 +12,7 @@
 #include "cli/terminal.h"
 #include "cli/terminal_host.h"
 #include "core/generate_terrain.h"
+#include "core/generator_messages.h"
 #include "core/project_rules.h"
 #include "core/project_settings.h"
 
@@ -39,6 +41,16 @@ bool ConfirmFlatTerrain(bool yes) {
   return answer == "y" || answer == "yes";
 }
 
+// The layouts of an all-zero tile_blank.dat do not load in the simulator:
+// said before the run, which goes on all the same.
+void WarnOfPlaceholderTemplate(const FileLookup& lookup) {
+  std::vector<std::uint8_t> buffer;
+  if (LoadTemplate(buffer, FindDataFile(kTileTemplateFile, lookup)) == TemplateLoad::kLoaded &&
+      IsPlaceholderTemplate(buffer)) {
+    WriteMessageLine(kPlaceholderTemplateMessage);
+  }
+}
+
 }  // namespace
 
 int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions& options,
@@ -59,6 +71,8 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
   InterruptCatcher interrupts(SecondInterrupt::kEndsProcess);
   GenerateOptions withLookup = runOptions;
   withLookup.lookup = LookupForProject(projectPath.value_or(""));
+  WarnOfPlaceholderTemplate(withLookup.lookup);
+  withLookup.projectPath = projectPath.value_or("");
   const GenerateResult result = GenerateTerrain(settings, host, withLookup);
   switch (result.outcome) {
     case RunOutcome::kWritten:
@@ -68,8 +82,9 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
     case RunOutcome::kFailed:
       return kExitFailed;
   }
-  std::cout << "Wrote " << settings.outputPath << ": " << result.boards
-            << (result.boards == 1 ? " board, " : " boards, ") << result.bytes << " bytes\n";
+  std::cout << "Wrote " << FindOutputPlace(settings.outputPath, withLookup.lookup) << ": "
+            << result.boards << (result.boards == 1 ? " board, " : " boards, ") << result.bytes
+            << " bytes\n";
   return kExitOk;
 }
 

@@ -2,10 +2,12 @@
 // anything but the pictures asked for.
 #pragma once
 
+#include <iosfwd>
 #include <optional>
 #include <string>
 
 #include "cli/job_options.h"
+#include "core/layout_reader.h"
 
 namespace CLI {
 class App;
@@ -34,6 +36,19 @@ bool IsLayoutTarget(const std::string& path);
 // fault) for a damaged, truncated or foreign one or when a picture cannot be
 // written.
 int RunInspectLayout(const std::string& path, const InspectOptions& options);
+
+// What InspectLayout found.
+struct LayoutInspection {
+  LayoutContents contents;
+  // The message the inspection fails with (the file's first fault, or a
+  // picture that could not be written); empty when it succeeds.
+  std::string message;
+};
+
+// RunInspectLayout's work on the layout file at `path`, read from `source`:
+// the report goes to `out`, the pictures asked for are written.
+LayoutInspection InspectLayout(LayoutSource& source, const std::string& path,
+                               const InspectOptions& options, std::ostream& out);
 
 // `inspect [PROJECT]`: surveys the project (a new project's fields without
 // one) with the options applied, as `generate` would run it, and prints what

@@ -16,6 +16,7 @@
 #include "cli/terminal.h"
 #include "core/layout_file.h"
 #include "core/layout_reader.h"
+#include "core/output_guard.h"
 #include "core/relief_image.h"
 #include "core/targa_source.h"
 
@@ -182,7 +183,9 @@ class LayoutPictures {
     }
   }
 
-  bool Write(const InspectOptions& options) const {
+  // Writes the pictures asked for; returns the message of the first that
+  // could not be written, or an empty one.
+  std::string Write(const InspectOptions& options) const {
     if (relief_) {
       BoardOverlay overlay;
       overlay.boardCols = grid_.cols;
@@ -191,16 +194,13 @@ class LayoutPictures {
       overlay.anchorCol = grid_.Col({});
       overlay.anchorRow = grid_.Row({});
       if (!WritePngFile(options.preview, relief_->Render(overlay))) {
-        WriteMessageLine("Error: the preview could not be written to " + options.preview + ".");
-        return false;
+        return "Error: the preview could not be written to " + options.preview + ".";
       }
     }
     if (mosaic_ && !WritePngFile(options.minimaps, mosaic_->Image())) {
-      WriteMessageLine("Error: the minimap mosaic could not be written to " + options.minimaps +
-                       ".");
-      return false;
+      return "Error: the minimap mosaic could not be written to " + options.minimaps + ".";
     }
-    return true;
+    return {};
   }
 
  private:
@@ -214,30 +214,47 @@ class LayoutPictures {
 
 }  // namespace
 
+LayoutInspection InspectLayout(LayoutSource& source, const std::string& path,
+                               const InspectOptions& options, std::ostream& out) {
+  LayoutPictures pictures(!options.preview.empty(), !options.minimaps.empty());
+  LayoutVisitor visitor;
+  visitor.front = [&pictures](const LayoutContents& contents) { pictures.Start(contents); };
+  visitor.board = [&pictures](const LayoutBoardView& board) { pictures.Add(board); };
+  LayoutInspection inspection;
+  inspection.contents = ReadLayout(source, visitor);
+  if (options.json) {
+    PrintJson(out, path, inspection.contents);
+  } else {
+    PrintReport(out, path, inspection.contents);
+  }
+  if (inspection.contents.fault) {
+    inspection.message = FaultText(path, *inspection.contents.fault);
+  } else {
+    inspection.message = pictures.Write(options);
+  }
+  return inspection;
+}
+
 int RunInspectLayout(const std::string& path, const InspectOptions& options) {
+  for (const std::string& picture : {options.preview, options.minimaps}) {
+    if (const std::string input = InputAtOutput(picture, {path}); !input.empty()) {
+      WriteMessageLine(OutputIsInputMessage(picture, input));
+      return kExitFailed;
+    }
+  }
   const std::unique_ptr<LayoutSource> source = FileLayoutSource(path);
   if (!source) {
     WriteMessageLine("Error: layout file not found or failed to open: " + path);
     return kExitFailed;
   }
-  LayoutPictures pictures(!options.preview.empty(), !options.minimaps.empty());
-  LayoutVisitor visitor;
-  visitor.front = [&pictures](const LayoutContents& contents) { pictures.Start(contents); };
-  visitor.board = [&pictures](const LayoutBoardView& board) { pictures.Add(board); };
-  const LayoutContents contents = ReadLayout(*source, visitor);
-
   std::ostringstream report;
-  if (options.json) {
-    PrintJson(report, path, contents);
-  } else {
-    PrintReport(report, path, contents);
-  }
+  const LayoutInspection inspection = InspectLayout(*source, path, options, report);
   std::cout << report.str() << std::flush;
-  if (contents.fault) {
-    WriteMessageLine(FaultText(path, *contents.fault));
+  if (!inspection.message.empty()) {
+    WriteMessageLine(inspection.message);
     return kExitFailed;
   }
-  return pictures.Write(options) ? kExitOk : kExitFailed;
+  return kExitOk;
 }
 
 }  // namespace kem::cli

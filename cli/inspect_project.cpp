@@ -14,6 +14,9 @@
 #include "cli/report_text.h"
 #include "cli/terminal.h"
 #include "core/colour.h"
+#include "core/file_lookup.h"
+#include "core/host.h"
+#include "core/output_guard.h"
 #include "core/project_rules.h"
 #include "core/project_survey.h"
 
@@ -50,7 +53,8 @@ const char* FormatLabel(DataFormat format) {
 void PrintReport(std::ostream& out, const std::string& project, const ProjectSettings& settings,
                  const ProjectSurvey& survey) {
   out << "Project: " << project << "\n";
-  out << "Height map: " << settings.heightMapPath;
+  // The files as the run would find them: beside the project first.
+  out << "Height map: " << survey.resolved.heightMapPath;
   if (survey.imageOpened) {
     out << ", " << survey.imageWidth << " x " << survey.imageHeight << " pixels";
   }
@@ -76,7 +80,8 @@ void PrintReport(std::ostream& out, const std::string& project, const ProjectSet
         out << "  " << line << "\n";
       }
     }
-    out << "Layout file: " << settings.outputPath << ", " << survey.layoutBytes << " bytes\n";
+    out << "Layout file: " << survey.resolved.outputPath << ", " << survey.layoutBytes
+        << " bytes\n";
   }
   if (survey.heightsRead) {
     const HeightSurvey& heights = survey.heights;
@@ -96,6 +101,9 @@ void PrintReport(std::ostream& out, const std::string& project, const ProjectSet
   }
   for (const std::string& warning : survey.warnings) {
     out << "Warning: " << warning << "\n";
+  }
+  for (const std::string& note : survey.notes) {
+    out << "Note: " << note << "\n";
   }
   if (survey.cancelled) {
     out << "Generation: not known, the survey was cancelled\n";
@@ -185,8 +193,12 @@ void PrintJson(std::ostream& out, const std::optional<std::string>& project,
   }
   out << ",\n  \"problems\": ";
   PrintJsonList(out, survey.problems);
+  out << ",\n  \"problemDetails\": ";
+  PrintJsonList(out, survey.problemDetails);
   out << ",\n  \"warnings\": ";
   PrintJsonList(out, survey.warnings);
+  out << ",\n  \"notes\": ";
+  PrintJsonList(out, survey.notes);
   out << ",\n  \"cancelled\": " << (survey.cancelled ? "true" : "false");
   out << ",\n  \"wouldGenerate\": " << (survey.WouldGenerate() ? "true" : "false") << "\n}\n";
 }
@@ -200,8 +212,18 @@ int RunInspectProject(const std::optional<std::string>& projectPath,
     return kExitFailed;
   }
   ApplyJobOptions(options.job, settings);
-
   SurveyOptions surveyOptions;
+  surveyOptions.lookup = LookupForProject(projectPath.value_or(""));
+  // The images as the survey finds them, beside the project first.
+  const ProjectSettings found = ResolveProjectPaths(settings, surveyOptions.lookup);
+  if (const std::string input = InputAtOutput(
+          options.preview, {projectPath.value_or(""), found.heightMapPath, found.minimapPath,
+                            found.texturingGuidePath, found.filterGuidePath});
+      !input.empty()) {
+    WriteMessageLine(OutputIsInputMessage(options.preview, input));
+    return kExitFailed;
+  }
+
   surveyOptions.relief = !options.preview.empty();
   InterruptCatcher interrupts(SecondInterrupt::kEndsProcess);
   surveyOptions.cancelled = [] { return Interrupted(); };
@@ -217,8 +239,8 @@ int RunInspectProject(const std::optional<std::string>& projectPath,
   if (survey.cancelled) {
     return InterruptedExitStatus();
   }
-  for (const std::string& problem : survey.problems) {
-    WriteMessageLine(problem);
+  for (std::size_t i = 0; i < survey.problems.size(); ++i) {
+    WriteMessageLine(Host::MessageWithDetail(survey.problems[i], survey.problemDetails[i]));
   }
   bool pictureWritten = true;
   if (!options.preview.empty()) {

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "core/file_system.h"
+#include "core/open_file.h"
 
 namespace kem {
 
@@ -13,13 +14,25 @@ namespace fs = std::filesystem;
 
 bool Exists(const std::string& path) {
   std::error_code error;
-  return fs::exists(fs::path(path), error);
+  return fs::exists(FileSystemPath(path), error);
 }
 
 bool FolderExists(const std::string& path) {
   std::error_code error;
-  fs::path folder = fs::path(path).parent_path();
+  const fs::path folder = FileSystemPath(path).parent_path();
   return folder.empty() || fs::is_directory(folder, error);
+}
+
+std::string Joined(const std::string& folder, const std::string& path) {
+  return PathText(FileSystemPath(folder) / FileSystemPath(path));
+}
+
+// The file a place names, whatever the current folder: two places are the
+// same when these are.
+fs::path Where(const std::string& place) {
+  std::error_code error;
+  const fs::path absolute = fs::absolute(FileSystemPath(place), error);
+  return (error ? FileSystemPath(place) : absolute).lexically_normal();
 }
 
 }  // namespace
@@ -27,7 +40,17 @@ bool FolderExists(const std::string& path) {
 FileLookup LookupForProject(const std::string& projectPath) {
   FileLookup lookup;
   if (!projectPath.empty()) {
-    lookup.projectFolder = fs::path(projectPath).parent_path().string();
+    std::error_code error;
+    fs::path folder = FileSystemPath(projectPath).parent_path();
+    const fs::path absolute = fs::absolute(folder.empty() ? fs::path(".") : folder, error);
+    if (!error) {
+      folder = absolute.lexically_normal();
+      // "/route/." normalises to "/route/"; the folder is "/route".
+      if (!folder.has_filename() && folder.has_relative_path()) {
+        folder = folder.parent_path();
+      }
+    }
+    lookup.projectFolder = PathText(folder);
   }
   lookup.settingsFolder = UserSettingsFolder();
   return lookup;
@@ -35,61 +58,66 @@ FileLookup LookupForProject(const std::string& projectPath) {
 
 std::vector<std::string> SearchPlaces(const std::string& path, const FileLookup& lookup,
                                       bool withSettingsFolder) {
-  std::vector<std::string> places{path};
-  if (path.empty() || fs::path(path).is_absolute()) {
-    return places;
+  if (path.empty() || FileSystemPath(path).is_absolute()) {
+    return {path};
   }
-  for (const std::string* folder :
-       {&lookup.projectFolder, withSettingsFolder ? &lookup.settingsFolder : nullptr}) {
-    if (folder != nullptr && !folder->empty()) {
-      const std::string place = (fs::path(*folder) / path).string();
-      if (place != places.front()) {
-        places.push_back(place);
+  std::vector<std::string> places;
+  auto add = [&places](const std::string& place) {
+    for (const std::string& earlier : places) {
+      if (Where(earlier) == Where(place)) {
+        return;
       }
     }
+    places.push_back(place);
+  };
+  if (!lookup.projectFolder.empty()) {
+    add(Joined(lookup.projectFolder, path));
+  }
+  add(path);
+  if (withSettingsFolder && !lookup.settingsFolder.empty()) {
+    add(Joined(lookup.settingsFolder, path));
   }
   return places;
 }
 
-std::string FindProjectFile(const std::string& path, const FileLookup& lookup) {
-  for (const std::string& place : SearchPlaces(path, lookup, false)) {
+std::vector<std::string> PlacesHolding(const std::string& path, const FileLookup& lookup,
+                                       bool withSettingsFolder) {
+  std::vector<std::string> holding;
+  if (path.empty()) {
+    return holding;
+  }
+  for (const std::string& place : SearchPlaces(path, lookup, withSettingsFolder)) {
     if (Exists(place)) {
-      return place;
+      holding.push_back(place);
     }
   }
-  return path;
+  return holding;
+}
+
+std::string FindProjectFile(const std::string& path, const FileLookup& lookup) {
+  const std::vector<std::string> holding = PlacesHolding(path, lookup, false);
+  return holding.empty() ? path : holding.front();
 }
 
 std::string FindOutputPlace(const std::string& path, const FileLookup& lookup) {
   const std::vector<std::string> places = SearchPlaces(path, lookup, false);
   for (const std::string& place : places) {
-    if (Exists(place)) {
-      return place;
-    }
-  }
-  for (const std::string& place : places) {
     if (FolderExists(place)) {
       return place;
     }
   }
-  return path;
+  return places.front();
 }
 
 std::string FindDataFile(const std::string& name, const FileLookup& lookup) {
-  for (const std::string& place : SearchPlaces(name, lookup, true)) {
-    if (Exists(place)) {
-      return place;
-    }
-  }
-  return name;
+  const std::vector<std::string> holding = PlacesHolding(name, lookup, true);
+  return holding.empty() ? name : holding.front();
 }
 
 ProjectSettings ResolveProjectPaths(const ProjectSettings& settings, const FileLookup& lookup) {
   ProjectSettings resolved = settings;
-  for (std::string ProjectSettings::*path :
-       {&ProjectSettings::heightMapPath, &ProjectSettings::minimapPath,
-        &ProjectSettings::texturingGuidePath, &ProjectSettings::filterGuidePath}) {
-    resolved.*path = FindProjectFile(settings.*path, lookup);
+  for (const ImageField& field : kImageFields) {
+    resolved.*field.path = FindProjectFile(settings.*field.path, lookup);
   }
   resolved.outputPath = FindOutputPlace(settings.outputPath, lookup);
   return resolved;

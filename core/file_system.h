@@ -17,7 +17,8 @@ enum class PathKind {
   kMissing,  // nothing there yet: a new regular file will be made
   kRegularFile,
   kFolder,
-  kOther,  // a device, a pipe or a socket: written in place, never replaced
+  kOther,        // a device, a pipe or a socket: written in place, never replaced
+  kUnreachable,  // a loop of links, or a path the system will not look up: refused
 };
 
 // How creating a temporary file went.
@@ -67,10 +68,21 @@ class FileSystem {
   virtual void Remove(const std::string& path) = 0;
 };
 
+// True when `a` and `b` both name one existing file, through links, other
+// spellings or hard links: the same device and inode on POSIX systems, the
+// same volume and file index on Windows.
+bool IsSameFile(const std::string& a, const std::string& b);
+
 // The user's own folder for Kem's data files (a tile_blank.dat, a
 // textures.txt): $XDG_CONFIG_HOME/kem or ~/.config/kem on Linux,
 // %APPDATA%\Kem on Windows. Empty when the system names no such place. The
 // folder may not exist.
 std::string UserSettingsFolder();
+
+// Whether this user may create files in `folder`, as far as the system tells
+// without writing one: permission bits on POSIX systems (a user who may write
+// anywhere is told yes); on Windows a probe file, deleted at once, as only
+// trying tells what the folder's access list allows.
+bool FolderTakesNewFiles(const std::string& folder);
 
 }  // namespace kem

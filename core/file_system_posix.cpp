@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "core/blocking_call.h"
 #include "core/file_system.h"
 #include "core/open_file.h"
 
@@ -52,7 +53,7 @@ class PosixFileSystem final : public FileSystem {
   PathKind KindOf(const std::string& path) override {
     struct stat info = {};
     if (::stat(path.c_str(), &info) != 0) {
-      return PathKind::kMissing;
+      return errno == ENOENT ? PathKind::kMissing : PathKind::kUnreachable;
     }
     if (S_ISREG(info.st_mode)) {
       return PathKind::kRegularFile;
@@ -113,6 +114,13 @@ class PosixFileSystem final : public FileSystem {
 
 }  // namespace
 
+bool IsSameFile(const std::string& a, const std::string& b) {
+  struct stat first = {};
+  struct stat second = {};
+  return ::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0 &&
+         first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 std::string UserSettingsFolder() {
   if (const char* config = std::getenv("XDG_CONFIG_HOME"); config != nullptr && *config == '/') {
     return std::string(config) + "/kem";
@@ -123,6 +131,10 @@ std::string UserSettingsFolder() {
   return {};
 }
 
+bool FolderTakesNewFiles(const std::string& folder) {
+  return ::access(folder.c_str(), W_OK | X_OK) == 0;
+}
+
 FileSystem& FileSystem::Native() {
   static PosixFileSystem native;
   return native;
@@ -130,7 +142,38 @@ FileSystem& FileSystem::Native() {
 
 // Paths are bytes here: UTF-8 passes through unchanged.
 std::FILE* OpenFile(const std::string& path, const char* mode) {
-  return std::fopen(path.c_str(), mode);
+  if (mode[0] != 'r') {
+    return std::fopen(path.c_str(), mode);
+  }
+  // Opened without waiting: a FIFO would otherwise hold the open until a
+  // writer comes, deaf to Ctrl+C. Then only a regular file (or a folder,
+  // whose reads fail as before) is kept.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    return nullptr;
+  }
+  struct stat info = {};
+  if (::fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))) {
+    ::close(fd);
+    errno = EINVAL;
+    return nullptr;
+  }
+  const int flags = ::fcntl(fd, F_GETFL);
+  std::FILE* file =
+      flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? ::fdopen(fd, mode) : nullptr;
+  if (file == nullptr) {
+    ::close(fd);
+  }
+  return file;
+}
+
+std::FILE* OpenFileOrPipe(const std::string& path) {
+  struct stat info = {};
+  if (::stat(path.c_str(), &info) == 0 && S_ISFIFO(info.st_mode)) {
+    const BlockingCall waiting;  // for a writer to come
+    return std::fopen(path.c_str(), "rb");
+  }
+  return OpenFile(path, "rb");
 }
 
 std::filesystem::path FileSystemPath(const std::string& path) {

@@ -115,6 +115,16 @@ class WindowsFileSystem final : public FileSystem {
 
 }  // namespace
 
+bool FolderTakesNewFiles(const std::string& folder) {
+  const std::wstring wideFolder = Wide(folder);
+  wchar_t probe[MAX_PATH + 1] = {};
+  if (wideFolder.empty() || GetTempFileNameW(wideFolder.c_str(), L"kem", 0, probe) == 0) {
+    return false;
+  }
+  DeleteFileW(probe);
+  return true;
+}
+
 FileSystem& FileSystem::Native() {
   static WindowsFileSystem native;
   return native;
@@ -127,11 +137,72 @@ std::FILE* OpenFile(const std::string& path, const char* mode) {
     errno = ENOENT;
     return nullptr;
   }
-  return _wfopen(widePath.c_str(), wideMode.c_str());
+  std::FILE* file = _wfopen(widePath.c_str(), wideMode.c_str());
+  // Data is read from files on disk only: a pipe or a device (CON, NUL) may
+  // never end.
+  if (file != nullptr && mode[0] == 'r' &&
+      GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file)))) != FILE_TYPE_DISK) {
+    std::fclose(file);
+    errno = EINVAL;
+    return nullptr;
+  }
+  return file;
+}
+
+std::FILE* OpenFileOrPipe(const std::string& path) {
+  const std::wstring widePath = Wide(path);
+  if (widePath.empty()) {
+    errno = ENOENT;
+    return nullptr;
+  }
+  std::FILE* file = _wfopen(widePath.c_str(), L"rb");
+  if (file == nullptr) {
+    return nullptr;
+  }
+  const DWORD type = GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(file))));
+  if (type != FILE_TYPE_DISK && type != FILE_TYPE_PIPE) {
+    std::fclose(file);
+    errno = EINVAL;
+    return nullptr;
+  }
+  return file;
 }
 
 std::filesystem::path FileSystemPath(const std::string& path) {
   return std::filesystem::path(Wide(path));
+}
+
+namespace {
+
+// The volume and index that tell a file apart from every other; false when
+// `path` names nothing that can be opened.
+bool FileIdentity(const std::string& path, BY_HANDLE_FILE_INFORMATION& info) {
+  const std::wstring widePath = Wide(path);
+  if (widePath.empty()) {
+    return false;
+  }
+  // No access asked for, every sharing allowed: only the file's identity is
+  // read. Folders open only with backup semantics.
+  const HANDLE handle =
+      CreateFileW(widePath.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                  nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return false;
+  }
+  const bool known = GetFileInformationByHandle(handle, &info) != 0;
+  CloseHandle(handle);
+  return known;
+}
+
+}  // namespace
+
+bool IsSameFile(const std::string& a, const std::string& b) {
+  BY_HANDLE_FILE_INFORMATION first = {};
+  BY_HANDLE_FILE_INFORMATION second = {};
+  return FileIdentity(a, first) && FileIdentity(b, second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
 }
 
 // %APPDATA%\Kem, in UTF-8; empty when the variable is not set.

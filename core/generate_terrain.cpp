@@ -1,7 +1,9 @@
 #include "core/generate_terrain.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <new>
 #include <optional>
@@ -10,10 +12,12 @@
 #include "core/board_selection.h"
 #include "core/board_writer.h"
 #include "core/colour.h"
+#include "core/file_problems.h"
 #include "core/generator_messages.h"
 #include "core/layout_file.h"
 #include "core/open_file.h"
 #include "core/ordered_workers.h"
+#include "core/output_guard.h"
 #include "core/replacing_file.h"
 #include "core/targa_source.h"
 #include "core/texture_table.h"
@@ -44,8 +48,8 @@ bool PumpAndTestCancel(Host& host) {
 
 // The run once the template is loaded, from the elevation image to the
 // committed layout. Every exit goes through ReleaseJob.
-GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& createOutput,
-                         const GenerateOptions& options,
+GenerateResult RunLoaded(TerrainJob& job, const ProjectSettings& given, Host& host,
+                         const OutputFileFactory& createOutput, const GenerateOptions& options,
                          std::vector<std::uint8_t>& templateBuffer) {
   // Stopped before the job is released: its workers read the job's settings.
   std::optional<BoardPipeline> pipeline;
@@ -64,12 +68,12 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   int code = 0;
   job.elevation = OpenTargaSource(job.heightMapPath, code);
   if (!job.elevation) {
-    ReportTargaOpenError(code, host);
+    ReportTargaOpenError(code, host, OpenProblemDetail(given.heightMapPath, options.lookup, false));
     return stop("");
   }
 
   // Grid. The check's own messages come before the dimension message.
-  const bool elevationOk = CheckTargaSource(*job.elevation, *job.elevation, host);
+  const bool elevationOk = CheckTargaSource(*job.elevation, *job.elevation, host, "height map");
   const int width = job.elevation->header.width;
   const int height = job.elevation->header.height;
   const BoardGrid grid = BoardGridOf(width, height);
@@ -89,21 +93,23 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
   job.heightScale = HeightScale(job);
 
   // Optional sources: minimap, texturing guide, filter guide.
-  auto openOptional = [&](const std::string& path, std::unique_ptr<TargaSource>& source) {
+  auto openOptional = [&](const ImageField& field, std::unique_ptr<TargaSource>& source) {
+    const std::string& path = job.*field.path;
     if (path.empty()) {
       return true;
     }
     int openCode = 0;
     source = OpenTargaSource(path, openCode);
     if (!source) {
-      ReportTargaOpenError(openCode, host);
+      ReportTargaOpenError(openCode, host,
+                           OpenProblemDetail(given.*field.path, options.lookup, false));
       return false;
     }
-    return CheckTargaSource(*source, *job.elevation, host);
+    return CheckTargaSource(*source, *job.elevation, host, field.role);
   };
-  if (!openOptional(job.minimapPath, job.minimap) ||
-      !openOptional(job.texturingGuidePath, job.texturingGuide) ||
-      !openOptional(job.filterGuidePath, job.filterGuide)) {
+  if (!openOptional(kImageFields[1], job.minimap) ||
+      !openOptional(kImageFields[2], job.texturingGuide) ||
+      !openOptional(kImageFields[3], job.filterGuide)) {
     return stop("");
   }
 
@@ -120,9 +126,12 @@ GenerateResult RunLoaded(TerrainJob& job, Host& host, const OutputFileFactory& c
     return stop(kNoMemoryMessage);
   }
 
+  errno = 0;
   job.output = createOutput(job.outputPath);
   if (!job.output) {
-    return stop(kCannotCreateMessage);
+    const int error = errno;
+    host.ShowDetailedMessage(kCannotCreateMessage, OutputProblemDetail(job.outputPath, error));
+    return stop("");
   }
 
   // Selection.
@@ -244,6 +253,29 @@ TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer, const std::string& 
   return unreadable ? TemplateLoad::kMissing : TemplateLoad::kShort;
 }
 
+std::string TemplateLoadDetail(TemplateLoad load, const std::string& path,
+                               const FileLookup& lookup) {
+  switch (load) {
+    case TemplateLoad::kMissing:
+      return OpenProblemDetail(kTileTemplateFile, lookup, true);
+    case TemplateLoad::kShort: {
+      std::error_code error;
+      const std::uintmax_t size = std::filesystem::file_size(FileSystemPath(path), error);
+      return ShownPath(path) + " holds " + (error ? std::string("fewer") : std::to_string(size)) +
+             " bytes";
+    }
+    case TemplateLoad::kNoMemory:
+    case TemplateLoad::kLoaded:
+      break;
+  }
+  return "";
+}
+
+bool IsPlaceholderTemplate(const std::vector<std::uint8_t>& buffer) {
+  return !buffer.empty() &&
+         std::all_of(buffer.begin(), buffer.end(), [](std::uint8_t byte) { return byte == 0; });
+}
+
 const char* TemplateLoadMessage(TemplateLoad load) {
   switch (load) {
     case TemplateLoad::kMissing:
@@ -271,17 +303,29 @@ GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
 GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
                                const OutputFileFactory& createOutput,
                                const GenerateOptions& options) {
+  const ProjectSettings resolved = ResolveProjectPaths(settings, options.lookup);
+  const std::string templatePath = FindDataFile(kTileTemplateFile, options.lookup);
+  std::vector<std::string> inputs = {options.projectPath,      resolved.heightMapPath,
+                                     resolved.minimapPath,     resolved.texturingGuidePath,
+                                     resolved.filterGuidePath, templatePath};
+  if (!resolved.texturingGuidePath.empty()) {
+    inputs.push_back(FindDataFile(kTextureListFile, options.lookup));
+  }
+  if (const std::string input = InputAtOutput(resolved.outputPath, inputs); !input.empty()) {
+    host.ShowMessage(OutputIsInputMessage(resolved.outputPath, input));
+    return {};
+  }
   std::vector<std::uint8_t> templateBuffer;
-  const TemplateLoad load =
-      LoadTemplate(templateBuffer, FindDataFile(kTileTemplateFile, options.lookup));
+  const TemplateLoad load = LoadTemplate(templateBuffer, templatePath);
   if (load != TemplateLoad::kLoaded) {
-    host.ShowMessage(TemplateLoadMessage(load));
+    host.ShowDetailedMessage(TemplateLoadMessage(load),
+                             TemplateLoadDetail(load, templatePath, options.lookup));
     return {};
   }
   // The job holds everything the run opens; it is idle again on every return.
-  TerrainJob job(ResolveProjectPaths(settings, options.lookup));
+  TerrainJob job(resolved);
   try {
-    return RunLoaded(job, host, createOutput, options, templateBuffer);
+    return RunLoaded(job, settings, host, createOutput, options, templateBuffer);
   } catch (const std::bad_alloc&) {
     ReleaseJob(kNoMemoryMessage, job, templateBuffer, host);
     return {};
@@ -308,16 +352,16 @@ void ReleaseJob(const std::string& message, TerrainJob& job,
   job.boardCount = 0;
 }
 
-void ReportTargaOpenError(int code, Host& host) {
+void ReportTargaOpenError(int code, Host& host, const std::string& detail) {
   switch (code) {
     case kTargaOpenNoMemory:
       host.ShowMessage(kNoMemoryMessage);
       break;
     case kTargaOpenCannotOpen:
-      host.ShowMessage(kImageNotFoundMessage);
+      host.ShowDetailedMessage(kImageNotFoundMessage, detail);
       break;
     case kTargaOpenNotTarga:
-      host.ShowMessage(kNotTargaMessage);
+      host.ShowDetailedMessage(kNotTargaMessage, detail);
       break;
     default:
       host.ShowMessage(kTargaUndeterminedMessage);

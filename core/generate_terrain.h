@@ -26,8 +26,9 @@ struct GenerateResult {
 
 // How a run uses the machine; none of it changes a byte of the layout.
 struct GenerateOptions {
-  int threads = 0;    // threads that build boards; 0: one per core
-  FileLookup lookup;  // where tile_blank.dat, textures.txt and relative paths are found
+  int threads = 0;          // threads that build boards; 0: one per core
+  FileLookup lookup;        // where tile_blank.dat, textures.txt and relative paths are found
+  std::string projectPath;  // the project file the settings come from, if any
 };
 
 // How loading tile_blank.dat went.
@@ -41,10 +42,20 @@ TemplateLoad LoadTemplate(std::vector<std::uint8_t>& buffer,
 // The message a run stops with for a failed template load ("" for kLoaded).
 const char* TemplateLoadMessage(TemplateLoad load);
 
+// The detail line under that message: the places tile_blank.dat was looked
+// for and why each failed, or the size of a short one at `path`.
+std::string TemplateLoadDetail(TemplateLoad load, const std::string& path,
+                               const FileLookup& lookup);
+
+// True when a loaded template is all zero bytes: the stand-in shipped where
+// the simulator's own file cannot be, whose layouts the simulator refuses.
+bool IsPlaceholderTemplate(const std::vector<std::uint8_t>& buffer);
+
 // Runs one generation of the project `settings` into settings.outputPath,
 // reporting every outcome through `host`. Relative paths, tile_blank.dat and
 // textures.txt are found through `lookup` (by default: the current folder
-// only). Between boards it pumps the host's messages
+// only); a message about a file has a detail line naming the path tried and
+// the reason. Between boards it pumps the host's messages
 // and tests its cancel flag: once set, the run stops without a message and
 // returns kCancelled. A run that fails or is cancelled leaves no file at the
 // output path and does not touch one that was there. Should the host throw
@@ -70,7 +81,8 @@ GenerateResult GenerateTerrain(const ProjectSettings& settings, Host& host,
 void ReleaseJob(const std::string& message, TerrainJob& job,
                 std::vector<std::uint8_t>& templateBuffer, Host& host);
 
-// Shows the message for an OpenTargaSource failure code.
-void ReportTargaOpenError(int code, Host& host);
+// Shows the message for an OpenTargaSource failure code, with `detail` (the
+// path tried and the reason) as its detail line when the code has one.
+void ReportTargaOpenError(int code, Host& host, const std::string& detail = "");
 
 }  // namespace kem

@@ -19,6 +19,11 @@ inline constexpr const char* kCannotCreateMessage = "Error: layout file could no
 inline constexpr const char* kWriteFailedMessage = "Error: failed to write layout file.";
 inline constexpr const char* kTooManyBoardsMessage = "Error: too many boards for one layout file.";
 
+// A warning, not a stop: the run goes on with the template it found.
+inline constexpr const char* kPlaceholderTemplateMessage =
+    "tile_blank.dat is a placeholder: layouts made with it will not load in the simulator; copy "
+    "the simulator's own file.";
+
 // For the failure codes of OpenTargaSource (out of memory is kNoMemoryMessage).
 inline constexpr const char* kImageNotFoundMessage = "Error: image not found or failed to open.";
 inline constexpr const char* kNotTargaMessage = "Error: file is not a targa image.";

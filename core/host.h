@@ -28,6 +28,21 @@ class Host : public RunHost {
   // An application message box with an OK button; returns when dismissed.
   virtual void ShowMessage(const std::string& text) = 0;
 
+  // The same box for a message whose first line is `text`, exactly as
+  // ShowMessage shows it, with a detail line under it naming the file tried
+  // and the reason. By default one ShowMessage of both lines
+  // (MessageWithDetail), so every front end keeps the first line as it was;
+  // a host that keeps the two apart overrides this.
+  virtual void ShowDetailedMessage(const std::string& text, const std::string& detail) {
+    ShowMessage(MessageWithDetail(text, detail));
+  }
+
+  // `text`, then, when `detail` is not empty, a line break and the detail
+  // indented by two spaces.
+  static std::string MessageWithDetail(const std::string& text, const std::string& detail) {
+    return detail.empty() ? text : text + "\n  " + detail;
+  }
+
   // A message box with the information icon, an OK button and a caption.
   virtual void ShowInformation(const std::string& caption, const std::string& text) = 0;
 

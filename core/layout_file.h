@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "core/output_file.h"
+#include "core/targa_source.h"
 #include "core/terrain_job.h"
 #include "core/texture_table.h"
 
@@ -128,6 +129,11 @@ static_assert(TextureSectionOffset(0) == 796 &&
 inline constexpr std::int32_t kMaxLayoutBoards = 17412;
 static_assert(MinimapOffset(kMaxLayoutBoards, kMaxLayoutBoards - 1) <= INT32_MAX);
 static_assert(MinimapOffset(kMaxLayoutBoards + 1, kMaxLayoutBoards) > INT32_MAX);
+
+// A layout comes from one height map, a Targa image of at most 65535 pixels a
+// side, so its boards span at most 910 columns and 910 rows.
+inline constexpr std::int32_t kMaxLayoutSpan = (kMaxTargaSide - 4) / kBoardSide;
+static_assert(kMaxLayoutSpan == 910);
 
 // True when a layout of boardCount blocks can be indexed.
 constexpr bool LayoutFits(std::int64_t boardCount) {

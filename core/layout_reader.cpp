@@ -208,6 +208,8 @@ class Reader {
       return false;
     }
     contents_.places.assign(static_cast<std::size_t>(std::max<std::int64_t>(count, 1)), {});
+    std::int64_t minCol = 0;  // the anchor's column
+    std::int64_t maxCol = 0;
     for (std::int64_t p = 0; p < count; ++p) {
       const std::int64_t entry = IndexEntryOffset(p);
       const std::uint8_t* at = index.data() + (entry - kLayoutIndexOffset);
@@ -227,6 +229,18 @@ class Reader {
                                  std::to_string(place.rowDelta) + ", column delta " +
                                  std::to_string(place.colDelta) +
                                  ", out of row order before the anchor");
+        }
+        // The anchor's row is the last; columns may lie on both sides of it.
+        minCol = std::min<std::int64_t>(minCol, place.colDelta);
+        maxCol = std::max<std::int64_t>(maxCol, place.colDelta);
+        if (1 - static_cast<std::int64_t>(place.rowDelta) > kMaxLayoutSpan ||
+            maxCol - minCol + 1 > kMaxLayoutSpan) {
+          return Fail(entry, "board index entry " + std::to_string(p) + " places block " +
+                                 std::to_string(p) + " at row delta " +
+                                 std::to_string(place.rowDelta) + ", column delta " +
+                                 std::to_string(place.colDelta) + ", outside a layout of " +
+                                 std::to_string(kMaxLayoutSpan) + " x " +
+                                 std::to_string(kMaxLayoutSpan) + " boards");
         }
         contents_.places[static_cast<std::size_t>(p)] = place;
         at += kIndexDeltasSize;

@@ -39,7 +39,9 @@ std::unique_ptr<LayoutSource> MemoryLayoutSource(const std::uint8_t* bytes, std:
 std::unique_ptr<LayoutSource> FileLayoutSource(const std::string& path);
 
 // A board's place relative to the anchor board (block 0), whose deltas are 0.
-// Rows count downward, columns to the right.
+// Rows count downward, columns to the right. The reader accepts only places
+// that one height map can give: all the boards within kMaxLayoutSpan columns
+// and rows.
 struct LayoutBoardPlace {
   std::int32_t rowDelta = 0;
   std::int32_t colDelta = 0;

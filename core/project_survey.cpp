@@ -6,13 +6,13 @@
 #include <bitset>
 #include <charconv>
 #include <cmath>
-#include <filesystem>
 #include <limits>
 #include <memory>
 #include <optional>
 
 #include "core/board_heights.h"
 #include "core/colour.h"
+#include "core/file_problems.h"
 #include "core/generator_messages.h"
 #include "core/layout_file.h"
 #include "core/open_file.h"
@@ -40,7 +40,11 @@ class CollectingHost final : public Host {
  public:
   explicit CollectingHost(ProjectSurvey& survey) : survey_(survey) {}
 
-  void ShowMessage(const std::string& text) override { survey_.problems.push_back(text); }
+  void ShowMessage(const std::string& text) override { ShowDetailedMessage(text, ""); }
+  void ShowDetailedMessage(const std::string& text, const std::string& detail) override {
+    survey_.problems.push_back(text);
+    survey_.problemDetails.push_back(detail);
+  }
   void ShowInformation(const std::string& /*caption*/, const std::string& text) override {
     survey_.warnings.push_back(text);
   }
@@ -63,36 +67,19 @@ std::string Metres(float value) {
   return Number(static_cast<double>(value)) + " m";
 }
 
-// Whether a run could create its layout at `path`: a file (not a folder) in a
-// folder that exists. Nothing is created to find out.
-bool OutputCanBeCreated(const std::string& path) {
-  if (path.empty()) {
-    return false;
-  }
-  std::error_code error;
-  const std::filesystem::path output = FileSystemPath(path);
-  if (std::filesystem::is_directory(output, error)) {
-    return false;
-  }
-  std::filesystem::path folder = output.parent_path();
-  if (folder.empty()) {
-    folder = ".";
-  }
-  return std::filesystem::is_directory(folder, error);
-}
-
 // Opens an optional source and checks it as the run does; against the
 // elevation image when that opened, otherwise against itself (only its own
 // faults can then be told). False when the run would stop on it.
-bool OpenOptional(const std::string& path, std::unique_ptr<TargaSource>& source,
-                  const TargaSource* elevation, Host& host) {
+bool OpenOptional(const std::string& path, const std::string& detail,
+                  std::unique_ptr<TargaSource>& source, const TargaSource* elevation,
+                  const char* role, Host& host) {
   int code = 0;
   source = OpenTargaSource(path, code);
   if (!source) {
-    ReportTargaOpenError(code, host);
+    ReportTargaOpenError(code, host, detail);
     return false;
   }
-  return CheckTargaSource(*source, elevation != nullptr ? *elevation : *source, host);
+  return CheckTargaSource(*source, elevation != nullptr ? *elevation : *source, host, role);
 }
 
 void AddRangeWarnings(const ProjectSettings& settings, std::vector<std::string>& warnings) {
@@ -115,7 +102,18 @@ void AddRangeWarnings(const ProjectSettings& settings, std::vector<std::string>&
 class Survey {
  public:
   Survey(const ProjectSettings& settings, const SurveyOptions& options)
-      : options_(options), job_(settings), host_(result_) {}
+      : options_(options),
+        given_(settings),
+        job_(ResolveProjectPaths(settings, options.lookup)),
+        host_(result_) {
+    result_.resolved = job_;
+    result_.tileTemplate = options.tileTemplate.empty()
+                               ? FindDataFile(kTileTemplateFile, options.lookup)
+                               : options.tileTemplate;
+    result_.textureList = options.textureList.empty()
+                              ? FindDataFile(kTextureListFile, options.lookup)
+                              : options.textureList;
+  }
 
   ProjectSurvey Run() {
     CheckTemplate();
@@ -123,9 +121,10 @@ class Survey {
     CheckFormat();
     OpenGuides();
     LoadTextures();
-    if (!OutputCanBeCreated(job_.outputPath)) {
-      host_.ShowMessage(kCannotCreateMessage);
+    if (const std::string problem = OutputProblem(job_.outputPath); !problem.empty()) {
+      host_.ShowDetailedMessage(kCannotCreateMessage, problem);
     }
+    NoteAmbiguousNames();
     AddRangeWarnings(job_, result_.warnings);
     AddUnusedPixelsWarning();
     if (elevationUsable_ && filterUsable_) {
@@ -147,24 +146,53 @@ class Survey {
 
   void CheckTemplate() {
     std::vector<std::uint8_t> buffer;
-    const TemplateLoad load = LoadTemplate(buffer, options_.tileTemplate);
+    const TemplateLoad load = LoadTemplate(buffer, result_.tileTemplate);
     if (load != TemplateLoad::kLoaded) {
-      host_.ShowMessage(TemplateLoadMessage(load));
+      host_.ShowDetailedMessage(TemplateLoadMessage(load),
+                                TemplateLoadDetail(load, result_.tileTemplate, options_.lookup));
+    } else if (IsPlaceholderTemplate(buffer)) {
+      result_.warnings.push_back(kPlaceholderTemplateMessage);
     }
+  }
+
+  // A name held in more than one of the places searched: say which is used.
+  void NoteAmbiguousNames() {
+    for (const ImageField& field : kImageFields) {
+      if (std::string note = AmbiguityNote(given_.*field.path, options_.lookup, false);
+          !note.empty()) {
+        result_.notes.push_back(std::move(note));
+      }
+    }
+    if (options_.tileTemplate.empty()) {
+      if (std::string note = AmbiguityNote(kTileTemplateFile, options_.lookup, true);
+          !note.empty()) {
+        result_.notes.push_back(std::move(note));
+      }
+    }
+    if (options_.textureList.empty() && !job_.texturingGuidePath.empty()) {
+      if (std::string note = AmbiguityNote(kTextureListFile, options_.lookup, true);
+          !note.empty()) {
+        result_.notes.push_back(std::move(note));
+      }
+    }
+  }
+
+  std::string OpenDetail(std::string ProjectSettings::*path) const {
+    return OpenProblemDetail(given_.*path, options_.lookup, false);
   }
 
   void OpenElevation() {
     int code = 0;
     job_.elevation = OpenTargaSource(job_.heightMapPath, code);
     if (!job_.elevation) {
-      ReportTargaOpenError(code, host_);
+      ReportTargaOpenError(code, host_, OpenDetail(&ProjectSettings::heightMapPath));
       return;
     }
     const TargaHeader& header = job_.elevation->header;
     result_.imageOpened = true;
     result_.imageWidth = header.width;
     result_.imageHeight = header.height;
-    const bool passed = CheckTargaSource(*job_.elevation, *job_.elevation, host_);
+    const bool passed = CheckTargaSource(*job_.elevation, *job_.elevation, host_, "height map");
     const BoardGrid grid = BoardGridOf(header.width, header.height);
     if (!grid.FitsImage(header.width, header.height)) {
       host_.ShowMessage(kDimensionsMessage);
@@ -195,13 +223,18 @@ class Survey {
   void OpenGuides() {
     const TargaSource* elevation = job_.elevation.get();
     if (!job_.minimapPath.empty()) {
-      minimapUsable_ = OpenOptional(job_.minimapPath, job_.minimap, elevation, host_);
+      minimapUsable_ = OpenOptional(job_.minimapPath, OpenDetail(&ProjectSettings::minimapPath),
+                                    job_.minimap, elevation, "minimap", host_);
     }
     if (!job_.texturingGuidePath.empty()) {
-      guideUsable_ = OpenOptional(job_.texturingGuidePath, job_.texturingGuide, elevation, host_);
+      guideUsable_ =
+          OpenOptional(job_.texturingGuidePath, OpenDetail(&ProjectSettings::texturingGuidePath),
+                       job_.texturingGuide, elevation, "texturing guide", host_);
     }
     if (!job_.filterGuidePath.empty()) {
-      filterUsable_ = OpenOptional(job_.filterGuidePath, job_.filterGuide, elevation, host_);
+      filterUsable_ =
+          OpenOptional(job_.filterGuidePath, OpenDetail(&ProjectSettings::filterGuidePath),
+                       job_.filterGuide, elevation, "filter guide", host_);
     }
   }
 
@@ -210,7 +243,7 @@ class Survey {
       return;
     }
     textures_ = std::make_unique<TextureTable>();
-    LoadTextureTable(*textures_, job_.texturingGuidePath, host_, options_.textureList);
+    LoadTextureTable(*textures_, job_.texturingGuidePath, host_, result_.textureList);
     job_.textures = textures_.get();
     while (result_.textureEntries < kTextureTableCapacity &&
            textures_->entries[static_cast<std::size_t>(result_.textureEntries)].keyA != 0) {
@@ -496,6 +529,7 @@ class Survey {
   }
 
   const SurveyOptions& options_;
+  const ProjectSettings& given_;
   ProjectSurvey result_;
   TerrainJob job_;
   CollectingHost host_;

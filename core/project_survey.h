@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "core/board_selection.h"
+#include "core/file_lookup.h"
 #include "core/generate_terrain.h"
 #include "core/project_settings.h"
 #include "core/relief_image.h"
@@ -39,9 +40,12 @@ struct SurveyBoardView {
 };
 
 struct SurveyOptions {
-  // Where the run would find its two files: the current folder by default.
-  std::string tileTemplate = kTileTemplateFile;
-  std::string textureList = kTextureListFile;
+  // Where the run would find relative paths and its two files; the current
+  // folder only by default.
+  FileLookup lookup;
+  // The two files themselves, when they are not to be found through `lookup`.
+  std::string tileTemplate;
+  std::string textureList;
   // Draw the shaded relief of the board grid (boards the filter leaves out
   // dimmed, the anchor outlined). The heights of every board are then read.
   bool relief = false;
@@ -113,6 +117,17 @@ struct ProjectSurvey {
   // messages; and what it would go on despite, in plain words.
   std::vector<std::string> problems;
   std::vector<std::string> warnings;
+  // The detail line of each problem (the path tried and the reason), "" for
+  // a problem without one; as long as `problems`.
+  std::vector<std::string> problemDetails;
+  // Which file is used where a name is found in more than one place.
+  std::vector<std::string> notes;
+
+  // The files the run would use, as found: the project's paths resolved
+  // through the lookup, and the two data files.
+  ProjectSettings resolved;
+  std::string tileTemplate;
+  std::string textureList;
 
   bool cancelled = false;
   RgbImage relief;  // with SurveyOptions::relief and the heights read
@@ -127,8 +142,9 @@ struct ProjectSurvey {
   bool WouldGenerate() const { return !cancelled && problems.empty(); }
 };
 
-// Surveys the project `settings`. Creates no file and never shows anything:
-// everything it finds is in the result.
+// Surveys the project `settings`, finding its files through options.lookup.
+// Creates no file and never shows anything: everything it finds is in the
+// result. A tile_blank.dat that is the all-zero placeholder is a warning.
 ProjectSurvey SurveyProject(const ProjectSettings& settings, const SurveyOptions& options = {});
 
 }  // namespace kem

@@ -3,7 +3,11 @@
 #include <chrono>
 #include <exception>
 #include <new>
+#include <optional>
 #include <random>
+#include <string>
+
+#include "core/blocking_call.h"
 
 namespace kem {
 
@@ -12,6 +16,8 @@ namespace {
 constexpr int kNameAttempts = 100;
 constexpr const char* kTemporarySuffix = ".tmp-";
 constexpr char kNameChars[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+constexpr std::size_t kRandomChars = 6;
+constexpr std::size_t kMaxNameBytes = 255;
 
 std::mt19937 SeededRandom() {
   try {
@@ -24,10 +30,26 @@ std::mt19937 SeededRandom() {
   }
 }
 
+// The temporary file's name: the target's with the suffix and six random
+// characters, its own name shortened (at a character's start) where the
+// whole would pass the file systems' 255-byte limit on a name.
 std::string TemporaryName(const std::string& targetPath, std::mt19937& random) {
   std::uniform_int_distribution<std::size_t> pick(0, sizeof(kNameChars) - 2);
-  std::string name = targetPath + kTemporarySuffix;
-  for (int i = 0; i < 6; ++i) {
+  // Either separator: Windows takes both, and a POSIX name holding a
+  // backslash is only shortened less.
+  const std::size_t slash = targetPath.find_last_of("/\\");
+  const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t room =
+      kMaxNameBytes - std::char_traits<char>::length(kTemporarySuffix) - kRandomChars;
+  std::size_t end = targetPath.size();
+  if (end - nameStart > room) {
+    end = nameStart + room;
+    while (end > nameStart && (static_cast<unsigned char>(targetPath[end]) & 0xC0) == 0x80) {
+      --end;
+    }
+  }
+  std::string name = targetPath.substr(0, end) + kTemporarySuffix;
+  for (std::size_t i = 0; i < kRandomChars; ++i) {
     name += kNameChars[pick(random)];
   }
   return name;
@@ -46,10 +68,14 @@ std::unique_ptr<ReplacingFile> ReplacingFile::Create(const std::string& targetPa
   std::string temporaryPath;
   switch (fileSystem.KindOf(finalPath)) {
     case PathKind::kFolder:
+    case PathKind::kUnreachable:
       return nullptr;
-    case PathKind::kOther:
+    case PathKind::kOther: {
+      // A FIFO's open waits for a reader to come.
+      const BlockingCall waiting;
       file = fileSystem.OpenInPlace(finalPath);
       break;
+    }
     case PathKind::kMissing:
     case PathKind::kRegularFile: {
       std::mt19937 random = SeededRandom();
@@ -113,12 +139,18 @@ void ReplacingFile::Write(const std::uint8_t* data, std::size_t size) {
     failed_ = true;
     return;
   }
+  // A pipe written in place blocks while its reader takes nothing.
+  std::optional<BlockingCall> waiting;
+  if (temporaryPath_.empty()) {
+    waiting.emplace();
+  }
   if (size > 0 && std::fwrite(data, 1, size, file_) != size) {
     failed_ = true;
   }
 }
 
 bool ReplacingFile::CommitInPlace() {
+  const BlockingCall waiting;
   bool ok = !failed_ && std::fflush(file_) == 0 && std::ferror(file_) == 0;
   ok = std::fclose(file_) == 0 && ok;
   file_ = nullptr;

@@ -25,10 +25,11 @@ namespace kem {
 class ReplacingFile final : public OutputFile {
  public:
   // Creates a fresh "<target>.tmp-XXXXXX" beside the target, exclusively,
-  // where the target is the file `targetPath` names after following links;
-  // opens the target itself when it is a device or a pipe. `bufferSize` sets
-  // the stream buffer (0 keeps the default). Null when the target path is
-  // empty, names a folder, or the file cannot be created or opened.
+  // where the target is the file `targetPath` names after following links
+  // (its name shortened when the whole would pass 255 bytes); opens the
+  // target itself when it is a device or a pipe. `bufferSize` sets the stream
+  // buffer (0 keeps the default). Null when the target path is empty, names a
+  // folder or a loop of links, or the file cannot be created or opened.
   static std::unique_ptr<ReplacingFile> Create(const std::string& targetPath,
                                                std::size_t bufferSize = 0,
                                                FileSystem& fileSystem = FileSystem::Native());

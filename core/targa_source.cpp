@@ -11,6 +11,7 @@
 #include <new>
 
 #include "core/byte_io.h"
+#include "core/file_problems.h"
 #include "core/host.h"
 #include "core/open_file.h"
 
@@ -161,20 +162,30 @@ int TargaBytesPerPixel(const TargaHeader& header) {
   return header.pixelDepth == 32 ? 4 : kWindowPixelBytes;
 }
 
-bool CheckTargaSource(const TargaSource& source, const TargaSource& elevation, Host& host) {
+bool CheckTargaSource(const TargaSource& source, const TargaSource& elevation, Host& host,
+                      const std::string& role) {
   const TargaHeader& header = source.header;
+  const std::string name = role + " " + ShownPath(source.path);
+  auto size = [](const TargaHeader& of) {
+    return std::to_string(of.width) + " x " + std::to_string(of.height) + " pixels";
+  };
   bool passed = true;
   if (header.imageType != kTargaUncompressedTrueColour ||
       (header.pixelDepth != 24 && header.pixelDepth != 32)) {
-    host.ShowMessage(kNotTrueColourMessage);
+    host.ShowDetailedMessage(kNotTrueColourMessage,
+                             name + ": image type " + std::to_string(header.imageType) + ", " +
+                                 std::to_string(header.pixelDepth) +
+                                 " bits per pixel; needed: type 2, 24 or 32 bits per pixel");
     passed = false;
   }
   if ((header.descriptor & kDescriptorRightToLeft) != 0) {
-    host.ShowMessage(kRightToLeftMessage);
+    host.ShowDetailedMessage(kRightToLeftMessage, name + " is stored right to left");
     passed = false;
   }
   if (header.width != elevation.header.width || header.height != elevation.header.height) {
-    host.ShowMessage(kSizeMismatchMessage);
+    host.ShowDetailedMessage(
+        kSizeMismatchMessage,
+        name + " is " + size(header) + "; the height map is " + size(elevation.header));
     return false;
   }
   if (!passed) {
@@ -183,7 +194,10 @@ bool CheckTargaSource(const TargaSource& source, const TargaSource& elevation, H
   const std::int64_t dataBytes = std::int64_t{TargaBytesPerPixel(header)} *
                                  std::int64_t{header.width} * std::int64_t{header.height};
   if (source.fileSize < source.pixelOffset + dataBytes) {
-    host.ShowMessage(kIncompleteMessage);
+    host.ShowDetailedMessage(kIncompleteMessage,
+                             name + " holds " + std::to_string(source.fileSize) +
+                                 " bytes; its header declares " +
+                                 std::to_string(source.pixelOffset + dataBytes));
     return false;
   }
   return true;

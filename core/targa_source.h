@@ -23,6 +23,7 @@ inline constexpr int kWindowPixelBytes = 3;                              // blue
 inline constexpr int kWindowRowBytes = kWindowSide * kWindowPixelBytes;  // 228
 inline constexpr int kWindowBytes = kWindowSide * kWindowRowBytes;       // 17328
 inline constexpr int kBoardSide = 72;                                    // pixels a board advances
+inline constexpr int kMaxTargaSide = 65535;  // width and height are 16-bit fields
 inline constexpr int kTargaHeaderSize = 18;
 
 // Field offsets within the 18-byte header (multi-byte fields little-endian).
@@ -104,9 +105,12 @@ std::unique_ptr<TargaSource> ReleaseTargaSource(std::unique_ptr<TargaSource> sou
 // Checks `source` against the elevation image, showing one message box per
 // failed test, in order: image type (must be 2, 24 or 32 bits per pixel),
 // right-to-left storage, size. Only when those three passed: that the file
-// holds all the pixel data its header declares. Returns true when every test
-// passed.
-bool CheckTargaSource(const TargaSource& source, const TargaSource& elevation, Host& host);
+// holds all the pixel data its header declares. Each message has a detail
+// line naming the image by `role` ("texturing guide") and path, with what was
+// found: the type and depth, the two sizes in pixels, the bytes missing.
+// Returns true when every test passed.
+bool CheckTargaSource(const TargaSource& source, const TargaSource& elevation, Host& host,
+                      const std::string& role = "image");
 
 // Bytes per stored pixel: 4 for 32-bit images, otherwise 3.
 int TargaBytesPerPixel(const TargaHeader& header);

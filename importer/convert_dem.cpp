@@ -137,7 +137,7 @@ class Conversion {
       totalBytes_ += lengths.back();
     }
     for (std::size_t i = 0; i < paths_.size(); ++i) {
-      FilePtr file(OpenFile(paths_[i], "rb"));
+      FilePtr file(OpenFileOrPipe(paths_[i]));
       if (!file) {
         Fail(kCannotOpen);
         return false;

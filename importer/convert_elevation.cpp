@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "core/open_file.h"
+#include "core/output_guard.h"
 #include "importer/import_messages.h"
 
 namespace kem {
@@ -105,6 +106,11 @@ RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
 RunOutcome ConvertElevationSet(const std::vector<std::string>& paths, ImportHost& host,
                                const ConvertOptions& options, RasterReport& report) {
   report = RasterReport();
+  const std::string output = OutputPathFor(paths.front(), options);
+  if (const std::string input = InputAtOutput(output, paths); !input.empty()) {
+    host.ShowError(kImportCaption, OutputIsInputMessage(output, input));
+    return RunOutcome::kFailed;
+  }
   if (paths.size() > 1) {
     std::size_t rasters = 0;
     for (const std::string& path : paths) {

@@ -16,6 +16,8 @@
 #include <system_error>
 #include <utility>
 
+#include "core/blocking_call.h"
+
 namespace kem {
 namespace {
 
@@ -444,7 +446,12 @@ bool XyzNumberReader::Refill() {
     data_ = buffer_.get();
     capacity_ *= 2;
   }
-  std::size_t got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
+  std::size_t got = 0;
+  {
+    // The text may come through a pipe whose writer keeps it waiting.
+    const BlockingCall waiting;
+    got = std::fread(buffer_.get() + end_, 1, capacity_ - end_, file_);
+  }
   end_ += got;
   if (got == 0) {
     if (std::ferror(file_)) {

@@ -5,6 +5,8 @@
 #include <new>
 #include <string_view>
 
+#include "core/blocking_call.h"
+
 namespace kem {
 namespace {
 
@@ -126,7 +128,11 @@ void XyzScan::Fill(Block& block) {
   block.offset = restOffset_;
   block.end = BlockEnd::kLineEnd;
   while (size < blockBytes_) {
-    const std::size_t got = std::fread(text + size, 1, blockBytes_ - size, file_);
+    std::size_t got = 0;
+    {
+      const BlockingCall waiting;  // the text may come through a pipe
+      got = std::fread(text + size, 1, blockBytes_ - size, file_);
+    }
     if (got == 0) {
       block.end = std::ferror(file_) ? BlockEnd::kReadError : BlockEnd::kFileEnd;
       break;

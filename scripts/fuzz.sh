@@ -10,7 +10,7 @@
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="$root/build-fuzz"
-targets=(project_file texture_list xyz generation layout_reader raster)
+targets=(project_file texture_list xyz generation layout_reader inspect raster)
 
 if [ $# -lt 2 ]; then
   echo "usage: scripts/fuzz.sh TARGET|all SECONDS [libFuzzer options]" >&2
@@ -49,6 +49,12 @@ case "$target" in
   layout_reader) max_len=131072 ;;
   *) max_len=4096 ;;
 esac
+# `inspect` builds a layout of up to eight boards and draws and compresses
+# pictures of up to 1024 x 1024 pixels in every run.
+timeout=10
+if [ "$target" = inspect ]; then
+  timeout=30
+fi
 
 corpus="$build/corpus/$target"
 findings="$build/findings/$target"
@@ -60,5 +66,5 @@ fi
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}"
 exec "$build/fuzz/kem_fuzz_$target" "$corpus" "$root/fuzz/corpus/$target" \
-  -max_total_time="$seconds" -max_len="$max_len" -timeout=10 -rss_limit_mb=2048 \
+  -max_total_time="$seconds" -max_len="$max_len" -timeout="$timeout" -rss_limit_mb=2048 \
   -print_final_stats=1 -artifact_prefix="$findings/" "$@"

@@ -225,6 +225,22 @@ class KemApp : public testing::Test {
     EXPECT_FALSE(m_view->Preview()->Pending());
   }
 
+  // The rows of the problem list under the preview, and those of its errors.
+  std::vector<std::string> ProblemRows(bool errorsOnly = false) const {
+    std::vector<std::string> rows;
+    const ProblemList* list = m_view->Preview()->Problems();
+    for (long row = 0; row < list->GetItemCount(); ++row) {
+      if (!errorsOnly || list->KindOf(row) == ProblemKind::kError) {
+        rows.push_back(std::string(list->GetItemText(row).utf8_str()));
+      }
+    }
+    return rows;
+  }
+  bool HasRow(const std::string& text) const {
+    const std::vector<std::string> rows = ProblemRows();
+    return std::find(rows.begin(), rows.end(), text) != rows.end();
+  }
+
   void CopyDemoData() {
     for (const char* name :
          {"tile_blank.dat", "textures.txt", "demo_heightmap.tga", "demo_texturing_guide.tga"}) {
@@ -531,11 +547,12 @@ TEST_F(KemApp, GenerateButtonWritesTheLayoutAndComesBackEnabled) {
   for (bool enabled : m_frameEnabledAtMessage) {
     EXPECT_FALSE(enabled);
   }
-  // The result stays in the status bar until the next command.
-  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote demo.gnd: 12 boards, 1.5 MB");
+  // The result, with the full path written, stays in the status bar until the next command.
+  const wxString wrote = "Wrote " + m_folder.File("demo.gnd") + ": 12 boards, 1.5 MB";
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), wrote);
   Menu(kIdViewStatusBar);
   Menu(kIdViewStatusBar);
-  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote demo.gnd: 12 boards, 1.5 MB");
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), wrote);
   AnswerFileDialog(m_folder.File("demo.kem"));
   Menu(wxID_SAVE);
   EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "For Help, press F1");
@@ -598,7 +615,8 @@ TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
   // The pane counts the boards as they are terraformed.
   EXPECT_NE(std::find(paneTexts.begin(), paneTexts.end(), "Terraforming boards: 40 of 96"),
             paneTexts.end());
-  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote large.gnd: 96 boards, 11.8 MB");
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0),
+            "Wrote " + m_folder.File("large.gnd") + ": 96 boards, 11.8 MB");
 }
 
 // Escape and the Cancel button (the Generate button during a run) stop the
@@ -651,7 +669,7 @@ TEST_P(KemAppCancel, StopsTheRunAndKeepsTheOldLayout) {
   EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
   EXPECT_EQ(test::ReadFile(m_folder.File("large.gnd")).size(), 15u);
   EXPECT_EQ(std::distance(fs::directory_iterator(m_folder.path()), {}), before);
-  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "For Help, press F1");
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Cancelled; nothing was written.");
   EXPECT_TRUE(FrameTakesInput(*m_frame));
 }
 
@@ -725,11 +743,109 @@ TEST_F(KemApp, AProjectOpenedFromAnotherFolderGenerates) {
   settings.maxHeight = 300.0f;
   settings.outputPath = "route.gnd";
   ASSERT_TRUE(SaveProjectFile((project / "route.kem").string(), settings));
+  // The start folder holds a height map of the same name, too small for a board.
+  test::TargaImage other;
+  other.width = other.height = 10;
+  other.pixel = [](int, int) { return std::array<std::uint8_t, 3>{0, 0, 0}; };
+  other.Save(m_folder.File("demo_heightmap.tga"));
   AnswerFileDialog((project / "route.kem").string());
   Menu(wxID_OPEN);
+  WaitForPreview();
+  EXPECT_TRUE(HasRow("demo_heightmap.tga: using " + (project / "demo_heightmap.tga").string() +
+                     ", not " + m_folder.File("demo_heightmap.tga")))
+      << testing::PrintToString(ProblemRows());
   Click(m_form->generate);
-  EXPECT_TRUE(fs::exists(m_folder.path() / "route.gnd")) << testing::PrintToString(MessageTexts());
+  // The layout goes beside the project, not into the start folder, and is
+  // made from the project's own map.
+  EXPECT_GT(fs::file_size(project / "route.gnd"), 12u * 123318u)
+      << testing::PrintToString(MessageTexts());
+  EXPECT_FALSE(fs::exists(m_folder.path() / "route.gnd"));
   EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
+  // The folder written to is offered.
+  wxString shown;
+  SetShowFolderAnswer([&shown](const wxString& folder) {
+    shown = folder;
+    return true;
+  });
+  m_frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+  EXPECT_TRUE(m_frame->GetMenuBar()->IsEnabled(kIdOpenFolder));
+  Menu(kIdOpenFolder);
+  SetShowFolderAnswer({});
+  EXPECT_EQ(shown, wxString::FromUTF8(project.string()));
+}
+
+// The demo project saved into another folder still finds its images.
+TEST_F(KemApp, SaveAsIntoAnotherFolderRewritesThePathsAndKeepsTheProjectWorking) {
+  CopyDemoData();  // tile_blank.dat and textures.txt stay in the start folder
+  const fs::path data = m_folder.path() / "data";
+  const fs::path other = m_folder.path() / "other";
+  fs::create_directories(data);
+  fs::create_directories(other);
+  for (const char* name : {"demo.kem", "demo_heightmap.tga", "demo_texturing_guide.tga"}) {
+    fs::copy_file(SourceDir() / "data" / name, data / name);
+  }
+  AnswerFileDialog((data / "demo.kem").string());
+  Menu(wxID_OPEN);
+  AnswerFileDialog((other / "demo.kem").string());
+  Menu(wxID_SAVEAS);
+  EXPECT_EQ(fs::path(Settings().heightMapPath), fs::path("../data/demo_heightmap.tga"));
+  EXPECT_EQ(fs::path(Settings().texturingGuidePath), fs::path("../data/demo_texturing_guide.tga"));
+  EXPECT_EQ(Settings().outputPath, "demo.gnd");  // no layout yet: it goes beside the new project
+  EXPECT_EQ(m_form->heightMapPath->GetValue(), wxString::FromUTF8(Settings().heightMapPath));
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0),
+            "Saved " + (other / "demo.kem").string() + "; 2 paths rewritten for its new folder");
+  WaitForPreview();
+  EXPECT_EQ(ProblemRows(true), std::vector<std::string>{}) << testing::PrintToString(ProblemRows());
+  Click(m_form->generate);
+  EXPECT_TRUE(fs::exists(other / "demo.gnd")) << testing::PrintToString(MessageTexts());
+}
+
+// A message keeps its first line and names the file and the reason on a
+// second, in the message box and in the problem list alike; a placeholder
+// template is named as such.
+TEST_F(KemApp, MessagesNameTheFileAndTheReason) {
+  CopyDemoData();
+  test::TargaImage small;
+  small.width = small.height = 76;
+  small.pixel = [](int, int) { return std::array<std::uint8_t, 3>{0, 0, 0}; };
+  small.Save(m_folder.File("small.tga"));
+  struct Case {
+    std::string heightMap, guide, output;
+    std::string message, detail;
+    bool surveyed = true;  // the survey can tell without trying to write
+  };
+  std::vector<Case> cases = {
+      {m_folder.File("none.tga"), "", m_folder.File("o.gnd"),
+       "Error: image not found or failed to open.", m_folder.File("none.tga") + ": no such file"},
+      {m_folder.File("demo_heightmap.tga"), m_folder.File("small.tga"), m_folder.File("o.gnd"),
+       "Error: size doesn't match the size of elevation data image.",
+       "texturing guide " + m_folder.File("small.tga") +
+           " is 76 x 76 pixels; the height map is 292 x 220 pixels"},
+  };
+  // Nobody may create files in /sys, though its permissions say the
+  // administrator may: only the run itself finds out.
+  if (fs::is_directory("/sys/kernel")) {
+    cases.push_back({m_folder.File("demo_heightmap.tga"), "", "/sys/kernel/o.gnd",
+                     "Error: layout file could not be created.",
+                     "the folder /sys/kernel is read-only", false});
+  }
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.message);
+    m_messages.clear();
+    Type(m_form->heightMapPath, c.heightMap);
+    Type(m_form->texturingGuidePath, c.guide);
+    Type(m_form->outputPath, c.output);
+    Type(m_form->maxHeight, "300");
+    WaitForPreview();
+    EXPECT_TRUE(!c.surveyed || (HasRow(c.message) && HasRow("  " + c.detail)))
+        << testing::PrintToString(ProblemRows());
+    EXPECT_TRUE(HasRow(
+        "tile_blank.dat is a placeholder: layouts made with it will not load in the simulator; "
+        "copy the simulator's own file."));
+    Click(m_form->generate);
+    ASSERT_FALSE(m_messages.empty());
+    EXPECT_EQ(std::string(m_messages[0].text.utf8_str()), c.message + "\n  " + c.detail);
+  }
 }
 
 TEST_F(KemApp, FlatTerrainQuestionCancelledWritesNothing) {

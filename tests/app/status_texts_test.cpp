@@ -10,9 +10,13 @@ TEST(StatusTexts, SayWhereARunIsAndWhatItWrote) {
   EXPECT_EQ(ProgressText("Filtering boards ::", 0, 3), "Filtering boards: 0 of 3");
   EXPECT_EQ(Megabytes(19'949'999), "19.9 MB");
   EXPECT_EQ(Megabytes(0), "0.0 MB");
-  EXPECT_EQ(WrittenLayoutText("maps/vale.gnd", 162, 20'110'000),
-            "Wrote vale.gnd: 162 boards, 20.1 MB");
-  EXPECT_EQ(WrittenLayoutText("one.gnd", 1, 127'110), "Wrote one.gnd: 1 board, 0.1 MB");
+  EXPECT_EQ(WrittenLayoutText("/routes/vale.gnd", 162, 20'110'000),
+            "Wrote /routes/vale.gnd: 162 boards, 20.1 MB");
+  EXPECT_EQ(WrittenLayoutText("/one.gnd", 1, 127'110), "Wrote /one.gnd: 1 board, 0.1 MB");
+  EXPECT_EQ(SavedElsewhereText("/p/vale.kem", 1),
+            "Saved /p/vale.kem; 1 path rewritten for its new folder");
+  EXPECT_EQ(SavedElsewhereText("/p/vale.kem", 0),
+            "Saved /p/vale.kem; no path rewritten for its new folder");
   EXPECT_EQ(WrittenHeightMapText("/dem/area.xyz.tga", 3'000'000), "Wrote area.xyz.tga: 3.0 MB");
 }
 

@@ -108,7 +108,11 @@ TEST(CliGenerate, MissingTemplateStopsWithItsMessage) {
   HeightMap(76, 76).Save(dir.File("h.tga"));
   const CliResult result = RunCli(RunArgs({}));
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "Error: tile template file tile_blank.dat not found or failed to open.\n");
+  EXPECT_EQ(result.err.substr(0, result.err.find('\n') + 1),
+            "Error: tile template file tile_blank.dat not found or failed to open.\n");
+  EXPECT_NE(result.err.find("\n  " + dir.File("tile_blank.dat") + ": no such file"),
+            std::string::npos)
+      << result.err;
   EXPECT_EQ(result.out, "");
   EXPECT_FALSE(std::filesystem::exists(dir.File("o.gnd")));
 }
@@ -165,6 +169,19 @@ TEST(CliGenerate, YesAnswersTheFlatTerrainQuestion) {
   EXPECT_EQ(std::filesystem::file_size(folder.File("o.gnd")), kOneBoardLayoutSize);
 }
 
+// `text` with each "{name}" replaced by the absolute path of `name` in `folder`,
+// as a detail line shows it.
+std::string InFolder(std::string text, const std::filesystem::path& folder) {
+  for (std::size_t open = text.find('{'); open != std::string::npos; open = text.find('{')) {
+    const std::size_t close = text.find('}', open);
+    const std::string name = text.substr(open + 1, close - open - 1);
+    text.replace(open, close - open + 1, (folder / name).lexically_normal().string());
+  }
+  return text;
+}
+
+// Each message keeps its first line, and its detail line names the file and
+// the reason.
 TEST(CliGenerate, DriverFailuresGiveTheirMessagesAndLeaveTheOldOutput) {
   struct Case {
     const char* name;
@@ -172,11 +189,15 @@ TEST(CliGenerate, DriverFailuresGiveTheirMessagesAndLeaveTheOldOutput) {
     Args extra;
     std::string err;
   };
-  const std::vector<Case> cases = {
+  std::vector<Case> cases = {
       {"missing height map",
        [](const GenerateFolder&) {},
        {"--height-map", "none.tga"},
-       "Error: image not found or failed to open.\n"},
+       "Error: image not found or failed to open.\n  {none.tga}: no such file\n"},
+      {"height map is a folder",
+       [](const GenerateFolder& f) { std::filesystem::create_directory(f.File("maps")); },
+       {"--height-map", "maps"},
+       "Error: file is not a targa image.\n  {maps}: is a folder\n"},
       {"run-length encoded",
        [](const GenerateFolder& f) {
          TargaImage image = HeightMap(76, 76);
@@ -184,7 +205,9 @@ TEST(CliGenerate, DriverFailuresGiveTheirMessagesAndLeaveTheOldOutput) {
          image.Save(f.File("h.tga"));
        },
        {},
-       "Error: source is not uncompressed true colour targa image.\n"},
+       "Error: source is not uncompressed true colour targa image.\n"
+       "  height map {h.tga}: image type 10, 24 bits per pixel; needed: type 2, 24 or 32 bits per "
+       "pixel\n"},
       {"right to left and too narrow",
        [](const GenerateFolder& f) {
          TargaImage image = HeightMap(3, 76);
@@ -193,16 +216,36 @@ TEST(CliGenerate, DriverFailuresGiveTheirMessagesAndLeaveTheOldOutput) {
        },
        {},
        "Error: data in source arranged right to left, currently unsupported.\n"
+       "  height map {h.tga} is stored right to left\n"
        "Error: image dimensions unsuitable for terrain generation.\n"},
       {"guide of another size",
        [](const GenerateFolder& f) { HeightMap(148, 76).Save(f.File("g.tga")); },
-       {"--minimap", "g.tga"},
-       "Error: size doesn't match the size of elevation data image.\n"},
+       {"--texturing-guide", "g.tga"},
+       "Error: size doesn't match the size of elevation data image.\n"
+       "  texturing guide {g.tga} is 148 x 76 pixels; the height map is 76 x 76 pixels\n"},
       {"output folder missing",
        [](const GenerateFolder&) {},
        {"--output", "no/such/o.gnd"},
-       "Error: layout file could not be created.\n"},
+       "Error: layout file could not be created.\n  the folder {no/such} does not exist\n"},
+      {"output is a folder",
+       [](const GenerateFolder& f) { std::filesystem::create_directory(f.File("store")); },
+       {"--output", "store"},
+       "Error: layout file could not be created.\n  {store} is a folder\n"},
+      {"no output named",
+       [](const GenerateFolder&) {},
+       {"--output", ""},
+       "Error: layout file could not be created.\n  no output file is named\n"},
   };
+#ifndef _WIN32
+  // Nobody, not even the administrator, may create files in /sys.
+  if (std::filesystem::is_directory("/sys/kernel")) {
+    cases.push_back({"output folder read-only",
+                     [](const GenerateFolder&) {},
+                     {"--output", "/sys/kernel/o.gnd"},
+                     "Error: layout file could not be created.\n"
+                     "  the folder /sys/kernel is read-only\n"});
+  }
+#endif
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     GenerateFolder folder;
@@ -211,7 +254,7 @@ TEST(CliGenerate, DriverFailuresGiveTheirMessagesAndLeaveTheOldOutput) {
     const auto before = folder.Files();
     const CliResult result = RunCli(RunArgs(c.extra));
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, c.err);
+    EXPECT_EQ(result.err, InFolder(c.err, folder.dir.path()));
     EXPECT_EQ(result.out, "");
     EXPECT_EQ(folder.Files(), before);
     EXPECT_EQ(ReadFile(folder.File("o.gnd")).size(), 15u);
@@ -305,14 +348,18 @@ TEST(CliGenerate, AProjectRunFromAnotherFolderFindsItsFiles) {
 
   const CliResult missing = RunCli({"generate", project.File("p")});
   EXPECT_EQ(missing.exitCode, 1);
-  EXPECT_EQ(missing.err, "Error: tile template file tile_blank.dat not found or failed to open.\n");
+  EXPECT_EQ(missing.err.substr(0, missing.err.find('\n') + 1),
+            "Error: tile template file tile_blank.dat not found or failed to open.\n");
 
   const CliResult found = [&] {
     const SettingsFolderAt settingsHere(settings.path().string());
     return RunCli({"generate", project.File("p")});
   }();
   ASSERT_EQ(found.exitCode, 0) << found.err;
-  EXPECT_EQ(std::filesystem::file_size(elsewhere.File("o.gnd")), kOneBoardLayoutSize);
+  // The layout goes beside the project, whatever the current folder.
+  EXPECT_EQ(std::filesystem::file_size(project.File("o.gnd")), kOneBoardLayoutSize);
+  EXPECT_FALSE(std::filesystem::exists(elsewhere.File("o.gnd")));
+  EXPECT_EQ(found.out.rfind("Wrote " + project.File("o.gnd") + ": ", 0), 0u) << found.out;
 }
 
 // The output path as the user gave it: a link is written through and stays a

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -138,6 +139,53 @@ TEST(CliInspect, DamagedForeignAndMissingFilesStopWithAMessage) {
   }
 }
 
+// Board places a height map cannot give are refused by the reader, before the
+// grid or a picture is sized by them; the widest grid it can give is drawn
+// within 1024 pixels a side.
+TEST(CliInspect, RefusesBoardPlacesNoHeightMapCanGive) {
+  InspectFolder folder;
+  const std::vector<std::uint8_t> layout = ReadFile(folder.File("l.gnd"));
+  struct Case {
+    int entry;  // of the index, 1 to 5: in l.gnd they hold (-1, -2) (-1, -1) (-1, 0) (0, -2) (0,
+                // -1)
+    std::int32_t rowDelta;
+    std::int32_t colDelta;
+    bool sound;
+  };
+  const Case cases[] = {
+      {1, INT32_MIN, INT32_MIN, false},  // a grid of 2^31 + 1 columns and rows
+      {4, 0, -2000000000, false},
+      {1, -910, -2, false},
+      {3, -1, 908, false},
+      {1, -909, -909, true},  // 910 x 910 boards, the most a height map can hold
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::to_string(c.rowDelta) + ", " + std::to_string(c.colDelta));
+    std::vector<std::uint8_t> changed = layout;
+    const std::size_t at = 24 + 16 * static_cast<std::size_t>(c.entry - 1);
+    PutLe32(changed.data() + at, c.rowDelta);
+    PutLe32(changed.data() + at + 4, c.colDelta);
+    WriteFile(folder.File("x.gnd"), changed);
+    const CliResult result =
+        RunCli({"inspect", "x.gnd", "--json", "--preview", "p.png", "--minimaps", "m.png"});
+    if (c.sound) {
+      EXPECT_EQ(result.exitCode, 0) << result.err;
+      EXPECT_NE(result.out.find("\"columns\": 910, \"rows\": 910"), std::string::npos);
+      EXPECT_EQ(PngSize(folder.File("p.png")), (std::array<std::uint32_t, 2>{1024, 1024}));
+      EXPECT_EQ(PngSize(folder.File("m.png")), (std::array<std::uint32_t, 2>{910, 910}));
+      continue;
+    }
+    EXPECT_EQ(result.exitCode, 1);
+    EXPECT_EQ(result.err, "Error: x.gnd is not a sound layout file: board index entry " +
+                              std::to_string(c.entry) + " places block " + std::to_string(c.entry) +
+                              " at row delta " + std::to_string(c.rowDelta) + ", column delta " +
+                              std::to_string(c.colDelta) +
+                              ", outside a layout of 910 x 910 boards (at byte " +
+                              std::to_string(at) + ").\n");
+    EXPECT_FALSE(std::filesystem::exists(folder.File("p.png")));
+  }
+}
+
 TEST(CliInspect, SurveysAProjectWithTheOptionsOfGenerateAndWritesNothingElse) {
   InspectFolder folder;
   const Args options = {"--height-map", "h.tga",    "--format", "24bit", "--base-height", "0",
@@ -190,10 +238,13 @@ TEST(CliInspect, ListsEveryReasonARunWouldStopOn) {
             0);
   const CliResult result = RunCli({"inspect", "p.kem", "--preview", "s.png"});
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err,
-            "Error: image not found or failed to open.\n"
-            "Error: layout file could not be created.\n"
-            "Error: no preview: the heights of the map could not be read.\n");
+  EXPECT_EQ(result.err, "Error: image not found or failed to open.\n  " +
+                            folder.dir.File("none.tga") +
+                            ": no such file\n"
+                            "Error: layout file could not be created.\n  the folder " +
+                            folder.dir.File("nowhere") +
+                            " does not exist\n"
+                            "Error: no preview: the heights of the map could not be read.\n");
   EXPECT_NE(result.out.find("Generation: would stop; 2 problems on standard error\n"),
             std::string::npos)
       << result.out;
@@ -201,11 +252,43 @@ TEST(CliInspect, ListsEveryReasonARunWouldStopOn) {
 
   const CliResult json = RunCli({"inspect", "p.kem", "--json", "--height-map", "h.tga"});
   EXPECT_EQ(json.exitCode, 1);
-  EXPECT_EQ(json.err, "Error: layout file could not be created.\n");
+  EXPECT_EQ(json.err, "Error: layout file could not be created.\n  the folder " +
+                          folder.dir.File("nowhere") + " does not exist\n");
   EXPECT_NE(json.out.find("\"problems\": [\"Error: layout file could not be created.\"]"),
             std::string::npos)
       << json.out;
   EXPECT_NE(json.out.find("\"wouldGenerate\": false"), std::string::npos);
+}
+
+// A project surveyed from another folder uses its own files, says which
+// where the start folder holds the same names, and names a placeholder
+// template; `generate` warns of the placeholder too and still writes.
+TEST(CliInspect, SurveysAProjectFromElsewhereWithItsOwnFiles) {
+  InspectFolder start;
+  TempDir project;
+  std::filesystem::copy_file(start.File("h.tga"), project.File("h.tga"));
+  WriteFile(project.File("tile_blank.dat"), std::vector<std::uint8_t>(780, 0));
+  ASSERT_EQ(RunCli({"project", "new", project.File("p.kem"), "--height-map", "h.tga", "--format",
+                    "24bit", "--base-height", "0", "--max-height", "100", "--output", "o.gnd"})
+                .exitCode,
+            0);
+  const std::string placeholder =
+      "tile_blank.dat is a placeholder: layouts made with it will not load in the simulator; "
+      "copy the simulator's own file.";
+  const CliResult inspect = RunCli({"inspect", project.File("p.kem")});
+  EXPECT_EQ(inspect.exitCode, 0) << inspect.err;
+  for (const std::string& line :
+       {"Warning: " + placeholder,
+        "Note: h.tga: using " + project.File("h.tga") + ", not " + start.File("h.tga"),
+        "Note: tile_blank.dat: using " + project.File("tile_blank.dat") + ", not " +
+            start.File("tile_blank.dat")}) {
+    EXPECT_NE(inspect.out.find(line + "\n"), std::string::npos) << line << "\n" << inspect.out;
+  }
+  const CliResult generate = RunCli({"generate", project.File("p.kem")});
+  EXPECT_EQ(generate.exitCode, 0);
+  EXPECT_EQ(generate.err, placeholder + "\n");
+  EXPECT_TRUE(std::filesystem::exists(project.File("o.gnd")));
+  EXPECT_FALSE(std::filesystem::exists(start.File("o.gnd")));
 }
 
 }  // namespace

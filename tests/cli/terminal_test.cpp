@@ -86,7 +86,8 @@ TEST(CliTerminal, ShowsMessagesAsTheirExactText) {
   const CliResult result = RunCliOnTerminal(
       {"generate", "--height-map", "missing.tga", "--output", "o.gnd", "--yes"}, "");
   EXPECT_EQ(result.exitCode, 1);
-  EXPECT_EQ(result.err, "Error: image not found or failed to open.\r\n");
+  EXPECT_EQ(result.err, "Error: image not found or failed to open.\r\n  " +
+                            folder.dir.File("missing.tga") + ": no such file\r\n");
 }
 
 }  // namespace

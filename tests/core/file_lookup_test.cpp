@@ -1,4 +1,5 @@
 #include "core/file_lookup.h"
+#include "core/file_problems.h"
 
 #include <gtest/gtest.h>
 
@@ -50,7 +51,7 @@ struct DataCase {
 
 class FindDataFileTest : public testing::TestWithParam<DataCase> {};
 
-TEST_P(FindDataFileTest, LooksHereThenInTheProjectThenInTheSettings) {
+TEST_P(FindDataFileTest, LooksInTheProjectThenHereThenInTheSettings) {
   const DataCase& c = GetParam();
   Places places;
   for (auto [folder, holds] : {std::pair{"here", c.here}, std::pair{"project", c.project},
@@ -65,33 +66,70 @@ TEST_P(FindDataFileTest, LooksHereThenInTheProjectThenInTheSettings) {
   EXPECT_EQ(FindDataFile("tile_blank.dat", places.lookup), expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Folders, FindDataFileTest,
-    testing::Values(DataCase{"Everywhere", true, true, true, "here"},
-                    DataCase{"ProjectAndSettings", false, true, true, "project"},
-                    DataCase{"SettingsOnly", false, false, true, "settings"},
-                    DataCase{"Nowhere", false, false, false, "here"}),
-    [](const testing::TestParamInfo<DataCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Folders, FindDataFileTest,
+                         testing::Values(DataCase{"Everywhere", true, true, true, "project"},
+                                         DataCase{"HereAndSettings", true, false, true, "here"},
+                                         DataCase{"SettingsOnly", false, false, true, "settings"},
+                                         DataCase{"Nowhere", false, false, false, "here"}),
+                         [](const testing::TestParamInfo<DataCase>& info) {
+                           return std::string(info.param.name);
+                         });
 
-TEST(FileLookup, ImagesAreFoundHereThenBesideTheProjectButNeverInTheSettings) {
+TEST(FileLookup, ImagesAreFoundBesideTheProjectThenHereButNeverInTheSettings) {
   Places places;
-  places.Put("project", "maps/h.tga");
-  places.Put("settings", "g.tga");
-  EXPECT_EQ(FindProjectFile("maps/h.tga", places.lookup), places.In("project", "maps/h.tga"));
-  EXPECT_EQ(FindProjectFile("g.tga", places.lookup), "g.tga");
   places.Put("here", "maps/h.tga");
+  places.Put("settings", "g.tga");
   EXPECT_EQ(FindProjectFile("maps/h.tga", places.lookup), "maps/h.tga");
+  EXPECT_EQ(FindProjectFile("g.tga", places.lookup), "g.tga");
+  EXPECT_EQ(AmbiguityNote("maps/h.tga", places.lookup, false), "");
+  // A file of the same name here is not the project's.
+  places.Put("project", "maps/h.tga");
+  EXPECT_EQ(FindProjectFile("maps/h.tga", places.lookup), places.In("project", "maps/h.tga"));
+  EXPECT_EQ(AmbiguityNote("maps/h.tga", places.lookup, false),
+            "maps/h.tga: using " + places.In("project", "maps/h.tga") + ", not " +
+                places.In("here", "maps/h.tga"));
   const std::string absolute = places.In("project", "maps/h.tga");
   EXPECT_EQ(SearchPlaces(absolute, places.lookup, true), std::vector<std::string>{absolute});
+  // Without a project, the current folder only.
+  EXPECT_EQ(SearchPlaces("h.tga", FileLookup{}, true), std::vector<std::string>{"h.tga"});
 }
 
-TEST(FileLookup, AnOutputGoesWhereItIsElseWhereItsFolderIs) {
+TEST(FileLookup, AnOutputGoesBesideTheProjectUnlessOnlyItsFolderHereExists) {
   Places places;
-  EXPECT_EQ(FindOutputPlace("new.gnd", places.lookup), "new.gnd");
-  EXPECT_EQ(FindOutputPlace("maps/new.gnd", places.lookup), places.In("project", "maps/new.gnd"));
-  places.Put("project", "old.gnd");
+  places.Put("here", "old.gnd");
+  places.Put("here", "out/x");
   EXPECT_EQ(FindOutputPlace("old.gnd", places.lookup), places.In("project", "old.gnd"));
-  EXPECT_EQ(FindOutputPlace("none/new.gnd", places.lookup), "none/new.gnd");
+  EXPECT_EQ(FindOutputPlace("maps/new.gnd", places.lookup), places.In("project", "maps/new.gnd"));
+  EXPECT_EQ(FindOutputPlace("out/new.gnd", places.lookup), "out/new.gnd");
+  EXPECT_EQ(FindOutputPlace("none/new.gnd", places.lookup), places.In("project", "none/new.gnd"));
+  EXPECT_EQ(FindOutputPlace("new.gnd", FileLookup{}), "new.gnd");
+}
+
+TEST(FileLookup, AProjectFolderIsAbsolute) {
+  Places places;
+  places.Put("here", "proj/p.kem");
+  EXPECT_EQ(LookupForProject("proj/p.kem").projectFolder, places.In("here", "proj"));
+  // A project in the current folder: the two folders are one place.
+  const FileLookup here{LookupForProject("p.kem").projectFolder, ""};
+  EXPECT_EQ(SearchPlaces("h.tga", here, false),
+            std::vector<std::string>{places.In("here", "h.tga")});
+}
+
+// The detail line names every place tried and why each failed.
+TEST(FileProblems, DetailNamesThePlacesAndTheReasons) {
+  Places places;
+  EXPECT_EQ(OpenProblemDetail("h.tga", places.lookup, false),
+            places.In("project", "h.tga") + ": no such file; " + places.In("here", "h.tga") +
+                ": no such file");
+  places.Put("here", "store/x");
+  EXPECT_EQ(OpenProblemDetail("store", places.lookup, false),
+            places.In("here", "store") + ": is a folder");
+  EXPECT_EQ(OpenProblemDetail("", places.lookup, false), "");
+  EXPECT_EQ(OutputProblem("none/o.gnd"),
+            "the folder " + places.In("here", "none") + " does not exist");
+  EXPECT_EQ(OutputProblem("store"), places.In("here", "store") + " is a folder");
+  EXPECT_EQ(OutputProblem(""), "no output file is named");
+  EXPECT_EQ(OutputProblem("o.gnd"), "");
 }
 
 }  // namespace

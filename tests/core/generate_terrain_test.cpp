@@ -522,7 +522,7 @@ TEST_F(GenerateTerrainRun, ThreadCountChangesNothingAUserCanSee) {
       }
       const GenerateResult result =
           GenerateTerrain(settings_, host, test::FailingAfter(stop.writeLimit),
-                          GenerateOptions{.threads = threads, .lookup = {}});
+                          GenerateOptions{.threads = threads, .lookup = {}, .projectPath = {}});
       seen.push_back(
           {result.outcome, host.pumps, host.Messages(), RandomSource::Program().State(),
            result.outcome == RunOutcome::kWritten ? Output() : std::vector<std::uint8_t>{}});

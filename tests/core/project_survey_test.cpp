@@ -155,6 +155,10 @@ TEST(ProjectSurvey, ListsEveryProblemAndWarningOfARun) {
        {},
        {"11248 of the 11248 pixels read are not colours of the \"Grey scale\" scale; the first is "
         "at (0, 0), red 200, green 0, blue 0."}},
+      {"placeholder template",
+       [](F&) { test::WriteFile(kTileTemplateFile, std::vector<std::uint8_t>(780, 0)); },
+       {},
+       {"tile_blank.dat is a placeholder: layouts made with it will not load in the simulator"}},
       {"one off-format pixel in a map stored bottom up",
        [](F& f) {
          f.settings.dataFormat = kGreyScale;
@@ -189,6 +193,36 @@ TEST(ProjectSurvey, ListsEveryProblemAndWarningOfARun) {
     }
     EXPECT_EQ(FilesIn(folder.dir), files) << "nothing is created";
   }
+}
+
+// A project in a folder of its own, surveyed from another current folder
+// that holds files of the same names: the project's own are used, the survey
+// says so, and a problem's detail names the places tried.
+TEST(ProjectSurvey, UsesTheProjectsFilesAndSaysWhichWhereANameIsAmbiguous) {
+  SurveyFolder start;
+  test::TempDir project;
+  for (const char* name : {"height.tga", kTileTemplateFile}) {
+    fs::copy_file(start.dir.File(name), project.File(name));
+  }
+  start.Save("height.tga", 76, 76);  // the start folder's own, of another size
+  SurveyOptions options;
+  options.lookup.projectFolder = project.path().string();
+  ProjectSettings settings = start.settings;
+  settings.heightMapPath = "height.tga";
+  settings.outputPath = "out.gnd";
+  settings.filterGuidePath = "none.tga";
+  const ProjectSurvey survey = SurveyProject(settings, options);
+  EXPECT_EQ(survey.imageWidth, 148);
+  EXPECT_EQ(survey.resolved.outputPath, project.File("out.gnd"));
+  EXPECT_EQ(survey.notes,
+            (std::vector<std::string>{"height.tga: using " + project.File("height.tga") + ", not " +
+                                          start.dir.File("height.tga"),
+                                      "tile_blank.dat: using " + project.File(kTileTemplateFile) +
+                                          ", not " + start.dir.File(kTileTemplateFile)}));
+  EXPECT_EQ(survey.problems, std::vector<std::string>{kNotFound});
+  EXPECT_EQ(survey.problemDetails,
+            std::vector<std::string>{project.File("none.tga") + ": no such file; " +
+                                     start.dir.File("none.tga") + ": no such file"});
 }
 
 // Board (col, row) of a 3 x 3 grid holds a marker pixel at its centre.

@@ -306,6 +306,35 @@ INSTANTIATE_TEST_SUITE_P(
         LinkCase{"ToNothingYet", {{"out/out.gnd", "../data/new.gnd"}}, "data/new.gnd", false}),
     [](const testing::TestParamInfo<LinkCase>& info) { return std::string(info.param.name); });
 
+TEST(ReplacingFile, RefusesALoopOfLinks) {
+  KEM_SKIP_ON_WINDOWS("links on Windows need privileges few users have");
+  test::TempDir dir;
+  fs::create_symlink("b.gnd", dir.File("a.gnd"));
+  fs::create_symlink("a.gnd", dir.File("b.gnd"));
+  EXPECT_FALSE(ReplacingFile::Create(dir.File("a.gnd")));
+  EXPECT_TRUE(fs::is_symlink(dir.File("a.gnd")));
+  EXPECT_EQ(FileCount(dir.path()), 2u);
+}
+
+// A name up to the 255-byte limit is written, its temporary name shortened
+// to fit: plain letters, and two-byte letters that must not be cut apart.
+TEST(ReplacingFile, WritesANameNearTheLengthLimit) {
+  std::string umlauts = "n";
+  for (int i = 0; i < 123; ++i) {
+    umlauts += "\xC3\xBC";  // u with umlaut
+  }
+  for (const std::string& stem : {std::string(248, 'n'), umlauts}) {
+    test::TempDir dir;
+    const std::string path = dir.File(stem + ".gnd");
+    auto output = ReplacingFile::Create(path);
+    ASSERT_TRUE(output) << stem.size() + 4 << " bytes";
+    Write(*output, "long");
+    ASSERT_TRUE(output->Commit());
+    EXPECT_EQ(Text(path), "long");
+    EXPECT_EQ(FileCount(dir.path()), 1u);
+  }
+}
+
 TEST(ReplacingFile, WritesADeviceInPlaceAndReportsItsErrors) {
   KEM_SKIP_ON_WINDOWS("Windows devices have no paths in folders to write to");
   auto sink = ReplacingFile::Create("/dev/null");

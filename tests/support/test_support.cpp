@@ -16,7 +16,7 @@ namespace {
 class RecordingBar : public ProgressBar {
  public:
   explicit RecordingBar(RecordingHost& host) : host_(host) {}
-  ~RecordingBar() override { host_.events.push_back({"progress-end", "", ""}); }
+  ~RecordingBar() override { host_.events.push_back({"progress-end", "", "", ""}); }
   int StepIt() override {
     ++host_.steps;
     return position_++;
@@ -30,16 +30,20 @@ class RecordingBar : public ProgressBar {
 }  // namespace
 
 void RecordingHost::ShowMessage(const std::string& text) {
-  events.push_back({"message", "", text});
+  events.push_back({"message", "", text, ""});
+}
+
+void RecordingHost::ShowDetailedMessage(const std::string& text, const std::string& detail) {
+  events.push_back({"message", "", text, detail});
 }
 
 void RecordingHost::ShowInformation(const std::string& caption, const std::string& text) {
-  events.push_back({"information", caption, text});
+  events.push_back({"information", caption, text, ""});
 }
 
 std::unique_ptr<ProgressBar> RecordingHost::CreateProgressBar(const std::string& message, int,
                                                               int maximum, bool, int) {
-  events.push_back({"progress", std::to_string(maximum), message});
+  events.push_back({"progress", std::to_string(maximum), message, ""});
   return std::make_unique<RecordingBar>(*this);
 }
 
@@ -51,6 +55,16 @@ std::vector<std::string> RecordingHost::Messages() const {
     }
   }
   return texts;
+}
+
+std::vector<std::string> RecordingHost::Details() const {
+  std::vector<std::string> details;
+  for (const auto& event : events) {
+    if (event.kind == "message") {
+      details.push_back(event.detail);
+    }
+  }
+  return details;
 }
 
 TempDir::TempDir() {

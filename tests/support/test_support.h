@@ -31,15 +31,21 @@ class RecordingHost : public RecordingRun<Host> {
     std::string kind;  // "message", "information", "progress", "step", "pump"
     std::string caption;
     std::string text;
+    std::string detail;  // a message's detail line, "" without one
   };
 
   void ShowMessage(const std::string& text) override;
+  void ShowDetailedMessage(const std::string& text, const std::string& detail) override;
   void ShowInformation(const std::string& caption, const std::string& text) override;
   std::unique_ptr<ProgressBar> CreateProgressBar(const std::string& message, int size, int maximum,
                                                  bool smooth, int pane) override;
 
-  // Texts of the message boxes and information boxes, in order.
+  // Texts of the message boxes and information boxes, in order (first lines
+  // only: details are kept apart).
   std::vector<std::string> Messages() const;
+
+  // The detail line of each message box, in order, "" for one without.
+  std::vector<std::string> Details() const;
 
   std::vector<Event> events;
   int steps = 0;
