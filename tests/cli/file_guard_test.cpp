@@ -54,17 +54,23 @@ class GuardFolder {
 
 TEST(CliFileGuard, RefusesAnOutputThatIsAlsoAnInput) {
   GuardFolder folder;
+  // A project's files are named where the run found them: beside the project.
   struct Case {
     Args args;
     std::string output;
     std::string input;
+    bool outputBesideProject;
+    bool inputBesideProject;
   };
   const Case cases[] = {
-      {{"convert", "a.xyz", "--output", "a.xyz"}, "a.xyz", "a.xyz"},
-      {{"generate", "p.kem", "--output", "same.tga"}, "same.tga", "h.tga"},
-      {{"generate", "p.kem", "--output", "p.kem"}, "p.kem", "p.kem"},
-      {{"inspect", "o.gnd", "--preview", "o.gnd"}, "o.gnd", "o.gnd"},
-      {{"inspect", "p.kem", "--preview", "h.tga"}, "h.tga", "h.tga"},
+      {{"convert", "a.xyz", "--output", "a.xyz"}, "a.xyz", "a.xyz", false, false},
+      {{"generate", "p.kem", "--output", "same.tga"}, "same.tga", "h.tga", true, true},
+      {{"generate", "p.kem", "--output", "p.kem"}, "p.kem", "p.kem", true, false},
+      {{"inspect", "o.gnd", "--preview", "o.gnd"}, "o.gnd", "o.gnd", false, false},
+      {{"inspect", "p.kem", "--preview", "h.tga"}, "h.tga", "h.tga", false, true},
+  };
+  const auto named = [&folder](const std::string& name, bool besideProject) {
+    return besideProject ? folder.dir.File(name) : name;
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args[0] + " " + c.output);
@@ -72,7 +78,8 @@ TEST(CliFileGuard, RefusesAnOutputThatIsAlsoAnInput) {
     const std::vector<std::uint8_t> before = ReadFile(folder.dir.File(c.input));
     const CliResult result = RunCli(c.args);
     EXPECT_EQ(result.exitCode, 1);
-    EXPECT_EQ(result.err, "Error: the output " + c.output + " is also an input (" + c.input +
+    EXPECT_EQ(result.err, "Error: the output " + named(c.output, c.outputBesideProject) +
+                              " is also an input (" + named(c.input, c.inputBesideProject) +
                               "); choose another output.\n");
     EXPECT_EQ(ReadFile(folder.dir.File(c.input)), before);
     EXPECT_EQ(FilesIn(folder.dir.path().string()), files);
