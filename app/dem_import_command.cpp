@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <wx/docview.h>
 #include <wx/filedlg.h>
@@ -55,14 +56,20 @@ void CentreOver(wxTopLevelWindow* window, const wxFrame* mainFrame) {
 void PickAndConvert(CMainFrame* mainFrame, const char* filter) {
   static wxString lastFolder;
   kem::ConvertOptions options;
-  const std::optional<wxString> path =
-      ShowFileDialog(mainFrame, {wxS("Open"), wxString::FromUTF8(filter),
-                                 wxFD_OPEN | wxFD_FILE_MUST_EXIST, &options.fitBoards, lastFolder});
+  std::vector<wxString> tiles;
+  const std::optional<wxString> path = ShowFileDialog(
+      mainFrame, {wxS("Open"), wxString::FromUTF8(filter), wxFD_OPEN | wxFD_FILE_MUST_EXIST,
+                  &options.fitBoards, lastFolder, &tiles});
   if (!path) {
     return;
   }
   lastFolder = wxFileName(*path).GetPath();
-  if (RunDemImport(mainFrame, *path, {}, options) != kem::RunOutcome::kWritten ||
+  // Several tiles make one height map, named after their folder.
+  tiles.insert(tiles.begin(), *path);
+  if (tiles.size() > 1) {
+    options.outputPath = kem::DemOutputPath(std::string(lastFolder.utf8_str()));
+  }
+  if (RunDemImport(mainFrame, tiles, {}, options) != kem::RunOutcome::kWritten ||
       mainFrame == nullptr) {
     return;
   }
@@ -94,6 +101,12 @@ void RunRasterImportCommand(CMainFrame* mainFrame) {
 kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
                              const std::function<void(CDemImportDlg&)>& onShown,
                              const kem::ConvertOptions& options) {
+  return RunDemImport(mainFrame, std::vector<wxString>{path}, onShown, options);
+}
+
+kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const std::vector<wxString>& paths,
+                             const std::function<void(CDemImportDlg&)>& onShown,
+                             const kem::ConvertOptions& options) {
   auto* dialog = new CDemImportDlg();
   const DialogOwner owner(dialog);
   // The main window takes input again before the importer window goes.
@@ -107,7 +120,7 @@ kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
   if (onShown) {
     onShown(*dialog);
   }
-  return dialog->convertdem(path, options);
+  return dialog->convertdem(paths, options);
 }
 
 }  // namespace kem::app

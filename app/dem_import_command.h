@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <wx/string.h>
 
@@ -40,6 +41,11 @@ void RunRasterImportCommand(CMainFrame* mainFrame);
 // runs with the shown dialog just before the conversion starts; `options`
 // crop the height map to whole boards when asked.
 kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
+                             const std::function<void(CDemImportDlg&)>& onShown = {},
+                             const kem::ConvertOptions& options = {});
+
+// The same for tiles of one model, converted into one height map.
+kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const std::vector<wxString>& paths,
                              const std::function<void(CDemImportDlg&)>& onShown = {},
                              const kem::ConvertOptions& options = {});
 

@@ -66,6 +66,8 @@ constexpr double kWholeCells = 1e-6;
 // further away are filled first from a pyramid of the data, in time that does
 // not grow with the distance.
 constexpr double kFillReach = 100;
+// Rows of the grid whose cells without data GDAL fills at a time.
+constexpr std::int64_t kFillBandRows = 1024;
 constexpr int kUtmNorthEpsg = 32600;
 constexpr int kUtmSouthEpsg = 32700;
 
@@ -667,19 +669,28 @@ class Reader : public GdalRasterReader {
   }
 
   // An in-memory raster over cells_, on the target grid, with NaN for "no data".
-  Dataset CellsDataset() {
+  // With a window: the cols x rows cells from (col, row), in place.
+  Dataset CellsDataset(std::int64_t col = 0, std::int64_t row = 0, std::int64_t cols = -1,
+                       std::int64_t rows = -1) {
     GDALDriverH memory = GDALGetDriverByName("MEM");
     if (memory == nullptr) {
       return nullptr;
     }
-    Dataset dataset(GDALCreate(memory, "", static_cast<int>(grid_.cols),
-                               static_cast<int>(grid_.rows), 0, GDT_Float32, nullptr));
+    cols = cols < 0 ? grid_.cols : cols;
+    rows = rows < 0 ? grid_.rows : rows;
+    Dataset dataset(GDALCreate(memory, "", static_cast<int>(cols), static_cast<int>(rows), 0,
+                               GDT_Float32, nullptr));
     if (!dataset) {
       return nullptr;
     }
     char pointer[64];
-    std::snprintf(pointer, sizeof pointer, "%p", static_cast<void*>(cells_->data()));
+    std::snprintf(pointer, sizeof pointer, "%p",
+                  static_cast<void*>(cells_->data() + row * grid_.cols + col));
     char** bandOptions = CSLSetNameValue(nullptr, "DATAPOINTER", pointer);
+    char lineOffset[32];
+    std::snprintf(lineOffset, sizeof lineOffset, "%lld",
+                  static_cast<long long>(grid_.cols * static_cast<std::int64_t>(sizeof(float))));
+    bandOptions = CSLSetNameValue(bandOptions, "LINEOFFSET", lineOffset);
     const CPLErr added = GDALAddBand(dataset.get(), GDT_Float32, bandOptions);
     CSLDestroy(bandOptions);
     if (added != CE_None) {
@@ -714,8 +725,15 @@ class Reader : public GdalRasterReader {
     warp->panDstBands = static_cast<int*>(CPLMalloc(sizeof(int)));
     warp->panDstBands[0] = 1;
     warp->eResampleAlg = options_.average ? GRA_Average : GRA_Bilinear;
-    warp->pfnTransformer = GDALGenImgProjTransform;
-    warp->pTransformerArg = transformer;
+    // As gdalwarp does: the exact projection at the ends and middle of each
+    // run of cells, lines between, within an eighth of a cell.
+    void* approximate = GDALCreateApproxTransformer(GDALGenImgProjTransform, transformer, 0.125);
+    if (approximate == nullptr) {
+      GDALDestroyGenImgProjTransformer(transformer);
+      return Fail(kCannotReproject);
+    }
+    warp->pfnTransformer = GDALApproxTransform;
+    warp->pTransformerArg = approximate;
     warp->pfnProgress = ProgressBridge::Report;
     warp->pProgressArg = &progress;
     // Cells without data take no part in the weighting.
@@ -728,6 +746,8 @@ class Reader : public GdalRasterReader {
     // data, stay NaN for the filling; with no "no data" value for the target
     // GDAL need not track which cells it wrote, which halves the time.
     warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "INIT_DEST", "nan");
+    // Both cores; the result is the same on any number.
+    warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "NUM_THREADS", "ALL_CPUS");
     GDALWarpOperationH operation = GDALCreateWarpOperation(warp);
     CPLErr error = CE_Failure;
     if (operation != nullptr) {
@@ -736,6 +756,7 @@ class Reader : public GdalRasterReader {
       GDALDestroyWarpOperation(operation);
     }
     GDALDestroyWarpOptions(warp);
+    GDALDestroyApproxTransformer(approximate);
     GDALDestroyGenImgProjTransformer(transformer);
     if (error != CE_None) {
       return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotReproject);
@@ -793,14 +814,47 @@ class Reader : public GdalRasterReader {
         !FillFromPyramid(far, kFillFrom, kPhaseSpan / 2)) {
       return RunOutcome::kCancelled;
     }
-    Dataset cells = CellsDataset();
-    if (!cells) {
-      return Fail(kImportOutOfMemory);
-    }
-    ProgressBridge progress(*host_, kImportFillText, kFillFrom + kPhaseSpan / 2, kPhaseSpan / 4);
-    if (GDALFillNodata(GDALGetRasterBand(cells.get(), 1), nullptr, kFillReach, 0, 0, nullptr,
-                       ProgressBridge::Report, &progress) != CE_None) {
-      return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotRead);
+    // GDAL's filling works on whole rasters, with buffers of their size: it
+    // is given, band by band of rows, only the window around the cells
+    // without data there, so that a few voids in a large tile cost little.
+    const std::int64_t bands = (grid_.rows + kFillBandRows - 1) / kFillBandRows;
+    for (std::int64_t band = 0; band < bands; ++band) {
+      std::int64_t left = grid_.cols;
+      std::int64_t right = -1;
+      std::int64_t top = -1;
+      std::int64_t bottom = -1;
+      const std::int64_t end = std::min(grid_.rows, (band + 1) * kFillBandRows);
+      for (std::int64_t r = band * kFillBandRows; r < end; ++r) {
+        const float* row = cells_->data() + r * grid_.cols;
+        for (std::int64_t c = 0; c < grid_.cols; ++c) {
+          if (std::isnan(row[c])) {
+            left = std::min(left, c);
+            right = std::max(right, c);
+            top = top < 0 ? r : top;
+            bottom = r;
+          }
+        }
+      }
+      if (right < 0) {
+        continue;
+      }
+      const auto reach = static_cast<std::int64_t>(kFillReach) + 1;
+      left = std::max<std::int64_t>(0, left - reach);
+      top = std::max<std::int64_t>(0, top - reach);
+      right = std::min(grid_.cols - 1, right + reach);
+      bottom = std::min(grid_.rows - 1, bottom + reach);
+      Dataset cells = CellsDataset(left, top, right - left + 1, bottom - top + 1);
+      if (!cells) {
+        return Fail(kImportOutOfMemory);
+      }
+      ProgressBridge progress(
+          *host_, kImportFillText,
+          kFillFrom + kPhaseSpan / 2 + kPhaseSpan / 4 * static_cast<double>(band) / bands,
+          kPhaseSpan / 4 / static_cast<double>(bands));
+      if (GDALFillNodata(GDALGetRasterBand(cells.get(), 1), nullptr, kFillReach, 0, 0, nullptr,
+                         ProgressBridge::Report, &progress) != CE_None) {
+        return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotRead);
+      }
     }
     // Cells GDAL's search missed near the edge of its reach.
     if (std::any_of(cells_->begin(), cells_->end(), [](float cell) { return std::isnan(cell); }) &&
