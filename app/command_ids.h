@@ -25,6 +25,7 @@ inline constexpr int kIdWhatsThis = 7672;
 inline constexpr int kIdNextPane = 7680;
 inline constexpr int kIdPrevPane = 7681;
 inline constexpr int kIdViewStatusBar = 7393;
+inline constexpr int kIdRefreshPreview = 7394;
 
 // Project form (template 101).
 inline constexpr int kFormTemplate = 101;

@@ -14,6 +14,7 @@
 #include <wx/statbmp.h>
 #include <wx/stattext.h>
 
+#include "app/progress_bar.h"
 #include "app/resources.h"
 #include "app/ui_hooks.h"
 #include "app/wx_host.h"
@@ -43,7 +44,8 @@ constexpr DialogItem kClientArea{0, 0, 223, 71};
 constexpr DialogItem kCancelItem{166, 43, 50, 14};
 constexpr DialogItem kIconItem{7, 7, 20, 20};
 constexpr DialogItem kTextItem{36, 7, 180, 26};
-constexpr DialogItem kProgressItem{7, 48, 151, 7};
+constexpr DialogItem kProgressItem{7, 46, 130, 11};
+constexpr DialogItem kPercentItem{140, 47, 20, 8};
 constexpr DialogItem kStatusItem{7, 36, 151, 8};
 
 // The picture beside the description: the form's elevation-data picture, a
@@ -94,8 +96,10 @@ bool CDemImportDlg::Create(wxWindow* parent) {
   auto* text = new wxStaticText(this, kIdImporterText, wxString::FromUTF8(kDescription),
                                 position(kTextItem), size(kTextItem), wxST_NO_AUTORESIZE);
   text->Wrap(size(kTextItem).x);
-  m_progress = new wxGauge(this, kIdImporterProgress, kGaugeRange, position(kProgressItem),
-                           size(kProgressItem), wxGA_HORIZONTAL);
+  m_progress = new FullHeightGauge(this, kIdImporterProgress, kGaugeRange, position(kProgressItem),
+                                   size(kProgressItem));
+  m_percentLabel = new wxStaticText(this, wxID_ANY, "0 %", position(kPercentItem),
+                                    size(kPercentItem), wxALIGN_RIGHT | wxST_NO_AUTORESIZE);
   m_statusLabel = new wxStaticText(this, kIdImporterStatus, wxString::FromUTF8(kTemplateStatus),
                                    position(kStatusItem), size(kStatusItem), wxST_NO_AUTORESIZE);
   SetClientSize(size(kClientArea));
@@ -153,10 +157,21 @@ void CDemImportDlg::Repaint() {
 
 void CDemImportDlg::SetProgress(const std::string& text, float percent) {
   m_statusText = wxString::FromUTF8(text);
+  const int position = ImporterGaugePosition(percent);
   if (m_progress != nullptr) {
-    m_progress->SetValue(ImporterGaugePosition(percent));
+    m_progress->SetValue(position);
+  }
+  if (m_percentLabel != nullptr) {
+    const wxString shown = wxString::Format("%d %%", position);
+    if (m_percentLabel->GetLabel() != shown) {
+      m_percentLabel->SetLabel(shown);
+    }
   }
   TransferDataToWindow();
+}
+
+wxString CDemImportDlg::GetPercentText() const {
+  return m_percentLabel != nullptr ? m_percentLabel->GetLabel() : wxString();
 }
 
 void CDemImportDlg::DisableCancel() {

@@ -1,6 +1,6 @@
 // The importer's progress dialog: a small modeless window that shows what the
-// DEM conversion is doing, a progress bar and a Cancel button, and hosts the
-// conversion itself.
+// DEM conversion is doing, a progress bar as tall as its text with the
+// percentage beside it and a Cancel button, and hosts the conversion itself.
 #pragma once
 
 #include <chrono>
@@ -79,6 +79,8 @@ class CDemImportDlg : public wxDialog, public kem::ImportHost {
   // For tests: the controls and the shown status text.
   wxButton* GetCancelButton() const { return m_cancelButton; }
   wxGauge* GetProgressGauge() const { return m_progress; }
+  // "42 %" beside the bar.
+  wxString GetPercentText() const;
   const wxString& GetStatusText() const { return m_statusText; }
 
  private:
@@ -90,6 +92,7 @@ class CDemImportDlg : public wxDialog, public kem::ImportHost {
   wxGauge* m_progress = nullptr;
   wxString m_statusText;
   wxStaticText* m_statusLabel = nullptr;
+  wxStaticText* m_percentLabel = nullptr;
   bool m_pumpedOnce = false;
   std::chrono::steady_clock::time_point m_lastPump;
   bool m_lastPumpResult = true;

@@ -91,6 +91,7 @@ wxDocument* CKemDocManager::CreateDocument(const wxString& path, long flags) {
     request.message = "Open";
     request.wildcard = kProjectFileWildcard;
     request.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
+    request.directory = ProjectFolderToOffer();
     const auto chosen = ShowFileDialog(doc->GetDocumentWindow(), request);
     if (!chosen) {
       return nullptr;
@@ -162,6 +163,16 @@ void CKemDocManager::RefreshRecentFileMenu() {
     m_fileMenu->Insert(position + i, wxID_FILE1 + static_cast<int>(i),
                        RecentFileLabel(i, GetHistoryFile(i)), "Open this document");
   }
+}
+
+wxString CKemDocManager::ProjectFolderToOffer() {
+  if (wxDocument* doc = GetCurrentDocument(); doc && doc->GetDocumentSaved()) {
+    const wxString folder = wxFileName(doc->GetFilename()).GetPath();
+    if (!folder.empty()) {
+      return folder;
+    }
+  }
+  return GetHistoryFilesCount() > 0 ? wxFileName(GetHistoryFile(0)).GetPath() : wxString();
 }
 
 }  // namespace kem::app

@@ -44,6 +44,10 @@ class CKemDocManager : public wxDocManager {
   void FileHistoryLoad(const wxConfigBase& config) override;
   void FileHistorySave(wxConfigBase& config) override;
 
+  // The folder Open and Save As start in: the project's, else that of the
+  // project opened or saved last, else the toolkit's choice (empty).
+  wxString ProjectFolderToOffer();
+
   // The File menu whose "Recent File" placeholder the recent files replace.
   void SetRecentFileMenu(wxMenu* fileMenu);
 

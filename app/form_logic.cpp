@@ -96,11 +96,20 @@ std::optional<FormField> ReadForm(const FormValues& form, ProjectSettings& setti
     }
     return mode == ReadMode::kWhileTyping && CanBecomeNumber(text);
   };
+  // While typing, a box with no number is only reported: the fields after it
+  // are still taken, so that nothing typed elsewhere is held back by it.
+  std::optional<FormField> bad;
   if (!readHeight(form.baseHeight, settings.baseHeight)) {
-    return FormField::kBaseHeight;
+    bad = FormField::kBaseHeight;
+    if (mode == ReadMode::kComplete) {
+      return bad;
+    }
   }
   if (!readHeight(form.maxHeight, settings.maxHeight)) {
-    return FormField::kMaxHeight;
+    bad = bad ? bad : FormField::kMaxHeight;
+    if (mode == ReadMode::kComplete) {
+      return bad;
+    }
   }
   settings.minimapPath = form.minimapPath;
   settings.outputPath = form.outputPath;
@@ -110,7 +119,7 @@ std::optional<FormField> ReadForm(const FormValues& form, ProjectSettings& setti
   settings.filterRadius = form.filterRadius;
   settings.interpolate = form.interpolate ? 1 : 0;
   settings.dataFormat = form.dataFormat;
-  return std::nullopt;
+  return bad;
 }
 
 FormValues WriteForm(const ProjectSettings& settings) {
@@ -140,6 +149,44 @@ ControlStates EnablingRules(const ProjectSettings& settings) {
 
 void ApplySpinDelta(float& height, int delta) {
   height = static_cast<float>(static_cast<double>(height) - static_cast<double>(delta));
+}
+
+std::string ChangeName(const ProjectSettings& before, const ProjectSettings& after) {
+  struct Labelled {
+    const char* label;
+    bool changed;
+  };
+  const Labelled fields[] = {
+      {"Height map", before.heightMapPath != after.heightMapPath},
+      {"Data format", before.dataFormat != after.dataFormat},
+      {"Interpolate", before.interpolate != after.interpolate},
+      {"Base height", before.baseHeight != after.baseHeight},
+      {"Max. height", before.maxHeight != after.maxHeight},
+      {"Minimap source", before.minimapPath != after.minimapPath},
+      {"Texturing guide", before.texturingGuidePath != after.texturingGuidePath},
+      {"Randomize", before.randomizeTextures != after.randomizeTextures},
+      {"Filter guide", before.filterGuidePath != after.filterGuidePath},
+      {"Filter radius", before.filterRadius != after.filterRadius},
+      {"Output file", before.outputPath != after.outputPath},
+  };
+  std::string name;
+  for (const Labelled& field : fields) {
+    if (field.changed) {
+      if (!name.empty()) {
+        return "Changes";
+      }
+      name = field.label;
+    }
+  }
+  return name;
+}
+
+std::optional<std::string> HeightBoxProblem(const std::string& label, const std::string& text,
+                                            bool typing) {
+  if (ParseReal(text) || (typing && CanBecomeNumber(text))) {
+    return std::nullopt;
+  }
+  return label + ": not a number";
 }
 
 }  // namespace kem::app

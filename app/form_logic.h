@@ -13,8 +13,7 @@
 
 namespace kem::app {
 
-// The form's fields in exchange order; a read stops at the first height box
-// whose text is not a number, and the fields after it keep their values.
+// The form's fields in exchange order.
 enum class FormField {
   kHeightMapPath,
   kBaseHeight,
@@ -69,8 +68,10 @@ enum class ReadMode {
 };
 
 // Reads the form into the settings field by field in exchange order. Returns the
-// first height field whose text is not a number (the settings keep its value for
-// it and for every field after it), or nothing when all eleven were read.
+// first height field whose text is not a number, or nothing when all eleven
+// were read. A complete read stops there (the settings keep their values for
+// it and every field after it); while typing, the field keeps its value and
+// the rest of the form is still read.
 std::optional<FormField> ReadForm(const FormValues& form, ProjectSettings& settings,
                                   ReadMode mode = ReadMode::kComplete);
 
@@ -86,6 +87,17 @@ struct ControlStates {
   bool generate = false;
 };
 ControlStates EnablingRules(const ProjectSettings& settings);
+
+// What a change from `before` to `after` is called in Edit > Undo: the label
+// of the one form field it changed ("Base height", "Filter radius"), or
+// "Changes" when it changed several (a format preset) and "" for none.
+std::string ChangeName(const ProjectSettings& before, const ProjectSettings& after);
+
+// The problem a height box shows for `text`, "Base height: not a number", or
+// nothing. While the box is being typed into (`typing`), a text that more
+// typing can make a number is none yet.
+std::optional<std::string> HeightBoxProblem(const std::string& label, const std::string& text,
+                                            bool typing);
 
 // A spin arrow about to move by `delta`: the height goes down by `delta`
 // (the up arrow notifies -1, so it raises the height by one).

@@ -2,6 +2,7 @@
 
 #include <wx/config.h>
 #include <wx/docview.h>
+#include <wx/persist/toplevel.h>
 
 #include "app/doc_manager.h"
 #include "app/kem_doc.h"
@@ -45,6 +46,8 @@ bool CKemApp::OnInit() {
     m_docManager->FileHistorySave(*wxConfigBase::Get());
     return false;
   }
+  // The window comes back where and as large as the user left it.
+  wxPersistentRegisterAndRestore(m_frame, "MainFrame");
   m_frame->Show();
   m_frame->Update();
   return true;

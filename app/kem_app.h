@@ -1,7 +1,8 @@
 // CKemApp: the application object. Sets up the settings ("Local
 // AppWizard-Generated Applications" / "Kem"), the recent-file list of four,
 // the document manager with its one template, the main window, and opens the
-// project named on the command line or starts a new one.
+// project named on the command line or starts a new one. The main window's
+// place and size are kept in the settings from one session to the next.
 #pragma once
 
 #include <memory>

@@ -8,6 +8,7 @@
 #include <wx/filename.h>
 #include <wx/stdpaths.h>
 
+#include "app/doc_manager.h"
 #include "app/kem_view.h"
 #include "app/main_frame.h"
 #include "app/status_texts.h"
@@ -119,6 +120,13 @@ bool CKemDoc::SaveAs() {
   request.message = "Save As";
   request.wildcard = kProjectFileWildcard;
   request.style = wxFD_SAVE | wxFD_OVERWRITE_PROMPT;
+  // It starts where the project is (or was last saved) and offers its name.
+  if (auto* manager = dynamic_cast<CKemDocManager*>(GetDocumentManager())) {
+    request.directory = manager->ProjectFolderToOffer();
+  }
+  if (GetDocumentSaved()) {
+    request.fileName = wxFileName(GetFilename()).GetFullName();
+  }
   const auto chosen = ShowFileDialog(GetDocumentWindow(), request);
   if (!chosen) {
     return false;

@@ -1,10 +1,15 @@
 #include "app/kem_view.h"
 
+#include <vector>
+
+#include <wx/cmdproc.h>
 #include <wx/filedlg.h>
 #include <wx/filename.h>
 #include <wx/menu.h>
 
 #include "app/command_ids.h"
+#include "app/file_drop.h"
+#include "app/form_command.h"
 #include "app/kem_app.h"
 #include "app/kem_doc.h"
 #include "app/main_frame.h"
@@ -54,12 +59,14 @@ wxString StartFolder(const std::string& current, const std::string& projectFolde
 // The output picker is a Save dialog that may name a new file: a name without
 // extension gets ".gnd", a file that does not exist yet is created only after
 // a question, an existing one raises no question.
-std::optional<wxString> PickOutputFile(wxWindow* owner, const wxString& folder) {
+std::optional<wxString> PickOutputFile(wxWindow* owner, const wxString& folder,
+                                       const wxString& name) {
   FileDialogRequest request;
   request.message = "Save Layout As";
   request.wildcard = kLayoutWildcard;
   request.style = wxFD_SAVE;
   request.directory = folder;
+  request.fileName = name;
   for (;;) {
     auto path = ShowFileDialog(owner, request);
     if (!path) {
@@ -79,12 +86,14 @@ std::optional<wxString> PickOutputFile(wxWindow* owner, const wxString& folder) 
   }
 }
 
-std::optional<wxString> PickImageFile(wxWindow* owner, const wxString& folder) {
+std::optional<wxString> PickImageFile(wxWindow* owner, const wxString& folder,
+                                      const wxString& name) {
   FileDialogRequest request;
   request.message = "Open";
   request.wildcard = kTargaWildcard;
   request.style = wxFD_OPEN | wxFD_FILE_MUST_EXIST;
   request.directory = folder;
+  request.fileName = name;
   return ShowFileDialog(owner, request);
 }
 
@@ -131,6 +140,13 @@ void CKemView::Bindings() {
   for (int id : {kIdHeightMapPath, kIdMinimapPath, kIdOutputPath, kIdTexturingGuidePath,
                  kIdFilterGuidePath}) {
     form->Bind(wxEVT_TEXT, &CKemView::OnPathChanged, this, id);
+    // A file dropped on a path box becomes its path, as if typed.
+    if (auto* box = dynamic_cast<wxTextCtrl*>(form->FindWindow(id))) {
+      box->SetDropTarget(new FileDrop([box](const wxString& path) {
+        box->SetValue(path);
+        return true;
+      }));
+    }
   }
   form->Bind(wxEVT_TEXT, &CKemView::OnHeightChanged, this, kIdBaseHeight);
   form->Bind(wxEVT_TEXT, &CKemView::OnHeightChanged, this, kIdMaxHeight);
@@ -140,7 +156,7 @@ void CKemView::Bindings() {
   form->Bind(wxEVT_CHECKBOX, &CKemView::OnCheckClicked, this, kIdRandomize);
   form->Bind(wxEVT_CHECKBOX, &CKemView::OnCheckClicked, this, kIdInterpolate);
   form->Bind(wxEVT_CHOICE, &CKemView::OnFormatChanged, this, kIdDataFormat);
-  form->filterRadius->Bind(wxEVT_LEFT_UP, &CKemView::OnTrackbarReleased, this);
+  form->Bind(wxEVT_SLIDER, &CKemView::OnSliderMoved, this, kIdFilterRadius);
   form->baseHeightSpin->SetDeltaHandler(
       [this](int delta) { OnSpin(&ProjectSettings::baseHeight, delta); });
   form->maxHeightSpin->SetDeltaHandler(
@@ -150,6 +166,7 @@ void CKemView::Bindings() {
   }
   form->Bind(wxEVT_BUTTON, &CKemView::OnGenerateButton, this, kIdGenerate);
   Bind(wxEVT_MENU, &CKemView::OnGenerateCommand, this, kIdGenerate);
+  Bind(wxEVT_MENU, &CKemView::OnRefreshCommand, this, kIdRefreshPreview);
   Bind(wxEVT_MENU, &CKemView::OnOpenFolder, this, kIdOpenFolder);
   Bind(wxEVT_UPDATE_UI, &CKemView::OnUpdateOpenFolder, this, kIdOpenFolder);
   form->Bind(wxEVT_HELP, &CKemView::OnHelpRequest, this);
@@ -189,21 +206,85 @@ void CKemView::OnInitialUpdate() {
   m_form->filterRadius->SetRange(kMinFilterRadius, kMaxFilterRadius);
   WriteToForm();
   UpdateControls();
+  ShowHeightProblems();
+  // Another project: the changes of the last one cannot be taken back into it.
+  if (wxCommandProcessor* processor = GetDocument()->GetCommandProcessor()) {
+    processor->ClearCommands();
+    if (auto* frame = dynamic_cast<CMainFrame*>(GetFrame())) {
+      processor->SetEditMenu(frame->EditMenu());
+    }
+    processor->SetMenuStrings();
+  }
   OnChangeFilename();
 }
 
-std::optional<FormField> CKemView::ReadFromForm(ReadMode mode) {
+void CKemView::ApplyEdit(const ProjectSettings& settings) {
+  if (!GetDocument()) {
+    return;
+  }
+  GetDocument()->Settings() = settings;
+  GetDocument()->Modify(true);
+  // The processor moves to the change undone or redone only after this
+  // returns; whether that is the state last saved is known then.
+  CallAfter([this] {
+    if (CKemDoc* doc = GetDocument(); doc && doc->GetCommandProcessor()) {
+      doc->Modify(doc->GetCommandProcessor()->IsDirty());
+    }
+  });
+  WriteToForm();
+  UpdateControls();
+  ShowHeightProblems();
+}
+
+void CKemView::RecordEdit(const ProjectSettings& before, bool extends) {
+  CKemDoc* doc = GetDocument();
+  if (!doc || doc->Settings() == before) {
+    return;
+  }
+  doc->Modify(true);
+  if (wxCommandProcessor* processor = doc->GetCommandProcessor()) {
+    RecordFormEdit(*processor, this, ChangeName(before, doc->Settings()), before, doc->Settings(),
+                   extends);
+  }
+}
+
+void CKemView::ShowHeightProblems() {
+  if (!m_form) {
+    return;
+  }
+  std::vector<wxString> problems;
+  const wxWindow* focus = wxWindow::FindFocus();
+  for (auto [box, label] : {std::pair{m_form->baseHeight, "Base height"},
+                            std::pair{m_form->maxHeight, "Max. height"}}) {
+    const auto problem =
+        HeightBoxProblem(label, std::string(box->GetValue().utf8_str()), box == focus);
+    // The box is marked in the colours of an error until its text is a number.
+    const wxColour colour = problem ? wxColour(255, 214, 214) : wxNullColour;
+    if (box->GetBackgroundColour() != (problem ? colour : box->GetDefaultAttributes().colBg)) {
+      box->SetBackgroundColour(colour);
+      box->Refresh();
+    }
+    box->SetToolTip(problem ? wxString::FromUTF8(*problem) : wxString());
+    if (problem) {
+      problems.push_back(wxString::FromUTF8(*problem));
+    }
+  }
+  if (m_preview) {
+    m_preview->Problems()->SetFormProblems(problems);
+  }
+}
+
+std::optional<FormField> CKemView::ReadFromForm(ReadMode mode, bool extends) {
   if (!m_form || !GetDocument()) {
     return std::nullopt;
   }
   m_exchanging = true;
   ProjectSettings& settings = GetDocument()->Settings();
   const ProjectSettings before = settings;
-  const auto bad = ReadForm(m_form->GetValues(), settings, mode);
-  if (settings != before) {
-    GetDocument()->Modify(true);
-  }
-  if (bad) {
+  auto bad = ReadForm(m_form->GetValues(), settings, mode);
+  RecordEdit(before, extends);
+  ShowHeightProblems();
+  if (bad && mode == ReadMode::kComplete) {
     ShowMessageBox(kNotANumber, "Kem", wxOK | wxICON_EXCLAMATION, GetFrame());
     if (m_form) {
       wxTextCtrl* box = m_form->HeightBox(*bad);
@@ -254,50 +335,61 @@ void CKemView::OnHeightChanged(wxCommandEvent&) {
 
 void CKemView::OnHeightLeft(wxFocusEvent& event) {
   event.Skip();
-  // Checked once the focus has settled, so that the message box does not
-  // fight the focus change; a box that was left half-typed is asked for.
+  // Checked once the focus has settled: a box left half-typed is marked and
+  // listed, without a message box in the way of where the user went.
   CallAfter([this] {
-    if (!m_exchanging && !m_checkingHeights && m_form && !m_running) {
-      m_checkingHeights = true;
-      ReadFromForm();
-      m_checkingHeights = false;
+    if (!m_exchanging && m_form && !m_running) {
+      ShowHeightProblems();
     }
   });
 }
 
 void CKemView::OnCheckClicked(wxCommandEvent&) {
   if (!m_exchanging) {
-    ReadFromForm(ReadMode::kWhileTyping);
+    ReadFromForm(ReadMode::kWhileTyping, false);
   }
 }
 
 void CKemView::OnFormatChanged(wxCommandEvent&) {
-  if (m_exchanging) {
+  if (m_exchanging || !GetDocument()) {
     return;
   }
-  ReadFromForm(ReadMode::kWhileTyping);
+  // The format and the range it presets are one change, taken back at once.
+  const ProjectSettings before = GetDocument()->Settings();
+  m_exchanging = true;
+  ReadForm(m_form->GetValues(), GetDocument()->Settings(), ReadMode::kWhileTyping);
+  m_exchanging = false;
   if (ApplyFormatPreset(GetDocument()->Settings())) {
     WriteToForm();
   }
+  RecordEdit(before, false);
+  UpdateControls();
+  ShowHeightProblems();
+  RefreshPreview();
 }
 
-void CKemView::OnTrackbarReleased(wxMouseEvent& event) {
+void CKemView::OnSliderMoved(wxCommandEvent& event) {
   event.Skip();
-  // The slider takes its final position when it handles the release itself.
-  CallAfter([this] {
-    if (!m_exchanging) {
-      ReadFromForm(ReadMode::kWhileTyping);
-    }
-  });
+  if (!m_exchanging) {
+    ReadFromForm(ReadMode::kWhileTyping);
+  }
+}
+
+void CKemView::OnRefreshCommand(wxCommandEvent&) {
+  if (m_preview && GetDocument()) {
+    m_preview->Resurvey();
+  }
 }
 
 void CKemView::OnSpin(float ProjectSettings::*height, int delta) {
   if (m_exchanging || !GetDocument()) {
     return;
   }
+  const ProjectSettings before = GetDocument()->Settings();
   ApplySpinDelta(GetDocument()->Settings().*height, delta);
-  GetDocument()->Modify(true);
+  RecordEdit(before, true);
   WriteToForm();
+  ShowHeightProblems();
 }
 
 void CKemView::OnPick(wxCommandEvent& event) {
@@ -308,11 +400,17 @@ void CKemView::OnPick(wxCommandEvent& event) {
     }
     const wxString folder =
         StartFolder(settings.*picker.field, GetDocument()->Lookup().projectFolder);
-    const auto path = picker.button == kIdPickOutput ? PickOutputFile(GetFrame(), folder)
-                                                     : PickImageFile(GetFrame(), folder);
+    // The field's file is offered again; a new layout is named after the project.
+    wxString name = wxFileName(wxString::FromUTF8(settings.*picker.field)).GetFullName();
+    if (name.empty() && picker.button == kIdPickOutput) {
+      name = wxFileName(GetDocument()->GetUserReadableName()).GetName() + ".gnd";
+    }
+    const auto path = picker.button == kIdPickOutput ? PickOutputFile(GetFrame(), folder, name)
+                                                     : PickImageFile(GetFrame(), folder, name);
     if (path && settings.*picker.field != std::string(path->utf8_str())) {
+      const ProjectSettings before = settings;
       settings.*picker.field = std::string(path->utf8_str());
-      GetDocument()->Modify(true);
+      RecordEdit(before, false);
       UpdateControls();
     }
     WriteToForm();
@@ -325,10 +423,11 @@ void CKemView::UseHeightMap(const wxString& path) {
     return;
   }
   ProjectSettings& settings = GetDocument()->Settings();
+  const ProjectSettings before = settings;
   settings.heightMapPath = std::string(path.utf8_str());
   settings.dataFormat = k24BitHeightCoding;
   ApplyFormatPreset(settings);
-  GetDocument()->Modify(true);
+  RecordEdit(before, false);
   WriteToForm();
   UpdateControls();
 }
@@ -350,7 +449,10 @@ void CKemView::OnGenerate() {
   if (!m_form || !GetDocument() || m_running) {
     return;
   }
-  ReadFromForm();
+  // A height box without a number stops the command at its message.
+  if (ReadFromForm()) {
+    return;
+  }
   auto* frame = dynamic_cast<CMainFrame*>(GetFrame());
   if (frame) {
     frame->ClearResult();
@@ -373,6 +475,10 @@ void CKemView::OnGenerate() {
       m_running = &host;
       m_form->generate->SetLabel("Cancel");
       m_form->generate->Enable();
+      // A click on the button left the focus on it while it was disabled,
+      // where GTK drops it, and a window without a focus gets no keys:
+      // Escape would not reach the run. The Cancel button takes it.
+      m_form->generate->SetFocus();
       result = GenerateTerrain(
           settings, host,
           GenerateOptions{.threads = 0,
@@ -384,9 +490,8 @@ void CKemView::OnGenerate() {
       }
     }
   }
-  if (m_form) {
-    m_form->generate->Enable();
-  }
+  // The button follows the fields again, also after a cancelled question.
+  UpdateControls();
   if (frame && result.outcome == RunOutcome::kWritten) {
     m_lastLayout = ShownPath(FindOutputPlace(settings.outputPath, lookup));
     frame->ShowResult(

@@ -38,11 +38,16 @@ class CKemView : public wxView {
   void OnInitialUpdate();
 
   // Reads the form into the settings in exchange order; a height that is not a
-  // number shows "Please enter a number.", takes the focus and stops the
-  // read. While typing (`mode`), a height that can still become a number is
-  // skipped silently. Marks the project modified when a value changed.
-  // Returns the field that stopped the read.
-  std::optional<FormField> ReadFromForm(ReadMode mode = ReadMode::kComplete);
+  // number stops the read. Only a complete read (Generate, Save) then shows
+  // "Please enter a number." and gives the box the focus; while typing
+  // (`mode`) the box is marked and listed among the problems, and a height
+  // that can still become a number is skipped. A change of a value marks the
+  // project modified and is recorded for Undo, continuing the last change of
+  // the same field when `extends`. Returns the field that stopped the read.
+  std::optional<FormField> ReadFromForm(ReadMode mode = ReadMode::kComplete, bool extends = true);
+  // Undo and Redo: makes `settings` the project's and shows them; the project
+  // is modified unless this brings back the state last saved.
+  void ApplyEdit(const ProjectSettings& settings);
   // Writes the settings into the form; notifications are ignored meanwhile.
   void WriteToForm();
   // Enables and disables the form's controls for the project's paths.
@@ -68,7 +73,13 @@ class CKemView : public wxView {
   void OnHeightLeft(wxFocusEvent& event);
   void OnCheckClicked(wxCommandEvent& event);
   void OnFormatChanged(wxCommandEvent& event);
-  void OnTrackbarReleased(wxMouseEvent& event);
+  void OnSliderMoved(wxCommandEvent& event);
+  void OnRefreshCommand(wxCommandEvent& event);
+  // Records the change from `before` to the settings now, for Undo.
+  void RecordEdit(const ProjectSettings& before, bool extends);
+  // Marks each height box whose text is no number (one being typed into only
+  // when it can never become one) and lists it among the problems.
+  void ShowHeightProblems();
   void OnSpin(float ProjectSettings::*height, int delta);
   void OnPick(wxCommandEvent& event);
   void OnGenerateButton(wxCommandEvent& event);
@@ -87,7 +98,6 @@ class CKemView : public wxView {
   wxWeakRef<PreviewPane> m_preview;
   wxString m_generateLabel;
   bool m_exchanging = false;
-  bool m_checkingHeights = false;
   RunHost* m_running = nullptr;  // the run under way, if any
   std::string m_lastLayout;      // the full path of the layout last written
 

@@ -11,7 +11,9 @@
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
 #include "app/dem_import_command.h"
+#include "app/file_drop.h"
 #include "app/kem_app.h"
+#include "app/problem_list.h"
 #include "app/progress_bar.h"
 #include "app/progress_placement.h"
 #include "app/resources.h"
@@ -90,6 +92,7 @@ CMainFrame::CMainFrame(wxDocManager* manager) {
   // Tall enough for a progress bar that reads at a glance, at any scaling.
   status->SetMinHeight(FromDIP(kStatusBarMinHeight));
 
+  SetDropTarget(MakeDropTarget());
   Bind(wxEVT_CLOSE_WINDOW, &CMainFrame::OnClose, this);
   Bind(wxEVT_SIZE, &CMainFrame::OnSize, this);
   Bind(wxEVT_MENU, &CMainFrame::OnAbout, this, wxID_ABOUT);
@@ -101,13 +104,14 @@ CMainFrame::CMainFrame(wxDocManager* manager) {
   Bind(wxEVT_MENU, &CMainFrame::OnContextHelp, this, wxID_HELP_CONTEXT);
   Bind(wxEVT_MENU, &CMainFrame::OnToggleStatusBar, this, kIdViewStatusBar);
   Bind(wxEVT_UPDATE_UI, &CMainFrame::OnUpdateStatusBar, this, kIdViewStatusBar);
-  // Edit and pane keys have no command behind them: they are taken and do
-  // nothing, also while a text box of the form has the focus.
+  // Cut, paste and the pane keys have no command behind them: they are
+  // taken and do nothing, also while a text box of the form has the focus.
   for (int id :
-       {static_cast<int>(wxID_COPY), static_cast<int>(wxID_CUT), static_cast<int>(wxID_PASTE),
-        static_cast<int>(wxID_UNDO), kIdNextPane, kIdPrevPane}) {
+       {static_cast<int>(wxID_CUT), static_cast<int>(wxID_PASTE), kIdNextPane, kIdPrevPane}) {
     Bind(wxEVT_MENU, &CMainFrame::OnNothing, this, id);
   }
+  // Copy has one: the problems selected in the list under the preview.
+  Bind(wxEVT_MENU, &CMainFrame::OnCopy, this, wxID_COPY);
 }
 
 void CMainFrame::BuildMenu() {
@@ -127,6 +131,13 @@ void CMainFrame::BuildMenu() {
   m_fileMenu->AppendSeparator();
   m_fileMenu->Append(wxID_EXIT, "E&xit", "Quit the application; prompts to save documents");
 
+  // Undo and Redo go to the project's command processor through the
+  // document manager, which also names the change they take back.
+  auto* edit = new wxMenu;
+  edit->Append(wxID_UNDO, "&Undo\tCtrl+Z", "Take back the last change to the project");
+  edit->Append(wxID_REDO, "&Redo\tCtrl+Y", "Make the change taken back again");
+  m_editMenu = edit;
+
   auto* convert = new wxMenu;
   convert->Append(kIdConvert, "ASCII .XYZ DEM to 24-bit height map...");
   convert->Append(kIdConvertRaster,
@@ -136,6 +147,8 @@ void CMainFrame::BuildMenu() {
   tools->AppendSubMenu(convert, "Convert");
 
   auto* view = new wxMenu;
+  view->Append(kIdRefreshPreview, "&Refresh\tF5",
+               "Survey the project's files again and redraw the preview");
   view->AppendCheckItem(kIdViewStatusBar, "&Status Bar", "Show or hide the status bar");
 
   auto* help = new wxMenu;
@@ -146,6 +159,7 @@ void CMainFrame::BuildMenu() {
 
   auto* bar = new wxMenuBar;
   bar->Append(m_fileMenu, "&File");
+  bar->Append(edit, "&Edit");
   bar->Append(tools, "&Tools");
   bar->Append(view, "&View");
   bar->Append(help, "&Help");
@@ -162,22 +176,50 @@ void CMainFrame::BuildAccelerators() {
       {wxACCEL_NORMAL, WXK_F6, kIdNextPane}, {wxACCEL_SHIFT, WXK_F6, kIdPrevPane},
       {wxACCEL_CTRL, WXK_INSERT, wxID_COPY}, {wxACCEL_SHIFT, WXK_INSERT, wxID_PASTE},
       {wxACCEL_CTRL, 'X', wxID_CUT},         {wxACCEL_CTRL, 'Z', wxID_UNDO},
+      {wxACCEL_CTRL, 'Y', wxID_REDO},        {wxACCEL_NORMAL, WXK_F5, kIdRefreshPreview},
   };
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(entries)), entries));
 }
 
+wxDropTarget* CMainFrame::MakeDropTarget() {
+  return new FileDrop([this](const wxString& path) { return OpenDroppedFile(path); });
+}
+
+bool CMainFrame::OpenDroppedFile(const wxString& path) {
+  if (m_runs > 0) {
+    return false;
+  }
+  ClearResult();
+  // Let the drag end before a question or a conversion window comes up.
+  CallAfter([this, path] {
+    if (IsElevationFileName(path)) {
+      ConvertDroppedFile(this, path);
+    } else if (wxDocManager* manager = GetDocumentManager()) {
+      manager->CreateDocument(path, wxDOC_SILENT);
+    }
+  });
+  return true;
+}
+
 void CMainFrame::ShowProjectForm(wxWindow* form) {
   m_form = form;
+  form->SetDropTarget(MakeDropTarget());
   FitToForm();
 }
 
 void CMainFrame::SetPreview(wxWindow* preview) {
   m_preview = preview;
+  preview->SetDropTarget(MakeDropTarget());
   FitToForm();
 }
 
 void CMainFrame::FitToForm() {
   if (!m_form) {
+    return;
+  }
+  // Sized once: New and Open keep the size the user gave the window.
+  if (m_fitted) {
+    LayOutPanes();
     return;
   }
   const wxSize formSize = m_form->GetMinSize();
@@ -187,6 +229,7 @@ void CMainFrame::FitToForm() {
   SetClientSize(formSize.x + (m_preview ? kMinPreviewWidth : 0), formSize.y);
   SetSizeHints(GetSize());
   SetClientSize(formSize.x + previewWidth, formSize.y);
+  m_fitted = m_preview != nullptr;
   LayOutPanes();
 }
 
@@ -199,10 +242,12 @@ void CMainFrame::LayOutPanes() {
   if (!m_form) {
     return;
   }
-  // The form keeps its layout; the preview grows with the window.
+  // Width beyond the form and the preview's first width is shared between
+  // them, so that long paths get room in a wide window.
   const wxSize client = GetClientSize();
   const wxSize formSize = m_form->GetMinSize();
-  const int formWidth = m_preview ? formSize.x : client.x;
+  const int spare = std::max(0, client.x - formSize.x - kPreviewWidth);
+  const int formWidth = m_preview ? formSize.x + spare / 2 : client.x;
   m_form->SetSize(0, 0, formWidth, client.y);
   if (m_preview) {
     m_preview->SetSize(formWidth, 0, std::max(0, client.x - formWidth), client.y);
@@ -330,5 +375,11 @@ void CMainFrame::OnUpdateStatusBar(wxUpdateUIEvent& event) {
 }
 
 void CMainFrame::OnNothing(wxCommandEvent&) {}
+
+void CMainFrame::OnCopy(wxCommandEvent&) {
+  if (auto* list = dynamic_cast<ProblemList*>(FindFocus())) {
+    list->CopySelection();
+  }
+}
 
 }  // namespace kem::app

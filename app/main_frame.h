@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include <wx/dnd.h>
 #include <wx/docview.h>
 #include <wx/weakref.h>
 
@@ -25,7 +26,9 @@ class CMainFrame : public wxDocParentFrame {
   // The pane that takes the client area beside the form.
   void SetPreview(wxWindow* preview);
   // Sizes the window to hold the form and a preview beside it, and lets it
-  // grow but not shrink below the form's height and a narrow preview.
+  // grow but not shrink below the form's height and a narrow preview. Only
+  // the first call with both panes sizes the window; later ones (New, Open)
+  // only lay the panes out again.
   void FitToForm();
 
   // The length of one long run (a generation or a DEM conversion): while a
@@ -50,6 +53,10 @@ class CMainFrame : public wxDocParentFrame {
 
   bool IsClosePending() const { return m_closePending; }
 
+  // A file dropped on the window (outside the path boxes): an elevation file
+  // is converted, any other file opened as a project. False during a run.
+  bool OpenDroppedFile(const wxString& path);
+
   // Shows what a command wrote in the status bar, until the next command.
   void ShowResult(const wxString& text);
   // Gives the status bar back its idle text if it shows a result.
@@ -57,8 +64,11 @@ class CMainFrame : public wxDocParentFrame {
 
   // The File menu, where the recent files go.
   wxMenu* FileMenu() const { return m_fileMenu; }
+  // The Edit menu, whose Undo and Redo name the change they act on.
+  wxMenu* EditMenu() const { return m_editMenu; }
 
  private:
+  wxDropTarget* MakeDropTarget();
   void BuildMenu();
   void BuildAccelerators();
   void OnClose(wxCloseEvent& event);
@@ -71,6 +81,7 @@ class CMainFrame : public wxDocParentFrame {
   void OnToggleStatusBar(wxCommandEvent& event);
   void OnUpdateStatusBar(wxUpdateUIEvent& event);
   void OnNothing(wxCommandEvent& event);
+  void OnCopy(wxCommandEvent& event);
   void OnSize(wxSizeEvent& event);
   void LayOutPanes();
 
@@ -85,6 +96,8 @@ class CMainFrame : public wxDocParentFrame {
   wxWeakRef<wxWindow> m_preview;
   std::unique_ptr<InputBlocker> m_blocker;
   wxMenu* m_fileMenu = nullptr;
+  wxMenu* m_editMenu = nullptr;
+  bool m_fitted = false;
   int m_runs = 0;
   bool m_closePending = false;
   bool m_showsResult = false;

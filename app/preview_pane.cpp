@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
+#include <vector>
 
 #include <wx/dcbuffer.h>
 #include <wx/filedlg.h>
@@ -12,7 +14,9 @@
 
 #include "app/command_ids.h"
 #include "app/ui_hooks.h"
+#include "core/file_lookup.h"
 #include "core/generate_terrain.h"
+#include "core/texture_table.h"
 
 namespace kem::app {
 namespace {
@@ -21,6 +25,44 @@ namespace {
 constexpr int kDebounceMs = 250;
 constexpr int kMargin = 6;
 constexpr char kTemplateWildcard[] = "Tile template (tile_blank.dat)|tile_blank.dat|All Files|*";
+
+// How often the files a survey read are looked at for changes on disk.
+constexpr int kWatchMs = 1000;
+
+// What the files behind a survey look like on disk: for each, whether it is
+// there, its size and its last change. Any difference asks for a new survey.
+std::vector<std::string> WatchedFiles(const ProjectSettings& settings, const FileLookup& lookup) {
+  const ProjectSettings resolved = ResolveProjectPaths(settings, lookup);
+  std::vector<std::string> files;
+  for (const std::string* path : {&resolved.heightMapPath, &resolved.minimapPath,
+                                  &resolved.texturingGuidePath, &resolved.filterGuidePath}) {
+    if (!path->empty()) {
+      files.push_back(*path);
+    }
+  }
+  for (const char* name : {kTileTemplateFile, kTextureListFile}) {
+    for (const std::string& place : SearchPlaces(name, lookup, true)) {
+      files.push_back(place);
+    }
+  }
+  return files;
+}
+
+std::string FilesState(const std::vector<std::string>& files) {
+  namespace fs = std::filesystem;
+  std::string state;
+  for (const std::string& file : files) {
+    std::error_code error;
+    const auto size = fs::file_size(file, error);
+    if (error) {
+      state += "-\n";
+      continue;
+    }
+    const auto changed = fs::last_write_time(file, error).time_since_epoch().count();
+    state += std::to_string(size) + " " + std::to_string(changed) + "\n";
+  }
+  return state;
+}
 
 wxString Megabytes(std::int64_t bytes) {
   return wxString::Format("%.1f MB", static_cast<double>(bytes) / 1e6);
@@ -66,6 +108,7 @@ wxString SurveySummary(const ProjectSurvey& survey) {
 PreviewPane::PreviewPane(wxWindow* parent)
     : wxPanel(parent, kIdPreviewPane),
       m_timer(this),
+      m_watch(this),
       m_worker(this, [this](PreviewSurvey&& preview) { ShowSurvey(std::move(preview)); }) {
   m_canvas = new wxWindow(this, wxID_ANY, wxDefaultPosition, wxSize(240, 180));
   m_canvas->SetBackgroundStyle(wxBG_STYLE_PAINT);
@@ -100,7 +143,29 @@ PreviewPane::PreviewPane(wxWindow* parent)
   sizer->Add(m_problems, 2, wxEXPAND | wxALL, kMargin);
   sizer->Add(m_locate, 0, wxLEFT | wxRIGHT | wxBOTTOM, kMargin);
   SetSizer(sizer);
-  Bind(wxEVT_TIMER, &PreviewPane::OnTimer, this);
+  Bind(wxEVT_TIMER, &PreviewPane::OnTimer, this, m_timer.GetId());
+  Bind(wxEVT_TIMER, &PreviewPane::OnWatch, this, m_watch.GetId());
+  m_watch.Start(kWatchMs);
+}
+
+void PreviewPane::Resurvey() {
+  m_timer.Stop();
+  StartSurvey();
+}
+
+void PreviewPane::StartSurvey() {
+  m_watchedFiles = WatchedFiles(m_settings, m_lookup);
+  m_filesState = FilesState(m_watchedFiles);
+  m_worker.Start(m_settings, m_lookup);
+}
+
+void PreviewPane::OnWatch(wxTimerEvent&) {
+  if (m_timer.IsRunning() || m_watchedFiles.empty()) {
+    return;
+  }
+  if (FilesState(m_watchedFiles) != m_filesState) {
+    StartSurvey();
+  }
 }
 
 void PreviewPane::Request(const ProjectSettings& settings, const FileLookup& lookup) {
@@ -110,7 +175,7 @@ void PreviewPane::Request(const ProjectSettings& settings, const FileLookup& loo
 }
 
 void PreviewPane::OnTimer(wxTimerEvent&) {
-  m_worker.Start(m_settings, m_lookup);
+  StartSurvey();
 }
 
 void PreviewPane::ShowSurvey(PreviewSurvey&& preview) {
@@ -186,7 +251,7 @@ void PreviewPane::OnLocate(wxCommandEvent&) {
     ShowMessageBox("tile_blank.dat could not be copied to " + wxString::FromUTF8(folder.string()),
                    "Kem", wxOK | wxICON_EXCLAMATION, this);
   }
-  m_worker.Start(m_settings, m_lookup);
+  StartSurvey();
 }
 
 }  // namespace kem::app

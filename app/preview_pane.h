@@ -10,6 +10,8 @@
 #pragma once
 
 #include <array>
+#include <string>
+#include <vector>
 
 #include <wx/bitmap.h>
 #include <wx/button.h>
@@ -39,6 +41,11 @@ class PreviewPane : public wxPanel {
   // once no other change follows within the debounce delay.
   void Request(const ProjectSettings& settings, const FileLookup& lookup);
 
+  // Surveys the project again at once (View > Refresh). The pane also does
+  // so by itself when a file the last survey read (an image, tile_blank.dat,
+  // textures.txt) changes on disk, is removed or appears.
+  void Resurvey();
+
   // True from a request until its survey is shown.
   bool Pending() const { return m_timer.IsRunning() || m_worker.Busy(); }
 
@@ -58,6 +65,8 @@ class PreviewPane : public wxPanel {
 
  private:
   void OnTimer(wxTimerEvent& event);
+  void OnWatch(wxTimerEvent& event);
+  void StartSurvey();
   void OnPaintPicture(wxPaintEvent& event);
   void OnLocate(wxCommandEvent& event);
   void OnToggle(wxCommandEvent& event);
@@ -78,6 +87,9 @@ class PreviewPane : public wxPanel {
   Overlay m_shown = Overlay::kNone;
   wxBitmap m_scaled;
   wxTimer m_timer;
+  wxTimer m_watch;
+  std::vector<std::string> m_watchedFiles;
+  std::string m_filesState;
   ProjectSettings m_settings;
   FileLookup m_lookup;
   SurveyWorker m_worker;

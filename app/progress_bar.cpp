@@ -218,17 +218,30 @@ bool CProgressBar::HasWindow() const {
 
 void CProgressBar::FillHeight([[maybe_unused]] int height) {
 #ifdef __WXGTK3__
-  // The trough's and the bar's borders lie outside their least heights.
-  constexpr int kTroughBorders = 2;
   constexpr int kBarBorders = 4;
   if (height == m_filledHeight || height <= kBarBorders) {
     return;
   }
   m_filledHeight = height;
-  const std::string style =
-      "progressbar trough { min-height: " + std::to_string(height - kTroughBorders) +
-      "px; } progressbar progress { min-height: " + std::to_string(height - kBarBorders) + "px; }";
-  GTKApplyCssStyle(style.c_str());
+  GTKApplyCssStyle(FullHeightGaugeStyle(height).c_str());
+#endif
+}
+
+std::string FullHeightGaugeStyle(int height) {
+  // The trough's and the bar's borders lie outside their least heights.
+  constexpr int kTroughBorders = 2;
+  constexpr int kBarBorders = 4;
+  return "progressbar trough { min-height: " +
+         std::to_string(std::max(1, height - kTroughBorders)) +
+         "px; } progressbar progress { min-height: " +
+         std::to_string(std::max(1, height - kBarBorders)) + "px; }";
+}
+
+FullHeightGauge::FullHeightGauge(wxWindow* parent, int id, int range, const wxPoint& position,
+                                 const wxSize& size)
+    : wxGauge(parent, id, range, position, size, wxGA_HORIZONTAL | wxGA_SMOOTH) {
+#ifdef __WXGTK3__
+  GTKApplyCssStyle(FullHeightGaugeStyle(size.y).c_str());
 #endif
 }
 

@@ -97,6 +97,18 @@ class CProgressBar : public wxGauge {
   wxDECLARE_DYNAMIC_CLASS_NO_COPY(CProgressBar);
 };
 
+// A plain horizontal gauge whose bar fills the height of its window, as a
+// dialog's progress bar should read at a glance.
+class FullHeightGauge : public wxGauge {
+ public:
+  FullHeightGauge(wxWindow* parent, int id, int range, const wxPoint& position, const wxSize& size);
+};
+
+// The style that lets a GTK progress bar fill `height` pixels: GTK draws a
+// thin trough in the middle of whatever height it is given. Other
+// platforms' bars fill their windows already.
+std::string FullHeightGaugeStyle(int height);
+
 // The generator's progress bar for the desktop application: a CProgressBar in
 // the main window's status bar, removed when the returned object goes, its
 // message followed by the count of steps done ("Terraforming boards: 120 of

@@ -1,5 +1,7 @@
 #include "app/project_form.h"
 
+#include <algorithm>
+
 #include <wx/statbmp.h>
 #include <wx/statbox.h>
 #include <wx/stattext.h>
@@ -37,7 +39,8 @@ ProjectForm::ProjectForm(wxWindow* parent)
   // Group boxes, pictures and labels first, so that they lie beneath the
   // controls; they take no part in the tab order.
   auto group = [this](int x, int y, int w, int h, const char* text) {
-    new wxStaticBox(this, wxID_ANY, text, Dlu(x, y, w, h).GetPosition(), Dlu(x, y, w, h).GetSize());
+    m_groups.push_back(new wxStaticBox(this, wxID_ANY, text, Dlu(x, y, w, h).GetPosition(),
+                                       Dlu(x, y, w, h).GetSize()));
   };
   auto icon = [this](int x, int y, int resource) {
     new wxStaticBitmap(this, wxID_ANY, FormIcon(resource), Dlu(x, y, 0, 0).GetPosition());
@@ -101,18 +104,27 @@ ProjectForm::ProjectForm(wxWindow* parent)
   texturingGuidePath = AddPathBox(kIdTexturingGuidePath, 90, 158, 105);
   pickTexturingGuide = button(kIdPickTexturingGuide, 195, 158, 30, 12, "Pick...");
   {
-    const wxRect r = Dlu(90, 175, 139, 10);
+    // Under the labels rather than the boxes: its text is wider in some
+    // systems' fonts than the room right of the labels.
+    const wxRect r = Dlu(45, 175, 180, 10);
     randomize = new wxCheckBox(this, kIdRandomize, "Randomize size and rotation of textures",
                                r.GetPosition());
   }
   filterGuidePath = AddPathBox(kIdFilterGuidePath, 90, 203, 105);
   pickFilterGuide = button(kIdPickFilterGuide, 195, 203, 30, 12, "Pick...");
   {
-    const wxRect r = Dlu(90, 220, 135, 10);
+    const wxRect r = Dlu(90, 220, 100, 10);
     filterRadius =
         new wxSlider(this, kIdFilterRadius, 0, kMinFilterRadius, kMaxFilterRadius, r.GetPosition(),
                      wxSize(r.width, -1), wxSL_HORIZONTAL | wxSL_AUTOTICKS);
     filterRadius->SetTickFreq(1);
+    filterRadiusValue = new wxStaticText(this, wxID_ANY, FilterRadiusText(kMaxFilterRadius),
+                                         Dlu(194, 221, 0, 0).GetPosition());
+    // Every way of moving the thumb (mouse, arrow keys, page keys) lands here.
+    filterRadius->Bind(wxEVT_SLIDER, [this](wxCommandEvent& event) {
+      event.Skip();
+      ShowFilterRadius();
+    });
   }
   outputPath = AddPathBox(kIdOutputPath, 90, 268, 105);
   pickOutput = button(kIdPickOutput, 195, 268, 30, 12, "Pick...");
@@ -120,6 +132,41 @@ ProjectForm::ProjectForm(wxWindow* parent)
 
   SetSize(FormSize());
   SetMinSize(FormSize());
+  for (wxWindow* window : m_groups) {
+    m_places.push_back({window, window->GetRect(), false});
+  }
+  for (wxWindow* window :
+       {heightMapPath, minimapPath, texturingGuidePath, filterGuidePath, outputPath}) {
+    m_places.push_back({window, window->GetRect(), false});
+  }
+  for (wxWindow* window :
+       {pickHeightMap, pickMinimap, pickTexturingGuide, pickFilterGuide, pickOutput, generate}) {
+    m_places.push_back({window, window->GetRect(), true});
+  }
+  Bind(wxEVT_SIZE, &ProjectForm::OnSize, this);
+}
+
+wxString FilterRadiusText(int radius) {
+  return wxString::Format(radius == 1 ? "%d board" : "%d boards", radius);
+}
+
+void ProjectForm::ShowFilterRadius() {
+  filterRadiusValue->SetLabel(FilterRadiusText(filterRadius->GetValue()));
+}
+
+void ProjectForm::OnSize(wxSizeEvent& event) {
+  event.Skip();
+  // The group boxes and the path boxes take the width beyond the form's
+  // least; what stands right of a path box (its Pick button, the Generate
+  // button) moves with its right edge.
+  const int extra = std::max(0, GetClientSize().x - FormSize().x);
+  for (const Place& place : m_places) {
+    wxRect r = place.rect;
+    (place.moves ? r.x : r.width) += extra;
+    if (place.window->GetRect() != r) {
+      place.window->SetSize(r);
+    }
+  }
 }
 
 wxRect ProjectForm::Dlu(int x, int y, int width, int height) const {
@@ -161,6 +208,7 @@ void ProjectForm::SetValues(const FormValues& values) {
   randomize->SetValue(values.randomize);
   SetTextQuietly(filterGuidePath, values.filterGuidePath);
   filterRadius->SetValue(values.filterRadius);
+  ShowFilterRadius();
   interpolate->SetValue(values.interpolate);
   const bool listed =
       values.dataFormat >= 0 && values.dataFormat < static_cast<int>(dataFormat->GetCount());

@@ -4,17 +4,24 @@
 // notifications.
 #pragma once
 
+#include <vector>
+
 #include <wx/button.h>
 #include <wx/checkbox.h>
 #include <wx/choice.h>
 #include <wx/panel.h>
 #include <wx/slider.h>
+#include <wx/statbox.h>
+#include <wx/stattext.h>
 #include <wx/textctrl.h>
 
 #include "app/form_logic.h"
 #include "app/spin_arrows.h"
 
 namespace kem::app {
+
+// What the value beside the filter-radius slider reads: "1 board", "3 boards".
+wxString FilterRadiusText(int radius);
 
 class ProjectForm : public wxPanel {
  public:
@@ -26,6 +33,9 @@ class ProjectForm : public wxPanel {
   // Contents of the controls, and setting them without change notifications.
   FormValues GetValues() const;
   void SetValues(const FormValues& values);
+
+  // Shows the slider's value in boards beside it.
+  void ShowFilterRadius();
 
   // Enables the controls that the rules call for; paths, Pick buttons and
   // labels stay enabled.
@@ -53,13 +63,25 @@ class ProjectForm : public wxPanel {
   wxTextCtrl* filterGuidePath = nullptr;
   wxButton* pickFilterGuide = nullptr;
   wxSlider* filterRadius = nullptr;
+  wxStaticText* filterRadiusValue = nullptr;
   wxTextCtrl* outputPath = nullptr;
   wxButton* pickOutput = nullptr;
   wxButton* generate = nullptr;
 
  private:
+  // A control that follows the form's width: its place at the least width,
+  // and whether it moves right (else it grows).
+  struct Place {
+    wxWindow* window;
+    wxRect rect;
+    bool moves;
+  };
+  void OnSize(wxSizeEvent& event);
   wxRect Dlu(int x, int y, int width, int height) const;
   wxTextCtrl* AddPathBox(int id, int x, int y, int width);
+
+  std::vector<wxStaticBox*> m_groups;
+  std::vector<Place> m_places;
 };
 
 }  // namespace kem::app

@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <iterator>
+
+#include "core/board_selection.h"
 
 namespace kem::app {
 namespace {
@@ -40,8 +43,29 @@ std::string SavedElsewhereText(const std::string& path, int rewritten) {
   return "Saved " + path + "; " + count + " rewritten for its new folder";
 }
 
-std::string WrittenHeightMapText(const std::string& path, std::uint64_t bytes) {
-  return "Wrote " + FileName(path) + ": " + Megabytes(bytes);
+std::string FileSizeText(std::uint64_t bytes) {
+  if (bytes < 1000) {
+    return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+  }
+  const char* const units[] = {"KB", "MB", "GB", "TB"};
+  double value = static_cast<double>(bytes) / 1000.0;
+  std::size_t unit = 0;
+  // 999.95 KB would print as "1000.0 KB": it is 1.0 MB.
+  while (value >= 999.95 && unit + 1 < std::size(units)) {
+    value /= 1000.0;
+    ++unit;
+  }
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", value, units[unit]);
+  return text;
+}
+
+std::string WrittenHeightMapText(const std::string& path, int width, int height,
+                                 std::uint64_t bytes) {
+  const BoardGrid grid = BoardGridOf(width, height);
+  return "Wrote " + FileName(path) + ": " + std::to_string(width) + " \u00d7 " +
+         std::to_string(height) + " pixels, " + std::to_string(grid.cols) + " \u00d7 " +
+         std::to_string(grid.rows) + " boards, " + FileSizeText(bytes);
 }
 
 }  // namespace kem::app

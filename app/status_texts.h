@@ -26,7 +26,13 @@ inline constexpr char kCancelledRunText[] = "Cancelled; nothing was written.";
 // rewritten for its new folder" (or "1 path", "no path").
 std::string SavedElsewhereText(const std::string& path, int rewritten);
 
-// After a conversion: "Wrote NAME.tga: S MB".
-std::string WrittenHeightMapText(const std::string& path, std::uint64_t bytes);
+// A file's size in the unit that reads best: "812 bytes", "33.4 KB",
+// "19.9 MB", "2.1 GB" (powers of 1000).
+std::string FileSizeText(std::uint64_t bytes);
+
+// After a conversion: "Wrote NAME.tga: W × H pixels, C × R boards, SIZE",
+// NAME without folder, the boards as a generation would cut the map.
+std::string WrittenHeightMapText(const std::string& path, int width, int height,
+                                 std::uint64_t bytes);
 
 }  // namespace kem::app

@@ -74,7 +74,8 @@ std::optional<wxString> ShowFileDialog(wxWindow* parent, const FileDialogRequest
   if (FileAnswer()) {
     return FileAnswer()(request);
   }
-  wxFileDialog dialog(parent, request.message, request.directory, wxString(), request.wildcard,
+  wxFileDialog dialog(parent, request.message, request.directory, request.fileName,
+                      request.wildcard,
                       request.style | (request.morePaths != nullptr ? wxFD_MULTIPLE : 0));
   if (request.fitBoards != nullptr) {
     dialog.SetExtraControlCreator(CreateFitBoardsControl);

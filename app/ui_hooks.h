@@ -41,6 +41,7 @@ struct FileDialogRequest {
   // when the user confirms.
   bool* fitBoards = nullptr;
   wxString directory;  // the folder it starts in; empty for the toolkit's choice
+  wxString fileName;   // the name it offers, without folder; may be empty
   // When not null, several files may be chosen: the first is returned, the
   // others are stored here in the order the dialog gives them.
   std::vector<wxString>* morePaths = nullptr;

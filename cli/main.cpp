@@ -64,8 +64,8 @@ int main(int argc, char** argv) {
       ->type_name("N");
   bool allowVirtual = false;
   convert->add_flag("--allow-vrt", allowVirtual,
-                    "Let GDAL open VRT files and /vsi paths, which may read other files or the "
-                    "network");
+                    "Let GDAL open VRT files and /vsi paths, which may read any other file (never "
+                    "the network)");
   std::string areaText;
   convert
       ->add_option("--area", areaText,

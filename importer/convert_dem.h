@@ -44,9 +44,9 @@ struct ConvertOptions {
   // the progress are the same for any of them.
   int threads = 0;
   std::size_t scanBlockBytes = 0;
-  // Lets GDAL open VRT files and its virtual paths (/vsizip/, /vsicurl/, ...)
-  // with network access: such a file can make GDAL read any other file or
-  // reach the network, so only a user's deliberate choice allows it.
+  // Lets GDAL open VRT files and its virtual paths (/vsizip/, /vsicurl/, ...):
+  // such a file can make GDAL read any other file, so only a user's
+  // deliberate choice allows it. GDAL reaches no network even then.
   bool allowVirtual = false;
   // Each pixel the mean of the points or cells that fall into it rather than
   // the last point (XYZ) or a bilinear sample (rasters): for data finer than

@@ -106,12 +106,12 @@ RunOutcome ConvertElevation(const std::string& path, ImportHost& host,
 RunOutcome ConvertElevationSet(const std::vector<std::string>& paths, ImportHost& host,
                                const ConvertOptions& options, RasterReport& report) {
   report = RasterReport();
-  const std::string output = OutputPathFor(paths.front(), options);
-  if (const std::string input = InputAtOutput(output, paths); !input.empty()) {
-    host.ShowError(kImportCaption, OutputIsInputMessage(output, input));
-    return RunOutcome::kFailed;
-  }
   if (paths.size() > 1) {
+    const std::string output = OutputPathFor(paths.front(), options);
+    if (const std::string input = InputAtOutput(output, paths); !input.empty()) {
+      host.ShowError(kImportCaption, OutputIsInputMessage(output, input));
+      return RunOutcome::kFailed;
+    }
     std::size_t rasters = 0;
     for (const std::string& path : paths) {
       rasters += IsRasterTile(path, options) ? 1 : 0;
@@ -133,6 +133,11 @@ RunOutcome ConvertElevationSet(const std::vector<std::string>& paths, ImportHost
       return ConvertRaster(path, host, CreateHeightMapOutput, options, report);
     }
     host.ShowError(kImportCaption, options.allowVirtual ? kImportNeedsGdal : kImportVirtualRefused);
+    return RunOutcome::kFailed;
+  }
+  const std::string output = OutputPathFor(path, options);
+  if (const std::string input = InputAtOutput(output, {path}); !input.empty()) {
+    host.ShowError(kImportCaption, OutputIsInputMessage(output, input));
     return RunOutcome::kFailed;
   }
   const Opening opening = LookAtOpening(path);

@@ -1,6 +1,7 @@
 // The importer dialog's progress bar shows whole percentages only; the box
 // after a raster conversion says what was done to it.
 #include "app/dem_import_dlg.h"
+#include "app/dem_import_command.h"
 
 #include <cmath>
 #include <limits>
@@ -41,6 +42,18 @@ TEST(DescribeRasterReport, GivesTheZoneAndTheFilledCells) {
   EXPECT_EQ(DescribeRasterReport(report),
             "Took 2 cells whose heights are not finite or lie beyond 20000 m up or down as cells "
             "without data.\nFilled 12 cells without data from their neighbours.");
+}
+
+// The file dialog lists every format the build reads, all of them first.
+TEST(ElevationFileFilter, ListsWhatTheBuildReads) {
+  EXPECT_EQ(ElevationFileFilter(false, false), kDemFileFilter);
+  const wxString both = ElevationFileFilter(true, false);
+  EXPECT_TRUE(both.StartsWith("All elevation files|*.XYZ;*.xyz;*.tif;")) << both;
+  EXPECT_TRUE(both.EndsWith("|All Files|*.*")) << both;
+  EXPECT_TRUE(both.AfterFirst('|').AfterFirst('|').StartsWith("ASCII .XYZ")) << both;
+  const wxString rasters = ElevationFileFilter(true, true);
+  EXPECT_TRUE(rasters.AfterFirst('|').AfterFirst('|').StartsWith("Elevation rasters")) << rasters;
+  EXPECT_EQ(wxSplit(rasters, '|').size(), 8u);
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <wx/button.h>
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
+#include <wx/filename.h>
 #include <wx/frame.h>
 #include <wx/gauge.h>
 #include <wx/stattext.h>
@@ -22,6 +23,7 @@
 #include "app/main_frame.h"
 #include "app/ui_hooks.h"
 #include "frame_input.h"
+#include "importer/raster_import.h"
 #include "support/test_support.h"
 
 namespace kem::app {
@@ -203,7 +205,7 @@ TEST_F(DemImportCommand, AsksForAnExistingDemFile) {
   });
   RunDemImportCommand(m_frame);
   ASSERT_TRUE(asked.has_value());
-  EXPECT_EQ(asked->wildcard, wxS("ASCII .XYZ DEM Files (*.XYZ)|*.XYZ;*.xyz|All Files|*.*"));
+  EXPECT_EQ(asked->wildcard, ElevationFileFilter(kem::ReadsGdalRasters(), false));
   EXPECT_EQ(asked->style, wxFD_OPEN | wxFD_FILE_MUST_EXIST);
   EXPECT_TRUE(std::filesystem::exists(m_demPath + ".tga"));
   EXPECT_TRUE(FrameTakesInput(*m_frame));
@@ -217,7 +219,7 @@ TEST_F(DemImportCommand, AsksForAnElevationRasterAndReadsWhatTheFileHolds) {
   });
   RunRasterImportCommand(m_frame);
   ASSERT_TRUE(asked.has_value());
-  EXPECT_EQ(asked->wildcard, wxString::FromUTF8(kRasterFileFilter));
+  EXPECT_EQ(asked->wildcard, ElevationFileFilter(kem::ReadsGdalRasters(), true));
   // XYZ text chosen there is still converted, as XYZ.
   EXPECT_TRUE(std::filesystem::exists(m_demPath + ".tga"));
   // Only the offer to use the height map in the project.
@@ -249,6 +251,21 @@ TEST_F(DemImportCommand, TickedCropCheckboxCutsTheHeightMapToWholeBoards) {
   ASSERT_GE(bytes.size(), 18U);
   EXPECT_EQ(bytes[12] | bytes[13] << 8, 76);
   EXPECT_EQ(bytes[14] | bytes[15] << 8, 76);
+
+  // The choice and the folder are there for the next conversion; untick it
+  // again for the tests after this one.
+  SetFileDialogAnswer([&](const FileDialogRequest& request) -> std::optional<wxString> {
+    EXPECT_TRUE(request.fitBoards != nullptr && *request.fitBoards);
+    EXPECT_EQ(request.directory, wxFileName(m_demPath).GetPath());
+    *request.fitBoards = false;
+    return wxString(m_demPath);
+  });
+  RunDemImportCommand(m_frame);
+  SetFileDialogAnswer([&](const FileDialogRequest& request) -> std::optional<wxString> {
+    EXPECT_FALSE(*request.fitBoards);
+    return std::nullopt;
+  });
+  RunDemImportCommand(m_frame);
 }
 
 TEST_F(DemImportCommand, CancelledFileDialogOpensNoImporter) {

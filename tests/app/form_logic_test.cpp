@@ -112,9 +112,9 @@ TEST(FormLogic, BadMaximumHeightStopsAfterTheBase) {
   EXPECT_EQ(settings.interpolate, 1);
 }
 
-// While a height is typed, text on its way to a number is skipped silently and
-// the rest of the form is still read; text that can never become one stops
-// the read as before.
+// While a height is typed, text on its way to a number is skipped silently;
+// text that can never become one is reported. Either way the height keeps
+// its value and the rest of the form is still read.
 struct TypingCase {
   const char* text;
   bool stops;
@@ -130,7 +130,7 @@ TEST_P(FormLogicTyping, SkipsAHeightThatCanStillBecomeANumber) {
   const auto stopped = ReadForm(form, settings, ReadMode::kWhileTyping);
   EXPECT_EQ(stopped.has_value(), GetParam().stops);
   EXPECT_EQ(settings.baseHeight, 3.0f);
-  EXPECT_EQ(settings.maxHeight, GetParam().stops ? 0.0f : 250.5f);
+  EXPECT_EQ(settings.maxHeight, 250.5f);
   // Focus leaving the box, Generate and Save read strictly.
   EXPECT_EQ(ReadForm(form, settings), FormField::kBaseHeight);
 }
@@ -213,6 +213,46 @@ TEST(FormLogic, UpArrowRaisesAndDownArrowLowers) {
   height = 100.0f;
   ApplySpinDelta(height, -20);
   EXPECT_EQ(height, 120.0f);
+}
+
+}  // namespace
+}  // namespace kem::app
+
+namespace kem::app {
+namespace {
+
+TEST(FormLogic, NamesAChangeByTheFieldItChanged) {
+  const ProjectSettings before;
+  ProjectSettings height = before;
+  height.baseHeight = 5.0f;
+  ProjectSettings preset = before;
+  preset.dataFormat = k24BitHeightCoding;
+  ApplyFormatPreset(preset);
+  ProjectSettings radius = before;
+  radius.filterRadius = 4;
+  EXPECT_EQ(ChangeName(before, height), "Base height");
+  EXPECT_EQ(ChangeName(before, radius), "Filter radius");
+  EXPECT_EQ(ChangeName(before, preset), "Changes");
+  EXPECT_EQ(ChangeName(before, before), "");
+}
+
+TEST(FormLogic, ListsAHeightBoxThatIsNoNumber) {
+  struct Case {
+    const char* text;
+    bool typing;
+    bool listed;
+  };
+  const Case cases[] = {
+      {"12", false, false}, {"12e", true, false}, {"12e", false, true},
+      {"x", true, true},    {"", false, true},    {"-", true, false},
+  };
+  for (const Case& c : cases) {
+    const auto problem = HeightBoxProblem("Base height", c.text, c.typing);
+    EXPECT_EQ(problem.has_value(), c.listed) << c.text << " " << c.typing;
+    if (problem) {
+      EXPECT_EQ(*problem, "Base height: not a number");
+    }
+  }
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include <wx/button.h>
 #include <wx/dcmemory.h>
 #include <wx/dcscreen.h>
+#include <wx/dnd.h>
 #include <wx/event.h>
 #include <wx/evtloop.h>
 #include <wx/filedlg.h>
@@ -24,6 +25,7 @@
 #include <wx/menu.h>
 #include <wx/stattext.h>
 #include <wx/statusbr.h>
+#include <wx/uiaction.h>
 
 #include "app/about_dlg.h"
 #include "app/command_ids.h"
@@ -35,6 +37,7 @@
 #include "app/kem_view.h"
 #include "app/main_frame.h"
 #include "app/preview_pane.h"
+#include "app/problem_list.h"
 #include "app/project_form.h"
 #include "app/ui_hooks.h"
 #include "control_events.h"
@@ -307,11 +310,12 @@ TEST_F(KemApp, NewProjectShowsTheDefaultsInAResizableWindow) {
 
 TEST_F(KemApp, MenuHasTheCommandsAndThePrompts) {
   wxMenuBar* bar = m_frame->GetMenuBar();
-  ASSERT_EQ(bar->GetMenuCount(), 4u);
+  ASSERT_EQ(bar->GetMenuCount(), 5u);
   EXPECT_EQ(bar->GetMenuLabel(0), "&File");
-  EXPECT_EQ(bar->GetMenuLabel(1), "&Tools");
-  EXPECT_EQ(bar->GetMenuLabel(2), "&View");
-  EXPECT_EQ(bar->GetMenuLabel(3), "&Help");
+  EXPECT_EQ(bar->GetMenuLabel(1), "&Edit");
+  EXPECT_EQ(bar->GetMenuLabel(2), "&Tools");
+  EXPECT_EQ(bar->GetMenuLabel(3), "&View");
+  EXPECT_EQ(bar->GetMenuLabel(4), "&Help");
   EXPECT_EQ(bar->FindItem(kIdGenerate)->GetItemLabel(), "&Generate .gnd File\tCtrl+G");
   EXPECT_EQ(bar->GetHelpString(kIdGenerate), "Generate Trainz .gnd file from supplied data");
   EXPECT_EQ(bar->GetHelpString(wxID_NEW), "Create a new document");
@@ -391,18 +395,32 @@ TEST_F(KemApp, SpinArrowsStepTheHeightsByOne) {
   EXPECT_EQ(m_form->maxHeight->GetValue(), "-1");
 }
 
-TEST_F(KemApp, HeightThatIsNotANumberAsksForOneAndStopsTheRead) {
-  Type(m_form->heightMapPath, "vale.tga");
+// Text that can never become a number is marked and listed while typing;
+// only Generate (or Save) stops on it with a message.
+TEST_F(KemApp, HeightThatIsNotANumberIsListedAndStopsOnlyARun) {
+  CopyDemoData();
+  Type(m_form->heightMapPath, "demo_heightmap.tga");
+  Type(m_form->outputPath, "demo.gnd");
   Type(m_form->baseHeight, "7");
-  // Changed without a notification, so only the next read takes it.
-  m_form->minimapPath->ChangeValue("mini.tga");
   Type(m_form->baseHeight, "7x");
+  Type(m_form->minimapPath, "mini.tga");
+  EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
+  EXPECT_EQ(Settings().baseHeight, 7.0f);
+  EXPECT_EQ(Settings().minimapPath, "mini.tga");  // the rest of the form is still read
+  ProblemList* problems = m_view->Preview()->Problems();
+  ASSERT_GT(problems->GetItemCount(), 0);
+  EXPECT_EQ(problems->GetItemText(0), "Base height: not a number");
+  EXPECT_EQ(problems->KindOf(0), ProblemKind::kError);
+
+  Click(m_form->generate);
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_EQ(m_messages[0].text, "Please enter a number.");
-  EXPECT_EQ(m_messages[0].style & wxOK, wxOK);
-  EXPECT_EQ(Settings().baseHeight, 7.0f);
-  EXPECT_EQ(Settings().minimapPath, "");
+  EXPECT_FALSE(fs::exists(m_folder.path() / "demo.gnd"));
   EXPECT_EQ(wxWindow::FindFocus(), m_form->baseHeight);
+
+  Type(m_form->baseHeight, "7");
+  EXPECT_TRUE(problems->GetItemCount() == 0 ||
+              problems->GetItemText(0) != "Base height: not a number");
 }
 
 TEST_F(KemApp, SavedProjectReopensIntoTheFormAndSavesIdentically) {
@@ -435,6 +453,11 @@ TEST_F(KemApp, SavedProjectReopensIntoTheFormAndSavesIdentically) {
   const std::string second = m_folder.File("copy");
   AnswerFileDialog(second);
   Menu(wxID_SAVEAS);
+  // Save As starts in the project's folder and offers its name; Open too.
+  EXPECT_EQ(m_fileRequests.back().directory, wxString::FromUTF8(m_folder.path().string()));
+  EXPECT_EQ(m_fileRequests.back().fileName, "vale project");
+  EXPECT_EQ(m_fileRequests[m_fileRequests.size() - 2].directory,
+            wxString::FromUTF8(m_folder.path().string()));
   EXPECT_EQ(test::ReadFile(first), test::ReadFile(second));
 
   // Save writes again although the project was never marked modified.
@@ -507,6 +530,7 @@ TEST_F(KemApp, OutputPickerAddsTheExtensionAndAsksBeforeANewFile) {
   EXPECT_TRUE(m_fileRequests.back().wildcard.StartsWith("Trainz Terrain Files (*.gnd)|*.gnd"));
   EXPECT_FALSE(m_fileRequests.back().style & wxFD_OVERWRITE_PROMPT);
   EXPECT_EQ(m_fileRequests.back().message, "Save Layout As");
+  EXPECT_EQ(m_fileRequests.back().fileName, "Untitled.gnd");  // named after the project
 
   // An existing file raises no question.
   test::WriteText(m_folder.File("old.gnd"), "x");
@@ -515,8 +539,9 @@ TEST_F(KemApp, OutputPickerAddsTheExtensionAndAsksBeforeANewFile) {
   Click(m_form->pickOutput);
   EXPECT_TRUE(m_messages.empty());
   EXPECT_EQ(Settings().outputPath, m_folder.File("old.gnd"));
-  // The picker opens in the folder of the file the field names.
+  // The picker opens in the folder of the file the field names, offering it.
   EXPECT_EQ(m_fileRequests.back().directory, wxString::FromUTF8(m_folder.path().string()));
+  EXPECT_EQ(m_fileRequests.back().fileName, "valley.gnd");
 }
 
 TEST_F(KemApp, ImagePickerFillsThePathAndACancelKeepsIt) {
@@ -678,6 +703,167 @@ INSTANTIATE_TEST_SUITE_P(Ways, KemAppCancel, testing::Values(false, true),
                            return std::string(info.param ? "Escape" : "CancelButton");
                          });
 
+// A real click on Generate, then a real Escape from the keyboard: the click
+// leaves the focus on the button, which is disabled for a moment as the run
+// starts, and the key must still reach the run.
+TEST_F(KemApp, EscapeCancelsARunStartedByClickingGenerate) {
+  CopyDemoData();
+  test::TargaImage map;
+  map.width = 72 * 12 + 4;
+  map.height = 72 * 8 + 4;
+  map.pixel = [](int x, int y) -> std::array<std::uint8_t, 3> {
+    const auto grey = static_cast<std::uint8_t>((x + y) % 256);
+    return {grey, grey, grey};
+  };
+  map.Save(m_folder.File("large.tga"));
+  Type(m_form->heightMapPath, "large.tga");
+  Type(m_form->maxHeight, "500");
+  Type(m_form->outputPath, "large.gnd");
+  m_frame->Raise();
+  Pump();
+
+  wxUIActionSimulator input;
+  bool sent = false;
+  bool started = false;
+  const auto escape = [&](wxIdleEvent& event) {
+    event.Skip();
+    if (m_frame->GetStatusBar()->GetStatusText(0).StartsWith("Terraforming boards: ")) {
+      started = true;
+    }
+    if (!sent && m_frame->GetStatusBar()->GetStatusText(0).StartsWith("Terraforming boards: 3 ")) {
+      sent = true;
+      input.Char(WXK_ESCAPE);
+    }
+  };
+  m_frame->Bind(wxEVT_IDLE, escape);
+  input.MouseMove(m_form->generate->GetScreenRect().GetPosition() + wxPoint(10, 10));
+  input.MouseClick();
+  // Dispatched as the main loop would, not from inside Yield: the run's own
+  // pumping of events cannot nest in a Yield.
+  wxEventLoopBase* loop = wxEventLoopBase::GetActive();
+  for (int i = 0; i < 2000 && !(sent && m_form->generate->GetLabel() != "Cancel"); ++i) {
+    loop->DispatchTimeout(5);
+    loop->ProcessIdle();
+  }
+  m_frame->Unbind(wxEVT_IDLE, escape);
+  ASSERT_TRUE(started) << "the click started no run " << fs::exists(m_folder.path() / "large.gnd")
+                       << testing::PrintToString(MessageTexts()) << " at "
+                       << m_form->generate->GetScreenRect().x << ","
+                       << m_form->generate->GetScreenRect().y << " frame "
+                       << m_frame->GetScreenRect().x << "," << m_frame->GetScreenRect().y
+                       << " mouse " << wxGetMousePosition().x << "," << wxGetMousePosition().y;
+  ASSERT_TRUE(sent);
+  EXPECT_FALSE(fs::exists(m_folder.path() / "large.gnd"));
+  EXPECT_TRUE(FrameTakesInput(*m_frame));
+}
+
+TEST_F(KemApp, SliderKeysShowTheRadiusAndMarkTheProject) {
+  Type(m_form->filterGuidePath, "filter.tga");
+  AnswerFileDialog(m_folder.File("radius.kem"));
+  Menu(wxID_SAVE);
+  ASSERT_EQ(m_frame->GetTitle(), "Kem - radius.kem");
+  EXPECT_EQ(m_form->filterRadiusValue->GetLabel(), "2 boards");
+
+  m_frame->Raise();
+  m_form->filterRadius->SetFocus();
+  Pump();
+  wxUIActionSimulator input;
+  input.Char(WXK_LEFT);
+  for (int i = 0; i < 100 && Settings().filterRadius == 2; ++i) {
+    wxTheApp->Yield(true);
+    wxMilliSleep(5);
+  }
+  EXPECT_EQ(Settings().filterRadius, 1);
+  EXPECT_EQ(m_form->filterRadiusValue->GetLabel(), "1 board");
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - radius.kem*");
+  // New now asks before it drops the change.
+  Menu(wxID_NEW);
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, "Save changes to radius.kem?");
+}
+
+TEST_F(KemApp, UndoTakesBackTheTwentyFourBitPresetAndRedoMakesItAgain) {
+  Type(m_form->heightMapPath, "vale.tga");
+  Type(m_form->baseHeight, "1");
+  Type(m_form->baseHeight, "12");  // one change, typed in two keys
+  Tick(m_form->interpolate, false);
+  Choose(k24BitHeightCoding);
+  ASSERT_EQ(m_form->baseHeight->GetValue(), "-1000");
+
+  Menu(wxID_UNDO);
+  EXPECT_EQ(Settings().baseHeight, 12.0f);
+  EXPECT_EQ(Settings().dataFormat, kChromaDepthColours);
+  EXPECT_EQ(m_form->baseHeight->GetValue(), "12");
+  EXPECT_EQ(m_form->dataFormat->GetSelection(), kChromaDepthColours);
+  Menu(wxID_UNDO);
+  EXPECT_TRUE(m_form->interpolate->GetValue());
+  Menu(wxID_UNDO);
+  EXPECT_EQ(m_form->baseHeight->GetValue(), "0");
+  Menu(wxID_REDO);
+  Menu(wxID_REDO);
+  Menu(wxID_REDO);
+  EXPECT_EQ(Settings().baseHeight, -1000.0f);
+  EXPECT_EQ(Settings().maxHeight, 9000.0f);
+  EXPECT_EQ(m_form->maxHeight->GetValue(), "9000");
+  m_frame->UpdateWindowUI(wxUPDATE_UI_RECURSE);
+  EXPECT_TRUE(m_frame->GetMenuBar()->GetLabel(wxID_UNDO).StartsWith("&Undo Changes"))
+      << m_frame->GetMenuBar()->GetLabel(wxID_UNDO);
+
+  // Undone back to where it was saved, the project is no longer modified.
+  AnswerFileDialog(m_folder.File("undo.kem"));
+  Menu(wxID_SAVE);
+  Type(m_form->maxHeight, "300");
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - undo.kem*");
+  Menu(wxID_UNDO);
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - undo.kem");
+  // A new project has nothing to take back.
+  NewProject();
+  Menu(wxID_UNDO);
+  EXPECT_EQ(Settings().heightMapPath, "");
+}
+
+TEST_F(KemApp, NewAndOpenKeepTheWindowsSizeAndPathBoxesStretch) {
+  const wxSize least = m_frame->GetSize();
+  const int boxWidth = m_form->heightMapPath->GetSize().x;
+  m_frame->SetSize(least.x + 300, least.y + 40);
+  Pump();
+  const wxSize wide = m_frame->GetSize();
+  EXPECT_EQ(m_form->heightMapPath->GetSize().x, boxWidth + 150);
+  EXPECT_EQ(m_form->pickHeightMap->GetRect().GetLeft(),
+            m_form->heightMapPath->GetRect().GetRight() + 1);
+  NewProject();
+  EXPECT_EQ(m_frame->GetSize(), wide);
+  m_frame->SetSize(least);
+  Pump();
+  EXPECT_EQ(m_form->heightMapPath->GetSize().x, boxWidth);
+}
+
+TEST_F(KemApp, DroppedFilesSetAPathOpenAProjectOrConvert) {
+  const auto drop = [this](wxWindow* window, const std::string& path) {
+    auto* target = dynamic_cast<wxFileDropTarget*>(window->GetDropTarget());
+    ASSERT_NE(target, nullptr);
+    wxArrayString files;
+    files.Add(wxString::FromUTF8(path));
+    EXPECT_TRUE(target->OnDropFiles(0, 0, files));
+    Pump();
+  };
+  drop(m_form->texturingGuidePath, m_folder.File("guide.tga"));
+  EXPECT_EQ(Settings().texturingGuidePath, m_folder.File("guide.tga"));
+
+  ProjectSettings settings;
+  settings.heightMapPath = "dropped.tga";
+  ASSERT_TRUE(SaveProjectFile(m_folder.File("dropped.kem"), settings));
+  drop(m_form, m_folder.File("dropped.kem"));
+  EXPECT_EQ(m_frame->GetTitle(), "Kem - dropped.kem");
+  EXPECT_EQ(m_form->heightMapPath->GetValue(), "dropped.tga");
+
+  test::WriteText(m_folder.File("drop.xyz"), "0 0 0\n0 20 40\n20 0 20\n20 20 60\n");
+  m_answerYes = false;
+  drop(m_view->Preview(), m_folder.File("drop.xyz"));
+  EXPECT_TRUE(fs::exists(m_folder.File("drop.xyz.tga")));
+  EXPECT_EQ(Settings().heightMapPath, "dropped.tga");  // the offer was declined
+}
+
 // Edits mark the project; New then asks whether to save them.
 class KemAppSaveQuestion : public KemApp, public testing::WithParamInterface<int> {};
 
@@ -721,15 +907,16 @@ TEST_F(KemApp, TypingANegativeHeightIsNeverInterrupted) {
   EXPECT_EQ(Settings().baseHeight, -20.0f);
   EXPECT_EQ(m_form->baseHeight->GetValue(), "-20");
 
-  // Leaving a box that still holds half a number asks for one.
+  // Leaving a box that still holds half a number lists it, and asks nothing.
+  m_form->maxHeight->SetFocus();
   Type(m_form->maxHeight, "12e");
-  EXPECT_TRUE(m_messages.empty());
+  m_form->heightMapPath->SetFocus();
   wxFocusEvent left(wxEVT_KILL_FOCUS, m_form->maxHeight->GetId());
   left.SetEventObject(m_form->maxHeight);
   m_form->maxHeight->ProcessWindowEvent(left);
   Pump();
-  ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text, "Please enter a number.");
+  EXPECT_TRUE(m_messages.empty()) << testing::PrintToString(MessageTexts());
+  EXPECT_EQ(m_view->Preview()->Problems()->GetItemText(0), "Max. height: not a number");
 }
 
 TEST_F(KemApp, AProjectOpenedFromAnotherFolderGenerates) {
@@ -866,14 +1053,18 @@ TEST_F(KemApp, FlatTerrainQuestionCancelledWritesNothing) {
   EXPECT_TRUE(m_frame->IsEnabled());
 }
 
-TEST_F(KemApp, CtrlGRunsWithTheButtonDisabledAndEnablesIt) {
+TEST_F(KemApp, CtrlGOnAnEmptyProjectLeavesTheButtonAsTheFieldsSay) {
   ASSERT_FALSE(m_form->generate->IsEnabled());
-  Menu(kIdGenerate);
-  // New project: flat range, then the driver's own message for the missing map.
-  ASSERT_GE(m_messages.size(), 2u);
-  EXPECT_TRUE(m_messages[0].text.StartsWith("The defined height range"));
-  EXPECT_TRUE(m_form->generate->IsEnabled());
-  EXPECT_TRUE(m_frame->IsEnabled());
+  for (const bool answer : {true, false}) {
+    m_messages.clear();
+    m_answerOk = answer;
+    Menu(kIdGenerate);
+    // New project: flat range, then the driver's own message for the missing map.
+    ASSERT_GE(m_messages.size(), answer ? 2u : 1u);
+    EXPECT_TRUE(m_messages[0].text.StartsWith("The defined height range"));
+    EXPECT_FALSE(m_form->generate->IsEnabled());
+    EXPECT_TRUE(m_frame->IsEnabled());
+  }
 }
 
 TEST_F(KemApp, HelpOpensTheTopicOfAControlOrTheContents) {
@@ -962,7 +1153,9 @@ TEST_F(KemApp, ToolsMenuConvertsTheChosenDem) {
   EXPECT_TRUE(m_fileRequests.back().style & wxFD_FILE_MUST_EXIST);
   // The height map is named, and taken as the project's when the offer is
   // accepted, with the 24-bit coding's range.
-  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0), "Wrote small.xyz.tga: 0.0 MB");
+  EXPECT_EQ(m_frame->GetStatusBar()->GetStatusText(0),
+            wxString::FromUTF8("Wrote small.xyz.tga: 3 \u00d7 3 pixels, 0 \u00d7 0 boards, ") +
+                std::to_string(fs::file_size(dem + ".tga")) + " bytes");
   ASSERT_FALSE(m_messages.empty());
   EXPECT_EQ(m_messages.back().text.BeforeFirst('\n'), "Use small.xyz.tga as the height map?");
   EXPECT_EQ(Settings().heightMapPath, dem + ".tga");

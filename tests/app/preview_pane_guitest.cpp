@@ -19,6 +19,7 @@
 #include "app/kem_view.h"
 #include "app/main_frame.h"
 #include "app/preview_pane.h"
+#include "app/problem_list.h"
 #include "app/project_form.h"
 #include "app/survey_worker.h"
 #include "app/ui_hooks.h"
@@ -92,9 +93,7 @@ class Preview : public testing::Test {
 
   void SlideFilterRadius(int radius) {
     m_form->filterRadius->SetValue(radius);
-    wxMouseEvent release(wxEVT_LEFT_UP);
-    release.SetEventObject(m_form->filterRadius);
-    m_form->filterRadius->ProcessWindowEvent(release);
+    SendCommand(m_form->filterRadius, wxEVT_SLIDER, radius);
     WaitForSurvey();
   }
 
@@ -238,6 +237,58 @@ TEST_F(Preview, ListsAMissingTemplateAndAMismatchedGuideAndLocatesTheTemplate) {
   EXPECT_TRUE(HasRow(ProblemKind::kInformation, "tile_blank.dat found at"));
   EXPECT_FALSE(m_pane->LocateButton()->IsShown());
   fs::remove(settingsCopy);
+}
+
+TEST_F(Preview, FollowsAHeightMapChangedOnDisk) {
+  test::TargaImage map;
+  map.width = 148;
+  map.height = 148;
+  // A slope down to the east, then one down to the west.
+  const auto paint = [&map](bool east) {
+    map.pixel = [east](int x, int) {
+      const auto grey = static_cast<std::uint8_t>(east ? 200 - x : 53 + x);
+      return std::array<std::uint8_t, 3>{grey, grey, grey};
+    };
+  };
+  paint(true);
+  map.Save(m_folder.File("changing.tga"));
+  Type(m_form->heightMapPath, "changing.tga");
+  Choose(kGreyScale);
+  Type(m_form->maxHeight, "255");
+  const auto before = Probe(0.2, 0.5);
+
+  // Nothing in the form changes: the pane notices the file by itself.
+  paint(false);
+  map.Save(m_folder.File("changing.tga"));
+  for (int i = 0; i < 600 && Probe(0.2, 0.5) == before; ++i) {
+    wxTheApp->Yield(true);
+    wxMilliSleep(5);
+  }
+  WaitForSurvey();
+  EXPECT_NE(Probe(0.2, 0.5), before);
+}
+
+TEST_F(Preview, ListsEachLineOfAnEntryAndCopiesWholeEntries) {
+  PreviewSurvey preview;
+  preview.survey.problems = {"Height map: no heights\n  Is the data format the right one?"};
+  preview.survey.warnings = {"Filter guide: no marker"};
+  ProblemList* list = m_pane->Problems();
+  list->SetFormProblems({});
+  list->Show(preview);
+  ASSERT_EQ(list->GetItemCount(), 5);  // two lines, a warning, two places
+  EXPECT_EQ(list->GetItemText(0), "Height map: no heights");
+  EXPECT_EQ(list->GetItemText(1), "  Is the data format the right one?");
+  EXPECT_EQ(list->KindOf(1), ProblemKind::kError);
+  EXPECT_EQ(list->EntryOf(1), "Height map: no heights\n  Is the data format the right one?");
+
+  // Either row of an entry copies the entry once, whole.
+  for (long row : {0L, 1L, 2L}) {
+    list->SetItemState(row, wxLIST_STATE_SELECTED, wxLIST_STATE_SELECTED);
+  }
+  EXPECT_EQ(list->SelectedText(),
+            "Height map: no heights\n  Is the data format the right one?\nFilter guide: no "
+            "marker\n");
+  WaitForSurvey();
 }
 
 TEST_F(Preview, ANewerSurveyReplacesAnOlderOneUndelivered) {

@@ -1,5 +1,8 @@
 #include "app/status_texts.h"
 
+#include <cstdint>
+#include <utility>
+
 #include <gtest/gtest.h>
 
 namespace kem::app {
@@ -17,7 +20,19 @@ TEST(StatusTexts, SayWhereARunIsAndWhatItWrote) {
             "Saved /p/vale.kem; 1 path rewritten for its new folder");
   EXPECT_EQ(SavedElsewhereText("/p/vale.kem", 0),
             "Saved /p/vale.kem; no path rewritten for its new folder");
-  EXPECT_EQ(WrittenHeightMapText("/dem/area.xyz.tga", 3'000'000), "Wrote area.xyz.tga: 3.0 MB");
+  EXPECT_EQ(WrittenHeightMapText("/dem/area.xyz.tga", 292, 220, 33'412),
+            "Wrote area.xyz.tga: 292 \u00d7 220 pixels, 4 \u00d7 3 boards, 33.4 KB");
+}
+
+TEST(StatusTexts, GiveAFileSizeInTheUnitThatReadsBest) {
+  const std::pair<std::uint64_t, const char*> cases[] = {
+      {0, "0 bytes"},      {1, "1 byte"},           {999, "999 bytes"},
+      {1000, "1.0 KB"},    {33'412, "33.4 KB"},     {999'949, "999.9 KB"},
+      {999'950, "1.0 MB"}, {19'949'999, "19.9 MB"}, {2'100'000'000, "2.1 GB"},
+  };
+  for (const auto& [bytes, text] : cases) {
+    EXPECT_EQ(FileSizeText(bytes), text) << bytes;
+  }
 }
 
 }  // namespace
