@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include <wx/app.h>
 #include <wx/artprov.h>
@@ -110,9 +112,17 @@ bool CDemImportDlg::Create(wxWindow* parent) {
 
 kem::RunOutcome CDemImportDlg::convertdem(const wxString& path,
                                           const kem::ConvertOptions& options) {
+  return convertdem(std::vector<wxString>{path}, options);
+}
+
+kem::RunOutcome CDemImportDlg::convertdem(const std::vector<wxString>& paths,
+                                          const kem::ConvertOptions& options) {
+  std::vector<std::string> files;
+  for (const wxString& path : paths) {
+    files.emplace_back(path.mb_str(*wxConvFileName));
+  }
   kem::RasterReport report;
-  const kem::RunOutcome result =
-      kem::ConvertElevation(std::string(path.mb_str(*wxConvFileName)), *this, options, report);
+  const kem::RunOutcome result = kem::ConvertElevationSet(files, *this, options, report);
   if (result == kem::RunOutcome::kWritten && (report.utmZone != 0 || report.filledCells != 0)) {
     ShowMessageBox(DescribeRasterReport(report), wxS("Elevation raster"), wxOK | wxICON_INFORMATION,
                    this);

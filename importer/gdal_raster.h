@@ -34,6 +34,14 @@ class GdalRasterReader {
   virtual bool Open(const std::string& path, bool allowVirtual, ImportHost& host, GridSize& size,
                     RasterReport& report) = 0;
 
+  // The same for the tiles at `paths`, read as one mosaic (their own
+  // coordinate system must be the same, else they are refused, named), with
+  // `options`' area, boards around a point and resampling. Data in degrees
+  // goes onto the largest north-up rectangle of its UTM zone inside its
+  // footprint. Fills report.georeference for the whole grid.
+  virtual bool OpenSet(const std::vector<std::string>& paths, const ConvertOptions& options,
+                       ImportHost& host, GridSize& size, RasterReport& report) = 0;
+
   // Brings band 1 of the open raster onto the grid, in metres: `cells`
   // becomes size.cols x size.rows heights, row by row from the north, with
   // the cells without data filled from their neighbours and counted in

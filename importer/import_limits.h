@@ -67,4 +67,22 @@ inline std::string ImportTooLittleDataMessage(std::int64_t covered, std::int64_t
          "% must hold heights for the rest to be filled from them.";
 }
 
+// The area asked for reaches `beyond` units outside the data's rectangle
+// (minX, minY)-(maxX, maxY), or is empty (`beyond` not over 0).
+inline std::string AreaOutsideDataMessage(double beyond, double minX, double minY, double maxX,
+                                          double maxY) {
+  char text[600];
+  if (beyond > 0) {
+    std::snprintf(text, sizeof text,
+                  "Error: the area asked for reaches %.1f m outside the data, which covers "
+                  "%.1f,%.1f to %.1f,%.1f.",
+                  beyond, minX, minY, maxX, maxY);
+  } else {
+    std::snprintf(text, sizeof text,
+                  "Error: the area asked for is empty; give XMIN,YMIN,XMAX,YMAX with XMIN < XMAX "
+                  "and YMIN < YMAX.");
+  }
+  return text;
+}
+
 }  // namespace kem

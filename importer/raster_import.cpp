@@ -39,18 +39,19 @@ RunOutcome Fail(ImportHost& host, const char* text) {
   return RunOutcome::kFailed;
 }
 
-RunOutcome Convert(GdalRasterReader& reader, const std::string& path, ImportHost& host,
-                   const OutputFileFactory& createOutput, const ConvertOptions& options,
-                   RasterReport& report) {
+RunOutcome Convert(GdalRasterReader& reader, const std::vector<std::string>& paths,
+                   ImportHost& host, const OutputFileFactory& createOutput,
+                   const ConvertOptions& options, RasterReport& report) {
   host.Repaint();
   GridSize size;
-  if (!reader.Open(path, options.allowVirtual, host, size, report)) {
+  if (!reader.OpenSet(paths, options, host, size, report)) {
     return RunOutcome::kFailed;
   }
   HeightMapWindow window = WholeGrid(size.cols, size.rows);
   if (options.fitBoards && !FitWholeBoards(size.cols, size.rows, window)) {
     return Fail(host, kSmallerThanABoard);
   }
+  const std::string& path = paths.front();
   std::vector<float> cells;
   const RunOutcome read = reader.Read(host, cells, report);
   if (read != RunOutcome::kWritten) {
@@ -66,6 +67,7 @@ RunOutcome Convert(GdalRasterReader& reader, const std::string& path, ImportHost
   georeference.north -= static_cast<double>(window.row) * georeference.pixelSize;
   georeference.width = static_cast<int>(window.cols);
   georeference.height = static_cast<int>(window.rows);
+  report.georeference = georeference;
   if (options.georeference != nullptr) {
     *options.georeference = georeference;
   }
@@ -110,13 +112,19 @@ bool IsGdalRaster(const std::string& path) {
 RunOutcome ConvertRaster(const std::string& path, ImportHost& host,
                          const OutputFileFactory& createOutput, const ConvertOptions& options,
                          RasterReport& report) {
+  return ConvertRaster(std::vector<std::string>{path}, host, createOutput, options, report);
+}
+
+RunOutcome ConvertRaster(const std::vector<std::string>& paths, ImportHost& host,
+                         const OutputFileFactory& createOutput, const ConvertOptions& options,
+                         RasterReport& report) {
   report = RasterReport();
   try {
     const std::unique_ptr<GdalRasterReader> reader = NewGdalRasterReader();
     if (!reader) {
       return Fail(host, kImportNeedsGdal);
     }
-    return Convert(*reader, path, host, createOutput, options, report);
+    return Convert(*reader, paths, host, createOutput, options, report);
   } catch (const std::bad_alloc&) {
     return Fail(host, kImportOutOfMemory);
   }

@@ -8,6 +8,7 @@
 #include <cpl_string.h>
 #include <gdal.h>
 #include <gdal_alg.h>
+#include <gdal_utils.h>
 #include <gdalwarper.h>
 #include <ogr_spatialref.h>
 #include <ogr_srs_api.h>
@@ -46,6 +47,9 @@ constexpr char kNoCellSize[] =
     "Error: the elevation raster does not say where its cells lie or how large they are.";
 constexpr char kCannotReproject[] =
     "Error: the elevation raster could not be reprojected to UTM coordinates in metres.";
+constexpr char kCannotPlacePoint[] =
+    "Error: the point given with --around could not be placed in the elevation data's "
+    "coordinate system.";
 constexpr char kAllNoData[] =
     "Error: the elevation raster holds no heights: every cell is "
     "marked as having no data.";
@@ -63,6 +67,8 @@ constexpr double kWholeCells = 1e-6;
 // further away are filled first from a pyramid of the data, in time that does
 // not grow with the distance.
 constexpr double kFillReach = 100;
+// Rows of the grid whose cells without data GDAL fills at a time.
+constexpr std::int64_t kFillBandRows = 1024;
 constexpr int kUtmNorthEpsg = 32600;
 constexpr int kUtmSouthEpsg = 32700;
 
@@ -211,6 +217,7 @@ class Reader : public GdalRasterReader {
   ~Reader() override {
     QuietGdal quiet;
     source_.reset();
+    tiles_.clear();
   }
 
   bool Recognises(const std::string& path) override {
@@ -224,20 +231,41 @@ class Reader : public GdalRasterReader {
 
   bool Open(const std::string& path, bool allowVirtual, ImportHost& host, GridSize& size,
             RasterReport& report) override {
+    ConvertOptions options;
+    options.allowVirtual = allowVirtual;
+    return OpenSet({path}, options, host, size, report);
+  }
+
+  bool OpenSet(const std::vector<std::string>& paths, const ConvertOptions& options,
+               ImportHost& host, GridSize& size, RasterReport& report) override {
     QuietGdal quiet;
     host_ = &host;
     report_ = &report;
+    options_ = options;
     RegisterGdal();
     KeepOffTheNetwork();
-    const char* const* drivers = allowVirtual ? kReadDriversAndVrt : kReadDrivers;
-    if (!allowVirtual && (IsVirtualPath(path) || IsVrt(path))) {
-      Fail(kImportVirtualRefused);
-      return false;
+    const char* const* drivers = options.allowVirtual ? kReadDriversAndVrt : kReadDrivers;
+    for (const std::string& path : paths) {
+      if (!options.allowVirtual && (IsVirtualPath(path) || IsVrt(path))) {
+        Fail(kImportVirtualRefused);
+        return false;
+      }
+      Dataset tile(GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, DriverList(drivers),
+                              nullptr, nullptr));
+      if (!tile || GDALGetRasterCount(tile.get()) < 1) {
+        Fail(paths.size() == 1 ? std::string(kCannotRead) : CannotReadTile(path));
+        return false;
+      }
+      tiles_.push_back(std::move(tile));
     }
-    source_.reset(GDALOpenEx(path.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, DriverList(drivers),
-                             nullptr, nullptr));
-    std::string problem = kCannotRead;
-    if (source_ && GDALGetRasterCount(source_.get()) >= 1) {
+    std::string problem;
+    if (tiles_.size() == 1) {
+      source_ = std::move(tiles_.front());
+      tiles_.clear();
+    } else {
+      problem = Mosaic(paths);
+    }
+    if (problem.empty()) {
       band_ = GDALGetRasterBand(source_.get(), 1);
       problem = GDALGetGeoTransform(source_.get(), sourceTransform_) != CE_None ? kNoCellSize
                                                                                 : PlanGrid();
@@ -250,7 +278,7 @@ class Reader : public GdalRasterReader {
       return false;
     }
     size = {grid_.cols, grid_.rows};
-    DescribeGrid(report.georeference);
+    Georeference();
     return true;
   }
 
@@ -306,7 +334,7 @@ class Reader : public GdalRasterReader {
     cells_ = &cells;
     cells.assign(static_cast<std::size_t>(grid_.cols * grid_.rows),
                  std::numeric_limits<float>::quiet_NaN());
-    const RunOutcome read = grid_.direct ? ReadDirect() : Warp();
+    const RunOutcome read = grid_.direct && !options_.area ? ReadDirect() : Warp();
     if (read != RunOutcome::kWritten) {
       return read;
     }
@@ -323,25 +351,6 @@ class Reader : public GdalRasterReader {
   static bool IsVrt(const std::string& path) {
     constexpr const char* kVrt[] = {"VRT", nullptr};
     return GDALIdentifyDriverEx(path.c_str(), GDAL_OF_RASTER, DriverList(kVrt), nullptr) != nullptr;
-  }
-
-  // The planned grid's place: its system (the UTM zone's, or the raster's
-  // own) and the corner of its top-left cell.
-  void DescribeGrid(GridGeoreference& georeference) const {
-    const OGRSpatialReferenceH srs = grid_.srs ? grid_.srs.get() : GDALGetSpatialRef(source_.get());
-    georeference.crsWkt.clear();
-    if (srs != nullptr) {
-      char* wkt = nullptr;
-      if (OSRExportToWkt(srs, &wkt) == OGRERR_NONE && wkt != nullptr) {
-        georeference.crsWkt = wkt;
-      }
-      CPLFree(wkt);
-    }
-    georeference.west = grid_.geoTransform[0];
-    georeference.north = grid_.geoTransform[3];
-    georeference.pixelSize = grid_.geoTransform[1];
-    georeference.width = static_cast<int>(grid_.cols);
-    georeference.height = static_cast<int>(grid_.rows);
   }
 
   // Chooses the grid of 10 m cells. Returns the message of a refusal, or an
@@ -369,8 +378,8 @@ class Reader : public GdalRasterReader {
     const double* t = sourceTransform_;
     const auto width = GDALGetRasterXSize(source_.get());
     const auto height = GDALGetRasterYSize(source_.get());
-    if (t[2] == 0 && t[4] == 0 && std::fabs(t[1] - size) <= kSameSize * size &&
-        std::fabs(t[5] + size) <= kSameSize * size) {
+    if (!options_.area && !options_.around && t[2] == 0 && t[4] == 0 &&
+        std::fabs(t[1] - size) <= kSameSize * size && std::fabs(t[5] + size) <= kSameSize * size) {
       grid_.direct = true;
       grid_.cols = width;
       grid_.rows = height;
@@ -391,7 +400,7 @@ class Reader : public GdalRasterReader {
       minY = std::min(minY, y);
       maxY = std::max(maxY, y);
     }
-    return SetGrid(minX, maxX, minY, maxY, size);
+    return ChooseGrid(minX, maxX, minY, maxY, size);
   }
 
   // A raster in degrees goes to the UTM zone of its centre.
@@ -447,7 +456,232 @@ class Reader : public GdalRasterReader {
     if (cellMetres > kCellMetres * kMaxUpsampling) {
       return ImportTooCoarseMessage(cellMetres / kCellMetres);
     }
-    return SetGrid(extent[0], extent[2], extent[1], extent[3], kCellMetres);
+    // Only where the data is: the corners of the UTM rectangle around the
+    // footprint hold no data, and filling them would invent ground.
+    double inside[4];
+    if (!InscribedRectangle(inside)) {
+      return kCannotReproject;
+    }
+    const double minX = std::ceil(inside[0] / kCellMetres) * kCellMetres;
+    const double minY = std::ceil(inside[1] / kCellMetres) * kCellMetres;
+    const double maxX = std::floor(inside[2] / kCellMetres) * kCellMetres;
+    const double maxY = std::floor(inside[3] / kCellMetres) * kCellMetres;
+    if (!(minX < maxX && minY < maxY)) {
+      return kCannotReproject;
+    }
+    return ChooseGrid(minX, maxX, minY, maxY, kCellMetres);
+  }
+
+  // The largest north-up rectangle (minX, minY, maxX, maxY) in grid_.srs
+  // inside the source's footprint. The footprint's outline is followed at
+  // many points of each side; on each of many levels across it the outline
+  // gives the span inside, and the best pair of levels bounds the rectangle.
+  // The footprint is convex (a rectangle of degrees bends only slightly), so
+  // its span between two levels is narrowest at one of them.
+  bool InscribedRectangle(double inside[4]) const {
+    char* wkt = nullptr;
+    OSRExportToWkt(grid_.srs.get(), &wkt);
+    char** transformerOptions = CSLSetNameValue(nullptr, "DST_SRS", wkt);
+    CPLFree(wkt);
+    void* transformer =
+        GDALCreateGenImgProjTransformer2(source_.get(), nullptr, transformerOptions);
+    CSLDestroy(transformerOptions);
+    if (transformer == nullptr) {
+      return false;
+    }
+    constexpr int kPerSide = 128;
+    const double width = GDALGetRasterXSize(source_.get());
+    const double height = GDALGetRasterYSize(source_.get());
+    std::vector<double> xs;
+    std::vector<double> ys;
+    for (int side = 0; side < 4; ++side) {
+      for (int k = 0; k < kPerSide; ++k) {
+        const double f = static_cast<double>(k) / kPerSide;
+        const double along[4][2] = {
+            {f * width, 0}, {width, f * height}, {(1 - f) * width, height}, {0, (1 - f) * height}};
+        xs.push_back(along[side][0]);
+        ys.push_back(along[side][1]);
+      }
+    }
+    std::vector<double> zs(xs.size(), 0.0);
+    std::vector<int> placed(xs.size(), 0);
+    GDALGenImgProjTransform(transformer, FALSE, static_cast<int>(xs.size()), xs.data(), ys.data(),
+                            zs.data(), placed.data());
+    GDALDestroyGenImgProjTransformer(transformer);
+    if (std::find(placed.begin(), placed.end(), 0) != placed.end()) {
+      return false;
+    }
+    const auto [lowest, highest] = std::minmax_element(ys.begin(), ys.end());
+    constexpr int kLevels = 256;
+    std::vector<double> level(kLevels);
+    std::vector<double> left(kLevels, std::numeric_limits<double>::infinity());
+    std::vector<double> right(kLevels, -std::numeric_limits<double>::infinity());
+    const std::size_t n = xs.size();
+    for (int k = 0; k < kLevels; ++k) {
+      const double y = *lowest + (*highest - *lowest) * k / (kLevels - 1);
+      level[k] = y;
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::size_t j = (i + 1) % n;
+        if ((ys[i] - y) * (ys[j] - y) > 0 || ys[i] == ys[j]) {
+          continue;
+        }
+        const double x = xs[i] + (y - ys[i]) * (xs[j] - xs[i]) / (ys[j] - ys[i]);
+        left[k] = std::min(left[k], x);
+        right[k] = std::max(right[k], x);
+      }
+    }
+    double best = 0;
+    for (int i = 0; i < kLevels; ++i) {
+      double l = left[i];
+      double r = right[i];
+      for (int j = i + 1; j < kLevels; ++j) {
+        l = std::max(l, left[j]);
+        r = std::min(r, right[j]);
+        const double area = (r - l) * (level[j] - level[i]);
+        if (r > l && area > best) {
+          best = area;
+          inside[0] = l;
+          inside[1] = level[i];
+          inside[2] = r;
+          inside[3] = level[j];
+        }
+      }
+    }
+    return best > 0;
+  }
+
+  // The grid over the data's rectangle (minX, minY)-(maxX, maxY), or over
+  // the area asked for, which must lie inside it.
+  std::string ChooseGrid(double minX, double maxX, double minY, double maxY, double size) {
+    if (!options_.area && !options_.around) {
+      return SetGrid(minX, maxX, minY, maxY, size);
+    }
+    ConvertArea area;
+    if (options_.around) {
+      double x = 0;
+      double y = 0;
+      if (!ProjectPoint(options_.around->latitude, options_.around->longitude, x, y)) {
+        return kCannotPlacePoint;
+      }
+      const double halfWidth =
+          static_cast<double>(BoardPixels(options_.around->boardCols)) * size / 2;
+      const double halfHeight =
+          static_cast<double>(BoardPixels(options_.around->boardRows)) * size / 2;
+      area = {x - halfWidth, y - halfHeight, x + halfWidth, y + halfHeight};
+    } else {
+      area = *options_.area;
+    }
+    const double beyond =
+        std::max({minX - area.xMin, area.xMax - maxX, minY - area.yMin, area.yMax - maxY});
+    if (!(area.xMin < area.xMax && area.yMin < area.yMax) || beyond > kWholeCells * size) {
+      return AreaOutsideDataMessage(beyond, minX, minY, maxX, maxY);
+    }
+    return SetGrid(area.xMin, area.xMax, area.yMin, area.yMax, size);
+  }
+
+  // The point at `latitude`, `longitude` (WGS 84) in the grid's coordinates.
+  bool ProjectPoint(double latitude, double longitude, double& x, double& y) const {
+    const OGRSpatialReferenceH target =
+        grid_.srs ? grid_.srs.get() : GDALGetSpatialRef(source_.get());
+    if (target == nullptr) {
+      return false;
+    }
+    Srs wgs84(OSRNewSpatialReference(nullptr));
+    OSRSetWellKnownGeogCS(wgs84.get(), "WGS84");
+    OSRSetAxisMappingStrategy(wgs84.get(), OAMS_TRADITIONAL_GIS_ORDER);
+    Srs targetCopy(OSRClone(target));
+    OSRSetAxisMappingStrategy(targetCopy.get(), OAMS_TRADITIONAL_GIS_ORDER);
+    OGRCoordinateTransformationH toGrid =
+        OCTNewCoordinateTransformation(wgs84.get(), targetCopy.get());
+    x = longitude;
+    y = latitude;
+    const bool placed = toGrid != nullptr && OCTTransform(toGrid, 1, &x, &y, nullptr);
+    OCTDestroyCoordinateTransformation(toGrid);
+    return placed && std::isfinite(x) && std::isfinite(y);
+  }
+
+  // Reads the tiles as one raster. Returns the message of a refusal, or an
+  // empty one.
+  std::string Mosaic(const std::vector<std::string>& paths) {
+    const OGRSpatialReferenceH first = GDALGetSpatialRef(tiles_.front().get());
+    for (std::size_t i = 1; i < tiles_.size(); ++i) {
+      const OGRSpatialReferenceH other = GDALGetSpatialRef(tiles_[i].get());
+      const bool same = first == nullptr ? other == nullptr
+                                         : other != nullptr && OSRIsSame(first, other) != FALSE;
+      if (!same) {
+        return "Error: the tiles lie in different coordinate systems: " + paths.front() + " in " +
+               SystemName(first) + ", " + paths[i] + " in " + SystemName(other) +
+               "; reproject them to one before converting them together.";
+      }
+    }
+    char** arguments = CSLAddString(nullptr, "-b");
+    arguments = CSLAddString(arguments, "1");
+    // Between tiles that leave a gap the mosaic holds no data, to be filled
+    // as a raster's own voids are.
+    const GDALRasterBandH band = GDALGetRasterBand(tiles_.front().get(), 1);
+    int hasNoData = 0;
+    GDALGetRasterNoDataValue(band, &hasNoData);
+    if (hasNoData == 0) {
+      arguments = CSLAddString(arguments, "-vrtnodata");
+      arguments = CSLAddString(arguments, GapMarker(GDALGetRasterDataType(band)));
+    }
+    GDALBuildVRTOptions* options = GDALBuildVRTOptionsNew(arguments, nullptr);
+    CSLDestroy(arguments);
+    std::vector<GDALDatasetH> handles;
+    for (const Dataset& tile : tiles_) {
+      handles.push_back(tile.get());
+    }
+    int usageError = 0;
+    source_.reset(GDALBuildVRT("", static_cast<int>(handles.size()), handles.data(), nullptr,
+                               options, &usageError));
+    GDALBuildVRTOptionsFree(options);
+    return source_ ? "" : kCannotRead;
+  }
+
+  static std::string SystemName(OGRSpatialReferenceH srs) {
+    const char* name = srs != nullptr ? OSRGetName(srs) : nullptr;
+    return name != nullptr ? name : "no coordinate system";
+  }
+
+  // A value no height takes, for the cells of a mosaic that no tile covers.
+  static const char* GapMarker(GDALDataType type) {
+    switch (type) {
+      case GDT_Byte:
+        return "255";
+      case GDT_UInt16:
+        return "65535";
+      case GDT_Int16:
+        return "-32768";
+      case GDT_UInt32:
+        return "4294967295";
+      case GDT_Int32:
+        return "-2147483648";
+      default:
+        return "nan";
+    }
+  }
+
+  static std::string CannotReadTile(const std::string& path) {
+    return "Error: the elevation raster " + path + " could not be read.";
+  }
+
+  // Where the grid lies, for the report.
+  void Georeference() const {
+    GridGeoreference& where = report_->georeference;
+    const OGRSpatialReferenceH srs = grid_.srs ? grid_.srs.get() : GDALGetSpatialRef(source_.get());
+    where.crsWkt.clear();
+    if (srs != nullptr) {
+      char* wkt = nullptr;
+      if (OSRExportToWkt(srs, &wkt) == OGRERR_NONE && wkt != nullptr) {
+        where.crsWkt = wkt;
+      }
+      CPLFree(wkt);
+    }
+    where.west = grid_.geoTransform[0];
+    where.north = grid_.geoTransform[3];
+    where.pixelSize = grid_.geoTransform[1];
+    where.width = static_cast<int>(grid_.cols);
+    where.height = static_cast<int>(grid_.rows);
   }
 
   std::string SetGrid(double minX, double maxX, double minY, double maxY, double size) {
@@ -489,19 +723,28 @@ class Reader : public GdalRasterReader {
   }
 
   // An in-memory raster over cells_, on the target grid, with NaN for "no data".
-  Dataset CellsDataset() {
+  // With a window: the cols x rows cells from (col, row), in place.
+  Dataset CellsDataset(std::int64_t col = 0, std::int64_t row = 0, std::int64_t cols = -1,
+                       std::int64_t rows = -1) {
     GDALDriverH memory = GDALGetDriverByName("MEM");
     if (memory == nullptr) {
       return nullptr;
     }
-    Dataset dataset(GDALCreate(memory, "", static_cast<int>(grid_.cols),
-                               static_cast<int>(grid_.rows), 0, GDT_Float32, nullptr));
+    cols = cols < 0 ? grid_.cols : cols;
+    rows = rows < 0 ? grid_.rows : rows;
+    Dataset dataset(GDALCreate(memory, "", static_cast<int>(cols), static_cast<int>(rows), 0,
+                               GDT_Float32, nullptr));
     if (!dataset) {
       return nullptr;
     }
     char pointer[64];
-    std::snprintf(pointer, sizeof pointer, "%p", static_cast<void*>(cells_->data()));
+    std::snprintf(pointer, sizeof pointer, "%p",
+                  static_cast<void*>(cells_->data() + row * grid_.cols + col));
     char** bandOptions = CSLSetNameValue(nullptr, "DATAPOINTER", pointer);
+    char lineOffset[32];
+    std::snprintf(lineOffset, sizeof lineOffset, "%lld",
+                  static_cast<long long>(grid_.cols * static_cast<std::int64_t>(sizeof(float))));
+    bandOptions = CSLSetNameValue(bandOptions, "LINEOFFSET", lineOffset);
     const CPLErr added = GDALAddBand(dataset.get(), GDT_Float32, bandOptions);
     CSLDestroy(bandOptions);
     if (added != CE_None) {
@@ -535,9 +778,16 @@ class Reader : public GdalRasterReader {
     warp->panSrcBands[0] = 1;
     warp->panDstBands = static_cast<int*>(CPLMalloc(sizeof(int)));
     warp->panDstBands[0] = 1;
-    warp->eResampleAlg = GRA_Bilinear;
-    warp->pfnTransformer = GDALGenImgProjTransform;
-    warp->pTransformerArg = transformer;
+    warp->eResampleAlg = options_.average ? GRA_Average : GRA_Bilinear;
+    // As gdalwarp does: the exact projection at the ends and middle of each
+    // run of cells, lines between, within an eighth of a cell.
+    void* approximate = GDALCreateApproxTransformer(GDALGenImgProjTransform, transformer, 0.125);
+    if (approximate == nullptr) {
+      GDALDestroyGenImgProjTransformer(transformer);
+      return Fail(kCannotReproject);
+    }
+    warp->pfnTransformer = GDALApproxTransform;
+    warp->pTransformerArg = approximate;
     warp->pfnProgress = ProgressBridge::Report;
     warp->pProgressArg = &progress;
     // Cells without data take no part in the weighting.
@@ -550,6 +800,8 @@ class Reader : public GdalRasterReader {
     // data, stay NaN for the filling; with no "no data" value for the target
     // GDAL need not track which cells it wrote, which halves the time.
     warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "INIT_DEST", "nan");
+    // Both cores; the result is the same on any number.
+    warp->papszWarpOptions = CSLSetNameValue(warp->papszWarpOptions, "NUM_THREADS", "ALL_CPUS");
     GDALWarpOperationH operation = GDALCreateWarpOperation(warp);
     CPLErr error = CE_Failure;
     if (operation != nullptr) {
@@ -558,6 +810,7 @@ class Reader : public GdalRasterReader {
       GDALDestroyWarpOperation(operation);
     }
     GDALDestroyWarpOptions(warp);
+    GDALDestroyApproxTransformer(approximate);
     GDALDestroyGenImgProjTransformer(transformer);
     if (error != CE_None) {
       return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotReproject);
@@ -615,14 +868,47 @@ class Reader : public GdalRasterReader {
         !FillFromPyramid(far, kFillFrom, kPhaseSpan / 2)) {
       return RunOutcome::kCancelled;
     }
-    Dataset cells = CellsDataset();
-    if (!cells) {
-      return Fail(kImportOutOfMemory);
-    }
-    ProgressBridge progress(*host_, kImportFillText, kFillFrom + kPhaseSpan / 2, kPhaseSpan / 4);
-    if (GDALFillNodata(GDALGetRasterBand(cells.get(), 1), nullptr, kFillReach, 0, 0, nullptr,
-                       ProgressBridge::Report, &progress) != CE_None) {
-      return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotRead);
+    // GDAL's filling works on whole rasters, with buffers of their size: it
+    // is given, band by band of rows, only the window around the cells
+    // without data there, so that a few voids in a large tile cost little.
+    const std::int64_t bands = (grid_.rows + kFillBandRows - 1) / kFillBandRows;
+    for (std::int64_t band = 0; band < bands; ++band) {
+      std::int64_t left = grid_.cols;
+      std::int64_t right = -1;
+      std::int64_t top = -1;
+      std::int64_t bottom = -1;
+      const std::int64_t end = std::min(grid_.rows, (band + 1) * kFillBandRows);
+      for (std::int64_t r = band * kFillBandRows; r < end; ++r) {
+        const float* row = cells_->data() + r * grid_.cols;
+        for (std::int64_t c = 0; c < grid_.cols; ++c) {
+          if (std::isnan(row[c])) {
+            left = std::min(left, c);
+            right = std::max(right, c);
+            top = top < 0 ? r : top;
+            bottom = r;
+          }
+        }
+      }
+      if (right < 0) {
+        continue;
+      }
+      const auto reach = static_cast<std::int64_t>(kFillReach) + 1;
+      left = std::max<std::int64_t>(0, left - reach);
+      top = std::max<std::int64_t>(0, top - reach);
+      right = std::min(grid_.cols - 1, right + reach);
+      bottom = std::min(grid_.rows - 1, bottom + reach);
+      Dataset cells = CellsDataset(left, top, right - left + 1, bottom - top + 1);
+      if (!cells) {
+        return Fail(kImportOutOfMemory);
+      }
+      ProgressBridge progress(
+          *host_, kImportFillText,
+          kFillFrom + kPhaseSpan / 2 + kPhaseSpan / 4 * static_cast<double>(band) / bands,
+          kPhaseSpan / 4 / static_cast<double>(bands));
+      if (GDALFillNodata(GDALGetRasterBand(cells.get(), 1), nullptr, kFillReach, 0, 0, nullptr,
+                         ProgressBridge::Report, &progress) != CE_None) {
+        return progress.Cancelled() ? RunOutcome::kCancelled : Fail(kCannotRead);
+      }
     }
     // Cells GDAL's search missed near the edge of its reach.
     if (std::any_of(cells_->begin(), cells_->end(), [](float cell) { return std::isnan(cell); }) &&
@@ -768,6 +1054,8 @@ class Reader : public GdalRasterReader {
 
   ImportHost* host_ = nullptr;
   RasterReport* report_ = nullptr;
+  ConvertOptions options_;
+  std::vector<Dataset> tiles_;           // a mosaic's tiles, open while it reads them
   std::vector<float>* cells_ = nullptr;  // the grid being read
 
   Dataset source_;

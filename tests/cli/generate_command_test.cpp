@@ -197,7 +197,12 @@ TEST(CliGenerate, DriverFailuresGiveTheirMessagesAndLeaveTheOldOutput) {
       {"height map is a folder",
        [](const GenerateFolder& f) { std::filesystem::create_directory(f.File("maps")); },
        {"--height-map", "maps"},
+#ifdef _WIN32
+       // Windows opens no folder as a file; elsewhere it opens and holds no image.
+       "Error: image not found or failed to open.\n  {maps}: is a folder\n"},
+#else
        "Error: file is not a targa image.\n  {maps}: is a folder\n"},
+#endif
       {"run-length encoded",
        [](const GenerateFolder& f) {
          TargaImage image = HeightMap(76, 76);

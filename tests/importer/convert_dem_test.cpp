@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -760,6 +761,151 @@ TEST_F(ConvertDem, HeightsRoundTripThroughTheTwentyFourBitCoding) {
     const float decoded = DecodeHeight(job, bytes.data() + 18 + 3 * i);
     EXPECT_NEAR(decoded, std::stof(std::to_string(heights[i])), tolerance) << i;
   }
+}
+
+// The height of the 1 m point at (x + 0.5, y + 0.5) as its text gives it.
+float TileHeight(int x, int y) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", 200 + 0.05 * x - 0.03 * y + 2 * ((x * 7 + y * 3) % 5));
+  return std::strtof(text, nullptr);
+}
+
+// Tiles of one model: four 1 m tiles of 100 x 100 points, two by two, each
+// listed row by row from the north, with a sloping, rippled surface.
+class ConvertDemTiles : public ConvertDem {
+ protected:
+  void SetUp() override {
+    for (int tile = 0; tile < 4; ++tile) {
+      const int west = 5000 + 100 * (tile % 2);
+      const int south = 8000 + 100 * (tile / 2);
+      std::string text;
+      char line[96];
+      for (int y = south + 99; y >= south; --y) {
+        for (int x = west; x < west + 100; ++x) {
+          std::snprintf(line, sizeof line, "%d.5 %d.5 %.2f\n", x, y,
+                        static_cast<double>(TileHeight(x, y)));
+          text += line;
+        }
+      }
+      tiles_.push_back(dir_.File("tile" + std::to_string(tile) + ".xyz"));
+      test::WriteText(tiles_.back(), text);
+      all_ += text;
+    }
+  }
+
+  RunOutcome ConvertTiles(const ConvertOptions& options) {
+    return convertdem(tiles_, host_, CreateHeightMapOutput, options, report_);
+  }
+
+  std::vector<std::string> tiles_;
+  std::string all_;  // the tiles' text, concatenated in order
+  ConvertReport report_;
+};
+
+TEST_F(ConvertDemTiles, GiveTheBytesOfTheirConcatenation) {
+  for (const bool average : {false, true}) {
+    ConvertOptions options;
+    options.average = average;
+    options.outputPath = dir_.File("set.tga");
+    ASSERT_EQ(ConvertTiles(options), RunOutcome::kWritten);
+    test::WriteText(input_, all_);
+    options.outputPath = output_;
+    ASSERT_EQ(convertdem({input_}, host_, CreateHeightMapOutput, options, report_),
+              RunOutcome::kWritten);
+    EXPECT_EQ(test::ReadFile(dir_.File("set.tga")), test::ReadFile(output_)) << average;
+    EXPECT_EQ(Decode(test::ReadFile(output_)).width, 20);
+  }
+  EXPECT_FALSE(host_.Progress("Reading tile 3 of 4").empty());
+  // The pixels cover the tiles' cells, not their posts.
+  EXPECT_EQ(report_.georeference.west, 5000);
+  EXPECT_EQ(report_.georeference.north, 8200);
+  EXPECT_EQ(report_.georeference.height, 20);
+}
+
+// A 1 m model averaged: each 10 m pixel is the mean of its hundred points,
+// where the default keeps the last.
+TEST_F(ConvertDemTiles, AverageTakesTheMeanOfEachPixel) {
+  ConvertOptions options;
+  options.outputPath = output_;
+  options.area = ConvertArea{5000, 8190, 5010, 8200};
+  ASSERT_EQ(ConvertTiles(options), RunOutcome::kWritten);
+  // The last point of the pixel, listed from the north: (5009.5, 8190.5).
+  EXPECT_EQ(Output().codes, std::vector<std::uint32_t>{Code(TileHeight(5009, 8190))});
+  options.average = true;
+  ASSERT_EQ(ConvertTiles(options), RunOutcome::kWritten);
+  double sum = 0;
+  for (int y = 8190; y < 8200; ++y) {
+    for (int x = 5000; x < 5010; ++x) {
+      sum += static_cast<double>(TileHeight(x, y));
+    }
+  }
+  const HeightMap map = Output();
+  ASSERT_EQ(map.width, 1);
+  EXPECT_NEAR(static_cast<double>(map.codes.front()), Code(static_cast<float>(sum / 100)), 2.0);
+}
+
+struct AreaCase {
+  const char* name;
+  ConvertArea area;
+  int width;  // 0: refused
+  int height;
+  const char* error;
+};
+
+void PrintTo(const AreaCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class ConvertDemArea : public ConvertDemTiles, public ::testing::WithParamInterface<AreaCase> {};
+
+TEST_P(ConvertDemArea, CropsToTheAreaOrRefusesIt) {
+  ConvertOptions options;
+  options.outputPath = output_;
+  options.area = GetParam().area;
+  const RunOutcome outcome = ConvertTiles(options);
+  if (GetParam().width == 0) {
+    EXPECT_EQ(outcome, RunOutcome::kFailed);
+    EXPECT_EQ(host_.Errors(), std::vector<std::string>{GetParam().error});
+    EXPECT_FALSE(OutputExists());
+    return;
+  }
+  ASSERT_EQ(outcome, RunOutcome::kWritten);
+  const HeightMap map = Output();
+  EXPECT_EQ(map.width, GetParam().width);
+  EXPECT_EQ(map.height, GetParam().height);
+  EXPECT_EQ(report_.georeference.west, GetParam().area.xMin);
+  EXPECT_EQ(report_.georeference.north, GetParam().area.yMax);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Areas, ConvertDemArea,
+    ::testing::Values(AreaCase{"whole_tiles", {5000, 8000, 5200, 8200}, 20, 20, ""},
+                      AreaCase{"across_the_seams", {5050, 8050, 5150, 8130}, 10, 8, ""},
+                      AreaCase{
+                          "reaching_outside",
+                          {4990, 8000, 5100, 8100},
+                          0,
+                          0,
+                          "Error: the area asked for reaches 10.0 m outside the data, which covers "
+                          "5000.0,8000.0 to 5200.0,8200.0."}),
+    [](const ::testing::TestParamInfo<AreaCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertDemTiles, RefuseThePointAroundWhichTheyDoNotKnow) {
+  ConvertOptions options;
+  options.around = ConvertAround{49.5, 11.5, 1, 1};
+  EXPECT_EQ(ConvertTiles(options), RunOutcome::kFailed);
+  ASSERT_EQ(host_.Errors().size(), 1u);
+  EXPECT_NE(host_.Errors().front().find("--around"), std::string::npos);
+}
+
+TEST_F(ConvertDemTiles, CancelInTheThirdTileLeavesNothing) {
+  host_.cancelOnProgress = "Reading tile 3 of 4";
+  ConvertOptions options;
+  options.outputPath = dir_.File("set.tga");
+  options.threads = 1;
+  EXPECT_EQ(ConvertTiles(options), RunOutcome::kCancelled);
+  EXPECT_TRUE(host_.Progress("Reading tile 4 of 4").empty());
+  EXPECT_EQ(OtherFiles(dir_, "").size(), 4u);  // the tiles alone
 }
 
 }  // namespace
