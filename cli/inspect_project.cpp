@@ -146,6 +146,28 @@ void PrintJsonList(std::ostream& out, const std::vector<std::string>& texts) {
   out << "]";
 }
 
+// Where the height map lies, as one JSON object.
+std::string RouteAreaJson(const RouteArea& area) {
+  const GridGeoreference& g = area.georeference;
+  std::string json = "{\"width\": " + std::to_string(g.width) +
+                     ", \"height\": " + std::to_string(g.height) +
+                     ", \"pixelSize\": " + Number(g.pixelSize) +
+                     ", \"boardColumns\": " + std::to_string(area.boardCols) +
+                     ", \"boardRows\": " + std::to_string(area.boardRows) + ", \"crs\": ";
+  json += g.crsWkt.empty() ? "null" : JsonString(area.crsName);
+  json += ", \"west\": " + Coordinate(g.west) + ", \"north\": " + Coordinate(g.north) +
+          ", \"east\": " + Coordinate(area.east) + ", \"south\": " + Coordinate(area.south);
+  if (area.hasDegrees) {
+    json += ", \"centre\": {\"latitude\": " + Degrees(area.centreLatitude) +
+            ", \"longitude\": " + Degrees(area.centreLongitude) +
+            "}, \"anchorCorner\": {\"latitude\": " + Degrees(area.anchorLatitude) +
+            ", \"longitude\": " + Degrees(area.anchorLongitude) + "}";
+  } else {
+    json += ", \"centre\": null, \"anchorCorner\": null";
+  }
+  return json + "}";
+}
+
 void PrintJson(std::ostream& out, const std::optional<std::string>& project,
                const ProjectSettings& settings, const ProjectSurvey& survey,
                const std::optional<RouteArea>& area) {

@@ -17,33 +17,15 @@ std::string Fixed(double value, int decimals) {
   return text;
 }
 
-// Coordinates in a system's units to the centimetre; degrees to about a
-// centimetre too.
+}  // namespace
+
 std::string Coordinate(double value) {
   return Fixed(value, 2);
 }
+
 std::string Degrees(double value) {
   return Fixed(value, 7);
 }
-
-std::string JsonText(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    if (c == '"' || c == '\\') {
-      out += '\\';
-      out += c;
-    } else if (static_cast<unsigned char>(c) < 0x20) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
-}  // namespace
 
 RouteArea DescribeRouteArea(const GridGeoreference& georeference, int anchorCol, int anchorRow) {
   RouteArea area;
@@ -119,27 +101,6 @@ std::vector<std::string> RouteAreaLines(const RouteArea& area) {
                     ", longitude " + Degrees(area.anchorLongitude));
   }
   return lines;
-}
-
-std::string RouteAreaJson(const RouteArea& area) {
-  const GridGeoreference& g = area.georeference;
-  std::string json = "{\"width\": " + std::to_string(g.width) +
-                     ", \"height\": " + std::to_string(g.height) +
-                     ", \"pixelSize\": " + Fixed(g.pixelSize, 6) +
-                     ", \"boardColumns\": " + std::to_string(area.boardCols) +
-                     ", \"boardRows\": " + std::to_string(area.boardRows) + ", \"crs\": ";
-  json += g.crsWkt.empty() ? "null" : JsonText(area.crsName);
-  json += ", \"west\": " + Coordinate(g.west) + ", \"north\": " + Coordinate(g.north) +
-          ", \"east\": " + Coordinate(area.east) + ", \"south\": " + Coordinate(area.south);
-  if (area.hasDegrees) {
-    json += ", \"centre\": {\"latitude\": " + Degrees(area.centreLatitude) +
-            ", \"longitude\": " + Degrees(area.centreLongitude) +
-            "}, \"anchorCorner\": {\"latitude\": " + Degrees(area.anchorLatitude) +
-            ", \"longitude\": " + Degrees(area.anchorLongitude) + "}";
-  } else {
-    json += ", \"centre\": null, \"anchorCorner\": null";
-  }
-  return json + "}";
 }
 
 bool ResolveCrsDefinition(const std::string& definition, std::string& wkt, std::string& error) {

@@ -47,8 +47,10 @@ bool ReadRouteArea(const std::string& mapPath, int width, int height, int anchor
 // survey.
 std::vector<std::string> RouteAreaLines(const RouteArea& area);
 
-// The area as one JSON object.
-std::string RouteAreaJson(const RouteArea& area);
+// A coordinate in a system's units to the centimetre, and degrees to about
+// a centimetre too, as the area's lines give them.
+std::string Coordinate(double value);
+std::string Degrees(double value);
 
 // Turns a coordinate system's definition (--crs: "EPSG:25832", WKT, ...) into
 // its WKT through the kem-gdal module. False, with the refusal's text in

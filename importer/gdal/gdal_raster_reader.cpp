@@ -428,13 +428,7 @@ class Reader : public GdalRasterReader {
       return kCannotReproject;
     }
     OSRSetAxisMappingStrategy(grid_.srs.get(), OAMS_TRADITIONAL_GIS_ORDER);
-    char* wkt = nullptr;
-    OSRExportToWkt(grid_.srs.get(), &wkt);
-    char** transformerOptions = CSLSetNameValue(nullptr, "DST_SRS", wkt);
-    CPLFree(wkt);
-    void* transformer =
-        GDALCreateGenImgProjTransformer2(source_.get(), nullptr, transformerOptions);
-    CSLDestroy(transformerOptions);
+    void* transformer = TransformerToGrid();
     if (transformer == nullptr) {
       return kCannotReproject;
     }
@@ -472,13 +466,9 @@ class Reader : public GdalRasterReader {
     return ChooseGrid(minX, maxX, minY, maxY, kCellMetres);
   }
 
-  // The largest north-up rectangle (minX, minY, maxX, maxY) in grid_.srs
-  // inside the source's footprint. The footprint's outline is followed at
-  // many points of each side; on each of many levels across it the outline
-  // gives the span inside, and the best pair of levels bounds the rectangle.
-  // The footprint is convex (a rectangle of degrees bends only slightly), so
-  // its span between two levels is narrowest at one of them.
-  bool InscribedRectangle(double inside[4]) const {
+  // A transformer from the source's pixels to grid_.srs (null when GDAL
+  // cannot make one); GDALDestroyGenImgProjTransformer frees it.
+  void* TransformerToGrid() const {
     char* wkt = nullptr;
     OSRExportToWkt(grid_.srs.get(), &wkt);
     char** transformerOptions = CSLSetNameValue(nullptr, "DST_SRS", wkt);
@@ -486,6 +476,17 @@ class Reader : public GdalRasterReader {
     void* transformer =
         GDALCreateGenImgProjTransformer2(source_.get(), nullptr, transformerOptions);
     CSLDestroy(transformerOptions);
+    return transformer;
+  }
+
+  // The largest north-up rectangle (minX, minY, maxX, maxY) in grid_.srs
+  // inside the source's footprint. The footprint's outline is followed at
+  // many points of each side; on each of many levels across it the outline
+  // gives the span inside, and the best pair of levels bounds the rectangle.
+  // The footprint is convex (a rectangle of degrees bends only slightly), so
+  // its span between two levels is narrowest at one of them.
+  bool InscribedRectangle(double inside[4]) const {
+    void* transformer = TransformerToGrid();
     if (transformer == nullptr) {
       return false;
     }
