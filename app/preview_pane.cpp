@@ -13,6 +13,7 @@
 #include <wx/filedlg.h>
 #include <wx/frame.h>
 #include <wx/sizer.h>
+#include <wx/statusbr.h>
 
 #include "app/command_ids.h"
 #include "app/status_texts.h"
@@ -419,20 +420,22 @@ wxString PreviewPane::ReadoutAt(const wxPoint& canvasPoint) const {
 
 void PreviewPane::ShowReadout(const wxString& text) {
   auto* frame = dynamic_cast<wxFrame*>(wxGetTopLevelParent(this));
-  if (frame == nullptr || frame->GetStatusBar() == nullptr) {
+  wxStatusBar* status = frame != nullptr ? frame->GetStatusBar() : nullptr;
+  if (status == nullptr) {
     return;
   }
   if (text.empty()) {
     if (m_readoutShown) {
       m_readoutShown = false;
-      frame->PopStatusText();
+      status->SetStatusText(m_statusBefore);
     }
-  } else if (m_readoutShown) {
-    frame->SetStatusText(text);
-  } else {
-    m_readoutShown = true;
-    frame->PushStatusText(text);
+    return;
   }
+  if (!m_readoutShown) {
+    m_readoutShown = true;
+    m_statusBefore = status->GetStatusText();
+  }
+  status->SetStatusText(text);
 }
 
 void PreviewPane::OnPaintPicture(wxPaintEvent&) {

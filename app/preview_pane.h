@@ -134,6 +134,7 @@ class PreviewPane : public wxPanel {
   wxPoint m_dragStart;
   wxRealPoint m_dragCentre;
   bool m_readoutShown = false;
+  wxString m_statusBefore;  // what the status bar said before the readout
   wxTimer m_timer;
   wxTimer m_watch;
   std::vector<std::string> m_watchedFiles;
