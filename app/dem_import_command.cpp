@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include <utility>
 
@@ -81,9 +82,10 @@ void PickAndConvert(CMainFrame* mainFrame, const wxString& filter) {
     lastFolder = config->Read(kLastFolderKey, wxString());
     options.fitBoards = config->ReadBool(kCropKey, false);
   }
+  std::vector<wxString> tiles;
   const std::optional<wxString> path =
       ShowFileDialog(mainFrame, {wxS("Open"), filter, wxFD_OPEN | wxFD_FILE_MUST_EXIST,
-                                 &options.fitBoards, lastFolder, wxString()});
+                                 &options.fitBoards, lastFolder, wxString(), &tiles});
   if (!path) {
     return;
   }
@@ -91,18 +93,31 @@ void PickAndConvert(CMainFrame* mainFrame, const wxString& filter) {
     config->Write(kLastFolderKey, wxFileName(*path).GetPath());
     config->Write(kCropKey, options.fitBoards);
   }
-  ConvertAndOffer(mainFrame, *path, options);
+  // Several tiles make one height map, named after their folder.
+  tiles.insert(tiles.begin(), *path);
+  if (tiles.size() > 1) {
+    options.outputPath = kem::DemOutputPath(std::string(wxFileName(*path).GetPath().utf8_str()));
+  }
+  ConvertAndOffer(mainFrame, tiles, options);
 }
 
 }  // namespace
 
 void ConvertAndOffer(CMainFrame* mainFrame, const wxString& path,
                      const kem::ConvertOptions& options) {
-  if (RunDemImport(mainFrame, path, {}, options) != kem::RunOutcome::kWritten ||
+  ConvertAndOffer(mainFrame, std::vector<wxString>{path}, options);
+}
+
+void ConvertAndOffer(CMainFrame* mainFrame, const std::vector<wxString>& paths,
+                     const kem::ConvertOptions& givenOptions) {
+  kem::ConvertOptions options = givenOptions;
+  kem::GridGeoreference georeference;
+  options.georeference = &georeference;
+  if (RunDemImport(mainFrame, paths, {}, options) != kem::RunOutcome::kWritten ||
       mainFrame == nullptr) {
     return;
   }
-  const std::string output = OutputPathFor(std::string(path.utf8_str()), options);
+  const std::string output = OutputPathFor(std::string(paths.front().utf8_str()), options);
   std::error_code error;
   const auto bytes = std::filesystem::file_size(output, error);
   const auto [width, height] = HeightMapSize(output);
@@ -110,7 +125,8 @@ void ConvertAndOffer(CMainFrame* mainFrame, const wxString& path,
       wxString::FromUTF8(WrittenHeightMapText(output, width, height, error ? 0 : bytes)));
   const wxString question = wxString::FromUTF8(
       "Use " + std::filesystem::path(output).filename().string() +
-      " as the height map?\nThe 24-bit height coding and its range are chosen with it.");
+      " as the height map?\nThe 24-bit height coding and its range are chosen with it.\n\n" +
+      HeightMapAreaText(georeference));
   if (ShowMessageBox(question, "Kem", wxYES_NO | wxICON_QUESTION, mainFrame) != wxYES) {
     return;
   }
@@ -153,6 +169,12 @@ void RunRasterImportCommand(CMainFrame* mainFrame) {
 kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
                              const std::function<void(CDemImportDlg&)>& onShown,
                              const kem::ConvertOptions& options) {
+  return RunDemImport(mainFrame, std::vector<wxString>{path}, onShown, options);
+}
+
+kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const std::vector<wxString>& paths,
+                             const std::function<void(CDemImportDlg&)>& onShown,
+                             const kem::ConvertOptions& options) {
   auto* dialog = new CDemImportDlg();
   const DialogOwner owner(dialog);
   // The main window takes input again before the importer window goes.
@@ -166,7 +188,7 @@ kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
   if (onShown) {
     onShown(*dialog);
   }
-  return dialog->convertdem(path, options);
+  return dialog->convertdem(paths, options);
 }
 
 }  // namespace kem::app

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <wx/string.h>
 
@@ -46,6 +47,10 @@ void RunRasterImportCommand(CMainFrame* mainFrame);
 void ConvertAndOffer(CMainFrame* mainFrame, const wxString& path,
                      const kem::ConvertOptions& options);
 
+// The same for tiles of one model, converted into one height map.
+void ConvertAndOffer(CMainFrame* mainFrame, const std::vector<wxString>& paths,
+                     const kem::ConvertOptions& options);
+
 // An elevation file dropped on the main window: ConvertAndOffer with the
 // crop choice of the last conversion.
 void ConvertDroppedFile(CMainFrame* mainFrame, const wxString& path);
@@ -56,6 +61,11 @@ void ConvertDroppedFile(CMainFrame* mainFrame, const wxString& path);
 // runs with the shown dialog just before the conversion starts; `options`
 // crop the height map to whole boards when asked.
 kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const wxString& path,
+                             const std::function<void(CDemImportDlg&)>& onShown = {},
+                             const kem::ConvertOptions& options = {});
+
+// The same for tiles of one model, converted into one height map.
+kem::RunOutcome RunDemImport(CMainFrame* mainFrame, const std::vector<wxString>& paths,
                              const std::function<void(CDemImportDlg&)>& onShown = {},
                              const kem::ConvertOptions& options = {});
 

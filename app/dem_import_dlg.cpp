@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include <wx/app.h>
 #include <wx/artprov.h>
@@ -16,6 +18,7 @@
 #include "app/resources.h"
 #include "app/ui_hooks.h"
 #include "app/wx_host.h"
+#include "importer/import_limits.h"
 
 namespace kem::app {
 
@@ -109,9 +112,17 @@ bool CDemImportDlg::Create(wxWindow* parent) {
 
 kem::RunOutcome CDemImportDlg::convertdem(const wxString& path,
                                           const kem::ConvertOptions& options) {
+  return convertdem(std::vector<wxString>{path}, options);
+}
+
+kem::RunOutcome CDemImportDlg::convertdem(const std::vector<wxString>& paths,
+                                          const kem::ConvertOptions& options) {
+  std::vector<std::string> files;
+  for (const wxString& path : paths) {
+    files.emplace_back(path.mb_str(*wxConvFileName));
+  }
   kem::RasterReport report;
-  const kem::RunOutcome result =
-      kem::ConvertElevation(std::string(path.mb_str(*wxConvFileName)), *this, options, report);
+  const kem::RunOutcome result = kem::ConvertElevationSet(files, *this, options, report);
   if (result == kem::RunOutcome::kWritten && (report.utmZone != 0 || report.filledCells != 0)) {
     ShowMessageBox(DescribeRasterReport(report), wxS("Elevation raster"), wxOK | wxICON_INFORMATION,
                    this);
@@ -124,6 +135,12 @@ wxString DescribeRasterReport(const kem::RasterReport& report) {
   if (report.utmZone != 0) {
     text << "Reprojected to UTM zone " << report.utmZone << (report.utmNorth ? "N" : "S")
          << " (EPSG:" << report.epsg << ").";
+  }
+  if (report.impossibleCells != 0) {
+    text << (text.empty() ? "" : "\n") << "Took "
+         << wxString::Format("%llu", static_cast<unsigned long long>(report.impossibleCells))
+         << " cells whose heights are not finite or lie beyond "
+         << static_cast<int>(kem::kMaxGroundMetres) << " m up or down as cells without data.";
   }
   if (report.filledCells != 0) {
     text << (text.empty() ? "" : "\n") << "Filled "

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 #include <wx/dialog.h>
 #include <wx/string.h>
@@ -56,6 +57,10 @@ class CDemImportDlg : public wxDialog, public kem::ImportHost {
   // a raster that was reprojected or had cells without data, an information
   // box says so.
   kem::RunOutcome convertdem(const wxString& path, const kem::ConvertOptions& options = {});
+
+  // The same for tiles of one model, into one height map (ConvertElevationSet).
+  kem::RunOutcome convertdem(const std::vector<wxString>& paths,
+                             const kem::ConvertOptions& options = {});
 
   // What the conversion uses of its window.
   void Repaint() override;

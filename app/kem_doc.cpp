@@ -1,5 +1,7 @@
 #include "app/kem_doc.h"
 
+#include <utility>
+
 #include <wx/app.h>
 #include <wx/filedlg.h>
 #include <wx/filehistory.h>
@@ -14,6 +16,7 @@
 #include "core/file_system.h"
 #include "core/project_file.h"
 #include "core/project_relocation.h"
+#include "core/project_rules.h"
 
 namespace kem::app {
 
@@ -163,8 +166,17 @@ bool CKemDoc::DoSaveDocument(const wxString& file) {
 }
 
 bool CKemDoc::DoOpenDocument(const wxString& file) {
-  if (LoadProjectFile(std::string(file.utf8_str()), m_settings)) {
-    return true;
+  ProjectSettings read;
+  if (LoadProjectFile(std::string(file.utf8_str()), read)) {
+    if (HasFiniteHeights(read)) {
+      m_settings = std::move(read);
+      return true;
+    }
+    ShowMessageBox(wxString::Format("Failed to open document %s: its base or maximum height is "
+                                    "not a finite number.",
+                                    file),
+                   "Kem", wxOK | wxICON_EXCLAMATION, GetDocumentWindow());
+    return false;
   }
   ShowMessageBox(wxString::Format("Failed to open document %s.", file), "Kem",
                  wxOK | wxICON_EXCLAMATION, GetDocumentWindow());

@@ -211,7 +211,11 @@ void PreviewPane::ShowSurvey(PreviewSurvey&& preview) {
       toggle->SetValue(false);
     }
   }
-  m_summary->SetLabel(SurveySummary(survey));
+  wxString summary = SurveySummary(survey);
+  for (const std::string& line : preview.areaLines) {
+    summary += "\n" + wxString::FromUTF8(line);
+  }
+  m_summary->SetLabel(summary);
   m_problems->Show(preview);
   m_locate->Show(!preview.tileTemplateFound);
   m_heights = survey.reliefHeights;

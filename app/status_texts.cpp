@@ -3,8 +3,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <iterator>
+#include <vector>
 
 #include "core/board_selection.h"
+#include "importer/route_area.h"
 
 namespace kem::app {
 namespace {
@@ -75,6 +77,14 @@ std::string PointerText(const PointerSpot& spot) {
   } else {
     std::snprintf(text, sizeof text, "Board column %d, row %d \u00b7 pixel (%d, %d) \u00b7 %.1f m",
                   spot.col, spot.row, spot.x, spot.y, static_cast<double>(spot.metres));
+  }
+  return text;
+}
+
+std::string HeightMapAreaText(const GridGeoreference& georeference) {
+  std::string text;
+  for (const std::string& line : RouteAreaLines(DescribeRouteArea(georeference))) {
+    text += (text.empty() ? "" : "\n") + line;
   }
   return text;
 }

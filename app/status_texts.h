@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "importer/grid_georeference.h"
+
 namespace kem::app {
 
 // A phase's progress: the generator's caption ("Terraforming boards ::")
@@ -49,5 +51,10 @@ struct PointerSpot {
 // "Board column 3, row 1 · pixel (250, 88) · 412.5 m", or "Pixel (250, 88)
 // · outside the boards".
 std::string PointerText(const PointerSpot& spot);
+
+// Where a converted height map lies (route_area.h), a line each: its size in
+// pixels and boards, its coordinate system and corners, and the degrees a
+// route builder enters in the simulator's geographic settings.
+std::string HeightMapAreaText(const GridGeoreference& georeference);
 
 }  // namespace kem::app

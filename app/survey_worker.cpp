@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/generate_terrain.h"
+#include "importer/route_area.h"
 
 namespace kem::app {
 namespace {
@@ -34,6 +35,14 @@ PreviewSurvey RunPreviewSurvey(const ProjectSettings& settings, const FileLookup
   preview.textureListFound = IsFile(preview.textureList);
   preview.templatePlaces = SearchPlaces(kTileTemplateFile, lookup, true);
   preview.texturePlaces = SearchPlaces(kTextureListFile, lookup, true);
+  const ProjectSurvey& survey = preview.survey;
+  RouteArea area;
+  if (survey.imageOpened &&
+      ReadRouteArea(survey.resolved.heightMapPath, survey.imageWidth, survey.imageHeight,
+                    survey.selectionMade ? survey.anchor.col : -1,
+                    survey.selectionMade ? survey.anchor.row : -1, area)) {
+    preview.areaLines = RouteAreaLines(area);
+  }
   return preview;
 }
 

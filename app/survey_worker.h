@@ -27,6 +27,9 @@ struct PreviewSurvey {
   bool textureListFound = false;
   std::vector<std::string> templatePlaces;  // the places tile_blank.dat is looked for
   std::vector<std::string> texturePlaces;   // the same for textures.txt
+  // Where the height map lies, when it has a sidecar (route_area.h): empty
+  // otherwise.
+  std::vector<std::string> areaLines;
 };
 
 // Surveys `settings` as a run would see it, finding its files through

@@ -75,7 +75,8 @@ std::optional<wxString> ShowFileDialog(wxWindow* parent, const FileDialogRequest
     return FileAnswer()(request);
   }
   wxFileDialog dialog(parent, request.message, request.directory, request.fileName,
-                      request.wildcard, request.style);
+                      request.wildcard,
+                      request.style | (request.morePaths != nullptr ? wxFD_MULTIPLE : 0));
   if (request.fitBoards != nullptr) {
     dialog.SetExtraControlCreator(CreateFitBoardsControl);
   }
@@ -85,6 +86,14 @@ std::optional<wxString> ShowFileDialog(wxWindow* parent, const FileDialogRequest
   if (request.fitBoards != nullptr && dialog.GetExtraControl() != nullptr) {
     if (auto* box = wxDynamicCast(dialog.GetExtraControl()->FindWindow(kIdFitBoards), wxCheckBox)) {
       *request.fitBoards = box->GetValue();
+    }
+  }
+  if (request.morePaths != nullptr) {
+    wxArrayString paths;
+    dialog.GetPaths(paths);
+    if (paths.size() > 1) {
+      request.morePaths->assign(paths.begin() + 1, paths.end());
+      return paths[0];
     }
   }
   return dialog.GetPath();

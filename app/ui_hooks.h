@@ -7,6 +7,7 @@
 
 #include <functional>
 #include <optional>
+#include <vector>
 
 #include <wx/string.h>
 #include <wx/window.h>
@@ -41,6 +42,9 @@ struct FileDialogRequest {
   bool* fitBoards = nullptr;
   wxString directory;  // the folder it starts in; empty for the toolkit's choice
   wxString fileName;   // the name it offers, without folder; may be empty
+  // When not null, several files may be chosen: the first is returned, the
+  // others are stored here in the order the dialog gives them.
+  std::vector<wxString>* morePaths = nullptr;
 };
 
 inline constexpr char kFitBoardsLabel[] = "Crop to whole boards (72 c + 4 by 72 r + 4 pixels)";

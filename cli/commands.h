@@ -6,6 +6,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "core/generate_terrain.h"
 #include "importer/convert_dem.h"
@@ -30,6 +31,19 @@ int RunGenerate(const std::optional<std::string>& projectPath, const JobOptions&
 // into FILE.tga, or as `options` say: into another file, cropped to whole
 // boards, read on a number of threads.
 int RunConvert(const std::string& path, const ConvertOptions& options = {});
+
+// `convert FILE...`: the tiles at `paths` (each a file or a folder, whose
+// elevation files are all taken) into one height map: FILE.tga for one file,
+// FOLDER.tga for one folder, and --output for several. `crsDefinition`
+// names the coordinate system of XYZ text (any definition GDAL accepts).
+int RunConvert(const std::vector<std::string>& paths, const ConvertOptions& options,
+               const std::string& crsDefinition = {});
+
+// Reads --area "XMIN,YMIN,XMAX,YMAX", --around "LAT,LON" and --boards
+// "COLSxROWS" (each empty when not given) into `options`; says what is
+// wrong on standard error and returns false when one cannot be read.
+bool ParseConvertPlace(const std::string& area, const std::string& around,
+                       const std::string& boards, ConvertOptions& options);
 
 // `project new PATH`: writes a new project with `options` applied.
 int RunProjectNew(const std::string& path, const JobOptions& options);

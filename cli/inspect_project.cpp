@@ -19,6 +19,7 @@
 #include "core/output_guard.h"
 #include "core/project_rules.h"
 #include "core/project_survey.h"
+#include "importer/route_area.h"
 
 namespace kem::cli {
 namespace {
@@ -45,13 +46,25 @@ std::vector<std::string> MapLines(const ProjectSurvey& survey) {
   return lines;
 }
 
+// Where the height map lies, when its sidecar says.
+std::optional<RouteArea> AreaOf(const ProjectSurvey& survey) {
+  RouteArea area;
+  if (!survey.imageOpened ||
+      !ReadRouteArea(survey.resolved.heightMapPath, survey.imageWidth, survey.imageHeight,
+                     survey.selectionMade ? survey.anchor.col : -1,
+                     survey.selectionMade ? survey.anchor.row : -1, area)) {
+    return std::nullopt;
+  }
+  return area;
+}
+
 const char* FormatLabel(DataFormat format) {
   return IsKnownDataFormat(format) ? kDataFormatNames[static_cast<std::size_t>(format)].label
                                    : "unknown format";
 }
 
 void PrintReport(std::ostream& out, const std::string& project, const ProjectSettings& settings,
-                 const ProjectSurvey& survey) {
+                 const ProjectSurvey& survey, const std::optional<RouteArea>& area) {
   out << "Project: " << project << "\n";
   // The files as the run would find them: beside the project first.
   out << "Height map: " << survey.resolved.heightMapPath;
@@ -59,6 +72,11 @@ void PrintReport(std::ostream& out, const std::string& project, const ProjectSet
     out << ", " << survey.imageWidth << " x " << survey.imageHeight << " pixels";
   }
   out << "\n";
+  if (area) {
+    for (const std::string& line : RouteAreaLines(*area)) {
+      out << line << "\n";
+    }
+  }
   if (survey.grid.cols > 0) {
     out << "Board grid: " << survey.grid.cols << " columns x " << survey.grid.rows << " rows";
     if (survey.unusedPixels > 0) {
@@ -129,13 +147,15 @@ void PrintJsonList(std::ostream& out, const std::vector<std::string>& texts) {
 }
 
 void PrintJson(std::ostream& out, const std::optional<std::string>& project,
-               const ProjectSettings& settings, const ProjectSurvey& survey) {
+               const ProjectSettings& settings, const ProjectSurvey& survey,
+               const std::optional<RouteArea>& area) {
   out << "{\n  \"project\": " << (project ? JsonString(*project) : "null");
   out << ",\n  \"heightMap\": {\"path\": " << JsonString(settings.heightMapPath);
   if (survey.imageOpened) {
     out << ", \"width\": " << survey.imageWidth << ", \"height\": " << survey.imageHeight;
   }
-  out << "},\n  \"format\": " << JsonString(FormatLabel(settings.dataFormat));
+  out << "},\n  \"area\": " << (area ? RouteAreaJson(*area) : "null");
+  out << ",\n  \"format\": " << JsonString(FormatLabel(settings.dataFormat));
   out << ",\n  \"grid\": ";
   if (survey.grid.cols > 0) {
     out << "{\"columns\": " << survey.grid.cols << ", \"rows\": " << survey.grid.rows
@@ -229,11 +249,12 @@ int RunInspectProject(const std::optional<std::string>& projectPath,
   surveyOptions.cancelled = [] { return Interrupted(); };
   ProjectSurvey survey = SurveyProject(settings, surveyOptions);
 
+  const std::optional<RouteArea> area = AreaOf(survey);
   std::ostringstream report;
   if (options.json) {
-    PrintJson(report, projectPath, settings, survey);
+    PrintJson(report, projectPath, settings, survey, area);
   } else {
-    PrintReport(report, projectPath.value_or("(a new project)"), settings, survey);
+    PrintReport(report, projectPath.value_or("(a new project)"), settings, survey, area);
   }
   std::cout << report.str() << std::flush;
   if (survey.cancelled) {

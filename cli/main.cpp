@@ -38,14 +38,19 @@ int main(int argc, char** argv) {
       ->check(CLI::Range(1, 256))
       ->type_name("N");
 
-  std::string xyzPath;
+  std::vector<std::string> convertPaths;
   std::string convertOutput;
   bool fitBoards = false;
   CLI::App* convert = app.add_subcommand(
       "convert",
       "Convert an elevation model (XYZ text; GeoTIFF, ASCII grid, HGT and other rasters in builds "
       "with GDAL) to a 24-bit height map FILE.tga");
-  convert->add_option("file", xyzPath, "The elevation file")->required()->type_name("FILE");
+  convert
+      ->add_option("file", convertPaths,
+                   "The elevation file; several files or a folder (every elevation file in it) "
+                   "are tiles of one height map")
+      ->required()
+      ->type_name("FILE");
   convert->add_option("--output", convertOutput, "Height map to write instead of FILE.tga")
       ->type_name("PATH");
   convert->add_flag("--fit-boards", fitBoards,
@@ -57,6 +62,36 @@ int main(int argc, char** argv) {
                    "same for any number")
       ->check(CLI::Range(1, 256))
       ->type_name("N");
+  std::string convertCrs;
+  convert
+      ->add_option("--crs", convertCrs,
+                   "Coordinate system of XYZ text, or of a raster that names none, for the "
+                   "height map's sidecar (EPSG:25832, WKT, a PROJ string; needs GDAL)")
+      ->type_name("DEFINITION");
+  bool allowVirtual = false;
+  convert->add_flag("--allow-vrt", allowVirtual,
+                    "Let GDAL open VRT files and /vsi paths, which may read any other file (never "
+                    "the network)");
+  std::string areaText;
+  convert
+      ->add_option("--area", areaText,
+                   "Only this rectangle, in the coordinates of the height map's grid (the data's "
+                   "own, or the UTM zone data in degrees goes to)")
+      ->type_name("XMIN,YMIN,XMAX,YMAX");
+  std::string aroundText;
+  CLI::Option* around =
+      convert
+          ->add_option("--around", aroundText,
+                       "Only the boards around this point, in degrees (needs a raster, which "
+                       "knows its coordinate system)")
+          ->type_name("LAT,LON");
+  std::string boardsText = "1x1";
+  convert->add_option("--boards", boardsText, "Boards of the area --around gives (default 1x1)")
+      ->type_name("COLSxROWS")
+      ->needs(around);
+  bool average = false;
+  convert->add_flag("--average", average,
+                    "Each pixel the mean of the points or cells in it, for data finer than 10 m");
 
   CLI::App* project = app.add_subcommand("project", "Write or show a project file");
   project->require_subcommand(1);
@@ -95,7 +130,16 @@ int main(int argc, char** argv) {
     return RunGenerate(projectPath, generateOptions, runOptions);
   }
   if (*convert) {
-    return RunConvert(xyzPath, kem::ConvertOptions{convertOutput, fitBoards, convertThreads});
+    kem::ConvertOptions options;
+    options.outputPath = convertOutput;
+    options.fitBoards = fitBoards;
+    options.threads = convertThreads;
+    options.allowVirtual = allowVirtual;
+    options.average = average;
+    if (!ParseConvertPlace(areaText, aroundText, boardsText, options)) {
+      return kExitUsage;
+    }
+    return RunConvert(convertPaths, options, convertCrs);
   }
   if (*inspect) {
     return RunInspect(inspectOptions);

@@ -2,16 +2,25 @@
 
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "cli/terminal.h"
 #include "core/file_ptr.h"
 #include "core/open_file.h"
 #include "core/project_file.h"
+#include "core/project_rules.h"
 
 namespace kem::cli {
 
 bool LoadProject(const std::string& path, ProjectSettings& settings) {
-  if (LoadProjectFile(path, settings)) {
+  ProjectSettings read;
+  if (LoadProjectFile(path, read)) {
+    if (!HasFiniteHeights(read)) {
+      WriteMessageLine("Error: " + path +
+                       " gives a base or maximum height that is not a finite number.");
+      return false;
+    }
+    settings = std::move(read);
     return true;
   }
   std::error_code error;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 
 #include "core/project_settings.h"
@@ -19,6 +20,13 @@ inline constexpr const char* kFlatTerrainQuestion =
 // such a range gives perfectly flat terrain.
 inline bool IsFlatTerrain(const ProjectSettings& settings) {
   return !(settings.baseHeight < settings.maxHeight) && !(settings.baseHeight > settings.maxHeight);
+}
+
+// True when base and maximum height are finite numbers. The form and the
+// command line take no other; a project file that holds one is refused, as
+// its layout would hold heights that are no numbers.
+inline bool HasFiniteHeights(const ProjectSettings& settings) {
+  return std::isfinite(settings.baseHeight) && std::isfinite(settings.maxHeight);
 }
 
 // The filter radius the form's slider and kem-cli's --filter-radius accept,

@@ -4,7 +4,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <random>
+#include <string_view>
 #include <system_error>
 
 namespace kem::fuzz {
@@ -107,7 +109,15 @@ void MemoryOutput::Write(const std::uint8_t* data, std::size_t size) {
 }
 
 OutputFileFactory MemoryOutputs(std::vector<std::uint8_t>& bytes) {
-  return [&bytes](const std::string&) { return std::make_unique<MemoryOutput>(bytes); };
+  auto sidecars = std::make_shared<std::vector<std::uint8_t>>();
+  return [&bytes, sidecars](const std::string& path) {
+    // A height map's sidecar goes apart: the bytes are the map's.
+    constexpr std::string_view kSidecar = ".aux.xml";
+    const bool sidecar =
+        path.size() >= kSidecar.size() &&
+        path.compare(path.size() - kSidecar.size(), kSidecar.size(), kSidecar) == 0;
+    return std::make_unique<MemoryOutput>(sidecar ? *sidecars : bytes);
+  };
 }
 
 }  // namespace kem::fuzz

@@ -69,7 +69,8 @@ class MemoryOutput : public OutputFile {
   std::vector<std::uint8_t>& bytes_;
 };
 
-// A factory of MemoryOutputs that all write to `bytes`.
+// A factory of MemoryOutputs that all write to `bytes`, but for a height
+// map's sidecar (".aux.xml"), which goes to a buffer of its own.
 OutputFileFactory MemoryOutputs(std::vector<std::uint8_t>& bytes);
 
 }  // namespace kem::fuzz

@@ -1,6 +1,6 @@
 // XYZ conversion: any text converts to a height map whose header matches its
 // pixel data, or stops with a message; nothing is read or written out of
-// bounds; and reading it on two threads in small blocks gives every number,
+// bounds; and reading it in small blocks, as threads do, gives every number,
 // position and ending that one reader gives. Inputs whose grid would be large
 // are only read, not converted, so that each run stays quick.
 #include <cstddef>
@@ -62,18 +62,20 @@ void ReadNumbers(Numbers& numbers, std::vector<std::uint64_t>& out) {
   out.push_back(static_cast<std::uint64_t>(result));
 }
 
-void RequireSameReadingOnTwoThreads(const std::string& path, std::size_t blockBytes) {
+void RequireSameReadingInBlocks(const std::string& path, std::size_t blockBytes) {
   using File = std::unique_ptr<std::FILE, int (*)(std::FILE*)>;
   File one(std::fopen(path.c_str(), "rb"), std::fclose);
   File two(std::fopen(path.c_str(), "rb"), std::fclose);
   kem::fuzz::Require(one != nullptr && two != nullptr, "the scratch input cannot be opened");
   kem::XyzNumberReader reader(one.get());
-  kem::XyzScan scan(two.get(), 2, blockBytes);
+  // The blocks are parsed on this thread: the cutting and the handing out
+  // are what is checked, and no thread is started for each input.
+  kem::XyzScan scan(two.get(), 1, blockBytes);
   std::vector<std::uint64_t> expected;
   std::vector<std::uint64_t> actual;
   ReadNumbers(reader, expected);
   ReadNumbers(scan, actual);
-  kem::fuzz::Require(actual == expected, "reading on two threads differs from one reader");
+  kem::fuzz::Require(actual == expected, "reading in blocks differs from one reader");
 }
 
 }  // namespace
@@ -85,7 +87,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ParseXyzNumber(std::string_view(reinterpret_cast<const char*>(data), size), value);
   }
   const std::string input = fuzz::WriteScratchFile("dem.xyz", data, size);
-  RequireSameReadingOnTwoThreads(input, 1 + size % 61);
+  RequireSameReadingInBlocks(input, 1 + size % 61);
   if (!SmallEnough(input)) {
     return 0;
   }

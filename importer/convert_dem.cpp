@@ -4,20 +4,25 @@
 #include "importer/convert_dem.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <new>
+#include <string>
 #include <system_error>
 #include <vector>
 
+#include "core/blocking_call.h"
 #include "core/file_ptr.h"
 #include "core/open_file.h"
 #include "core/replacing_file.h"
 #include "importer/dem_grid.h"
 #include "importer/height_map_writer.h"
+#include "importer/import_limits.h"
 #include "importer/import_messages.h"
+#include "importer/xyz_columns.h"
 #include "importer/xyz_reader.h"
 #include "importer/xyz_scan.h"
 
@@ -27,8 +32,17 @@ namespace {
 constexpr char kNotANumber[] = "Error: the DEM file holds text that is not a number.";
 constexpr char kNoPoints[] = "Error: the DEM file holds no points.";
 constexpr char kCannotOpen[] = "Error: the DEM file could not be opened.";
+constexpr char kAroundNeedsSystem[] =
+    "Error: --around needs data that knows its coordinate system; XYZ text does not say, so "
+    "give the area with --area in the data's coordinates.";
 constexpr char kFinerThanAUnit[] =
     "Error: the DEM's point spacing is less than one unit; use projected coordinates in metres.";
+
+// The side of a pixel in coordinate units.
+constexpr double kCellUnits = 10.0;
+
+// Bytes of the file looked at for its column names.
+constexpr std::size_t kOpeningBytes = 256 * 1024;
 
 // Points or cells between two progress updates.
 constexpr std::uint64_t kProgressInterval = 25000;
@@ -37,20 +51,59 @@ constexpr std::uint64_t kProgressInterval = 25000;
 // whichever step it stopped at.
 class Conversion {
  public:
-  Conversion(const std::string& path, ImportHost& host, const OutputFileFactory& createOutput,
-             const ConvertOptions& options)
-      : path_(path), host_(host), createOutput_(createOutput), options_(options) {}
+  Conversion(const std::vector<std::string>& paths, ImportHost& host,
+             const OutputFileFactory& createOutput, const ConvertOptions& options,
+             ConvertReport& report)
+      : paths_(paths),
+        host_(host),
+        createOutput_(createOutput),
+        options_(options),
+        report_(report) {}
 
   RunOutcome Run() {
     host_.Repaint();
+    if (options_.around) {
+      return Fail(kAroundNeedsSystem);
+    }
+    // An area says the grid's size before anything is read.
+    if (options_.area) {
+      const double cols = std::floor((options_.area->xMax - options_.area->xMin) / 10) + 1;
+      const double rows = std::floor((options_.area->yMax - options_.area->yMin) / 10) + 1;
+      if (!(cols <= static_cast<double>(kMaxGridSide) &&
+            rows <= static_cast<double>(kMaxGridSide))) {
+        return Fail(kImportTooLarge);
+      }
+      if (cols * rows > static_cast<double>(kMaxImportCells)) {
+        return Fail(ImportGridTooLargeMessage(static_cast<std::int64_t>(cols),
+                                              static_cast<std::int64_t>(rows)));
+      }
+    }
     if (!Scan()) {
       return result_;
     }
     if (points_.Count() == 0) {
       return Fail(kNoPoints);
     }
+    if (impossibleHeights_ > 0) {
+      return Fail("Error: the DEM file holds heights that are not finite or lie beyond " +
+                  std::to_string(static_cast<int>(kMaxGroundMetres)) + " m up or down (" +
+                  std::to_string(impossibleHeights_) + " of " + std::to_string(points_.Count()) +
+                  " points).");
+    }
     if (!ComputeGridSize(extents_, size_)) {
       return Fail(kImportTooLarge);
+    }
+    if (!TakeRowSpacing()) {
+      return Fail(kFinerThanAUnit);
+    }
+    if (options_.area && !AreaInsideData()) {
+      return result_;
+    }
+    if (size_.cols * size_.rows > kMaxImportCells) {
+      return Fail(ImportGridTooLargeMessage(size_.cols, size_.rows));
+    }
+    if (static_cast<double>(GridStep(spacing_)) > kMaxUpsampling) {
+      return Fail(ImportTooCoarseMessage(static_cast<double>(GridStep(spacing_))));
     }
     window_ = WholeGrid(size_.cols, size_.rows);
     if (options_.fitBoards && !FitWholeBoards(size_.cols, size_.rows, window_)) {
@@ -75,7 +128,7 @@ class Conversion {
   }
 
  private:
-  RunOutcome Fail(const char* text) {
+  RunOutcome Fail(const std::string& text) {
     host_.ShowError(kImportCaption, text);
     result_ = RunOutcome::kFailed;
     return result_;
@@ -84,28 +137,85 @@ class Conversion {
   // Reads every point, keeping the extents and the spacing (the first change
   // of y). Returns false when the conversion stops.
   bool Scan() {
-    FilePtr file(OpenFileOrPipe(path_));
+    std::vector<std::uint64_t> lengths;
+    for (const std::string& path : paths_) {
+      std::error_code error;
+      const std::uintmax_t length = std::filesystem::file_size(FileSystemPath(path), error);
+      lengths.push_back(error ? 0 : length);
+      totalBytes_ += lengths.back();
+    }
+    for (std::size_t i = 0; i < paths_.size(); ++i) {
+      scanText_ = paths_.size() == 1 ? std::string(kImportScanText)
+                                     : "Reading tile " + std::to_string(i + 1) + " of " +
+                                           std::to_string(paths_.size());
+      if (!ScanFile(paths_[i], lengths[i])) {
+        return false;
+      }
+      bytesBefore_ += lengths[i];
+    }
+    return true;
+  }
+
+  // Reads the points of one file, whose columns its opening names.
+  bool ScanFile(const std::string& path, std::uint64_t known) {
+    FilePtr file(OpenFileOrPipe(path));
     if (!file) {
       Fail(kCannotOpen);
       return false;
     }
-    std::error_code error;
-    const std::uintmax_t length = std::filesystem::file_size(FileSystemPath(path_), error);
-    const std::uint64_t known = error ? 0 : length;
-    if (ScansInParallel(options_.threads, known, options_.scanBlockBytes)) {
-      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes);
-      return ScanPoints(numbers, known);
+    std::string opening(kOpeningBytes, '\0');
+    {
+      // The text may come through a pipe whose writer keeps it waiting.
+      const BlockingCall waiting;
+      opening.resize(std::fread(opening.data(), 1, opening.size(), file.get()));
     }
-    XyzNumberReader numbers(file.get());
-    return ScanPoints(numbers, known);
+    std::string refusal;
+    if (!ReadXyzColumns(opening, columns_, refusal)) {
+      Fail(refusal);
+      return false;
+    }
+    if (ScansInParallel(options_.threads, known, options_.scanBlockBytes) &&
+        std::fseek(file.get(), 0, SEEK_SET) == 0) {
+      XyzScan numbers(file.get(), options_.threads, options_.scanBlockBytes, columns_.decimalComma);
+      return ScanPoints(numbers);
+    }
+    // A pipe cannot go back: the opening is read from what was read.
+    XyzNumberReader numbers(file.get(), XyzNumberReader::kDefaultBlockSize, opening,
+                            XyzReadStart());
+    if (columns_.decimalComma) {
+      numbers.UseDecimalCommas();
+    }
+    return ScanPoints(numbers);
+  }
+
+  // The area asked for must lie inside the data; the points outside it were
+  // dropped while scanning.
+  bool AreaInsideData() {
+    if (!anyPoint_) {
+      Fail(kNoPoints);
+      return false;
+    }
+    // Each point stands for the cell around it, half a spacing each way.
+    const double half = std::fabs(static_cast<double>(spacing_)) / 2;
+    const double minX = static_cast<double>(data_.minX) - half;
+    const double minY = static_cast<double>(data_.minY) - half;
+    const double maxX = static_cast<double>(data_.maxX) + half;
+    const double maxY = static_cast<double>(data_.maxY) + half;
+    const ConvertArea& area = *options_.area;
+    const double beyond =
+        std::max({minX - area.xMin, area.xMax - maxX, minY - area.yMin, area.yMax - maxY});
+    if (beyond > 0 || !(area.xMin < area.xMax && area.yMin < area.yMax)) {
+      Fail(AreaOutsideDataMessage(beyond, minX, minY, maxX, maxY));
+      return false;
+    }
+    return true;
   }
 
   // Scan() with the numbers from `numbers` (an XyzNumberReader or an
-  // XyzScan); `length` is the file's (0 when not known).
+  // XyzScan).
   template <typename Numbers>
-  bool ScanPoints(Numbers& numbers, std::uint64_t length) {
+  bool ScanPoints(Numbers& numbers) {
     using Result = XyzNumberReader::Result;
-    float firstY = 0.0f;
     for (;;) {
       float number[3];
       int got = 0;
@@ -121,26 +231,41 @@ class Conversion {
         Fail(read == Result::kReadError ? kCannotOpen : kNotANumber);
         return false;
       }
-      const DemPoint point{number[0], number[1], number[2]};
+      const DemPoint point{number[columns_.x], number[columns_.y], number[columns_.z]};
+      if (options_.area) {
+        data_.Include(point, !anyPoint_);
+        anyPoint_ = true;
+        if (!InArea(point)) {
+          continue;
+        }
+      }
       const bool first = points_.Count() == 0;
+      if (!IsGroundHeight(point.z)) {
+        ++impossibleHeights_;
+      }
+      if (first || point.y != rowRuns_.back().y) {
+        rowRuns_.push_back({point.y, 1});
+      } else {
+        ++rowRuns_.back().points;
+      }
       extents_.Include(point, first);
       if (!points_.Append(point)) {
         Fail(kImportOutOfMemory);
         return false;
       }
       if (first) {
-        firstY = point.y;
+        firstY_ = point.y;
       } else if (spacing_ == 0) {
-        spacing_ = SpacingOf(point.y, firstY);
+        spacing_ = SpacingOf(point.y, firstY_);
         // A first change of y under one unit: degrees, or a grid finer than
         // the height map could ever show.
-        if (spacing_ == 0 && point.y != firstY) {
+        if (spacing_ == 0 && point.y != firstY_) {
           Fail(kFinerThanAUnit);
           return false;
         }
       }
       if (points_.Count() % kProgressInterval == 0) {
-        host_.SetProgress(kImportScanText, ScanPercent(numbers.Position(), length));
+        host_.SetProgress(scanText_, ScanPercent(bytesBefore_ + numbers.Position(), totalBytes_));
         if (host_.IsCancelled()) {
           result_ = RunOutcome::kCancelled;
           return false;
@@ -148,6 +273,43 @@ class Conversion {
       }
       host_.PumpMessages();
     }
+  }
+
+  // The first change of y fixes the spacing in a file listed row by row. In
+  // points listed in any other order it can span many rows: the smallest
+  // step between the rows (the y values that hold two points or more; a
+  // stray point off the grid is no row) is taken where it is clearly (more
+  // than a unit, beyond the rounding of large coordinates) smaller. False
+  // when that step is under one unit.
+  bool TakeRowSpacing() {
+    std::sort(rowRuns_.begin(), rowRuns_.end(),
+              [](const RowRun& a, const RowRun& b) { return a.y < b.y; });
+    double smallest = INFINITY;
+    float lastRow = NAN;
+    for (std::size_t i = 0; i < rowRuns_.size();) {
+      std::uint64_t points = 0;
+      const float y = rowRuns_[i].y;
+      for (; i < rowRuns_.size() && rowRuns_[i].y == y; ++i) {
+        points += rowRuns_[i].points;
+      }
+      if (points >= 2) {
+        smallest = std::min(smallest, static_cast<double>(y) - static_cast<double>(lastRow));
+        lastRow = y;
+      }
+    }
+    rowRuns_ = {};
+    const double first = std::fabs(static_cast<double>(spacing_));
+    if (!(smallest < first - 1)) {
+      return true;
+    }
+    spacing_ = SpacingOf(static_cast<float>(smallest), 0.0f);
+    return spacing_ != 0;
+  }
+
+  bool InArea(const DemPoint& point) const {
+    const ConvertArea& area = *options_.area;
+    return point.x >= area.xMin && point.x <= area.xMax && point.y >= area.yMin &&
+           point.y <= area.yMax;
   }
 
   static float ScanPercent(std::uint64_t position, std::uintmax_t length) {
@@ -163,8 +325,16 @@ class Conversion {
   bool Place() {
     const double scale = static_cast<double>(points_.Count()) * d_;
     std::uint64_t j = 0;
+    std::vector<std::uint32_t> counts;
+    if (options_.average && grid_.Step() == 1) {
+      counts.assign(grid_.CellCount(), 0);
+    }
     for (const DemPoint& point : points_) {
-      grid_.Place(point, extents_);
+      if (counts.empty()) {
+        grid_.Place(point, extents_);
+      } else {
+        grid_.PlaceMean(point, extents_, counts.data());
+      }
       if ((j + 1) % kProgressInterval == 0) {
         host_.SetProgress(kImportPlaceText,
                           static_cast<float>(50.0 + 50.0 * static_cast<double>(j) / scale));
@@ -208,10 +378,33 @@ class Conversion {
     return true;
   }
 
+  // Where the height map lies. A pixel takes the points from its first one
+  // on for 10 units, each point standing for the cell of the spacing around
+  // it: the pixel reaches half a spacing (at most half a pixel, so a 10-unit
+  // grid's points are the centres of their pixels) before it.
+  GridGeoreference Georeference() const {
+    GridGeoreference where;
+    const double half = std::min(std::fabs(static_cast<double>(spacing_)), kCellUnits) / 2;
+    where.crsWkt = options_.crsWkt;
+    where.pixelSize = kCellUnits;
+    where.west =
+        static_cast<double>(extents_.minX) - half + kCellUnits * static_cast<double>(window_.col);
+    where.north =
+        static_cast<double>(extents_.maxY) + half - kCellUnits * static_cast<double>(window_.row);
+    where.width = static_cast<int>(window_.cols);
+    where.height = static_cast<int>(window_.rows);
+    return where;
+  }
+
   RunOutcome Write() {
+    const GridGeoreference georeference = Georeference();
+    report_.georeference = georeference;
+    if (options_.georeference != nullptr) {
+      *options_.georeference = georeference;
+    }
     return WriteHeightMap(
-        OutputPathFor(path_, options_), createOutput_, window_.cols, window_.rows, host_,
-        [this](HeightMapPixelWriter& writer) {
+        OutputPathFor(paths_[0], options_), createOutput_, window_.cols, window_.rows, georeference,
+        host_, [this](HeightMapPixelWriter& writer) {
           const auto cols = static_cast<std::size_t>(window_.cols);
           const std::size_t cellCount = cols * static_cast<std::size_t>(window_.rows);
           const double base = 50.0 + 50.0 * (d_ - 1) / d_;
@@ -236,15 +429,34 @@ class Conversion {
         });
   }
 
-  const std::string& path_;
+  const std::vector<std::string>& paths_;
   ImportHost& host_;
   const OutputFileFactory& createOutput_;
   const ConvertOptions& options_;
+  ConvertReport& report_;
   RunOutcome result_ = RunOutcome::kFailed;
+
+  XyzColumns columns_;
+  // The scan over every file: its text, and the bytes of the files before
+  // the one read and of them all.
+  std::string scanText_;
+  std::uint64_t bytesBefore_ = 0;
+  std::uint64_t totalBytes_ = 0;
+  float firstY_ = 0.0f;
+  // With an area: the extents of every point, in it or not.
+  DemExtents data_;
+  bool anyPoint_ = false;
 
   DemPointArray points_;
   DemExtents extents_;
   std::int32_t spacing_ = 0;
+  // Runs of points with the same y, in file order.
+  struct RowRun {
+    float y;
+    std::uint32_t points;
+  };
+  std::vector<RowRun> rowRuns_;
+  std::uint64_t impossibleHeights_ = 0;
   GridSize size_;
   HeightMapWindow window_;
   std::int64_t n_ = 0;
@@ -277,8 +489,16 @@ RunOutcome convertdem(const std::string& path, ImportHost& host,
 
 RunOutcome convertdem(const std::string& path, ImportHost& host,
                       const OutputFileFactory& createOutput, const ConvertOptions& options) {
+  ConvertReport report;
+  return convertdem(std::vector<std::string>{path}, host, createOutput, options, report);
+}
+
+RunOutcome convertdem(const std::vector<std::string>& paths, ImportHost& host,
+                      const OutputFileFactory& createOutput, const ConvertOptions& options,
+                      ConvertReport& report) {
+  report = ConvertReport();
   try {
-    Conversion conversion(path, host, createOutput, options);
+    Conversion conversion(paths, host, createOutput, options, report);
     return conversion.Run();
   } catch (const std::bad_alloc&) {
     // A working buffer could not be had; what was taken is already freed.

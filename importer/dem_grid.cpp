@@ -219,6 +219,27 @@ float HeightGrid::At(std::int64_t row, std::int64_t col) const {
               static_cast<double>(k) / static_cast<double>(step_));
 }
 
+void HeightGrid::PlaceMean(const DemPoint& point, const DemExtents& extents,
+                           std::uint32_t* counts) {
+  if (step_ != 1) {
+    Place(point, extents);
+    return;
+  }
+  const std::int64_t col = TenthsBetween(extents.minX, point.x);
+  const std::int64_t row = TenthsBetween(point.y, extents.maxY);
+  if (col < 0 || col >= size_.cols || row < 0 || row >= size_.rows) {
+    return;
+  }
+  const std::int64_t at = row * size_.cols + col;
+  const std::uint32_t count = ++counts[at];
+  // A running mean, in double so that a hundred points of a 1 m model lose
+  // nothing to rounding.
+  const double mean = count == 1 ? point.z
+                                 : static_cast<double>(cells_[at]) +
+                                       (static_cast<double>(point.z) - cells_[at]) / count;
+  cells_[at] = static_cast<float>(mean);
+}
+
 void HeightGrid::Place(const DemPoint& point, const DemExtents& extents) {
   // The grid size was computed from these extents, so both indexes lie in
   // the grid; the test only guards the memory.

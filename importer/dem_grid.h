@@ -134,6 +134,12 @@ class HeightGrid {
   // stored is dropped.
   void Place(const DemPoint& point, const DemExtents& extents);
 
+  // The same, but a cell takes the mean of every point that falls into it:
+  // `counts` holds one count per cell (CellCount() of them, all 0 at first)
+  // of the points placed there so far. For a grid that stores every cell
+  // (finer data is never interpolated); other grids place as Place does.
+  void PlaceMean(const DemPoint& point, const DemExtents& extents, std::uint32_t* counts);
+
   std::int64_t Cols() const { return size_.cols; }
   std::int64_t Rows() const { return size_.rows; }
   std::int64_t Step() const { return step_; }

@@ -5,6 +5,9 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -12,7 +15,9 @@
 
 #include "core/byte_io.h"
 #include "core/float_conversion.h"
+#include "core/open_file.h"
 #include "core/replacing_file.h"
+#include "importer/grid_sidecar.h"
 #include "importer/import_messages.h"
 
 namespace kem {
@@ -100,6 +105,14 @@ bool QuickHeightCodes(const float* heights, std::size_t count, std::uint32_t* co
   }
   return true;
 #endif
+}
+
+// A device or a pipe takes the map's bytes but keeps no file beside it.
+bool KeepsASidecar(const std::string& outputPath) {
+  std::error_code error;
+  const std::filesystem::file_status status =
+      std::filesystem::status(FileSystemPath(outputPath), error);
+  return !std::filesystem::exists(status) || std::filesystem::is_regular_file(status);
 }
 
 }  // namespace
@@ -192,7 +205,8 @@ void HeightMapPixelWriter::Flush() {
 }
 
 RunOutcome WriteHeightMap(const std::string& outputPath, const OutputFileFactory& createOutput,
-                          std::int64_t cols, std::int64_t rows, ImportHost& host,
+                          std::int64_t cols, std::int64_t rows,
+                          const GridGeoreference& georeference, ImportHost& host,
                           const std::function<void(HeightMapPixelWriter&)>& writePixels) {
   std::unique_ptr<OutputFile> output = createOutput(outputPath);
   if (!output) {
@@ -205,7 +219,27 @@ RunOutcome WriteHeightMap(const std::string& outputPath, const OutputFileFactory
   HeightMapPixelWriter writer(*output);
   writePixels(writer);
   writer.Flush();
-  if (!output->Commit()) {
+  // The sidecar is written whole before the map is committed, so that only
+  // moving it into place is left once the map is there.
+  std::unique_ptr<OutputFile> sidecar;
+  if (KeepsASidecar(outputPath)) {
+    sidecar = createOutput(GridSidecarPath(outputPath));
+    if (!sidecar) {
+      host.ShowError(kImportCaption, kImportCannotCreate);
+      return RunOutcome::kFailed;
+    }
+    const std::string xml = GridSidecarXml(georeference);
+    sidecar->Write(reinterpret_cast<const std::uint8_t*>(xml.data()), xml.size());
+  }
+  if ((sidecar && sidecar->Failed()) || !output->Commit()) {
+    host.ShowError(kImportCaption, kImportWriteFailed);
+    return RunOutcome::kFailed;
+  }
+  if (sidecar && !sidecar->Commit()) {
+    // A map without its place on Earth would be taken for one that has none
+    // to keep: it goes too.
+    std::error_code error;
+    std::filesystem::remove(FileSystemPath(outputPath), error);
     host.ShowError(kImportCaption, kImportWriteFailed);
     return RunOutcome::kFailed;
   }

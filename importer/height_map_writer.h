@@ -13,6 +13,7 @@
 #include "core/output_file.h"
 #include "core/run_host.h"
 #include "core/targa_source.h"
+#include "importer/grid_georeference.h"
 #include "importer/import_host.h"
 
 namespace kem {
@@ -92,11 +93,14 @@ class HeightMapPixelWriter {
 
 // Writes a cols x rows height map at `outputPath` through `createOutput`: the
 // header, then the pixels that `writePixels` hands to the writer, row by row
-// from the top. Shows through `host` (with the conversion's caption) that the
-// file cannot be created, or that writing it failed; either way nothing is
-// left at the path. Returns kWritten or kFailed.
+// from the top; and beside it, through the same factory, its sidecar
+// (grid_sidecar.h) with `georeference`, committed after the map. Shows
+// through `host` (with the conversion's caption) that a file cannot be
+// created, or that writing it failed; either way nothing is left at either
+// path. Returns kWritten or kFailed.
 RunOutcome WriteHeightMap(const std::string& outputPath, const OutputFileFactory& createOutput,
-                          std::int64_t cols, std::int64_t rows, ImportHost& host,
+                          std::int64_t cols, std::int64_t rows,
+                          const GridGeoreference& georeference, ImportHost& host,
                           const std::function<void(HeightMapPixelWriter&)>& writePixels);
 
 }  // namespace kem

@@ -22,6 +22,9 @@ inline constexpr char kImportOutOfMemory[] =
 inline constexpr char kImportTooLarge[] = "Error: the DEM is too large for a targa image.";
 inline constexpr char kImportCannotCreate[] = "Error: the height map file could not be created.";
 inline constexpr char kImportWriteFailed[] = "Error: failed to write the height map file.";
+inline constexpr char kImportVirtualRefused[] =
+    "Error: the elevation file is a GDAL virtual raster (VRT) or path, which can make GDAL read "
+    "other files or the network; convert it with kem-cli convert --allow-vrt if you trust it.";
 inline constexpr char kImportNeedsGdal[] =
     "Error: this build of Kem reads only XYZ text; other elevation formats (GeoTIFF, ASCII grid, "
     "HGT, ...) need a build with GDAL.";

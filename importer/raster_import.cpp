@@ -34,37 +34,45 @@ GdalRasterEntry ModuleEntry() {
 #endif
 }
 
-std::unique_ptr<GdalRasterReader> NewReader() {
-  const GdalRasterEntry entry = ModuleEntry();
-  return std::unique_ptr<GdalRasterReader>(entry != nullptr ? entry(kVersion, kGdalRasterRevision)
-                                                            : nullptr);
-}
-
 RunOutcome Fail(ImportHost& host, const char* text) {
   host.ShowError(kImportCaption, text);
   return RunOutcome::kFailed;
 }
 
-RunOutcome Convert(GdalRasterReader& reader, const std::string& path, ImportHost& host,
-                   const OutputFileFactory& createOutput, const ConvertOptions& options,
-                   RasterReport& report) {
+RunOutcome Convert(GdalRasterReader& reader, const std::vector<std::string>& paths,
+                   ImportHost& host, const OutputFileFactory& createOutput,
+                   const ConvertOptions& options, RasterReport& report) {
   host.Repaint();
   GridSize size;
-  if (!reader.Open(path, host, size, report)) {
+  if (!reader.OpenSet(paths, options, host, size, report)) {
     return RunOutcome::kFailed;
   }
   HeightMapWindow window = WholeGrid(size.cols, size.rows);
   if (options.fitBoards && !FitWholeBoards(size.cols, size.rows, window)) {
     return Fail(host, kSmallerThanABoard);
   }
+  const std::string& path = paths.front();
   std::vector<float> cells;
   const RunOutcome read = reader.Read(host, cells, report);
   if (read != RunOutcome::kWritten) {
     return read;
   }
   host.DisableCancel();
-  return WriteHeightMap(OutputPathFor(path, options), createOutput, window.cols, window.rows, host,
-                        [&](HeightMapPixelWriter& writer) {
+  // The module's corner is the grid's; the window may start further in.
+  GridGeoreference georeference = report.georeference;
+  if (georeference.crsWkt.empty()) {
+    georeference.crsWkt = options.crsWkt;
+  }
+  georeference.west += static_cast<double>(window.col) * georeference.pixelSize;
+  georeference.north -= static_cast<double>(window.row) * georeference.pixelSize;
+  georeference.width = static_cast<int>(window.cols);
+  georeference.height = static_cast<int>(window.rows);
+  report.georeference = georeference;
+  if (options.georeference != nullptr) {
+    *options.georeference = georeference;
+  }
+  return WriteHeightMap(OutputPathFor(path, options), createOutput, window.cols, window.rows,
+                        georeference, host, [&](HeightMapPixelWriter& writer) {
                           int shown = -1;
                           for (std::int64_t r = 0; r < window.rows; ++r) {
                             writer.Write(cells.data() + (window.row + r) * size.cols + window.col,
@@ -82,8 +90,14 @@ RunOutcome Convert(GdalRasterReader& reader, const std::string& path, ImportHost
 
 }  // namespace
 
+std::unique_ptr<GdalRasterReader> NewGdalRasterReader() {
+  const GdalRasterEntry entry = ModuleEntry();
+  return std::unique_ptr<GdalRasterReader>(entry != nullptr ? entry(kVersion, kGdalRasterRevision)
+                                                            : nullptr);
+}
+
 bool ReadsGdalRasters() {
-  return NewReader() != nullptr;
+  return NewGdalRasterReader() != nullptr;
 }
 
 bool IsGdalRaster(const std::string& path) {
@@ -91,20 +105,26 @@ bool IsGdalRaster(const std::string& path) {
   if (!std::filesystem::is_regular_file(FileSystemPath(path), error)) {
     return false;  // a pipe must reach the XYZ reader unread
   }
-  const std::unique_ptr<GdalRasterReader> reader = NewReader();
+  const std::unique_ptr<GdalRasterReader> reader = NewGdalRasterReader();
   return reader != nullptr && reader->Recognises(path);
 }
 
 RunOutcome ConvertRaster(const std::string& path, ImportHost& host,
                          const OutputFileFactory& createOutput, const ConvertOptions& options,
                          RasterReport& report) {
+  return ConvertRaster(std::vector<std::string>{path}, host, createOutput, options, report);
+}
+
+RunOutcome ConvertRaster(const std::vector<std::string>& paths, ImportHost& host,
+                         const OutputFileFactory& createOutput, const ConvertOptions& options,
+                         RasterReport& report) {
   report = RasterReport();
   try {
-    const std::unique_ptr<GdalRasterReader> reader = NewReader();
+    const std::unique_ptr<GdalRasterReader> reader = NewGdalRasterReader();
     if (!reader) {
       return Fail(host, kImportNeedsGdal);
     }
-    return Convert(*reader, path, host, createOutput, options, report);
+    return Convert(*reader, paths, host, createOutput, options, report);
   } catch (const std::bad_alloc&) {
     return Fail(host, kImportOutOfMemory);
   }

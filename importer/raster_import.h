@@ -8,20 +8,17 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "importer/convert_dem.h"
+#include "importer/grid_georeference.h"
 #include "importer/height_map_writer.h"
 #include "importer/import_host.h"
 
 namespace kem {
 
 // What a raster conversion did to the heights besides resampling them.
-struct RasterReport {
-  int utmZone = 0;                // 1 to 60 when reprojected from degrees, else 0
-  bool utmNorth = true;           // the zone's hemisphere
-  int epsg = 0;                   // the zone's EPSG code, when reprojected
-  std::uint64_t filledCells = 0;  // pixels without data, filled from their neighbours
-};
+using RasterReport = ConvertReport;
 
 // True when the kem-gdal module is there and loads: this program reads
 // rasters through GDAL.
@@ -43,6 +40,13 @@ bool IsGdalRaster(const std::string& path);
 // `report`; a raster with no data at all is refused. On failure or cancel no
 // output file is left behind. Needs ReadsGdalRasters().
 RunOutcome ConvertRaster(const std::string& path, ImportHost& host,
+                         const OutputFileFactory& createOutput, const ConvertOptions& options,
+                         RasterReport& report);
+
+// The same for the tiles at `paths`, one mosaic in one coordinate system,
+// written at OutputPathFor(paths[0], options); `options` may choose an area
+// and averaging.
+RunOutcome ConvertRaster(const std::vector<std::string>& paths, ImportHost& host,
                          const OutputFileFactory& createOutput, const ConvertOptions& options,
                          RasterReport& report);
 

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <utility>
 
@@ -40,6 +41,21 @@ inline bool IsLineEnd(char c) {
 }
 
 constexpr char kComment = '#';
+
+// The UTF-8 byte-order mark that some programs write before the text.
+constexpr char kByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr std::size_t kByteOrderMarkSize = 3;
+
+// The first line end (\n or \r: files from old Macs end lines with \r alone)
+// in data[from, to), or to.
+std::size_t FindLineEnd(const char* data, std::size_t from, std::size_t to) {
+  for (std::size_t at = from; at != to; ++at) {
+    if (IsLineEnd(data[at])) {
+      return at;
+    }
+  }
+  return to;
+}
 
 inline bool IsDigit(char c) {
   return static_cast<unsigned char>(c - '0') <= 9;
@@ -223,13 +239,34 @@ XyzNumberReader::XyzNumberReader(std::string_view text, const XyzReadStart& star
       textEndsFile_(endsFile),
       numbersRead_(start.afterNumbers) {}
 
+bool XyzNumberReader::Separates(char c) const {
+  return IsSeparator(c) && !(decimalComma_ && c == ',');
+}
+
+bool XyzNumberReader::ParseToken(std::string_view token, float& value) const {
+  if (!decimalComma_ || token.find(',') == std::string_view::npos) {
+    return ParseXyzNumber(token, value);
+  }
+  std::string pointed(token);
+  for (char& c : pointed) {
+    c = c == ',' ? '.' : c;
+  }
+  return ParseXyzNumber(pointed, value);
+}
+
 XyzNumberReader::Result XyzNumberReader::Next(float& value) {
   for (;;) {
     const char* data = data_;
+    if (bufferOffset_ == 0 && begin_ == 0 && !markChecked_ && !SkipByteOrderMark()) {
+      if (!Refill()) {
+        return RefillFailure();
+      }
+      continue;
+    }
     if (inComment_ && !SkipComment()) {
       begin_ = end_;
     }
-    while (begin_ != end_ && IsSeparator(data[begin_])) {
+    while (begin_ != end_ && Separates(data[begin_])) {
       ++begin_;
     }
     if (begin_ == end_) {
@@ -251,7 +288,7 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
       continue;
     }
     std::size_t stop = begin_;
-    while (stop != end_ && !IsSeparator(data[stop])) {
+    while (stop != end_ && !Separates(data[stop])) {
       ++stop;
     }
     if (stop - begin_ > kMaxToken) {
@@ -264,7 +301,7 @@ XyzNumberReader::Result XyzNumberReader::Next(float& value) {
       }
       continue;
     }
-    if (ParseXyzNumber(std::string_view(data + begin_, stop - begin_), value)) {
+    if (ParseToken(std::string_view(data + begin_, stop - begin_), value)) {
       begin_ = stop;
       position_ = bufferOffset_ + stop;
       numbersRead_ = true;
@@ -293,14 +330,33 @@ XyzNumberReader::Result XyzNumberReader::ReadAll(std::vector<float>& values,
   return result;
 }
 
+bool XyzNumberReader::SkipByteOrderMark() {
+  const std::size_t have = std::min(end_, kByteOrderMarkSize);
+  if (std::memcmp(data_, kByteOrderMark, have) != 0) {
+    markChecked_ = true;  // the text starts with something else
+    return true;
+  }
+  if (have == kByteOrderMarkSize) {
+    begin_ = textStart_ = kByteOrderMarkSize;
+    markChecked_ = true;
+    return true;
+  }
+  if (atEnd_ || (file_ == nullptr && textEndsFile_)) {
+    markChecked_ = true;  // a text too short for a mark: it reads as it is
+    return true;
+  }
+  return false;
+}
+
 bool XyzNumberReader::AtLineStart(std::size_t at) const {
   const char* data = data_;
-  while (at > 0) {
+  const std::size_t front = bufferOffset_ == 0 ? textStart_ : 0;
+  while (at > front) {
     const char c = data[--at];
     if (IsLineEnd(c)) {
       return true;
     }
-    if (!IsSeparator(c)) {
+    if (!Separates(c)) {
       return false;
     }
   }
@@ -308,12 +364,11 @@ bool XyzNumberReader::AtLineStart(std::size_t at) const {
 }
 
 bool XyzNumberReader::SkipComment() {
-  const char* data = data_;
-  const void* lineEnd = std::memchr(data + begin_, '\n', end_ - begin_);
-  if (lineEnd == nullptr) {
+  const std::size_t lineEnd = FindLineEnd(data_, begin_, end_);
+  if (lineEnd == end_) {
     return false;
   }
-  begin_ = static_cast<std::size_t>(static_cast<const char*>(lineEnd) - data);
+  begin_ = lineEnd;
   inComment_ = false;
   return true;
 }
@@ -323,28 +378,27 @@ XyzNumberReader::Result XyzNumberReader::SkipHeaderLine() {
     return Result::kNotANumber;
   }
   const char* data = data_;
-  const void* found = std::memchr(data + begin_, '\n', end_ - begin_);
-  const std::size_t lineEnd =
-      found != nullptr ? static_cast<std::size_t>(static_cast<const char*>(found) - data) : end_;
+  const std::size_t lineEnd = FindLineEnd(data, begin_, end_);
+  const bool found = lineEnd != end_;
   // However much of the line the buffer happens to hold, a longer one is
   // never a line of column names.
   if (lineEnd - begin_ > kMaxHeaderLine) {
     return Result::kNotANumber;
   }
-  if (found == nullptr && !atEnd_) {
+  if (!found && !atEnd_) {
     return Result::kEnd;
   }
   std::size_t at = begin_;
   while (at != lineEnd) {
     std::size_t stop = at;
-    while (stop != lineEnd && !IsSeparator(data[stop])) {
+    while (stop != lineEnd && !Separates(data[stop])) {
       ++stop;
     }
     float number = 0.0f;
-    if (stop != at && ParseXyzNumber(std::string_view(data + at, stop - at), number)) {
+    if (stop != at && ParseToken(std::string_view(data + at, stop - at), number)) {
       return Result::kNotANumber;
     }
-    while (stop != lineEnd && IsSeparator(data[stop])) {
+    while (stop != lineEnd && Separates(data[stop])) {
       ++stop;
     }
     at = stop;
@@ -366,7 +420,7 @@ bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& va
     mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
   }
   int fractionDigits = 0;
-  if (p != last && *p == '.') {
+  if (p != last && (*p == '.' || (decimalComma_ && *p == ','))) {
     ++p;
     for (; p != last && IsDigit(*p); ++p, ++fractionDigits) {
       mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
@@ -377,7 +431,7 @@ bool XyzNumberReader::QuickNumber(const char* first, const char* last, float& va
   // digits than the mantissa holds exactly; the rest is as ParseXyzNumber
   // reads a token without an exponent.
   float magnitude = 0.0f;
-  if (digits == 0 || digits > kExactDigits || p == last || !IsSeparator(*p) ||
+  if (digits == 0 || digits > kExactDigits || p == last || !Separates(*p) ||
       !QuickMagnitude(mantissa, fractionDigits, magnitude)) {
     return false;
   }

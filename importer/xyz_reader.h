@@ -2,7 +2,8 @@
 // it: decimal numbers separated by white space of any kind, commas or
 // semicolons (line ends carry no meaning), read from the file in large blocks
 // and rounded once to 32-bit floats. Leading lines of column names, and lines
-// that start with '#', are passed over.
+// that start with '#', are passed over; a line ends at \n or \r, and a UTF-8
+// byte-order mark at the start of the file is passed over too.
 #pragma once
 
 #include <cstddef>
@@ -67,6 +68,11 @@ class XyzNumberReader {
   // after it, and the reader stops with kMore where it would read further.
   XyzNumberReader(std::string_view text, const XyzReadStart& start, bool endsFile);
 
+  // Reads decimal commas: the numbers are separated by semicolons or white
+  // space, and a comma is a number's decimal point ("0,5;1;100"), as
+  // spreadsheets in many European languages write them.
+  void UseDecimalCommas() { decimalComma_ = true; }
+
   // Reads the next number into `value`.
   Result Next(float& value);
 
@@ -85,6 +91,10 @@ class XyzNumberReader {
   // moving nothing, for every other token.
   bool QuickNumber(const char* first, const char* last, float& value);
 
+  // At the start of the file: passes over a UTF-8 byte-order mark. Returns
+  // false when the buffer holds too little to tell yet.
+  bool SkipByteOrderMark();
+
   // True when only separators stand between the start of its line and
   // buffer_[at].
   bool AtLineStart(std::size_t at) const;
@@ -97,6 +107,12 @@ class XyzNumberReader {
   // none of its tokens is a number. Returns kNumber when it did, kEnd when the
   // line must be read further first, kNotANumber when it is not such a line.
   Result SkipHeaderLine();
+
+  // True when `c` separates two numbers.
+  bool Separates(char c) const;
+
+  // ParseXyzNumber, with a decimal comma where the reader takes them.
+  bool ParseToken(std::string_view token, float& value) const;
 
   // Moves the unread bytes to the front of the buffer and appends the next
   // block. Returns false on a read error, or at the end of a text that does
@@ -120,6 +136,9 @@ class XyzNumberReader {
   bool numbersRead_ = false;      // no more lines of column names
   bool lineStartAtFront_ = true;  // data_[0] starts a line, as far as AtLineStart goes
   bool inComment_ = false;        // the rest of a comment line is still to be passed over
+  bool markChecked_ = false;      // the start of the file was looked at for a byte-order mark
+  std::size_t textStart_ = 0;     // bytes of the mark at the start of the file
+  bool decimalComma_ = false;     // a comma is a decimal point, not a separator
 };
 
 }  // namespace kem

@@ -37,6 +37,7 @@ struct XyzScan::Block {
   std::uint64_t offset = 0;  // file offset of text[0]
   BlockEnd end = BlockEnd::kLineEnd;
   bool afterNumbers = false;  // parsed as if numbers came before it
+  bool decimalComma = false;  // a comma is a decimal point
 
   // What the parse gave: the numbers, the offset in the text just after
   // each, and what stopped it.
@@ -56,6 +57,9 @@ struct XyzScan::Block {
     try {
       XyzNumberReader reader(std::string_view(text.get(), size), {offset, numbersBefore},
                              end == BlockEnd::kFileEnd);
+      if (decimalComma) {
+        reader.UseDecimalCommas();
+      }
       stop = reader.ReadAll(numbers, ends, offset);
     } catch (const std::bad_alloc&) {
       outOfMemory = true;
@@ -69,12 +73,14 @@ bool ScansInParallel(int threads, std::uint64_t length, std::size_t blockBytes) 
   return ThreadCount(threads) > 1 && (length == 0 || length > BlockBytes(blockBytes));
 }
 
-XyzScan::XyzScan(std::FILE* file, int threads, std::size_t blockBytes)
-    : file_(file), blockBytes_(BlockBytes(blockBytes)) {
-  const int workers = ThreadCount(threads);
-  const auto slots = static_cast<std::size_t>(kBlocksPerWorker * workers + 1);
+XyzScan::XyzScan(std::FILE* file, int threads, std::size_t blockBytes, bool decimalComma)
+    : file_(file), blockBytes_(BlockBytes(blockBytes)), decimalComma_(decimalComma) {
+  // One thread: the blocks are parsed on the calling thread as they are taken.
+  const int workers = threads == 1 ? 0 : ThreadCount(threads);
+  const auto slots = static_cast<std::size_t>(kBlocksPerWorker * std::max(workers, 1) + 1);
   for (std::size_t i = 0; i < slots; ++i) {
     blocks_.push_back(std::make_unique<Block>());
+    blocks_.back()->decimalComma = decimalComma;
   }
   workers_ = std::make_unique<OrderedWorkers>(slots, workers, [this](std::size_t slot) {
     Block& block = *blocks_[slot];
@@ -175,6 +181,9 @@ bool XyzScan::TakeBlock(Result& stop) {
     reader_ = std::make_unique<XyzNumberReader>(file_, blockBytes_,
                                                 std::string_view(block.text.get(), block.size),
                                                 XyzReadStart{block.offset, numbersRead_});
+    if (decimalComma_) {
+      reader_->UseDecimalCommas();
+    }
     workers_.reset();
     blocks_.clear();
     current_ = nullptr;

@@ -35,9 +35,12 @@ class XyzScan {
   static constexpr std::size_t kDefaultBlockBytes = std::size_t{1} << 20;
 
   // Reads `file` (open for reading, at its start; not owned) on `threads`
-  // threads (0: one per core; at least 2 are meant) in blocks of `blockBytes`
+  // threads (0: one per core; 1: the blocks are parsed on the calling thread,
+  // one after the other, with no thread started) in blocks of `blockBytes`
   // bytes (0: kDefaultBlockBytes; at most 1 GiB).
-  XyzScan(std::FILE* file, int threads, std::size_t blockBytes = 0);
+  // With `decimalComma`, the blocks are read as XyzNumberReader reads them
+  // after UseDecimalCommas().
+  XyzScan(std::FILE* file, int threads, std::size_t blockBytes = 0, bool decimalComma = false);
   ~XyzScan();
 
   XyzScan(const XyzScan&) = delete;
@@ -89,6 +92,7 @@ class XyzScan {
   std::uint64_t restOffset_ = 0;  // file offset of rest_
   bool lastQueued_ = false;       // no more blocks to read
   bool numbersRead_ = false;      // the blocks taken so far held numbers
+  bool decimalComma_ = false;     // a comma is a decimal point
 };
 
 }  // namespace kem

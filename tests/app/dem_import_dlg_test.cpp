@@ -38,6 +38,10 @@ TEST(DescribeRasterReport, GivesTheZoneAndTheFilledCells) {
             "neighbours.");
   report.utmZone = 0;
   EXPECT_EQ(DescribeRasterReport(report), "Filled 12 cells without data from their neighbours.");
+  report.impossibleCells = 2;
+  EXPECT_EQ(DescribeRasterReport(report),
+            "Took 2 cells whose heights are not finite or lie beyond 20000 m up or down as cells "
+            "without data.\nFilled 12 cells without data from their neighbours.");
 }
 
 // The file dialog lists every format the build reads, all of them first.

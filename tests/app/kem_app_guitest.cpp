@@ -828,7 +828,8 @@ TEST_F(KemApp, NewAndOpenKeepTheWindowsSizeAndPathBoxesStretch) {
   m_frame->SetSize(least.x + 300, least.y + 40);
   Pump();
   const wxSize wide = m_frame->GetSize();
-  EXPECT_EQ(m_form->heightMapPath->GetSize().x, boxWidth + 150);
+  // Half the extra width, give or take the pixel a sizer rounds.
+  EXPECT_NEAR(m_form->heightMapPath->GetSize().x, boxWidth + 150, 1);
   EXPECT_EQ(m_form->pickHeightMap->GetRect().GetLeft(),
             m_form->heightMapPath->GetRect().GetRight() + 1);
   NewProject();
@@ -1009,6 +1010,7 @@ TEST_F(KemApp, MessagesNameTheFileAndTheReason) {
        "texturing guide " + m_folder.File("small.tga") +
            " is 76 x 76 pixels; the height map is 292 x 220 pixels"},
   };
+#ifndef _WIN32
   // Nobody may create files in /sys, though its permissions say the
   // administrator may: only the run itself finds out.
   if (fs::is_directory("/sys/kernel")) {
@@ -1016,6 +1018,7 @@ TEST_F(KemApp, MessagesNameTheFileAndTheReason) {
                      "Error: layout file could not be created.",
                      "the folder /sys/kernel is read-only", false});
   }
+#endif
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
     m_messages.clear();

@@ -31,6 +31,23 @@ TEST(CliConvert, WritesTheHeightMapAndExitsZero) {
   }
 }
 
+TEST(CliConvert, StatesTheAreaAndInspectStatesItAgain) {
+  TempDir dir;
+  WriteText(dir.File("area.xyz"), "Y X Z\n100 500 5\n100 510 6\n110 500 7\n110 510 8\n");
+  const CliResult result = RunCli({"convert", dir.File("area.xyz")});
+  ASSERT_EQ(result.exitCode, 0);
+  const std::string area =
+      "Area: 2 x 2 pixels, less than one board\n"
+      "Coordinate system: not known (only the position is kept; give it with --crs)\n"
+      "Corners: west 495.00, north 115.00, east 515.00, south 95.00\n";
+  EXPECT_EQ(result.out, area);
+  const CliResult inspect = RunCli({"inspect", "--height-map", dir.File("area.xyz.tga"), "--json"});
+  EXPECT_NE(inspect.out.find("\"area\": {\"width\": 2, \"height\": 2"), std::string::npos)
+      << inspect.out;
+  // A system GDAL does not know, or a build without GDAL: refused, not ignored.
+  EXPECT_EQ(RunCli({"convert", dir.File("area.xyz"), "--crs", "no such system"}).exitCode, 1);
+}
+
 TEST(CliConvert, ReadsTheTextOnAsManyThreadsAsAsked) {
   TempDir dir;
   WriteText(dir.File("area.xyz"), "0 0 5\n0 10 6\n10 0 7\n10 10 8\n");
@@ -49,6 +66,37 @@ TEST(CliConvert, PrintsTheMessageAndExitsOneOnBadInput) {
   EXPECT_EQ(result.exitCode, 1);
   EXPECT_EQ(result.err, "Error: the DEM file holds text that is not a number.\n");
   EXPECT_FALSE(std::filesystem::exists(dir.File("area.xyz.tga")));
+}
+
+// Several tiles need a name for their height map; a folder gives its own.
+// The area and the boards are read or refused as usage errors.
+TEST(CliConvert, TakesTilesOrAFolderOfThem) {
+  TempDir dir;
+  std::filesystem::create_directory(dir.File("tiles"));
+  WriteText(dir.File("tiles/b.xyz"), "10 0 7\n10 10 8\n");
+  WriteText(dir.File("tiles/a.xyz"), "0 0 5\n0 10 6\n");
+  WriteText(dir.File("tiles/notes.md"), "not a tile");
+  const std::string a = dir.File("tiles/a.xyz");
+  const std::string b = dir.File("tiles/b.xyz");
+  CliResult result = RunCli({"convert", a, b});
+  EXPECT_EQ(result.exitCode, 2);
+  EXPECT_EQ(result.err,
+            "Error: several elevation files make one height map; name it with --output.\n");
+  ASSERT_EQ(RunCli({"convert", a, b, "--output", dir.File("set.tga")}).exitCode, 0);
+  result = RunCli({"convert", dir.File("tiles") + "/"});
+  EXPECT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_EQ(ReadFile(dir.File("tiles.tga")), ReadFile(dir.File("set.tga")));
+  EXPECT_EQ(ReadFile(dir.File("tiles.tga")).size(), 18u + 4 * 3);
+  for (const std::vector<std::string>& wrong : {std::vector<std::string>{"--area", "0,0,10"},
+                                                {"--area", "10,0,0,10"},
+                                                {"--around", "49.5"},
+                                                {"--around", "49.5,11", "--boards", "2by3"},
+                                                {"--around", "49.5,11", "--area", "0,0,10,10"},
+                                                {"--boards", "2x3"}}) {
+    std::vector<std::string> arguments = {"convert", a};
+    arguments.insert(arguments.end(), wrong.begin(), wrong.end());
+    EXPECT_EQ(RunCli(arguments).exitCode, 2) << wrong.front() << " " << wrong.back();
+  }
 }
 
 TEST(CliConvert, ReportsAMissingInput) {

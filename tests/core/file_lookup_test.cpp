@@ -85,9 +85,13 @@ TEST(FileLookup, ImagesAreFoundBesideTheProjectThenHereButNeverInTheSettings) {
   // A file of the same name here is not the project's.
   places.Put("project", "maps/h.tga");
   EXPECT_EQ(FindProjectFile("maps/h.tga", places.lookup), places.In("project", "maps/h.tga"));
+  // The note names each place as the system writes paths.
+  const auto shown = [](const std::string& path) {
+    return std::filesystem::path(path).make_preferred().string();
+  };
   EXPECT_EQ(AmbiguityNote("maps/h.tga", places.lookup, false),
-            "maps/h.tga: using " + places.In("project", "maps/h.tga") + ", not " +
-                places.In("here", "maps/h.tga"));
+            "maps/h.tga: using " + shown(places.In("project", "maps/h.tga")) + ", not " +
+                shown(places.In("here", "maps/h.tga")));
   const std::string absolute = places.In("project", "maps/h.tga");
   EXPECT_EQ(SearchPlaces(absolute, places.lookup, true), std::vector<std::string>{absolute});
   // Without a project, the current folder only.

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -312,10 +313,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{"infinity", "0 0 inf\n", kNotANumber},
                       RejectCase{"nan", "nan 0 0\n", kNotANumber},
                       RejectCase{"hexadecimal", "0x10 0 0\n", kNotANumber},
-                      RejectCase{"byte_order_mark",
-                                 "\xEF\xBB\xBF"
-                                 "0 0 1\n",
-                                 kNotANumber},
                       RejectCase{"truncated_last_line", "0 0 1\n10 0 2\n10 10", kNotANumber},
                       RejectCase{"one_number_left", "0 0 1\n10", kNotANumber},
                       // The check for text comes before the size check.
@@ -323,7 +320,19 @@ INSTANTIATE_TEST_SUITE_P(
                       RejectCase{"too_wide", "0 0 0\n1000000 0 0\n", kTooLarge},
                       RejectCase{"too_high", "0 0 0\n0 -655350 0\n", kTooLarge},
                       RejectCase{"overflowing_coordinate", "1e39 0 0\n", kTooLarge},
-                      RejectCase{"infinite_extent", "-1e39 0 0\n1e39 0 0\n", kTooLarge}),
+                      RejectCase{"infinite_extent", "-1e39 0 0\n1e39 0 0\n", kTooLarge},
+                      // Heights on no ground, and grids no layout could use.
+                      RejectCase{"infinite_height", "0 0 1e39\n10 0 1\n0 10 -32768\n",
+                                 "Error: the DEM file holds heights that are not finite or lie "
+                                 "beyond 20000 m up or down (2 of 3 points)."},
+                      RejectCase{"too_coarse", "0 0 1\n0 2000 2\n",
+                                 "Error: the DEM's cells are 2000 m across, 200 times the height "
+                                 "map's 10 m; cells more than 1000 m across (100 times) are too "
+                                 "coarse for a route."},
+                      RejectCase{"more_than_a_layout", "0 0 1\n0 10 2\n200000 300000 3\n",
+                                 "Error: the DEM would make a height map of 20001 x 30001 pixels "
+                                 "(600050001), more than the 100571712 that the largest layout "
+                                 "(17412 boards of 76 x 76 pixels) reads."}),
     [](const ::testing::TestParamInfo<RejectCase>& info) { return std::string(info.param.name); });
 
 TEST_F(ConvertDem, RejectsANulByteAfterThePoints) {
@@ -397,8 +406,41 @@ INSTANTIATE_TEST_SUITE_P(
         DialectCase{"blank_lines", "\n\nx y z\n\n0 0 0\n\n\n0 20 40\n20 0 20\n \t \n20 20 60\n\n"},
         DialectCase{"crlf",
                     "\"X\";\"Y\";\"Z\"\r\n# c\r\n0;0;0\r\n\r\n0;20;40\r\n20;0;20\r\n"
-                    "20;20;60\r\n"}),
+                    "20;20;60\r\n"},
+        // Old Mac line ends, and a UTF-8 byte-order mark before the numbers or
+        // the column names.
+        DialectCase{"cr_only", "X Y Z\r# c\r0 0 0\r0 20 40\r20 0 20\r20 20 60\r"},
+        DialectCase{"byte_order_mark",
+                    "\xEF\xBB\xBF"
+                    "0 0 0\n0 20 40\n20 0 20\n20 20 60\n"},
+        DialectCase{"byte_order_mark_header",
+                    "\xEF\xBB\xBF"
+                    "x,y,z\n# c\n0,0,0\n0,20,40\n20,0,20\n20,20,60\n"}),
     [](const ::testing::TestParamInfo<DialectCase>& info) { return std::string(info.param.name); });
+
+// Points of a 10- and a 30-unit grid in any order give the map of the same
+// points listed row by row.
+TEST_F(ConvertDem, TakesTheGridStepFromTheRowsWhateverTheOrder) {
+  for (const int spacing : {10, 30}) {
+    std::vector<std::string> lines;
+    for (int row = 0; row < 12; ++row) {
+      for (int col = 0; col < 9; ++col) {
+        lines.push_back(std::to_string(col * spacing) + " " + std::to_string(row * spacing) + " " +
+                        std::to_string((row * 7 + col * 3) % 50) + "\n");
+      }
+    }
+    std::string sorted;
+    std::string shuffled;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+      sorted += lines[i];
+      shuffled += lines[i * 41 % lines.size()];  // 41 and 108 are coprime
+    }
+    ASSERT_EQ(Convert(sorted), RunOutcome::kWritten);
+    const std::vector<std::uint8_t> expected = test::ReadFile(output_);
+    ASSERT_EQ(Convert(shuffled), RunOutcome::kWritten) << spacing;
+    EXPECT_EQ(test::ReadFile(output_), expected) << spacing;
+  }
+}
 
 TEST_F(ConvertDem, AcceptsTheWidestImageATargaHeaderDescribes) {
   // 655340 units at 0.1 per unit give 65535 columns; 10 units more would not fit.
@@ -485,7 +527,9 @@ TEST_F(ConvertDem, ReplacesAnExistingFileOnSuccess) {
   test::WriteText(output_, "previous height map");
   ASSERT_EQ(Convert("0 0 0\n"), RunOutcome::kWritten);
   EXPECT_EQ(test::ReadFile(output_).size(), 21u);
-  EXPECT_EQ(OtherFiles(dir_, "area.xyz"), std::vector<std::string>{"area.xyz.tga"});
+  // The map and its sidecar, no temporary file.
+  EXPECT_EQ(OtherFiles(dir_, "area.xyz").size(), 2u);
+  EXPECT_TRUE(std::filesystem::exists(output_ + ".aux.xml"));
 }
 
 // A DEM of cols x rows points `spacing` units apart, listed row by row from
@@ -717,6 +761,151 @@ TEST_F(ConvertDem, HeightsRoundTripThroughTheTwentyFourBitCoding) {
     const float decoded = DecodeHeight(job, bytes.data() + 18 + 3 * i);
     EXPECT_NEAR(decoded, std::stof(std::to_string(heights[i])), tolerance) << i;
   }
+}
+
+// The height of the 1 m point at (x + 0.5, y + 0.5) as its text gives it.
+float TileHeight(int x, int y) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.2f", 200 + 0.05 * x - 0.03 * y + 2 * ((x * 7 + y * 3) % 5));
+  return std::strtof(text, nullptr);
+}
+
+// Tiles of one model: four 1 m tiles of 100 x 100 points, two by two, each
+// listed row by row from the north, with a sloping, rippled surface.
+class ConvertDemTiles : public ConvertDem {
+ protected:
+  void SetUp() override {
+    for (int tile = 0; tile < 4; ++tile) {
+      const int west = 5000 + 100 * (tile % 2);
+      const int south = 8000 + 100 * (tile / 2);
+      std::string text;
+      char line[96];
+      for (int y = south + 99; y >= south; --y) {
+        for (int x = west; x < west + 100; ++x) {
+          std::snprintf(line, sizeof line, "%d.5 %d.5 %.2f\n", x, y,
+                        static_cast<double>(TileHeight(x, y)));
+          text += line;
+        }
+      }
+      tiles_.push_back(dir_.File("tile" + std::to_string(tile) + ".xyz"));
+      test::WriteText(tiles_.back(), text);
+      all_ += text;
+    }
+  }
+
+  RunOutcome ConvertTiles(const ConvertOptions& options) {
+    return convertdem(tiles_, host_, CreateHeightMapOutput, options, report_);
+  }
+
+  std::vector<std::string> tiles_;
+  std::string all_;  // the tiles' text, concatenated in order
+  ConvertReport report_;
+};
+
+TEST_F(ConvertDemTiles, GiveTheBytesOfTheirConcatenation) {
+  for (const bool average : {false, true}) {
+    ConvertOptions options;
+    options.average = average;
+    options.outputPath = dir_.File("set.tga");
+    ASSERT_EQ(ConvertTiles(options), RunOutcome::kWritten);
+    test::WriteText(input_, all_);
+    options.outputPath = output_;
+    ASSERT_EQ(convertdem({input_}, host_, CreateHeightMapOutput, options, report_),
+              RunOutcome::kWritten);
+    EXPECT_EQ(test::ReadFile(dir_.File("set.tga")), test::ReadFile(output_)) << average;
+    EXPECT_EQ(Decode(test::ReadFile(output_)).width, 20);
+  }
+  EXPECT_FALSE(host_.Progress("Reading tile 3 of 4").empty());
+  // The pixels cover the tiles' cells, not their posts.
+  EXPECT_EQ(report_.georeference.west, 5000);
+  EXPECT_EQ(report_.georeference.north, 8200);
+  EXPECT_EQ(report_.georeference.height, 20);
+}
+
+// A 1 m model averaged: each 10 m pixel is the mean of its hundred points,
+// where the default keeps the last.
+TEST_F(ConvertDemTiles, AverageTakesTheMeanOfEachPixel) {
+  ConvertOptions options;
+  options.outputPath = output_;
+  options.area = ConvertArea{5000, 8190, 5010, 8200};
+  ASSERT_EQ(ConvertTiles(options), RunOutcome::kWritten);
+  // The last point of the pixel, listed from the north: (5009.5, 8190.5).
+  EXPECT_EQ(Output().codes, std::vector<std::uint32_t>{Code(TileHeight(5009, 8190))});
+  options.average = true;
+  ASSERT_EQ(ConvertTiles(options), RunOutcome::kWritten);
+  double sum = 0;
+  for (int y = 8190; y < 8200; ++y) {
+    for (int x = 5000; x < 5010; ++x) {
+      sum += static_cast<double>(TileHeight(x, y));
+    }
+  }
+  const HeightMap map = Output();
+  ASSERT_EQ(map.width, 1);
+  EXPECT_NEAR(static_cast<double>(map.codes.front()), Code(static_cast<float>(sum / 100)), 2.0);
+}
+
+struct AreaCase {
+  const char* name;
+  ConvertArea area;
+  int width;  // 0: refused
+  int height;
+  const char* error;
+};
+
+void PrintTo(const AreaCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class ConvertDemArea : public ConvertDemTiles, public ::testing::WithParamInterface<AreaCase> {};
+
+TEST_P(ConvertDemArea, CropsToTheAreaOrRefusesIt) {
+  ConvertOptions options;
+  options.outputPath = output_;
+  options.area = GetParam().area;
+  const RunOutcome outcome = ConvertTiles(options);
+  if (GetParam().width == 0) {
+    EXPECT_EQ(outcome, RunOutcome::kFailed);
+    EXPECT_EQ(host_.Errors(), std::vector<std::string>{GetParam().error});
+    EXPECT_FALSE(OutputExists());
+    return;
+  }
+  ASSERT_EQ(outcome, RunOutcome::kWritten);
+  const HeightMap map = Output();
+  EXPECT_EQ(map.width, GetParam().width);
+  EXPECT_EQ(map.height, GetParam().height);
+  EXPECT_EQ(report_.georeference.west, GetParam().area.xMin);
+  EXPECT_EQ(report_.georeference.north, GetParam().area.yMax);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Areas, ConvertDemArea,
+    ::testing::Values(AreaCase{"whole_tiles", {5000, 8000, 5200, 8200}, 20, 20, ""},
+                      AreaCase{"across_the_seams", {5050, 8050, 5150, 8130}, 10, 8, ""},
+                      AreaCase{
+                          "reaching_outside",
+                          {4990, 8000, 5100, 8100},
+                          0,
+                          0,
+                          "Error: the area asked for reaches 10.0 m outside the data, which covers "
+                          "5000.0,8000.0 to 5200.0,8200.0."}),
+    [](const ::testing::TestParamInfo<AreaCase>& info) { return std::string(info.param.name); });
+
+TEST_F(ConvertDemTiles, RefuseThePointAroundWhichTheyDoNotKnow) {
+  ConvertOptions options;
+  options.around = ConvertAround{49.5, 11.5, 1, 1};
+  EXPECT_EQ(ConvertTiles(options), RunOutcome::kFailed);
+  ASSERT_EQ(host_.Errors().size(), 1u);
+  EXPECT_NE(host_.Errors().front().find("--around"), std::string::npos);
+}
+
+TEST_F(ConvertDemTiles, CancelInTheThirdTileLeavesNothing) {
+  host_.cancelOnProgress = "Reading tile 3 of 4";
+  ConvertOptions options;
+  options.outputPath = dir_.File("set.tga");
+  options.threads = 1;
+  EXPECT_EQ(ConvertTiles(options), RunOutcome::kCancelled);
+  EXPECT_TRUE(host_.Progress("Reading tile 4 of 4").empty());
+  EXPECT_EQ(OtherFiles(dir_, "").size(), 4u);  // the tiles alone
 }
 
 }  // namespace
