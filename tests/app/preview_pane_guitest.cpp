@@ -68,6 +68,10 @@ class Preview : public testing::Test {
   }
 
   void TearDown() override {
+    // The next test's New asks no question about this one's edits.
+    if (m_view != nullptr && m_view->GetDocument() != nullptr) {
+      m_view->GetDocument()->Modify(false);
+    }
     SetFileDialogAnswer({});
     SetMessageBoxAnswer({});
     fs::current_path(m_previousDir);
