@@ -26,6 +26,9 @@ inline constexpr int kIdNextPane = 7680;
 inline constexpr int kIdPrevPane = 7681;
 inline constexpr int kIdViewStatusBar = 7393;
 inline constexpr int kIdRefreshPreview = 7394;
+inline constexpr int kIdZoomIn = 7395;
+inline constexpr int kIdZoomOut = 7396;
+inline constexpr int kIdZoomFit = 7397;
 
 // Project form (template 101).
 inline constexpr int kFormTemplate = 101;

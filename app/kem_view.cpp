@@ -167,6 +167,7 @@ void CKemView::Bindings() {
   form->Bind(wxEVT_BUTTON, &CKemView::OnGenerateButton, this, kIdGenerate);
   Bind(wxEVT_MENU, &CKemView::OnGenerateCommand, this, kIdGenerate);
   Bind(wxEVT_MENU, &CKemView::OnRefreshCommand, this, kIdRefreshPreview);
+  Bind(wxEVT_MENU, &CKemView::OnZoomCommand, this, kIdZoomIn, kIdZoomFit);
   Bind(wxEVT_MENU, &CKemView::OnOpenFolder, this, kIdOpenFolder);
   Bind(wxEVT_UPDATE_UI, &CKemView::OnUpdateOpenFolder, this, kIdOpenFolder);
   form->Bind(wxEVT_HELP, &CKemView::OnHelpRequest, this);
@@ -378,6 +379,22 @@ void CKemView::OnSliderMoved(wxCommandEvent& event) {
 void CKemView::OnRefreshCommand(wxCommandEvent&) {
   if (m_preview && GetDocument()) {
     m_preview->Resurvey();
+  }
+}
+
+void CKemView::OnZoomCommand(wxCommandEvent& event) {
+  if (!m_preview) {
+    return;
+  }
+  switch (event.GetId()) {
+    case kIdZoomIn:
+      m_preview->ZoomIn();
+      break;
+    case kIdZoomOut:
+      m_preview->ZoomOut();
+      break;
+    default:
+      m_preview->ZoomToFit();
   }
 }
 

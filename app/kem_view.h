@@ -75,6 +75,7 @@ class CKemView : public wxView {
   void OnFormatChanged(wxCommandEvent& event);
   void OnSliderMoved(wxCommandEvent& event);
   void OnRefreshCommand(wxCommandEvent& event);
+  void OnZoomCommand(wxCommandEvent& event);
   // Records the change from `before` to the settings now, for Undo.
   void RecordEdit(const ProjectSettings& before, bool extends);
   // Marks each height box whose text is no number (one being typed into only

@@ -149,6 +149,11 @@ void CMainFrame::BuildMenu() {
   auto* view = new wxMenu;
   view->Append(kIdRefreshPreview, "&Refresh\tF5",
                "Survey the project's files again and redraw the preview");
+  view->AppendSeparator();
+  view->Append(kIdZoomIn, "Zoom &In\tCtrl++", "Enlarge the preview about its middle");
+  view->Append(kIdZoomOut, "Zoom &Out\tCtrl+-", "Shrink the preview about its middle");
+  view->Append(kIdZoomFit, "Zoom to &Fit\tCtrl+0", "Show the whole map in the preview");
+  view->AppendSeparator();
   view->AppendCheckItem(kIdViewStatusBar, "&Status Bar", "Show or hide the status bar");
 
   auto* help = new wxMenu;
@@ -168,15 +173,31 @@ void CMainFrame::BuildMenu() {
 
 void CMainFrame::BuildAccelerators() {
   const wxAcceleratorEntry entries[] = {
-      {wxACCEL_CTRL, 'C', wxID_COPY},        {wxACCEL_CTRL, 'G', kIdGenerate},
-      {wxACCEL_CTRL, 'N', wxID_NEW},         {wxACCEL_CTRL, 'O', wxID_OPEN},
-      {wxACCEL_CTRL, 'S', wxID_SAVE},        {wxACCEL_CTRL, 'V', wxID_PASTE},
-      {wxACCEL_ALT, WXK_BACK, wxID_UNDO},    {wxACCEL_SHIFT, WXK_DELETE, wxID_CUT},
-      {wxACCEL_NORMAL, WXK_F1, wxID_HELP},   {wxACCEL_SHIFT, WXK_F1, wxID_HELP_CONTEXT},
-      {wxACCEL_NORMAL, WXK_F6, kIdNextPane}, {wxACCEL_SHIFT, WXK_F6, kIdPrevPane},
-      {wxACCEL_CTRL, WXK_INSERT, wxID_COPY}, {wxACCEL_SHIFT, WXK_INSERT, wxID_PASTE},
-      {wxACCEL_CTRL, 'X', wxID_CUT},         {wxACCEL_CTRL, 'Z', wxID_UNDO},
-      {wxACCEL_CTRL, 'Y', wxID_REDO},        {wxACCEL_NORMAL, WXK_F5, kIdRefreshPreview},
+      {wxACCEL_CTRL, 'C', wxID_COPY},
+      {wxACCEL_CTRL, 'G', kIdGenerate},
+      {wxACCEL_CTRL, 'N', wxID_NEW},
+      {wxACCEL_CTRL, 'O', wxID_OPEN},
+      {wxACCEL_CTRL, 'S', wxID_SAVE},
+      {wxACCEL_CTRL, 'V', wxID_PASTE},
+      {wxACCEL_ALT, WXK_BACK, wxID_UNDO},
+      {wxACCEL_SHIFT, WXK_DELETE, wxID_CUT},
+      {wxACCEL_NORMAL, WXK_F1, wxID_HELP},
+      {wxACCEL_SHIFT, WXK_F1, wxID_HELP_CONTEXT},
+      {wxACCEL_NORMAL, WXK_F6, kIdNextPane},
+      {wxACCEL_SHIFT, WXK_F6, kIdPrevPane},
+      {wxACCEL_CTRL, WXK_INSERT, wxID_COPY},
+      {wxACCEL_SHIFT, WXK_INSERT, wxID_PASTE},
+      {wxACCEL_CTRL, 'X', wxID_CUT},
+      {wxACCEL_CTRL, 'Z', wxID_UNDO},
+      {wxACCEL_CTRL, 'Y', wxID_REDO},
+      {wxACCEL_NORMAL, WXK_F5, kIdRefreshPreview},
+      // Ctrl+= too: on most keyboards + is the shifted =.
+      {wxACCEL_CTRL, '+', kIdZoomIn},
+      {wxACCEL_CTRL, '=', kIdZoomIn},
+      {wxACCEL_CTRL, WXK_NUMPAD_ADD, kIdZoomIn},
+      {wxACCEL_CTRL, '-', kIdZoomOut},
+      {wxACCEL_CTRL, WXK_NUMPAD_SUBTRACT, kIdZoomOut},
+      {wxACCEL_CTRL, '0', kIdZoomFit},
   };
   SetAcceleratorTable(wxAcceleratorTable(static_cast<int>(std::size(entries)), entries));
 }

@@ -70,6 +70,17 @@ std::string WrittenHeightMapText(const std::string& path, int width, int height,
          std::to_string(grid.rows) + " boards, " + FileSizeText(bytes);
 }
 
+std::string PointerText(const PointerSpot& spot) {
+  char text[160];
+  if (!spot.onBoards) {
+    std::snprintf(text, sizeof text, "Pixel (%d, %d) \u00b7 outside the boards", spot.x, spot.y);
+  } else {
+    std::snprintf(text, sizeof text, "Board column %d, row %d \u00b7 pixel (%d, %d) \u00b7 %.1f m",
+                  spot.col, spot.row, spot.x, spot.y, static_cast<double>(spot.metres));
+  }
+  return text;
+}
+
 std::string HeightMapAreaText(const GridGeoreference& georeference) {
   std::string text;
   for (const std::string& line : RouteAreaLines(DescribeRouteArea(georeference))) {

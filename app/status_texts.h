@@ -37,6 +37,21 @@ std::string FileSizeText(std::uint64_t bytes);
 std::string WrittenHeightMapText(const std::string& path, int width, int height,
                                  std::uint64_t bytes);
 
+// What lies under the pointer on the preview's relief: the height map pixel
+// (from the top left) and, on the boards, the board and the decoded height.
+struct PointerSpot {
+  bool onBoards = false;
+  int col = 0;
+  int row = 0;
+  int x = 0;
+  int y = 0;
+  float metres = 0.0f;
+};
+
+// "Board column 3, row 1 · pixel (250, 88) · 412.5 m", or "Pixel (250, 88)
+// · outside the boards".
+std::string PointerText(const PointerSpot& spot);
+
 // Where a converted height map lies (route_area.h), a line each: its size in
 // pixels and boards, its coordinate system and corners, and the degrees a
 // route builder enters in the simulator's geographic settings.

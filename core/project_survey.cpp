@@ -420,6 +420,8 @@ class Survey {
       overlay.anchorCol = result_.anchor.col;
       overlay.anchorRow = result_.anchor.row;
       result_.relief = canvas->Render(overlay);
+      result_.reliefHeights = canvas->Heights();
+      result_.reliefFactor = static_cast<std::int32_t>(canvas->Factor());
       if (guideColours) {
         const RgbImage colours = guideColours->Image();
         result_.guideRelief = canvas->Render(overlay, &colours);

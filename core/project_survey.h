@@ -131,6 +131,14 @@ struct ProjectSurvey {
 
   bool cancelled = false;
   RgbImage relief;  // with SurveyOptions::relief and the heights read
+  // With the relief: the decoded height of each of its pixels in metres (the
+  // mean of the height map pixels it stands for; NaN where none), row-major
+  // from the top left, and how many height map pixels a relief pixel spans
+  // along each side. Relief pixel (0, 0) starts at board (0, 0)'s top left
+  // corner, which is height map pixel (0, unusedRows) in an image stored
+  // bottom up and (0, 0) otherwise.
+  std::vector<float> reliefHeights;
+  std::int32_t reliefFactor = 1;
   // With SurveyOptions::drapes as well: the same relief in the colours of the
   // texturing guide (when one is given and usable) and of the minimap source
   // (the minimap image when one is given and usable, otherwise the height

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 
 #include "core/layout_file.h"
 
@@ -128,6 +129,16 @@ void ReliefCanvas::Add(std::int64_t left, std::int64_t top, int columns, int row
                   sums_[at] += values[offset];
                   ++counts_[at];
                 });
+}
+
+std::vector<float> ReliefCanvas::Heights() const {
+  std::vector<float> heights(sums_.size(), std::numeric_limits<float>::quiet_NaN());
+  for (std::size_t i = 0; i < sums_.size(); ++i) {
+    if (counts_[i] != 0) {
+      heights[i] = static_cast<float>(sums_[i] / counts_[i]);
+    }
+  }
+  return heights;
 }
 
 RgbImage ReliefCanvas::Render(const BoardOverlay& overlay, const RgbImage* drape) const {

@@ -88,6 +88,10 @@ class ReliefCanvas {
   // the same way; a drape of another size is ignored.
   RgbImage Render(const BoardOverlay& overlay, const RgbImage* drape = nullptr) const;
 
+  // The mean of the heights each picture pixel got, row-major from the top
+  // left; NaN where it got none.
+  std::vector<float> Heights() const;
+
  private:
   PictureGrid grid_;
   std::vector<double> sums_;

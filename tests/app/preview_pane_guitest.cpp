@@ -13,6 +13,7 @@
 #include <wx/slider.h>
 #include <wx/utils.h>
 
+#include "app/command_ids.h"
 #include "app/doc_manager.h"
 #include "app/kem_app.h"
 #include "app/kem_doc.h"
@@ -67,6 +68,10 @@ class Preview : public testing::Test {
   }
 
   void TearDown() override {
+    // The next test's New asks no question about this one's edits.
+    if (m_view != nullptr && m_view->GetDocument() != nullptr) {
+      m_view->GetDocument()->Modify(false);
+    }
     SetFileDialogAnswer({});
     SetMessageBoxAnswer({});
     fs::current_path(m_previousDir);
@@ -129,6 +134,40 @@ class Preview : public testing::Test {
       shown += wxString::Format("\n%d %s", static_cast<int>(row.first), row.second);
     }
     return testing::AssertionFailure() << "rows:" << shown.utf8_string();
+  }
+
+  // A map of 2 x 2 boards, stored bottom up with 2 unused rows (at its top):
+  // its grey rises by one a pixel down and by one every two pixels right, so
+  // that with heights 0 to 255 m every pixel's height is known. The relief
+  // then has a pixel for each of the boards' 148 x 148.
+  void SurveyGradient() {
+    test::TargaImage map;
+    map.width = 148;
+    map.height = 150;
+    map.pixel = [](int x, int y) {
+      const auto grey = static_cast<std::uint8_t>(x / 2 + y);
+      return std::array<std::uint8_t, 3>{grey, grey, grey};
+    };
+    map.Save(m_folder.File("gradient.tga"));
+    Type(m_form->heightMapPath, "gradient.tga");
+    Choose(kGreyScale);
+    Type(m_form->baseHeight, "0");
+    Type(m_form->maxHeight, "255");
+    ASSERT_EQ(m_pane->Picture().GetSize(), wxSize(148, 148));
+  }
+
+  void SendMouse(wxEventType type, const wxPoint& at, int wheel = 0) {
+    wxMouseEvent event(type);
+    event.SetPosition(at);
+    event.SetEventObject(m_pane->Canvas());
+    event.m_wheelRotation = wheel;
+    event.m_wheelDelta = 120;
+    event.m_leftDown = type == wxEVT_LEFT_DOWN || type == wxEVT_MOTION;
+    m_pane->Canvas()->GetEventHandler()->ProcessEvent(event);
+  }
+
+  wxString StatusText() const {
+    return CKemApp::Get()->MainFrame()->GetStatusBar()->GetStatusText();
   }
 
   test::TempDir m_folder;
@@ -313,6 +352,112 @@ TEST_F(Preview, ANewerSurveyReplacesAnOlderOneUndelivered) {
   }
   wxTheApp->Yield(true);
   EXPECT_EQ(delivered, std::vector<bool>{true});
+}
+
+}  // namespace
+}  // namespace kem::app
+
+namespace kem::app {
+namespace {
+
+TEST_F(Preview, ZoomsAboutThePointerPansByDraggingAndFitsAgain) {
+  SurveyGradient();
+  const wxSize area = m_pane->Canvas()->GetClientSize();
+  const wxPoint middle(area.x / 2, area.y / 2);
+  const wxRealPoint whole = m_pane->PictureAt(middle);
+  EXPECT_NEAR(whole.x, 74.0, 1.0);
+  EXPECT_NEAR(whole.y, 74.0, 1.0);
+
+  // Two notches up over the picture's upper left part: that ground stays
+  // under the pointer and grows by 1.25 a notch.
+  const wxPoint pointer(area.x / 2 - area.y / 5, area.y / 3);
+  const wxRealPoint held = m_pane->PictureAt(pointer);
+  const wxRealPoint right = m_pane->PictureAt(pointer + wxPoint(10, 0));
+  SendMouse(wxEVT_MOUSEWHEEL, pointer, 240);
+  EXPECT_NEAR(m_pane->Zoom(), 1.5625, 1e-9);
+  EXPECT_NEAR(m_pane->PictureAt(pointer).x, held.x, 1e-6);
+  EXPECT_NEAR(m_pane->PictureAt(pointer).y, held.y, 1e-6);
+  EXPECT_NEAR(m_pane->PictureAt(pointer + wxPoint(10, 0)).x - held.x, (right.x - held.x) / 1.5625,
+              1e-6);
+
+  // Further in, a drag to the right and down brings ground from the left
+  // and above, as far as the picture's top left corner.
+  for (int i = 0; i < 8; ++i) {
+    m_pane->ZoomIn();
+  }
+  const wxRealPoint before = m_pane->PictureAt(middle);
+  const double step = m_pane->PictureAt(middle + wxPoint(100, 0)).x / 100.0 - before.x / 100.0;
+  SendMouse(wxEVT_LEFT_DOWN, middle);
+  SendMouse(wxEVT_MOTION, middle + wxPoint(8, 6));
+  SendMouse(wxEVT_LEFT_UP, middle + wxPoint(8, 6));
+  EXPECT_NEAR(m_pane->PictureAt(middle).x, before.x - 8 * step, 1e-6);
+  EXPECT_NEAR(m_pane->PictureAt(middle).y, before.y - 6 * step, 1e-6);
+  SendMouse(wxEVT_LEFT_DOWN, middle);
+  SendMouse(wxEVT_MOTION, middle + wxPoint(5000, 5000));
+  SendMouse(wxEVT_LEFT_UP, middle + wxPoint(5000, 5000));
+  EXPECT_NEAR(m_pane->PictureAt(wxPoint(0, 0)).x, 0.0, 1e-6);
+  EXPECT_NEAR(m_pane->PictureAt(wxPoint(0, 0)).y, 0.0, 1e-6);
+
+  // Zoom to Fit (the View menu's command) shows the whole map again; the
+  // whole map is as far out as zooming goes.
+  wxCommandEvent fit(wxEVT_MENU, kIdZoomFit);
+  CKemApp::Get()->MainFrame()->ProcessWindowEvent(fit);
+  EXPECT_EQ(m_pane->Zoom(), 1.0);
+  EXPECT_NEAR(m_pane->PictureAt(middle).x, whole.x, 1e-9);
+  EXPECT_NEAR(m_pane->PictureAt(middle).y, whole.y, 1e-9);
+  m_pane->ZoomOut();
+  EXPECT_EQ(m_pane->Zoom(), 1.0);
+  wxCommandEvent in(wxEVT_MENU, kIdZoomIn);
+  CKemApp::Get()->MainFrame()->ProcessWindowEvent(in);
+  EXPECT_NEAR(m_pane->Zoom(), 1.25, 1e-9);
+  EXPECT_NEAR(m_pane->PictureAt(middle).x, whole.x, 1e-6);
+}
+
+TEST_F(Preview, StatusBarNamesTheBoardPixelAndHeightUnderThePointer) {
+  SurveyGradient();
+  const wxString idle = StatusText();
+  // Zoomed in, so that the pointer's picture pixel is beyond doubt.
+  const wxSize area = m_pane->Canvas()->GetClientSize();
+  for (int i = 0; i < 8; ++i) {
+    m_pane->ZoomIn();
+  }
+  // Relief pixel (x, y) is height map pixel (x, y + 2) below the 2 unused
+  // rows, whose grey is x / 2 + y + 2.
+  const auto over = [this, area](double x, double y) {
+    const wxRealPoint origin = m_pane->PictureAt(wxPoint(0, 0));
+    const wxRealPoint unit = m_pane->PictureAt(wxPoint(100, 100));
+    const double scale = 100.0 / (unit.x - origin.x);
+    return wxPoint(static_cast<int>((x - origin.x) * scale),
+                   static_cast<int>((y - origin.y) * scale));
+  };
+  struct Case {
+    double x, y;
+    const char* text;
+  };
+  // The middle of the map, then around the board corner at (72, 72).
+  for (const Case& c :
+       {Case{74.5, 74.5, "Board column 1, row 1 \u00b7 pixel (74, 76) \u00b7 113.0 m"},
+        Case{71.5, 71.5, "Board column 0, row 0 \u00b7 pixel (71, 73) \u00b7 108.0 m"},
+        Case{72.5, 71.5, "Board column 1, row 0 \u00b7 pixel (72, 73) \u00b7 109.0 m"}}) {
+    const wxPoint at = over(c.x, c.y);
+    ASSERT_TRUE(wxRect(area).Contains(at)) << c.text;
+    SendMouse(wxEVT_MOTION, at);
+    EXPECT_EQ(StatusText(), wxString::FromUTF8(c.text));
+  }
+  // Leaving the picture puts back what the bar said.
+  wxMouseEvent leave(wxEVT_LEAVE_WINDOW);
+  m_pane->Canvas()->GetEventHandler()->ProcessEvent(leave);
+  EXPECT_EQ(StatusText(), idle);
+
+  // The last board column and row reach 4 pixels further, to the map's
+  // right and bottom edges.
+  m_pane->ZoomToFit();
+  SendMouse(wxEVT_MOTION, over(147.9, 147.9));
+  EXPECT_EQ(StatusText(), wxString::FromUTF8("Board column 1, row 1 \u00b7 pixel (147, 149) "
+                                             "\u00b7 222.0 m"));
+  // Off the picture, in the pane's margin, nothing is read.
+  SendMouse(wxEVT_MOTION, over(-3.0, 74.0));
+  EXPECT_EQ(StatusText(), idle);
 }
 
 }  // namespace
