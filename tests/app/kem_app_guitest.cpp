@@ -648,9 +648,8 @@ TEST_F(KemApp, StatusBarShowsTheProgressOfARun) {
 // run: nothing is written, and the layout that was there stays.
 class KemAppCancel : public KemApp, public testing::WithParamInterface<bool> {};
 
-TEST_P(KemAppCancel, StopsTheRunAndKeepsTheOldLayout) {
-  const bool escape = GetParam();
-  CopyDemoData();
+// A map of 12 x 8 boards, large enough that a run can be stopped midway.
+void SaveLargeMap(const std::string& path) {
   test::TargaImage map;
   map.width = 72 * 12 + 4;
   map.height = 72 * 8 + 4;
@@ -658,7 +657,13 @@ TEST_P(KemAppCancel, StopsTheRunAndKeepsTheOldLayout) {
     const auto grey = static_cast<std::uint8_t>((x + y) % 256);
     return {grey, grey, grey};
   };
-  map.Save(m_folder.File("large.tga"));
+  map.Save(path);
+}
+
+TEST_P(KemAppCancel, StopsTheRunAndKeepsTheOldLayout) {
+  const bool escape = GetParam();
+  CopyDemoData();
+  SaveLargeMap(m_folder.File("large.tga"));
   test::WriteText(m_folder.File("large.gnd"), "previous layout");
   Type(m_form->heightMapPath, "large.tga");
   Type(m_form->maxHeight, "500");
@@ -708,14 +713,7 @@ INSTANTIATE_TEST_SUITE_P(Ways, KemAppCancel, testing::Values(false, true),
 // starts, and the key must still reach the run.
 TEST_F(KemApp, EscapeCancelsARunStartedByClickingGenerate) {
   CopyDemoData();
-  test::TargaImage map;
-  map.width = 72 * 12 + 4;
-  map.height = 72 * 8 + 4;
-  map.pixel = [](int x, int y) -> std::array<std::uint8_t, 3> {
-    const auto grey = static_cast<std::uint8_t>((x + y) % 256);
-    return {grey, grey, grey};
-  };
-  map.Save(m_folder.File("large.tga"));
+  SaveLargeMap(m_folder.File("large.tga"));
   Type(m_form->heightMapPath, "large.tga");
   Type(m_form->maxHeight, "500");
   Type(m_form->outputPath, "large.gnd");
