@@ -103,22 +103,24 @@ done
 xyz_mb=$(du -sm xyz | cut -f1)
 echo "XYZ text: ${xyz_mb} MB" >&2
 
-header
-measure kem.txt "$cli" convert xyz --output a.tga
-measure gdal.txt sh -c "gdalbuildvrt -q a.vrt xyz/*.xyz && gdalwarp -q -overwrite -tr 10 10 -r near a.vrt a.tif"
-row "xyz tiles" kem.txt gdal.txt
-measure kem.txt "$cli" convert xyz --output a.tga --average
-measure gdal.txt sh -c "gdalbuildvrt -q a.vrt xyz/*.xyz && gdalwarp -q -overwrite -tr 10 10 -r average a.vrt a.tif"
-row "xyz tiles --average" kem.txt gdal.txt
-rm -rf xyz a.tga a.tif a.vrt
+# One row: Kem on a set of tiles against gdalbuildvrt + gdalwarp on the same.
+#   compare LABEL FOLDER TILE_GLOB "GDALWARP OPTIONS" [KEM OPTIONS...]
+compare() {
+  local label="$1" folder="$2" glob="$3" warp="$4"
+  shift 4
+  measure kem.txt "$cli" convert "$folder" --output set.tga "$@"
+  measure gdal.txt sh -c "gdalbuildvrt -q set.vrt $folder/$glob && gdalwarp -q -overwrite $warp set.vrt set.tif"
+  row "$label" kem.txt gdal.txt
+  rm -f set.tga set.tga.aux.xml set.tif set.vrt
+}
 
-measure kem.txt "$cli" convert srtm --output b.tga
-measure gdal.txt sh -c "gdalbuildvrt -q b.vrt srtm/*.tif && gdalwarp -q -overwrite -t_srs EPSG:32632 -tr 10 10 -r bilinear b.vrt b.tif"
-row "raster tiles" kem.txt gdal.txt
-measure kem.txt "$cli" convert srtm --output b.tga --average
-measure gdal.txt sh -c "gdalbuildvrt -q b.vrt srtm/*.tif && gdalwarp -q -overwrite -t_srs EPSG:32632 -tr 10 10 -r average b.vrt b.tif"
-row "raster tiles --average" kem.txt gdal.txt
-rm -rf srtm b.tga b.tif b.vrt
+header
+compare "xyz tiles" xyz '*.xyz' "-tr 10 10 -r near"
+compare "xyz tiles --average" xyz '*.xyz' "-tr 10 10 -r average" --average
+rm -rf xyz
+compare "raster tiles" srtm '*.tif' "-t_srs EPSG:32632 -tr 10 10 -r bilinear"
+compare "raster tiles --average" srtm '*.tif' "-t_srs EPSG:32632 -tr 10 10 -r average" --average
+rm -rf srtm
 
 srtm="${MOSAIC_SRTM:-/work/shared/corpus/geo/dem/N49E011.hgt}"
 if [ -f "$srtm" ]; then
